@@ -1,0 +1,47 @@
+// ParameterMap: every setting of one run as text, with its defaults, filled
+// once from the command line and only read afterwards.
+#ifndef QUINTREL_APP_PARAMETER_MAP_H_
+#define QUINTREL_APP_PARAMETER_MAP_H_
+
+#include <map>
+#include <string>
+
+namespace quintrel {
+
+extern const char VERSION[];
+extern const char BANNER[];
+extern const char USAGE_TEXT[];
+
+class ParameterMap {
+ public:
+  // The defaults: all threads, HTML summary, RAW as the detail format.
+  ParameterMap();
+  virtual ~ParameterMap() = default;
+
+  // Reads "quintrel tracefile outputfile [options]". Returns false after a
+  // usage error, whose message (if any) it has printed on standard output.
+  bool parse(int argc, const char* const* argv);
+  // Prints the banner and the usage text on standard output.
+  void usage() const;
+
+  // The value of `key`, or "" when it is absent; never inserts it.
+  std::string get(const std::string& key) const;
+  bool contains(const std::string& key) const;
+  // True when "summary" is exactly "true".
+  bool isSummary() const;
+
+ private:
+  bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
+
+  std::map<std::string, std::string> values_;
+  bool dumpRequested_ = false;
+  bool detailSeen_ = false;
+  bool summarySeen_ = false;
+};
+
+bool ListThreadsRequested(const ParameterMap& parameters);
+bool RpcOnlyRequested(const ParameterMap& parameters);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_APP_PARAMETER_MAP_H_

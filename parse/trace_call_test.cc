@@ -1,0 +1,7 @@
+#include "parse/trace_call.h"
+
+#include <gtest/gtest.h>
+
+namespace quintrel {
+TEST(TraceCall, RawTextOfNoLinesIsEmpty) { EXPECT_EQ(TraceCall().getRawText(), ""); }
+}  // namespace quintrel

@@ -1,0 +1,57 @@
+#include "parse/trace_line.h"
+
+#include "parse/trace_patterns.h"
+
+namespace quintrel {
+
+namespace {
+
+std::string_view Group(const boost::cmatch& match, int group) {
+  return std::string_view(match[group].first, match[group].second - match[group].first);
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+void ClassifyEntry(TraceLine* line) {
+  struct Keyword {
+    std::string_view text;
+    LineKind kind;
+  };
+  static const Keyword kKeywords[] = {
+      {"API> ", LineKind::kApi},
+      {"Res: '", LineKind::kResult},
+      {"SET> ", LineKind::kSet},
+      {"Server RPC: ", LineKind::kServerRpc},
+  };
+  for (const Keyword& keyword : kKeywords) {
+    if (StartsWith(line->entry, keyword.text)) {
+      line->kind = keyword.kind;
+      line->entryText = line->entry.substr(keyword.text.size());
+      return;
+    }
+  }
+  line->kind = LineKind::kOtherHeader;
+  line->entryText = line->entry;
+}
+
+}  // namespace
+
+bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
+  out->kind = LineKind::kContinuation;
+  // Most lines of a trace that are not headers are query text; they never
+  // reach the regular-expression engine.
+  if (!StartsWith(line, "# [ ")) return false;
+  if (!SearchAtLineStart(line, HeaderPattern(), &match_)) return false;
+  out->threadId = Group(match_, 1);
+  out->timeStamp = Group(match_, 2);
+  out->seconds = Group(match_, 3);
+  out->fraction = Group(match_, 4);
+  out->rpcCount = Group(match_, 5);
+  out->entry = Group(match_, 6);
+  ClassifyEntry(out);
+  return true;
+}
+
+}  // namespace quintrel

@@ -1,0 +1,58 @@
+// TraceLine: what one search of the header pattern tells about a trace line,
+// and TraceLineClassifier, which performs that search.
+//
+// The line processor needs, per line, its kind and the values of its header.
+// Because the header up to the entry can match a line in one way only, one
+// anchored search gives exactly what the seven line patterns would give when
+// applied one by one: an API line is a header line whose entry begins with
+// "API> ", a result line one whose entry begins with "Res: '", and so on.
+#ifndef QUINTREL_PARSE_TRACE_LINE_H_
+#define QUINTREL_PARSE_TRACE_LINE_H_
+
+#include <string_view>
+
+#include <boost/regex.hpp>
+
+namespace quintrel {
+
+enum class LineKind {
+  kContinuation,  // no header: continues the entry above it
+  kApi,           // entry begins with "API> "
+  kResult,        // entry begins with "Res: '"
+  kSet,           // entry begins with "SET> "
+  kServerRpc,     // entry begins with "Server RPC: "
+  kOtherHeader,   // any other entry
+};
+
+// The parts of a classified line. The views point into the line that was
+// classified and are valid only as long as it is; for a continuation line
+// only `kind` is set.
+struct TraceLine {
+  LineKind kind = LineKind::kContinuation;
+  std::string_view threadId;
+  std::string_view timeStamp;
+  std::string_view seconds;
+  std::string_view fraction;
+  std::string_view rpcCount;
+  std::string_view entry;
+  // The entry after its keyword: the API text of an API line, the result text
+  // of a result line (after the opening quote).
+  std::string_view entryText;
+};
+
+// Classifies lines with one anchored search of the header pattern. Holds the
+// match buffer so that classifying does not allocate in the steady state;
+// not thread-safe.
+class TraceLineClassifier {
+ public:
+  // Fills `out` for `line` and returns true for a header line; returns false,
+  // with `out->kind` set to kContinuation, for any other line.
+  bool classify(std::string_view line, TraceLine* out);
+
+ private:
+  boost::cmatch match_;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_PARSE_TRACE_LINE_H_

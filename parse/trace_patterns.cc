@@ -1,0 +1,81 @@
+#include "parse/trace_patterns.h"
+
+#include <string>
+
+namespace quintrel {
+
+namespace {
+
+// The header up to and including the rpc counter, shared by the line patterns
+// that capture nothing from it.
+const std::string kPlainHeader =
+    "^# \\[ \\d+ \\] \\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+ "
+    "\\( \\d+\\.\\d+ sec\\) \\( \\d+ rpc\\) ";
+
+}  // namespace
+
+const boost::regex& HeaderPattern() {
+  static const boost::regex pattern(
+      "^# \\[ (\\d+) \\] (\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+) "
+      "\\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) (.*)");
+  return pattern;
+}
+
+const boost::regex& ApiLinePattern() {
+  static const boost::regex pattern(kPlainHeader + "API> ");
+  return pattern;
+}
+
+const boost::regex& ApiCallPattern() {
+  static const boost::regex pattern(
+      "^# \\[ \\d+ \\] (\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+) "
+      "\\( \\d+\\.\\d+ sec\\) \\( (\\d+) rpc\\) API> (.*)");
+  return pattern;
+}
+
+const boost::regex& ResultPattern() {
+  static const boost::regex pattern(
+      "^# \\[ \\d+ \\] \\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+ "
+      "\\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) Res: '(.*)");
+  return pattern;
+}
+
+const boost::regex& SetPattern() {
+  static const boost::regex pattern(kPlainHeader + "SET> .*");
+  return pattern;
+}
+
+const boost::regex& ServerRpcPattern() {
+  static const boost::regex pattern(kPlainHeader + "Server RPC: .*");
+  return pattern;
+}
+
+const boost::regex& ThreadPattern() {
+  static const boost::regex pattern("^# \\[ (\\d+) \\]");
+  return pattern;
+}
+
+bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost::cmatch* match) {
+  // match_continuous tries the first position only: the line patterns all
+  // begin with "^", and in Boost's Perl mode "^" would also match after a
+  // carriage return or form feed in the middle of the line.
+  return boost::regex_search(text.data(), text.data() + text.size(), *match, pattern,
+                             boost::match_default | boost::match_continuous);
+}
+
+int32_t ReadTraceNumber(std::string_view digits) {
+  const int64_t kMax = 2147483647;
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+    if (value > kMax) return static_cast<int32_t>(kMax);
+  }
+  return static_cast<int32_t>(value);
+}
+
+int64_t CallDurationMillis(std::string_view seconds, std::string_view fraction) {
+  return 1000 * static_cast<int64_t>(ReadTraceNumber(seconds)) + ReadTraceNumber(fraction);
+}
+
+}  // namespace quintrel

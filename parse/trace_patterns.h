@@ -1,0 +1,51 @@
+// The regular expressions of the trace-line grammar and the conversion of the
+// digit strings they capture.
+//
+// Every pattern is compiled once, on first use, with Boost.Regex's default
+// Perl syntax, and lives until the program ends. Callers apply the line
+// patterns with SearchAtLineStart so that "^" can only match at the first
+// character of a line, never after a carriage return or form feed inside it.
+#ifndef QUINTREL_PARSE_TRACE_PATTERNS_H_
+#define QUINTREL_PARSE_TRACE_PATTERNS_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include <boost/regex.hpp>
+
+namespace quintrel {
+
+// A header line: groups 1 thread, 2 time stamp, 3 seconds, 4 fraction,
+// 5 rpc counter, 6 entry text.
+const boost::regex& HeaderPattern();
+// An API line (no groups).
+const boost::regex& ApiLinePattern();
+// An API line: groups 1 time stamp, 2 rpc counter, 3 API text.
+const boost::regex& ApiCallPattern();
+// A result line: groups 1 seconds, 2 fraction, 3 rpc counter, 4 result text.
+const boost::regex& ResultPattern();
+// A SET line inside a call (no groups).
+const boost::regex& SetPattern();
+// A server round-trip line inside a call (no groups).
+const boost::regex& ServerRpcPattern();
+// The thread marker alone: group 1 thread.
+const boost::regex& ThreadPattern();
+
+// Searches `text` for `pattern`, accepting only a match that begins at the
+// first character. `match` receives the groups; it may be reused between
+// calls, which avoids allocating in the steady state.
+bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost::cmatch* match);
+
+// Reads a string of decimal digits like strtol with base 10, clamped to the
+// signed 32-bit range: leading zeros are allowed, a value above 2147483647
+// gives 2147483647. Anything other than digits ends the number.
+int32_t ReadTraceNumber(std::string_view digits);
+
+// The duration of a call from the two digit groups of its result line:
+// 1000 x seconds + fraction digits read as an integer (not scaled by their
+// count), in 64 bits so that it cannot wrap.
+int64_t CallDurationMillis(std::string_view seconds, std::string_view fraction);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_PARSE_TRACE_PATTERNS_H_

@@ -1,0 +1,85 @@
+#include "report/markup_escape.h"
+
+#include <cstdint>
+
+namespace quintrel {
+
+namespace {
+
+const char kReplacement[] = "\xEF\xBF\xBD";
+
+// The length of the valid UTF-8 sequence of an XML character that starts at
+// `text[0]`, or 0 when the bytes there form none.
+size_t XmlCharLength(std::string_view text) {
+  unsigned char lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) {
+    return (lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r') ? 1 : 0;
+  }
+  size_t length;
+  uint32_t code;
+  uint32_t minimum;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, minimum = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, minimum = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    unsigned char next = static_cast<unsigned char>(text[i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (next & 0x3F);
+  }
+  bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  if (code < minimum || code > 0x10FFFF || surrogate || code == 0xFFFE || code == 0xFFFF) {
+    return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string EscapeMarkup(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string ReplaceNonXmlBytes(std::string_view text) {
+  std::string clean;
+  clean.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t length = XmlCharLength(text.substr(i));
+    if (length == 0) {
+      clean += kReplacement;
+      i += 1;
+    } else {
+      clean.append(text.data() + i, length);
+      i += length;
+    }
+  }
+  return clean;
+}
+
+std::string XmlText(std::string_view text) { return EscapeMarkup(ReplaceNonXmlBytes(text)); }
+
+}  // namespace quintrel
