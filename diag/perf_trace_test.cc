@@ -1,0 +1,40 @@
+#include "diag/perf_trace.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "diag/diag_test_support.h"
+
+namespace quintrel {
+namespace {
+
+std::string ReadLog() {
+  std::ifstream file("perftrace.log");
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+TEST(PerfTrace, SingletonWritesThroughToItsFile) {
+  ScratchWorkingDir dir;
+  std::ofstream("perftrace.log") << "old contents\n";
+  PerfTrace* trace = PerfTrace::instance();
+  ASSERT_NE(trace, nullptr);
+  EXPECT_EQ(PerfTrace::instance(), trace);
+  PerfTrace::start();
+  PerfTrace::stop();
+  trace->write("step ");
+  trace->writeElapsed();
+  trace->write("\n");
+  // Every write reaches the file at once, without a flush by the caller.
+  std::string log = ReadLog();
+  EXPECT_EQ(log.rfind("Starting quintrel performance trace...\nstep ", 0), 0u) << log;
+  EXPECT_EQ(log.back(), '\n');
+  EXPECT_EQ(log.find("old contents"), std::string::npos);
+  EXPECT_GE(PerfTrace::elapsedSeconds(), 0.0);
+}
+
+}  // namespace
+}  // namespace quintrel
