@@ -1,0 +1,193 @@
+#include "analysis/trace_summary.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+const char kStamp[] = "Wed Aug  6 14:03:22 2003 412345";
+
+// A call of `thread` at kStamp from "apiText|ms|resultText" (the result text
+// with its closing quote), recorded as API line, `continuation`, result line.
+TraceCall MakeCall(const std::string& fields, const std::string& thread = "1",
+                   const std::vector<std::string>& continuation = {}) {
+  std::istringstream in(fields);
+  std::string ms;
+  TraceCall call;
+  std::getline(std::getline(std::getline(in, call.apiText, '|'), ms, '|'), call.resultText);
+  call.durationMs = ms.empty() ? 0 : std::stoll(ms);
+  call.setThreadId(thread);
+  call.timeStamp = kStamp;
+  std::string header = "# [ " + thread + " ] " + kStamp;
+  call.appendLine(header + " ( 0.000 sec) ( 1 rpc) API> " + call.apiText);
+  for (const std::string& line : continuation) call.appendLine(line);
+  call.appendLine(header + " ( 0.001 sec) ( 1 rpc) Res: '" + call.resultText);
+  return call;
+}
+
+void Feed(TraceSummary* summary, const std::vector<std::string>& calls) {
+  for (const std::string& fields : calls) {
+    TraceCall call = MakeCall(fields);
+    summary->onCall(&call);
+  }
+}
+
+std::string Describe(const QueryRecord& q) {
+  std::ostringstream out;
+  out << q.apiName << "|" << q.queryText << "|" << q.durationMs << "|" << q.rowCount << ";";
+  return out.str();
+}
+
+TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
+  struct Case {
+    std::string selection, thread;
+    bool rpcOnly;
+    int32_t apiRpc, resultRpc;
+    bool accepted;
+  } cases[] = {
+      {"*", "7", false, 0, 0, true},     {"12", "12", false, 0, 0, true},
+      {"12", "012", false, 0, 0, false}, {"12", "12 ", false, 0, 0, false},
+      {"12", "1", false, 0, 0, false},   {"*", "7", true, 118, 119, true},
+      {"*", "7", true, 118, 118, false}, {"*", "7", true, 119, 118, false},
+      {"*", "7", false, 119, 118, true}, {"12", "13", true, 1, 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.selection + "/" + c.thread + "/" + std::to_string(c.resultRpc));
+    std::ostringstream report, detail;
+    TraceSummary summary(&report, c.selection, c.rpcOnly, "RAW", true);
+    TraceSummary details(&detail, c.selection, c.rpcOnly, "CSV", false);
+    TraceCall call = MakeCall("query,c,x|9|q0'", c.thread);
+    call.apiRpcCount = c.apiRpc;
+    call.resultRpcCount = c.resultRpc;
+    summary.onCall(&call);
+    details.onCall(&call);
+    EXPECT_EQ(summary.getTotalCallMillis(), c.accepted ? 9 : 0);
+    EXPECT_EQ(summary.getEndTimestamp(), c.accepted ? kStamp : "");
+    EXPECT_EQ(summary.getApiStatistics().size() + summary.getTopCalls().size() +
+                  summary.getOpenQueries().size(),
+              c.accepted ? 3u : 0u);
+    EXPECT_EQ(report.str() + (detail.str().empty() ? "no record" : "record"),
+              c.accepted ? "record" : "no record");
+  }
+}
+
+TEST(TraceSummaryTest, CountsCallsPerApiName) {
+  std::ostringstream report;
+  TraceSummary summary(&report, "*", false, "RAW", true);
+  Feed(&summary, {"getserver|7", "next,c,q0|15", "next,s1,q1,x|20", "|3", ",x|4", "get,c|1"});
+  std::ostringstream rows;
+  for (const auto& [name, row] : summary.getApiStatistics()) {
+    rows << name << ":" << row.frequency << ":" << row.durationMs << ";";
+  }
+  EXPECT_EQ(rows.str(), ":2:7;get:1:1;getserver:1:7;next:2:35;");
+}
+
+TEST(TraceSummaryTest, KeepsTheTenLongestCalls) {
+  struct Case {
+    std::vector<int64_t> durations;  // call i has the API text "c<i>"
+    std::string kept;                // ascending, as stored
+  } cases[] = {
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "c1 c2 c3 c4 c5 c6 c7 c8 c9 c10 "},
+      {{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5}, "c2 c3 c4 c5 c6 c7 c8 c9 c10 c11 "},
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 1}, "c10 c1 c2 c3 c4 c5 c6 c7 c8 c9 "},
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0}, "c0 c1 c2 c3 c4 c5 c6 c7 c8 c9 "},
+      {{11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, "c9 c8 c7 c6 c5 c4 c3 c2 c1 c0 "},
+      {{4, 2, 4, 3}, "c1 c3 c0 c2 "},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream report;
+    TraceSummary summary(&report, "*", false, "RAW", true);
+    for (size_t i = 0; i < c.durations.size(); ++i) {
+      Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i])});
+    }
+    std::string kept;
+    for (const TopCallEntry& entry : summary.getTopCalls()) kept += entry.callText + " ";
+    EXPECT_EQ(kept, c.kept);
+  }
+}
+
+TEST(TraceSummaryTest, TracksQueries) {
+  // Completed records in order, then "/", then the open ones as key=record.
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"query,c,select name from item|20|q0'", "next,c,q0|5", "next,c,q0|5", "next,c,q0|5",
+        "close,c,q0|1"},
+       "/cq0=query|select name from item|36|4;"},
+      {{"execquery,s0,F,select id from item|10", "getlastcoll,s0|1|q1'", "next,s0,q1|4"},
+       "/s0q1=execquery|select id from item|14|1;"},
+      {{"execquery,s0,F,select id|10", "next,s0,q1|4", "getlastcoll,s1|1|q1'"}, "/"},
+      {{"execquery,s0,F,A|1", "execquery,s0,F,B|2", "getlastcoll,s0|1|q1'"},
+       "/s0q1=execquery|B|2|0;"},
+      {{"query,c,A|5|q0'", "next,c,q0|2", "query,c,B|7|q0'"}, "query|A|7|1;/cq0=query|B|7|0;"},
+      {{"query,x1,a\nquery,c,b|1|q4'"}, "/x1q4=query|b|1|0;"},
+      {{"query,c,A|5|next'", "next,c|3", "next,c,q9|3", "close,s1,next|3", "next|3"},
+       "/cnext=query|A|5|0;"},
+      {{"query_cmd,c,1,2,3,4,5|1|q2'", "query,x1,select|2|q3'", "cachequery,s12,X|3|q5'",
+        "readquery,c,Y|4|", "query_cmd,s1,1,2,3,4,5,6,Z,W|5|q0'"},
+       "/c=readquery|Y|4|0;cq2=query_cmd||1|0;s12q5=cachequery|X|3|0;s1q0=query_cmd|Z,W|5|0;"
+       "x1q3=query||2|0;"},
+      {{"execquery,s0,F,T|10", "getlastcoll,s0|1|q1'", "next,s0,q1|4", "getlastcoll,s0|1|q2'",
+        "getlastcoll,s0|1|q1'"},
+       "execquery|T|14|1;/s0q1=execquery|T|10|0;s0q2=execquery|T|10|0;"}};
+  for (const auto& [calls, expected] : cases) {
+    SCOPED_TRACE(calls[0]);
+    std::ostringstream report;
+    TraceSummary summary(&report, "*", false, "RAW", true);
+    Feed(&summary, calls);
+    std::string state;
+    for (const QueryRecord& record : summary.getCompletedQueries()) state += Describe(record);
+    state += "/";
+    for (const auto& [key, record] : summary.getOpenQueries()) {
+      state += key + "=" + Describe(record);
+    }
+    EXPECT_EQ(state, expected);
+  }
+}
+
+TEST(TraceSummaryTest, MultiLineQueryKeepsItsContinuationLines) {
+  std::ostringstream report;
+  TraceSummary summary(&report, "*", false, "RAW", true);
+  TraceCall call = MakeCall("query,c,select name|20|q0'", "1", {"from item", "where id = 7"});
+  summary.onCall(&call);
+  ASSERT_EQ(summary.getOpenQueries().count("cq0"), 1u);
+  EXPECT_EQ(summary.getOpenQueries().at("cq0").queryText, "select namefrom item\nwhere id = 7\n");
+  ASSERT_EQ(summary.getTopCalls().size(), 1u);
+  EXPECT_EQ(summary.getTopCalls()[0].callText, "query,c,select name");
+  EXPECT_EQ(summary.getApiStatistics().count("query"), 1u);
+}
+
+TEST(TraceSummaryTest, WritesDetailRecords) {
+  const std::string kFields = "\"3412\",\"Wed Aug  6 14:03:22 2003 412345\",";
+  struct Case {
+    std::string format, apiText;
+    int32_t apiRpc, resultRpc;
+    std::string expected;
+  } cases[] = {
+      {"CSV", "get,s0,x", 118, 119, kFields + "\"1\",\"15\",\"get,s0,x\",\n"},
+      {"CSV", "\"", 118, 119, kFields + "\"1\",\"15\",\"\"\"\",\n"},
+      {"CSV", "a\"b,\n", 120, 118, kFields + "\"-2\",\"15\",\"a\"\"b,\n\",\n"},
+      {"CSV", "x", 5, 5, kFields + "\"0\",\"15\",\"x\",\n"},
+      {"csv", "x", 5, 6, ""},
+      {"raw", "x", 5, 6, ""},
+      {"RAW", "x", 5, 6,
+       "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 1 rpc) API> x\n  more\n"
+       "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.001 sec) ( 1 rpc) Res: 'q0'\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format + " " + c.apiText);
+    std::ostringstream detail;
+    TraceSummary summary(&detail, "*", false, c.format, false);
+    TraceCall call = MakeCall(c.apiText + "|15|q0'", "3412", {"  more"});
+    call.apiRpcCount = c.apiRpc;
+    call.resultRpcCount = c.resultRpc;
+    summary.onCall(&call);
+    EXPECT_EQ(detail.str(), c.expected);
+    EXPECT_TRUE(summary.getApiStatistics().empty());
+  }
+}
+
+}  // namespace
+}  // namespace quintrel
