@@ -2,6 +2,81 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 namespace quintrel {
-TEST(TraceCall, RawTextOfNoLinesIsEmpty) { EXPECT_EQ(TraceCall().getRawText(), ""); }
+namespace {
+
+const std::string kApi =
+    "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> select name";
+
+auto Values(const TraceCall& call) {
+  return std::make_tuple(call.state, call.getThreadId(), call.timeStamp, call.apiText,
+                         call.apiRpcCount, call.durationMs, call.resultRpcCount, call.resultText);
+}
+
+TraceCall WithRawLines(const std::vector<std::string>& lines) {
+  TraceCall call;
+  for (const std::string& line : lines) call.appendLine(line);
+  return call;
+}
+
+TEST(TraceCall, AppendContinuationToApiText) {
+  const struct {
+    std::vector<std::string> rawLines;
+    std::string apiText;
+  } kCases[] = {
+      {{}, "select name"},
+      {{kApi}, "select name"},
+      {{kApi, "from item", "where id = 7"}, "select namefrom item\nwhere id = 7\n"},
+      {{kApi, "# [ 977 ] x", "from item"}, "select name"},
+      {{kApi, "from item", "# [ 3412 ] y", "where id = 7"}, "select namefrom item\n"},
+      {{kApi, "# [", "", "#"}, "select name# [\n\n#\n"},
+  };
+  for (const auto& c : kCases) {
+    TraceCall call = WithRawLines(c.rawLines);
+    call.apiText = "select name";
+    call.appendContinuationToApiText();
+    EXPECT_EQ(call.apiText, c.apiText) << testing::PrintToString(c.rawLines);
+  }
+}
+
+TEST(TraceCall, RawTextEndsEveryLine) {
+  EXPECT_EQ(TraceCall().getRawText(), "");
+  EXPECT_EQ(WithRawLines({"a", "b"}).getRawText(), "a\nb\n");
+}
+
+TEST(TraceCall, ResetKeepsThreadAndApiText) {
+  TraceCall call = WithRawLines({"a", std::string(100000, 'x'), "c"});
+  call.setThreadId("07");
+  call.state = ResultSeen;
+  call.timeStamp = "Wed Aug  6 14:03:22 2003 412345";
+  call.apiText = "get,s0,x";
+  call.resultText = "q0'";
+  call.durationMs = call.apiRpcCount = call.resultRpcCount = 7;
+  call.reset();
+  TraceCall expected;
+  expected.setThreadId("07");
+  expected.apiText = "get,s0,x";
+  EXPECT_EQ(Values(call), Values(expected));
+  EXPECT_EQ(call.rawLineCount(), 0u);
+  call.appendLine("d");  // recording starts afresh in the kept storage
+  EXPECT_EQ(call.getRawText(), "d\n");
+}
+
+TEST(TraceCall, CopiesCarryTheRawLines) {
+  TraceCall original = WithRawLines({"a", "b"});
+  original.setThreadId("3412");
+  TraceCall copy(original), target = WithRawLines({"x", "y", "z"});
+  target = original;
+  original.appendLine("c");
+  for (const TraceCall* call : {&copy, &target}) {
+    EXPECT_EQ(call->getRawText(), "a\nb\n");
+    EXPECT_EQ(call->getThreadId(), "3412");
+  }
+}
+
+}  // namespace
 }  // namespace quintrel

@@ -1,0 +1,194 @@
+#include "parse/trace_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "parse/trace_call.h"
+#include "parse/trace_line_processor.h"
+#include "parse/trace_patterns.h"
+
+namespace quintrel {
+namespace {
+
+const std::string kHead = "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) ";
+const std::string kApi = kHead + "API> query,s0,select name from item";
+const std::string kRes =
+    "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
+
+auto ApiValues(const TraceCall& call) {
+  return std::make_tuple(call.timeStamp, call.apiRpcCount, call.apiText);
+}
+auto ResultValues(const TraceCall& call) {
+  return std::make_tuple(call.resultText, call.durationMs, call.resultRpcCount);
+}
+
+// Classifies `line` with the classifier's single header search and checks that
+// kind and values are those of the seven patterns applied one by one, the way
+// the processor's pattern operations apply them. Returns the classification.
+TraceLine ExpectSameAsPatterns(const std::string& line) {
+  SCOPED_TRACE(testing::PrintToString(line));
+  TraceLine got;
+  const bool header = TraceLineClassifier().classify(line, &got);
+
+  TraceLineProcessor patterns;
+  boost::cmatch m, thread;
+  const bool headerFound = SearchAtLineStart(line, HeaderPattern(), &m);
+  const bool api = patterns.isApiLine(line);
+  TraceCall fresh, apiCall, resultCall;
+  patterns.parseApiLine(line, &apiCall);
+  const bool result = patterns.parseResultLine(line, &resultCall);
+
+  EXPECT_EQ(header, headerFound);
+  EXPECT_EQ(got.kind == LineKind::kApi, api);
+  EXPECT_EQ(got.kind == LineKind::kResult, result);
+  EXPECT_EQ(got.kind == LineKind::kSet, patterns.isSetLine(line));
+  EXPECT_EQ(got.kind == LineKind::kServerRpc, patterns.isServerRpcLine(line));
+  // A line that does not fit leaves the call as it was.
+  if (!api) {
+    EXPECT_EQ(ApiValues(apiCall), ApiValues(fresh));
+  }
+  if (!result) {
+    EXPECT_EQ(ResultValues(resultCall), ResultValues(fresh));
+  }
+  if (!header || !headerFound) return got;
+
+  EXPECT_EQ(
+      std::tie(got.threadId, got.timeStamp, got.seconds, got.fraction, got.rpcCount, got.entry),
+      std::make_tuple(m.str(1), m.str(2), m.str(3), m.str(4), m.str(5), m.str(6)));
+  EXPECT_TRUE(SearchAtLineStart(line, ThreadPattern(), &thread));
+  EXPECT_EQ(got.threadId, thread.str(1));
+  const std::string entryText(got.entryText);
+  if (api) {
+    EXPECT_EQ(ApiValues(apiCall), std::make_tuple(std::string(got.timeStamp),
+                                                  ReadTraceNumber(got.rpcCount), entryText));
+  }
+  if (result) {
+    EXPECT_EQ(ResultValues(resultCall),
+              std::make_tuple(entryText, CallDurationMillis(got.seconds, got.fraction),
+                              ReadTraceNumber(got.rpcCount)));
+  }
+  return got;
+}
+
+TEST(TraceLineClassifier, ExampleAndEdgeLines) {
+  const struct {
+    std::string line;
+    LineKind kind;
+    std::string threadId = "", entryText = "";
+  } kCases[] = {
+      {kApi, LineKind::kApi, "3412", "query,s0,select name from item"},
+      {"where id = 7", LineKind::kContinuation},
+      {"", LineKind::kContinuation},
+      {"# [ 3412 ] Wed Aug  6 14:03:22 2003 415021 ( 0.000 sec) ( 118 rpc) Server RPC: Fetch",
+       LineKind::kServerRpc, "3412", "Fetch"},
+      {kRes, LineKind::kResult, "3412", "q0'"},
+      {"# [ 3412 ] Wed Aug  6 14:03:23 2003 002118 ( 1.250 sec) ( 119 rpc) SET> s0,title,x",
+       LineKind::kSet, "3412", "s0,title,x"},
+      {"# [ 977 ] Wed Aug 16 09:00:01 2003 5 ( 0.5 sec) ( 7 rpc) API> get,s0,x", LineKind::kApi,
+       "977", "get,s0,x"},
+      {"# [ 977 ] Wed Aug 16 09:00:01 2003 5 ( 0.5 sec) ( 7 rpc) Res: ''", LineKind::kResult, "977",
+       "'"},
+      {kHead + "API>get", LineKind::kOtherHeader, "3412", "API>get"},
+      {kHead + "api> get", LineKind::kOtherHeader, "3412", "api> get"},
+      {kHead + "res: 'q0'", LineKind::kOtherHeader, "3412", "res: 'q0'"},
+      {kHead + "Res: q0", LineKind::kOtherHeader, "3412", "Res: q0"},
+      {kHead, LineKind::kOtherHeader, "3412", ""},
+      {"# [ 3 ] Wed Aug\t6 14:03:22 2003 1 ( 0.0 sec) ( 1 rpc) API> x", LineKind::kApi, "3", "x"},
+      {"# [ 3 ] Wed Aug   6 14:03:22 2003 1 ( 0.0 sec) ( 1 rpc) API> x", LineKind::kContinuation},
+      {"# [ 3 ] Wed Aug  6 14:03:22 2003 ( 0.0 sec) ( 1 rpc) API> x", LineKind::kContinuation},
+      {"# [ 3 ] Wed Aug  6 14:03:22 2003 1 (0.0 sec) ( 1 rpc) API> x", LineKind::kContinuation},
+      {" " + kApi, LineKind::kContinuation},
+      {"x\f" + kApi, LineKind::kContinuation},
+      {"\r" + kApi, LineKind::kContinuation},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(testing::PrintToString(c.line));
+    const TraceLine got = ExpectSameAsPatterns(c.line);
+    EXPECT_EQ(got.kind, c.kind);
+    if (c.kind == LineKind::kContinuation) continue;
+    EXPECT_EQ(got.threadId, c.threadId);
+    EXPECT_EQ(got.entryText, c.entryText);
+  }
+}
+
+// A well-formed header line with random fields and a random entry.
+std::string ValidLine(std::mt19937& rng) {
+  auto number = [&rng](unsigned limit) { return std::to_string(rng() % limit); };
+  static const char* const kEntries[] = {
+      "API> ", "Res: '", "SET> ", "Server RPC: ", "Other> ", "API>", "Res: ", ""};
+  static const char* const kTexts[] = {"query,s0,select name from item", "q0'", "'", ""};
+  const std::string day = number(32), separator[] = {" ", "  ", "\t"};
+  return "# [ " + number(100000) + " ] Wed Aug" + separator[rng() % 3] + day + " 14:03:22 2003 " +
+         number(1000000) + " ( " + number(100) + "." + number(10000) + " sec) ( " + number(10000) +
+         " rpc) " + kEntries[rng() % 8] + kTexts[rng() % 4];
+}
+
+std::string Mutate(std::string line, std::mt19937& rng) {
+  if (line.empty()) return line;
+  auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+  const size_t at = pick(line.size());
+  const size_t digit = line.find_first_of("0123456789", at);
+  const size_t blank = line.find(' ', at);
+  static const char* const kKeywords[] = {"API", "Res", "SET", "Server RPC", "sec", "rpc"};
+  const size_t word = line.find(kKeywords[pick(6)]);
+  const size_t op = pick(6);
+  // A blank, tab, carriage return, form feed or non-ASCII byte.
+  if (op == 0) line.insert(at, 1, " \t\r\f\x80\xe9\xff"[pick(7)]);
+  if (op == 1 && blank != std::string::npos) line.erase(blank, 1);
+  for (size_t i = word; op == 2 && i < line.size() && line[i] != ' '; ++i)
+    line[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
+  if (op == 3 && digit != std::string::npos) line[digit] = "0123456789aZ_"[pick(13)];
+  if (op == 4) line.resize(at);
+  if (op == 5 && digit != std::string::npos) {  // the digit group grows to 12 digits or more
+    const std::string group =
+        line.substr(digit, line.find_first_not_of("0123456789", digit) - digit);
+    std::string longer = group;
+    while (longer.size() < 12) longer += group;
+    line.replace(digit, group.size(), longer);
+  }
+  return line;
+}
+
+TEST(TraceLineClassifier, GeneratedAndMutatedLinesMatchThePatterns) {
+  std::mt19937 rng(20030806);
+  std::map<LineKind, int> kinds;
+  for (int i = 0; i < 5000 && !HasFailure(); ++i) {
+    std::string line = ValidLine(rng);
+    for (size_t n = rng() % 4; n > 0; --n) line = Mutate(line, rng);
+    ++kinds[ExpectSameAsPatterns(line).kind];
+  }
+  for (LineKind kind : {LineKind::kContinuation, LineKind::kApi, LineKind::kResult, LineKind::kSet,
+                        LineKind::kServerRpc, LineKind::kOtherHeader})
+    EXPECT_GT(kinds[kind], 100) << "kind " << static_cast<int>(kind) << " barely generated";
+}
+
+TEST(ReadTraceNumber, ReadsDecimalClampedToInt32) {
+  const std::pair<std::string, int32_t> kCases[] = {{"000118", 118},  // leading zeros, not octal
+                                                    {"2147483647", 2147483647},
+                                                    {"2147483648", 2147483647},
+                                                    {std::string(40, '9'), 2147483647},
+                                                    {"000000000000002147483647", 2147483647},
+                                                    {"12a3", 12}};
+  for (const auto& [digits, value] : kCases) EXPECT_EQ(ReadTraceNumber(digits), value) << digits;
+}
+
+TEST(ReadTraceNumber, CallDurationMillisDoesNotScaleTheFraction) {
+  const std::tuple<const char*, const char*, int64_t> kCases[] = {
+      {"0", "015", 15},
+      {"1", "250", 1250},
+      {"0", "5", 5},
+      {"0", "0155", 155},
+      {"2147484", "000", 2147484000},
+      {"99999999999", "99999999999", 2147483647LL * 1000 + 2147483647}};
+  for (const auto& [seconds, fraction, millis] : kCases)
+    EXPECT_EQ(CallDurationMillis(seconds, fraction), millis) << seconds << "." << fraction;
+}
+
+}  // namespace
+}  // namespace quintrel
