@@ -18,11 +18,16 @@ LineReader::~LineReader() {
 }
 
 bool LineReader::open(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) return false;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  openFd(fd);
+  return true;
+}
+
+void LineReader::openFd(int fd) {
+  fd_ = fd;
   posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   buffer_.resize(kBlockSize);
-  return true;
 }
 
 uint64_t LineReader::fileSize() const {

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,30 +39,68 @@ void Drain(int outFd, int errFd, CliResult* result) {
   }
 }
 
+// Standard input for the child: the input file, or a pipe fed from it by a
+// helper process so that a large input cannot block the test.
+int OpenInput(const std::string& path, bool fromPipe) {
+  if (!fromPipe) return open(path.c_str(), O_RDONLY);
+  int ends[2];
+  if (pipe(ends) != 0) return -1;
+  if (fork() == 0) {
+    close(ends[0]);
+    int in = open(path.c_str(), O_RDONLY);
+    char buffer[65536];
+    ssize_t count;
+    while ((count = read(in, buffer, sizeof buffer)) > 0) {
+      if (write(ends[1], buffer, count) != count) break;
+    }
+    _exit(0);
+  }
+  close(ends[1]);
+  return ends[0];
+}
+
+[[noreturn]] void StartChild(const std::vector<std::string>& args, const RunOptions& options,
+                             int in, int out, int err) {
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
+  if (options.fileSizeLimit >= 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
+                    static_cast<rlim_t>(options.fileSizeLimit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(QUINTREL_BINARY));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execv(QUINTREL_BINARY, argv.data());
+  _exit(127);
+}
+
 }  // namespace
 
 CliResult RunQuintrel(const std::vector<std::string>& args, const std::string& input,
                       const std::string& workDir) {
+  RunOptions options;
+  options.input = input;
+  options.workDir = workDir;
+  return RunQuintrel(args, options);
+}
+
+CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& options) {
   ScratchDir scratch;
-  std::string inputPath = scratch.write("stdin", input);
+  int in = OpenInput(scratch.write("stdin", options.input), options.inputFromPipe);
   int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return CliResult();
+  if (in < 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0) return CliResult();
   pid_t child = fork();
   if (child == 0) {
-    int in = open(inputPath.c_str(), O_RDONLY);
-    dup2(in, 0);
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
     close(outPipe[0]);
     close(errPipe[0]);
-    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(QUINTREL_BINARY));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(QUINTREL_BINARY, argv.data());
-    _exit(127);
+    StartChild(args, options, in, outPipe[1], errPipe[1]);
   }
+  close(in);
   close(outPipe[1]);
   close(errPipe[1]);
   CliResult result;

@@ -14,11 +14,20 @@ struct CliResult {
   std::string err;  // standard error
 };
 
+// How the binary is started.
+struct RunOptions {
+  std::string input;        // standard input
+  bool inputFromPipe = false;  // a pipe instead of a file as standard input
+  std::string workDir;      // working directory; the current one when empty
+  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), or none
+};
+
 // Runs the binary with `args` (not counting the program name), `input` as
 // its standard input, in the working directory `workDir` (the current one
 // when empty).
 CliResult RunQuintrel(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& workDir = "");
+CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& options);
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.

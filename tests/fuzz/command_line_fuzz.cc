@@ -1,0 +1,28 @@
+// Fuzz target: arbitrary argument vectors through the command-line parser.
+// The input is split at NUL bytes into the arguments after the program name.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/parameter_map.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> words(1, "quintrel");
+  words.emplace_back();
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] == 0) {
+      words.emplace_back();
+    } else {
+      words.back() += static_cast<char>(data[i]);
+    }
+  }
+  std::vector<const char*> argv;
+  for (const std::string& word : words) argv.push_back(word.c_str());
+  quintrel::ParameterMap parameters;
+  if (parameters.parse(static_cast<int>(argv.size()), argv.data())) {
+    parameters.isSummary();
+  } else {
+    parameters.usage();
+  }
+  return 0;
+}
