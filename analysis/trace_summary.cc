@@ -12,9 +12,7 @@ namespace {
 const size_t kTopCallCount = 10;
 
 // The API name: the text before the first comma, or the whole text.
-std::string_view ApiName(std::string_view apiText) {
-  return apiText.substr(0, apiText.find(','));
-}
+std::string_view ApiName(std::string_view apiText) { return apiText.substr(0, apiText.find(',')); }
 
 }  // namespace
 

@@ -8,8 +8,7 @@ namespace quintrel {
 
 const char VERSION[] = "1.3";
 const char BANNER[] = QUINTREL_BANNER;
-const char USAGE_TEXT[] =
-    QUINTREL_BANNER
+const char USAGE_TEXT[] = QUINTREL_BANNER
     "Usage:\n"
     "quintrel tracefile outputfile [options]\n"
     "options: -s[ummary] { TEXT | HTML | XML }\n"

@@ -39,8 +39,7 @@ class CountingSink : public TraceCallSink {
 };
 
 // One call per iteration: the lines of a call of the given shape.
-void BM_ProcessCall(benchmark::State& state, std::vector<const char*> lines,
-                    RawLinePolicy policy) {
+void BM_ProcessCall(benchmark::State& state, std::vector<const char*> lines, RawLinePolicy policy) {
   TraceLineProcessor processor;
   CountingSink sink;
   processor.setSink(&sink);

@@ -13,7 +13,8 @@ namespace quintrel {
 class ScratchWorkingDir {
  public:
   ScratchWorkingDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quintrel-diag-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quintrel-diag-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
     std::filesystem::current_path(path_);
   }

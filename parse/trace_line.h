@@ -9,9 +9,8 @@
 #ifndef QUINTREL_PARSE_TRACE_LINE_H_
 #define QUINTREL_PARSE_TRACE_LINE_H_
 
-#include <string_view>
-
 #include <boost/regex.hpp>
+#include <string_view>
 
 namespace quintrel {
 

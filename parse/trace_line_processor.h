@@ -7,11 +7,10 @@
 #ifndef QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 #define QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 
+#include <boost/regex.hpp>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-
-#include <boost/regex.hpp>
 
 #include "parse/trace_call.h"
 #include "parse/trace_call_sink.h"

@@ -8,10 +8,9 @@
 #ifndef QUINTREL_PARSE_TRACE_PATTERNS_H_
 #define QUINTREL_PARSE_TRACE_PATTERNS_H_
 
+#include <boost/regex.hpp>
 #include <cstdint>
 #include <string_view>
-
-#include <boost/regex.hpp>
 
 namespace quintrel {
 

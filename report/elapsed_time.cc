@@ -1,9 +1,8 @@
 #include "report/elapsed_time.h"
 
+#include <boost/regex.hpp>
 #include <cstdio>
 #include <string_view>
-
-#include <boost/regex.hpp>
 
 #include "parse/trace_patterns.h"
 
@@ -82,13 +81,13 @@ int64_t elapsedMillis(const std::string& start, const std::string& end) {
     std::printf("can't construct end time\n");
     return 0;
   }
-  int64_t millis =
-      (((to.hours - from.hours) * 60 + (to.minutes - from.minutes)) * 60 +
-       (to.seconds - from.seconds)) * 1000 +
-      (to.micros - from.micros) / 1000;
+  int64_t millis = (((to.hours - from.hours) * 60 + (to.minutes - from.minutes)) * 60 +
+                    (to.seconds - from.seconds)) *
+                       1000 +
+                   (to.micros - from.micros) / 1000;
   if (HasDate(from) && HasDate(to)) {
-    int64_t days = DaysFromCivil(to.year, to.month, to.day) -
-                   DaysFromCivil(from.year, from.month, from.day);
+    int64_t days =
+        DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day);
     millis += days * 86400000;
   }
   return millis;

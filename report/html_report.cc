@@ -70,7 +70,8 @@ void TraceSummary::writeHtmlReport() {
   out << "</small>\n</p><p>\n";
 
   prepareApiSummary();
-  WriteTableStart(out, "APISUMMARY", "API Call Summary", {"API Call", "Duration<br>secs", "Frequency"});
+  WriteTableStart(out, "APISUMMARY", "API Call Summary",
+                  {"API Call", "Duration<br>secs", "Frequency"});
   for (auto row = apiSummaryList.rbegin(); row != apiSummaryList.rend(); ++row) {
     out << "<tr>";
     WriteAlignedCell(out, EscapeMarkup(row->apiName), false);

@@ -9,7 +9,8 @@ void TraceSummary::writeTextReport() {
   int64_t elapsed = elapsedMillis(startTimestamp, endTimestamp);
   std::ostream& out = *reportStream;
 
-  out << "DMCL Trace Summary\n" << "==================\n\n";
+  out << "DMCL Trace Summary\n"
+      << "==================\n\n";
   out << "Top 10 api calls:";
   endLine();
   endLine();

@@ -16,10 +16,10 @@ struct CliResult {
 
 // How the binary is started.
 struct RunOptions {
-  std::string input;        // standard input
+  std::string input;           // standard input
   bool inputFromPipe = false;  // a pipe instead of a file as standard input
-  std::string workDir;      // working directory; the current one when empty
-  long fileSizeLimit = -1;  // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), or none
+  std::string workDir;         // working directory; the current one when empty
+  long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), or none
 };
 
 // Runs the binary with `args` (not counting the program name), `input` as

@@ -1,7 +1,6 @@
 // Black-box tests of the command line, the exit codes and the file handling.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/cli_runner.h"
 
@@ -10,7 +9,8 @@ namespace {
 
 const char kApi[] =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> get,s0,x";
-const char kResult[] = "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
+const char kResult[] =
+    "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
 const char kCsvRow[] = "\"3412\",\"Wed Aug  6 14:03:22 2003 412345\",\"1\",\"15\",\"get,s0,x\",\n";
 
 std::string Data(const std::string& name) { return SourcePath("tests/data/" + name); }

@@ -66,16 +66,16 @@ TEST(HostileInput, HundredThousandThreads) {
   std::string path = dir.write("t.trc", trace);
   CliResult result = RunQuintrel({path, dir.file("out.csv"), "-l", "-d", "CSV"}, "*\n");
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out, listing +
-                            "Please choose a thread from the list above (or '*' for all threads): \n");
+  EXPECT_EQ(result.out,
+            listing + "Please choose a thread from the list above (or '*' for all threads): \n");
   EXPECT_EQ(CountLines(ReadFile(dir.file("out.csv"))), 100000u);
 }
 
 TEST(HostileInput, FortyDigitNumbersAreClamped) {
   std::string big(40, '9');
   std::string stamp = "Wed Aug " + big + " " + big + ":" + big + ":" + big + " " + big + " " + big;
-  std::string header = "# [ " + big + " ] " + stamp + " ( " + big + "." + big + " sec) ( " + big +
-                       " rpc) ";
+  std::string header =
+      "# [ " + big + " ] " + stamp + " ( " + big + "." + big + " sec) ( " + big + " rpc) ";
   ScratchDir dir;
   std::string trace = dir.write("t.trc", header + "API> get,s0,x\n" + header + "Res: 'T'\n");
   CliResult csv = RunQuintrel({trace, "CONSOLE", "-d", "CSV"});
@@ -94,8 +94,8 @@ TEST(HostileInput, FortyDigitNumbersAreClamped) {
 TEST(HostileInput, MixedLineEnds) {
   // CRLF and LF end lines; a lone carriage return is part of its line and
   // never starts a header.
-  std::string api = Header("4", "0.000", "1") + "API> get,s0,x\r" + Header("5", "0.000", "1") +
-                    "API> get,s0,y";
+  std::string api =
+      Header("4", "0.000", "1") + "API> get,s0,x\r" + Header("5", "0.000", "1") + "API> get,s0,y";
   std::string trace = api + "\r\n" + Header("4", "0.002", "2") + "Res: 'T'\r\n" +
                       Header("4", "0.000", "1") + "API> save,s0,z\n" + Header("4", "0.002", "2") +
                       "Res: 'T'\r";
@@ -120,8 +120,7 @@ TEST(HostileInput, OutputThatFailsWhileWritten) {
   RunOptions options;
   options.fileSizeLimit = 1000;
   std::string output = dir.file("out.csv");
-  CliResult result =
-      RunQuintrel({SourcePath("tests/data/many.trc"), output, "-d", "CSV"}, options);
+  CliResult result = RunQuintrel({SourcePath("tests/data/many.trc"), output, "-d", "CSV"}, options);
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_EQ(result.err, "cannot write output file " + output + "\n");
   EXPECT_LE(ReadFile(output).size(), 1000u);

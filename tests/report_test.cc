@@ -88,8 +88,8 @@ TEST(Reports, HtmlTablesHoldTheExpectedRows) {
   };
   for (const Case& c : cases) {
     std::string counts = dir.file(c.trace + ".counts");
-    ASSERT_EQ(Shell("python3 '" + script + "' '" + Data(c.trace + ".html") + "' > '" + counts + "'"),
-              0);
+    ASSERT_EQ(
+        Shell("python3 '" + script + "' '" + Data(c.trace + ".html") + "' > '" + counts + "'"), 0);
     EXPECT_EQ(ReadFile(counts), c.counts + "\n") << c.trace;
   }
 }

@@ -1,7 +1,6 @@
 // Black-box tests of the thread listing, the prompt and the chosen thread.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/cli_runner.h"
 
@@ -12,7 +11,8 @@ const char kPrompt[] = "Please choose a thread from the list above (or '*' for a
 
 std::string Call(const std::string& thread, const std::string& api) {
   std::string marker = "# [ " + thread + " ] Wed Aug  6 14:03:22 2003 0 ";
-  return marker + "( 0.000 sec) ( 1 rpc) API> " + api + "\n" + marker + "( 0.002 sec) ( 2 rpc) Res: 'x'\n";
+  return marker + "( 0.000 sec) ( 1 rpc) API> " + api + "\n" + marker +
+         "( 0.002 sec) ( 2 rpc) Res: 'x'\n";
 }
 
 std::string Trace() {
@@ -40,7 +40,7 @@ TEST(ThreadListing, ListsIdsOnceInByteOrderAndAnalysesTheChoice) {
       {"236\n", Csv("236", "get,s0,a") + Csv("236", "save,s0,c")},
       {"  \t\n 1008 236 91\n", Csv("1008", "get,s0,b")},
       {"999\n", ""},
-      {"", ""},      // end of input: an empty choice selects nothing
+      {"", ""},        // end of input: an empty choice selects nothing
       {"0236\n", ""},  // ids are texts
   };
   for (const Case& c : cases) {
