@@ -33,7 +33,7 @@ void TraceCall::reset() {
   apiRpcCount = 0;
   // Kept strings serve the next call; an unusually long one is released so
   // that one huge line does not pin its memory for the rest of the run.
-  const size_t kKeptCapacity = 64 * 1024;
+  const size_t kKeptCapacity = size_t{64} << 10;
   for (size_t i = 0; i < rawLineCount_; ++i) {
     if (rawLines_[i].capacity() > kKeptCapacity) std::string().swap(rawLines_[i]);
   }
