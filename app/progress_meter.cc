@@ -26,7 +26,7 @@ bool ProgressMeter::Wanted(bool toConsole, uint64_t traceBytes) {
 void ProgressMeter::update(uint64_t bytesRead) {
   if (!enabled_) return;
   auto now = std::chrono::steady_clock::now();
-  if (now - lastDraw_ < kRedrawInterval) return;
+  if (shown_ && now - lastDraw_ < kRedrawInterval) return;
   lastDraw_ = now;
   double seconds = std::chrono::duration<double>(now - start_).count();
   double percent = 100.0 * static_cast<double>(bytesRead) / static_cast<double>(totalBytes_);

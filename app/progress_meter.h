@@ -20,8 +20,8 @@ class ProgressMeter {
   // report goes to a file and the trace is large.
   static bool Wanted(bool toConsole, uint64_t traceBytes);
 
-  // Redraws the line if enough time has passed since the last redraw. Cheap
-  // enough to call every few thousand lines.
+  // Draws the line at the first call, then again when enough time has passed
+  // since the last redraw. Cheap enough to call every few thousand lines.
   void update(uint64_t bytesRead);
   // Erases the line; called by the destructor too.
   void finish();
