@@ -30,7 +30,8 @@ void ProgressMeter::update(uint64_t bytesRead) {
   lastDraw_ = now;
   double seconds = std::chrono::duration<double>(now - start_).count();
   double percent = 100.0 * static_cast<double>(bytesRead) / static_cast<double>(totalBytes_);
-  double megabytesPerSecond = static_cast<double>(bytesRead) / (1 << 20) / seconds;
+  double megabytesPerSecond =
+      seconds > 0 ? static_cast<double>(bytesRead) / (1 << 20) / seconds : 0.0;
   std::fprintf(stderr, "\rquintrel: %3.0f%% read, %.0f MB/s ", percent, megabytesPerSecond);
   std::fflush(stderr);
   shown_ = true;
