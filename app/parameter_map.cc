@@ -1,6 +1,8 @@
 #include "app/parameter_map.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace quintrel {
 
@@ -15,6 +17,27 @@ const char USAGE_TEXT[] = QUINTREL_BANNER
     "         -d[etail]  { RAW | CSV }\n"
     "         -r[pconly]\n"
     "         -l[istthreads]\n";
+
+// The value that follows a format option: where it goes, what it may be, and
+// the messages for a missing or wrong value.
+struct ParameterMap::FormatOption {
+  const char* key;
+  std::vector<std::string> allowed;
+  const char* missingMessage;
+  const char* wrongMessage;
+};
+
+const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
+    "outputformat",
+    {"RAW", "CSV"},
+    "detail mode option must specifiy RAW or CSV format\n",
+    "outputformat must be RAW or CSV\n"};
+
+const ParameterMap::FormatOption ParameterMap::kSummaryFormat = {
+    "summaryformat",
+    {"TEXT", "HTML", "XML"},
+    "summary mode option must specifiy TEXT, HTML or XML format\n",
+    "outputformat must be TEXT, HTML or XML format\n"};
 
 ParameterMap::ParameterMap() {
   values_["tracefile"] = "";
@@ -68,39 +91,34 @@ bool ParameterMap::parseOption(const std::string& word, int argc, const char* co
     case 'v':
       values_["version"] = "true";
       return true;
-    case 'd': {
+    case 'd':
       detailSeen_ = true;
       values_["summary"] = "false";
-      if (*index + 1 >= argc) {
-        std::printf("detail mode option must specifiy RAW or CSV format\n");
-        return false;
-      }
-      std::string format = argv[++*index];
-      if (format != "RAW" && format != "CSV") {
-        std::printf("outputformat must be RAW or CSV\n");
-        return false;
-      }
-      values_["outputformat"] = format;
-      return true;
-    }
-    case 's': {
+      return takeFormat(kDetailFormat, argc, argv, index);
+    case 's':
       summarySeen_ = true;
       values_["summary"] = "true";
-      if (*index + 1 >= argc) {
-        std::printf("summary mode option must specifiy TEXT, HTML or XML format\n");
-        return false;
-      }
-      std::string format = argv[++*index];
-      if (format != "TEXT" && format != "HTML" && format != "XML") {
-        std::printf("outputformat must be TEXT, HTML or XML format\n");
-        return false;
-      }
-      values_["summaryformat"] = format;
-      return true;
-    }
+      return takeFormat(kSummaryFormat, argc, argv, index);
     default:
       return true;  // words that select nothing are ignored
   }
+}
+
+// Consumes the argument after the option as its value, whatever it looks
+// like, and stores it when it is one of the allowed formats.
+bool ParameterMap::takeFormat(const FormatOption& option, int argc, const char* const* argv,
+                              int* index) {
+  if (*index + 1 >= argc) {
+    std::printf("%s", option.missingMessage);
+    return false;
+  }
+  std::string format = argv[++*index];
+  if (std::find(option.allowed.begin(), option.allowed.end(), format) == option.allowed.end()) {
+    std::printf("%s", option.wrongMessage);
+    return false;
+  }
+  values_[option.key] = format;
+  return true;
 }
 
 void ParameterMap::usage() const { std::printf("%s", USAGE_TEXT); }

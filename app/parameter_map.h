@@ -31,7 +31,12 @@ class ParameterMap {
   bool isSummary() const;
 
  private:
+  struct FormatOption;
+  static const FormatOption kDetailFormat;
+  static const FormatOption kSummaryFormat;
+
   bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
+  bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;
   bool dumpRequested_ = false;
