@@ -90,6 +90,11 @@ void TraceSummary::appendOpenQueries() {
 void TraceSummary::prepareTopQueries() {
   const size_t kTopQueryCount = 20;
   for (const QueryRecord& record : completedQueries) {
+    // A record smaller than the smallest of a full list would be dropped
+    // again at once; skipping it saves copying it.
+    if (topQueries.size() == kTopQueryCount && record.durationMs < topQueries.front().durationMs) {
+      continue;
+    }
     auto position = std::upper_bound(
         topQueries.begin(), topQueries.end(), record.durationMs,
         [](double value, const QueryRecord& entry) { return value < entry.durationMs; });
