@@ -13,12 +13,12 @@ namespace {
 
 const char kApi[] =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> "
-    "query,s0,select r_object_id, object_name from dm_document where owner_name = 'jsmith'";
+    "query,s0,select item_id, item_name from doc_item where owner_name = 'jsmith'";
 const char kResult[] =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
 const char kServerRpc[] =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 415021 ( 0.000 sec) ( 118 rpc) Server RPC: Fetch";
-const char kContinuation[] = "where owner_name = 'jsmith' and r_modify_date > date(today)";
+const char kContinuation[] = "where owner_name = 'jsmith' and modified_at > date(today)";
 const char kMalformed[] = "# [ 3412 ] Wed Aug  6 14:03:22 2003 ( 0.000 sec) ( 118 rpc) API> get";
 
 void BM_Classify(benchmark::State& state, const char* line) {

@@ -71,9 +71,9 @@ class Random {
 // ---------------------------------------------------------------------------
 // Vocabulary
 
-constexpr const char* kTypes[] = {"dm_document", "dm_document", "dm_document", "dm_folder"};
+constexpr const char* kTypes[] = {"doc_item", "doc_item", "doc_item", "folder_item"};
 constexpr const char* kAttributes[] = {
-    "object_name", "title",        "subject",       "owner_name",   "object_type",
+    "item_name", "title",        "subject",       "owner_name",   "object_type",
     "modify_date", "content_type", "version_label", "content_size", "status"};
 constexpr const char* kSetAttributes[] = {"title", "subject", "status", "keywords", "owner_name"};
 constexpr const char* kNames[] = {"annual-report.pdf",
@@ -205,9 +205,9 @@ int RpcDelta(Random* rng) {
 }
 
 std::string AttributeValue(Random* rng, const std::string& attribute) {
-  if (attribute == "object_name") return rng->Pick(kNames);
+  if (attribute == "item_name") return rng->Pick(kNames);
   if (attribute == "owner_name") return rng->Pick(kUsers);
-  if (attribute == "object_type") return "dm_document";
+  if (attribute == "object_type") return "doc_item";
   if (attribute == "status") return rng->Pick(kStatus);
   if (attribute == "content_type") return rng->Pick(kContentTypes);
   if (attribute == "content_size") return std::to_string(rng->Range(0, 9000000));
@@ -269,11 +269,11 @@ void PlanUpdate(Random* rng, SimThread* t) {
 // Query text as a first line and optional further lines (multi-line queries).
 std::vector<std::string> QueryLines(Random* rng) {
   std::string type = rng->Pick(kTypes);
-  std::vector<std::string> lines = {"select r_object_id, object_name"};
+  std::vector<std::string> lines = {"select item_id, item_name"};
   if (rng->Chance(0.3)) lines[0] += ", " + rng->Pick(kAttributes);
   lines.push_back("from " + type);
   lines.push_back("where owner_name = '" + rng->Pick(kUsers) + "'");
-  if (rng->Chance(0.3)) lines.push_back("order by object_name");
+  if (rng->Chance(0.3)) lines.push_back("order by item_name");
   if (rng->Chance(0.2)) return lines;
   std::string joined = lines[0];
   for (size_t i = 1; i < lines.size(); ++i) joined += " " + lines[i];
@@ -307,7 +307,7 @@ void PlanFetches(Random* rng, SimThread* t, const std::string& conn, const std::
     }
     if (rng->Chance(0.3)) {
       t->planned.push_back(
-          LocalCall(rng, "get," + conn + "," + coll + ",object_name", rng->Pick(kNames)));
+          LocalCall(rng, "get," + conn + "," + coll + ",item_name", rng->Pick(kNames)));
     }
   }
   t->planned.push_back(LocalCall(rng, "next," + conn + "," + coll, "F"));
@@ -331,8 +331,8 @@ void PlanQuery(Random* rng, SimThread* t) {
 void PlanExecQuery(Random* rng, SimThread* t) {
   const std::string& s = t->session;
   if (rng->Chance(0.2)) {  // an update: nothing to fetch, no getlastcoll
-    std::string dql = "update dm_document set status = '" + rng->Pick(kStatus) +
-                      "' where r_object_id = '" + ObjectId(rng) + "'";
+    std::string dql = "update doc_item set status = '" + rng->Pick(kStatus) +
+                      "' where item_id = '" + ObjectId(rng) + "'";
     t->planned.push_back(ServerCall(rng, "execquery," + s + ",F," + dql, "T", "ExecSelect", 1));
     return;
   }
@@ -535,7 +535,7 @@ void AppendMalformed(Random* rng, std::string* out, const SimThread& t, int64_t 
   AppendHeader(&line, t.id, micros, 0, t.rpc);
   switch (rng->Range(0, 4)) {
     case 0:
-      line += "api> get," + t.session + "," + ObjectId(rng) + ",object_name";
+      line += "api> get," + t.session + "," + ObjectId(rng) + ",item_name";
       break;
     case 1:
       line.resize(static_cast<size_t>(rng->Range(4, 45)));
