@@ -1,6 +1,7 @@
 #include "app/trace_profiler.h"
 
-#include <cerrno>
+#include <unistd.h>
+
 #include <iostream>
 
 #include "analysis/trace_summary.h"
@@ -31,11 +32,10 @@ bool TraceProfiler::open(const std::string& traceFile, const std::string& output
   traceFileName_ = traceFile;
   toConsole_ = outputFile.empty() || outputFile == "CONSOLE";
   if (toConsole_) {
-    ownedOutput_ = std::make_unique<FdOutputStream>(1, "CONSOLE", true);
+    output_ = std::make_unique<FdOutputStream>(STDOUT_FILENO, "CONSOLE", true);
   } else {
-    ownedOutput_ = std::make_unique<FdOutputStream>(outputFd, outputFile, false);
+    output_ = std::make_unique<FdOutputStream>(outputFd, outputFile, false);
   }
-  output_ = ownedOutput_.get();
   return true;
 }
 
@@ -86,7 +86,7 @@ bool TraceProfiler::analyse(const std::string& thread, bool rpcOnly,
                             const std::string& detailFormat, bool summary) {
   TraceLineProcessor processor;
   processor.setRawLinePolicy(PolicyFor(summary, detailFormat));
-  TraceSummary traceSummary(output_, thread, rpcOnly, detailFormat, summary);
+  TraceSummary traceSummary(output_.get(), thread, rpcOnly, detailFormat, summary);
   processor.setSink(&traceSummary);
 
   if (openTraceFile()) {
@@ -116,7 +116,7 @@ bool TraceProfiler::analyse(const std::string& thread, bool rpcOnly,
 }
 
 bool TraceProfiler::finish() {
-  if (ownedOutput_ != nullptr && !ownedOutput_->close()) failed_ = true;
+  if (output_ != nullptr && !output_->close()) failed_ = true;
   return !failed_;
 }
 

@@ -9,7 +9,6 @@
 #define QUINTREL_APP_TRACE_PROFILER_H_
 
 #include <memory>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -57,10 +56,10 @@ class TraceProfiler {
 
  private:
   std::unique_ptr<LineReader> traceInput_;
-  std::ostream* output_ = nullptr;
+  // Over the created output file, or over standard output (not closed).
+  std::unique_ptr<FdOutputStream> output_;
   std::string traceFileName_;
   const ParameterMap* parameters_;
-  std::unique_ptr<FdOutputStream> ownedOutput_;
   bool toConsole_ = true;
   bool failed_ = false;
 };

@@ -73,7 +73,7 @@ class Random {
 
 constexpr const char* kTypes[] = {"doc_item", "doc_item", "doc_item", "folder_item"};
 constexpr const char* kAttributes[] = {
-    "item_name", "title",        "subject",       "owner_name",   "object_type",
+    "item_name",   "title",        "subject",       "owner_name",   "object_type",
     "modify_date", "content_type", "version_label", "content_size", "status"};
 constexpr const char* kSetAttributes[] = {"title", "subject", "status", "keywords", "owner_name"};
 constexpr const char* kNames[] = {"annual-report.pdf",

@@ -1,4 +1,6 @@
 // The HTML summary report: a page with a header, links and four tables.
+#include <initializer_list>
+
 #include "analysis/trace_summary.h"
 #include "app/parameter_map.h"
 #include "report/elapsed_time.h"
