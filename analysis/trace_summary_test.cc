@@ -11,20 +11,23 @@ namespace {
 
 const char kStamp[] = "Wed Aug  6 14:03:22 2003 412345";
 
-// A call of `thread` at kStamp from "apiText|ms|resultText" (the result text
-// with its closing quote), recorded as API line, `continuation`, result line.
-TraceCall MakeCall(const std::string& fields, const std::string& thread = "1",
-                   const std::vector<std::string>& continuation = {}) {
+// A call of `thread` at kStamp from "apiText|ms|resultText|continuation|..."
+// (the result text with its closing quote) and the rpc counts given; its
+// recorded lines are the API line, the continuation lines, the result line.
+TraceCall MakeCall(const std::string& fields, const std::string& thread = "1", int32_t apiRpc = 1,
+                   int32_t resultRpc = 1) {
   std::istringstream in(fields);
   std::string ms;
   TraceCall call;
-  std::getline(std::getline(std::getline(in, call.apiText, '|'), ms, '|'), call.resultText);
+  std::getline(std::getline(std::getline(in, call.apiText, '|'), ms, '|'), call.resultText, '|');
   call.durationMs = ms.empty() ? 0 : std::stoll(ms);
   call.setThreadId(thread);
   call.timeStamp = kStamp;
-  std::string header = "# [ " + thread + " ] " + kStamp;
+  call.apiRpcCount = apiRpc;
+  call.resultRpcCount = resultRpc;
+  const std::string header = "# [ " + thread + " ] " + kStamp;
   call.appendLine(header + " ( 0.000 sec) ( 1 rpc) API> " + call.apiText);
-  for (const std::string& line : continuation) call.appendLine(line);
+  for (std::string line; std::getline(in, line, '|');) call.appendLine(line);
   call.appendLine(header + " ( 0.001 sec) ( 1 rpc) Res: '" + call.resultText);
   return call;
 }
@@ -37,9 +40,8 @@ void Feed(TraceSummary* summary, const std::vector<std::string>& calls) {
 }
 
 std::string Describe(const QueryRecord& q) {
-  std::ostringstream out;
-  out << q.apiName << "|" << q.queryText << "|" << q.durationMs << "|" << q.rowCount << ";";
-  return out.str();
+  return q.apiName + "|" + q.queryText + "|" + std::to_string(static_cast<int64_t>(q.durationMs)) +
+         "|" + std::to_string(q.rowCount) + ";";
 }
 
 TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
@@ -60,9 +62,7 @@ TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
     std::ostringstream report, detail;
     TraceSummary summary(&report, c.selection, c.rpcOnly, "RAW", true);
     TraceSummary details(&detail, c.selection, c.rpcOnly, "CSV", false);
-    TraceCall call = MakeCall("query,c,x|9|q0'", c.thread);
-    call.apiRpcCount = c.apiRpc;
-    call.resultRpcCount = c.resultRpc;
+    TraceCall call = MakeCall("query,c,x|9|q0'", c.thread, c.apiRpc, c.resultRpc);
     summary.onCall(&call);
     details.onCall(&call);
     EXPECT_EQ(summary.getTotalCallMillis(), c.accepted ? 9 : 0);
@@ -78,11 +78,10 @@ TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
 TEST(TraceSummaryTest, CountsCallsPerApiName) {
   std::ostringstream report;
   TraceSummary summary(&report, "*", false, "RAW", true);
-  Feed(&summary, {"getserver|7", "next,c,q0|15", "next,s1,q1,x|20", "|3", ",x|4", "get,c|1"});
+  Feed(&summary, {"getserver|7||more", "next,c,q0|15", "next,s1,q1,x|20", "|3", ",x|4", "get,c|1"});
   std::ostringstream rows;
-  for (const auto& [name, row] : summary.getApiStatistics()) {
+  for (const auto& [name, row] : summary.getApiStatistics())
     rows << name << ":" << row.frequency << ":" << row.durationMs << ";";
-  }
   EXPECT_EQ(rows.str(), ":2:7;get:1:1;getserver:1:7;next:2:35;");
 }
 
@@ -101,9 +100,8 @@ TEST(TraceSummaryTest, KeepsTheTenLongestCalls) {
   for (const Case& c : cases) {
     std::ostringstream report;
     TraceSummary summary(&report, "*", false, "RAW", true);
-    for (size_t i = 0; i < c.durations.size(); ++i) {
-      Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i])});
-    }
+    for (size_t i = 0; i < c.durations.size(); ++i)
+      Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i]) + "||more"});
     std::string kept;
     for (const TopCallEntry& entry : summary.getTopCalls()) kept += entry.callText + " ";
     EXPECT_EQ(kept, c.kept);
@@ -129,6 +127,8 @@ TEST(TraceSummaryTest, TracksQueries) {
         "readquery,c,Y|4|", "query_cmd,s1,1,2,3,4,5,6,Z,W|5|q0'"},
        "/c=readquery|Y|4|0;cq2=query_cmd||1|0;s12q5=cachequery|X|3|0;s1q0=query_cmd|Z,W|5|0;"
        "x1q3=query||2|0;"},
+      {{"query,c,select name|20|q0'|from item|where id = 7"},
+       "/cq0=query|select namefrom item\nwhere id = 7\n|20|0;"},
       {{"execquery,s0,F,T|10", "getlastcoll,s0|1|q1'", "next,s0,q1|4", "getlastcoll,s0|1|q2'",
         "getlastcoll,s0|1|q1'"},
        "execquery|T|14|1;/s0q1=execquery|T|10|0;s0q2=execquery|T|10|0;"}};
@@ -140,23 +140,10 @@ TEST(TraceSummaryTest, TracksQueries) {
     std::string state;
     for (const QueryRecord& record : summary.getCompletedQueries()) state += Describe(record);
     state += "/";
-    for (const auto& [key, record] : summary.getOpenQueries()) {
+    for (const auto& [key, record] : summary.getOpenQueries())
       state += key + "=" + Describe(record);
-    }
     EXPECT_EQ(state, expected);
   }
-}
-
-TEST(TraceSummaryTest, MultiLineQueryKeepsItsContinuationLines) {
-  std::ostringstream report;
-  TraceSummary summary(&report, "*", false, "RAW", true);
-  TraceCall call = MakeCall("query,c,select name|20|q0'", "1", {"from item", "where id = 7"});
-  summary.onCall(&call);
-  ASSERT_EQ(summary.getOpenQueries().count("cq0"), 1u);
-  EXPECT_EQ(summary.getOpenQueries().at("cq0").queryText, "select namefrom item\nwhere id = 7\n");
-  ASSERT_EQ(summary.getTopCalls().size(), 1u);
-  EXPECT_EQ(summary.getTopCalls()[0].callText, "query,c,select name");
-  EXPECT_EQ(summary.getApiStatistics().count("query"), 1u);
 }
 
 TEST(TraceSummaryTest, WritesDetailRecords) {
@@ -180,9 +167,7 @@ TEST(TraceSummaryTest, WritesDetailRecords) {
     SCOPED_TRACE(c.format + " " + c.apiText);
     std::ostringstream detail;
     TraceSummary summary(&detail, "*", false, c.format, false);
-    TraceCall call = MakeCall(c.apiText + "|15|q0'", "3412", {"  more"});
-    call.apiRpcCount = c.apiRpc;
-    call.resultRpcCount = c.resultRpc;
+    TraceCall call = MakeCall(c.apiText + "|15|q0'|  more", "3412", c.apiRpc, c.resultRpc);
     summary.onCall(&call);
     EXPECT_EQ(detail.str(), c.expected);
     EXPECT_TRUE(summary.getApiStatistics().empty());

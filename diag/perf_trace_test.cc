@@ -3,19 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "diag/diag_test_support.h"
 
 namespace quintrel {
 namespace {
-
-std::string ReadLog() {
-  std::ifstream file("perftrace.log");
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
 
 TEST(PerfTrace, SingletonWritesThroughToItsFile) {
   ScratchWorkingDir dir;
@@ -29,7 +22,8 @@ TEST(PerfTrace, SingletonWritesThroughToItsFile) {
   trace->writeElapsed();
   trace->write("\n");
   // Every write reaches the file at once, without a flush by the caller.
-  std::string log = ReadLog();
+  std::ifstream file("perftrace.log");
+  const std::string log{std::istreambuf_iterator<char>(file), {}};
   EXPECT_EQ(log.rfind("Starting quintrel performance trace...\nstep ", 0), 0u) << log;
   EXPECT_EQ(log.back(), '\n');
   EXPECT_EQ(log.find("old contents"), std::string::npos);

@@ -24,10 +24,7 @@ TraceCall WithRawLines(const std::vector<std::string>& lines) {
 }
 
 TEST(TraceCall, AppendContinuationToApiText) {
-  const struct {
-    std::vector<std::string> rawLines;
-    std::string apiText;
-  } kCases[] = {
+  const std::pair<std::vector<std::string>, std::string> kCases[] = {
       {{}, "select name"},
       {{kApi}, "select name"},
       {{kApi, "from item", "where id = 7"}, "select namefrom item\nwhere id = 7\n"},
@@ -35,31 +32,24 @@ TEST(TraceCall, AppendContinuationToApiText) {
       {{kApi, "from item", "# [ 3412 ] y", "where id = 7"}, "select namefrom item\n"},
       {{kApi, "# [", "", "#"}, "select name# [\n\n#\n"},
   };
-  for (const auto& c : kCases) {
-    TraceCall call = WithRawLines(c.rawLines);
+  for (const auto& [rawLines, apiText] : kCases) {
+    TraceCall call = WithRawLines(rawLines);
     call.apiText = "select name";
     call.appendContinuationToApiText();
-    EXPECT_EQ(call.apiText, c.apiText) << testing::PrintToString(c.rawLines);
+    EXPECT_EQ(call.apiText, apiText) << testing::PrintToString(rawLines);
   }
 }
 
-TEST(TraceCall, RawTextEndsEveryLine) {
-  EXPECT_EQ(TraceCall().getRawText(), "");
-  EXPECT_EQ(WithRawLines({"a", "b"}).getRawText(), "a\nb\n");
-}
-
 TEST(TraceCall, ResetKeepsThreadAndApiText) {
-  TraceCall call = WithRawLines({"a", std::string(100000, 'x'), "c"});
+  TraceCall call = WithRawLines({"a", std::string(100000, 'x'), "c"}), expected;
   call.setThreadId("07");
+  expected.setThreadId("07");
   call.state = ResultSeen;
   call.timeStamp = "Wed Aug  6 14:03:22 2003 412345";
-  call.apiText = "get,s0,x";
+  call.apiText = expected.apiText = "get,s0,x";
   call.resultText = "q0'";
   call.durationMs = call.apiRpcCount = call.resultRpcCount = 7;
   call.reset();
-  TraceCall expected;
-  expected.setThreadId("07");
-  expected.apiText = "get,s0,x";
   EXPECT_EQ(Values(call), Values(expected));
   EXPECT_EQ(call.rawLineCount(), 0u);
   call.appendLine("d");  // recording starts afresh in the kept storage
@@ -67,6 +57,7 @@ TEST(TraceCall, ResetKeepsThreadAndApiText) {
 }
 
 TEST(TraceCall, CopiesCarryTheRawLines) {
+  EXPECT_EQ(TraceCall().getRawText(), "");
   TraceCall original = WithRawLines({"a", "b"});
   original.setThreadId("3412");
   TraceCall copy(original), target = WithRawLines({"x", "y", "z"});

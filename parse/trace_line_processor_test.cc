@@ -26,8 +26,7 @@ const std::string kApi2 = Line("3412", "API> get,s0,y"), kRes2 = Line("3412", "R
 
 // Copies every delivered call, with the index of the input line that was being
 // processed when it arrived (the number of lines for finish()).
-class RecordingSink : public TraceCallSink {
- public:
+struct RecordingSink : TraceCallSink {
   void onCall(TraceCall* call) override {
     calls.push_back(*call);
     at.push_back(position);
@@ -62,18 +61,15 @@ const CallValues k3412(Delivered, "3412", kStamp, "query,s0,select name from ite
 struct Delivery {
   size_t at;  // the line being processed when the call arrived
   std::vector<std::string> rawLines;
-  CallValues values;
+  CallValues values = k3412;
 };
-
-Delivery At(size_t at, std::vector<std::string> rawLines, CallValues values = k3412) {
-  return {at, rawLines, values};
-}
 
 // A call of `thread` with its API line and result line only.
 Delivery Call(const std::string& thread, size_t at) {
-  return At(at, {Line(thread, "API> get,s0," + thread), Line(thread, "Res: ''")},
-            CallValues(Delivered, thread, "Wed Aug 16 09:00:01 2003 5", "get,s0," + thread, 7, 5, 7,
-                       "'"));
+  return Delivery{at,
+                  {Line(thread, "API> get,s0," + thread), Line(thread, "Res: ''")},
+                  CallValues(Delivered, thread, "Wed Aug 16 09:00:01 2003 5", "get,s0," + thread, 7,
+                             5, 7, "'")};
 }
 
 TEST(TraceLineProcessor, Scenarios) {
@@ -85,25 +81,23 @@ TEST(TraceLineProcessor, Scenarios) {
     std::vector<std::string> lines;
     std::vector<Delivery> expected;
   } kCases[] = {
-      {"continuation line", {kApi, kCont, kRes}, {At(3, {kApi, kCont, kRes})}},
+      {"continuation line", {kApi, kCont, kRes}, {{3, {kApi, kCont, kRes}}}},
       {"server rpc drops lines up to the result",
        {kApi, kRpc, "fetch more", kRes, kSet},
-       {At(5, {kApi, kRpc, kSet})}},
-      {"other thread's header delivers first", {kApi, kRes, kApi977}, {At(2, {kApi, kRes})}},
+       {{5, {kApi, kRpc, kSet}}}},
+      {"other thread's header delivers first", {kApi, kRes, kApi977}, {{2, {kApi, kRes}}}},
       {"interleaved threads in result order",
        {kApi, kApi977, kRes, kRes977},
-       {At(3, {kApi, kRes}), Call("977", 4)}},
+       {{3, {kApi, kRes}}, Call("977", 4)}},
       {"next api line of the thread delivers",
        {kApi, kRes, kCont, kApi2, kRes2},
-       {At(3, {kApi, kRes, kCont}), At(5, {kApi2, kRes2}, second)}},
-      {"second api line without result", {kApi, kApi2, kRes}, {At(3, {kApi, kApi2, kRes})}},
-      {"result of an idle thread dropped",
-       {kRes, kApi, kRes, kApi977, kRes},
-       {At(3, {kApi, kRes})}},
-      {"continuations before the first header", {kCont, "", kApi, kRes}, {At(4, {kApi, kRes})}},
-      {"empty line while api open", {kApi, "", kRes}, {At(3, {kApi, "", kRes})}},
-      {"empty line after result", {kApi, kRes, ""}, {At(3, {kApi, kRes, ""})}},
-      {"empty line after server rpc", {kApi, kRpc, "", kRes}, {At(4, {kApi, kRpc})}},
+       {{3, {kApi, kRes, kCont}}, {5, {kApi2, kRes2}, second}}},
+      {"second api line without result", {kApi, kApi2, kRes}, {{3, {kApi, kApi2, kRes}}}},
+      {"result of an idle thread dropped", {kRes, kApi, kRes, kApi977, kRes}, {{3, {kApi, kRes}}}},
+      {"continuations before the first header", {kCont, "", kApi, kRes}, {{4, {kApi, kRes}}}},
+      {"empty line while api open", {kApi, "", kRes}, {{3, {kApi, "", kRes}}}},
+      {"empty line after result", {kApi, kRes, ""}, {{3, {kApi, kRes, ""}}}},
+      {"empty line after server rpc", {kApi, kRpc, "", kRes}, {{4, {kApi, kRpc}}}},
       {"no result", {kApi, kCont, kApi977}, {}},
       {"ends in server rpc", {kApi, kRpc, kCont}, {}},
       {"no header at all", {kCont, ""}, {}},
@@ -121,9 +115,8 @@ TEST(TraceLineProcessor, Scenarios) {
       std::vector<std::string> raw;
       for (size_t j = 0; j < sink.calls[i].rawLineCount(); ++j)
         raw.push_back(sink.calls[i].rawLine(j));
-      EXPECT_EQ(sink.at[i], c.expected[i].at);
-      EXPECT_EQ(raw, c.expected[i].rawLines);
-      EXPECT_EQ(Values(sink.calls[i]), c.expected[i].values);
+      EXPECT_EQ(std::make_tuple(sink.at[i], raw, Values(sink.calls[i])),
+                std::tie(c.expected[i].at, c.expected[i].rawLines, c.expected[i].values));
     }
   }
 }

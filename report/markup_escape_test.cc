@@ -8,8 +8,6 @@
 namespace quintrel {
 namespace {
 
-using std::string_literals::operator""s;
-
 const std::string kBad = "\xEF\xBF\xBD";  // U+FFFD
 
 TEST(MarkupEscapeTest, EscapeMarkupAndXmlText) {
@@ -22,18 +20,14 @@ TEST(MarkupEscapeTest, ReplacesBytesThatCannotStandInXml) {
   const std::pair<std::string, std::string> cases[] = {
       {"\t\n\r\x7F text", "\t\n\r\x7F text"},
       {"a\x01z\x1F", "a" + kBad + "z" + kBad},
-      {"a\0b"s, "a" + kBad + "b"},
+      {std::string("a\0b", 3), "a" + kBad + "b"},
       {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF",
        "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"},
       {"\x80", kBad},
       {"\xC0\xAF", kBad + kBad},
       {"\xE2\x82", kBad + kBad},
-      {"\xE2\x82"
-       "A",
-       kBad + kBad + "A"},
-      {"\xC3"
-       "\xC3\xA9",
-       kBad + "\xC3\xA9"},
+      {"\xE2\x82\x41", kBad + kBad + "A"},
+      {"\xC3\xC3\xA9", kBad + "\xC3\xA9"},
       {"\xED\xA0\x80", kBad + kBad + kBad},
       {"\xEF\xBF\xBE", kBad + kBad + kBad},
       {"\xF4\x90\x80\x80\xF5", kBad + kBad + kBad + kBad + kBad},

@@ -1,140 +1,101 @@
 // Black-box tests of the command line, the exit codes and the file handling.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <unistd.h>
+
+#include <regex>
 
 #include "tests/cli_runner.h"
 
 namespace quintrel_test {
 namespace {
 
-const char kApi[] =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> get,s0,x";
-const char kResult[] =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
-const char kCsvRow[] = "\"3412\",\"Wed Aug  6 14:03:22 2003 412345\",\"1\",\"15\",\"get,s0,x\",\n";
-
-std::string Data(const std::string& name) { return SourcePath("tests/data/" + name); }
-
 TEST(Cli, UsageErrorsExitWithOne) {
   const std::string usage =
       "Palvero Profiler v1.3\n\nUsage:\nquintrel tracefile outputfile [options]\n"
       "options: -s[ummary] { TEXT | HTML | XML }\n         -d[etail]  { RAW | CSV }\n"
       "         -r[pconly]\n         -l[istthreads]\n";
-  struct Case {
-    std::vector<std::string> args;
-    std::string message;
-  } cases[] = {
+  const std::pair<std::vector<std::string>, std::string> kCases[] = {
       {{"trace"}, ""},
       {{"t", "o", "x"}, "unexpected parameter x\n"},
       {{"t", "o", "-d"}, "detail mode option must specifiy RAW or CSV format\n"},
       {{"t", "o", "-s", "html"}, "outputformat must be TEXT, HTML or XML format\n"},
       {{"t", "o", "-d", "CSV", "-s", "TEXT"}, "detail and summary mode are mutually exclusive\n"},
   };
-  for (const Case& c : cases) {
-    CliResult result = RunQuintrel(c.args);
-    EXPECT_EQ(result.exitCode, 1) << c.message;
-    EXPECT_EQ(result.out, c.message + usage);
-    EXPECT_EQ(result.err, "");
-  }
+  for (const auto& [args, message] : kCases)
+    EXPECT_EQ(RunQuintrel(args), (CliResult{1, message + usage, ""}));
 }
 
 TEST(Cli, VersionBannerComesFirstAndTheRunGoesOn) {
   ScratchDir dir;
-  std::string trace = dir.write("t.trc", std::string(kApi) + "\n" + kResult + "\n");
-  CliResult result = RunQuintrel({trace, "CONSOLE", "-v", "-d", "CSV"});
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out, std::string("Palvero Profiler v1.3\n\n") + kCsvRow);
+  EXPECT_EQ(RunQuintrel({dir.write("t", Call("3412", "get,s0,x")), "CONSOLE", "-v", "-d", "CSV"}),
+            (CliResult{0, "Palvero Profiler v1.3\n\n" + CsvRow("3412", "get,s0,x"), ""}));
 }
 
-TEST(Cli, ExistingOutputIsLeftUnchanged) {
+TEST(Cli, OutputThatExistsOrCannotBeCreatedExitsWithTwo) {
   ScratchDir dir;
-  std::string output = dir.write("out.txt", "precious\n");
-  CliResult result = RunQuintrel({Data("small.trc"), output, "-s", "TEXT"});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.out, "File " + output + " already exists\nCannot overwrite existing file\n");
-  EXPECT_EQ(ReadFile(output), "precious\n");
+  const std::string existing = dir.write("out.txt", "precious\n"), link = dir.file("link"),
+                    missing = dir.file("missing/out.txt"), exists = " already exists\n";
+  ASSERT_EQ(symlink(dir.file("nowhere").c_str(), link.c_str()), 0);  // dangling: it exists
+  const std::pair<std::string, std::string> kCases[] = {
+      {existing, "File " + existing + exists + "Cannot overwrite existing file\n"},
+      {link, "File " + link + exists + "Cannot overwrite existing file\n"},
+      {missing, "Cannot create file " + missing + ": No such file or directory\n"},
+      {"", "Cannot create file : No such file or directory\n"}};
+  for (const auto& [output, message] : kCases)
+    EXPECT_EQ(RunQuintrel({Data("small.trc"), output, "-s", "TEXT"}), (CliResult{2, message, ""}));
+  EXPECT_EQ(ReadFile(existing), "precious\n");
+  EXPECT_NE(access(dir.file("nowhere").c_str(), F_OK), 0);
 }
 
-TEST(Cli, DanglingLinkCountsAsExisting) {
+TEST(Cli, UnreadableTraceExitsWithThreeAfterTheEmptyOutput) {
   ScratchDir dir;
-  std::string link = dir.file("link");
-  ASSERT_EQ(symlink(dir.file("nowhere").c_str(), link.c_str()), 0);
-  CliResult result = RunQuintrel({Data("small.trc"), link});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.out, "File " + link + " already exists\nCannot overwrite existing file\n");
-  struct stat status;
-  EXPECT_NE(stat(dir.file("nowhere").c_str(), &status), 0);
-}
-
-TEST(Cli, OutputThatCannotBeCreatedSaysWhy) {
-  ScratchDir dir;
-  std::string output = dir.file("missing/out.txt");
-  CliResult result = RunQuintrel({Data("small.trc"), output});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.out, "Cannot create file " + output + ": No such file or directory\n");
-  result = RunQuintrel({Data("small.trc"), ""});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.out, "Cannot create file : No such file or directory\n");
-}
-
-TEST(Cli, UnreadableTraceGivesEmptyListingAndExitThree) {
-  ScratchDir dir;
-  struct Case {
-    std::string trace;
-    std::string message;
-  } cases[] = {
-      {dir.file("absent.trc"), "cannot open trace file " + dir.file("absent.trc") + "\n"},
-      {dir.path(), "cannot read trace file " + dir.path() + "\n"},
-  };
-  for (const Case& c : cases) {
-    CliResult result = RunQuintrel({c.trace, "CONSOLE", "-d", "CSV"});
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, c.message);
-  }
-}
-
-TEST(Cli, UnreadableTraceStillWritesTheEmptyReport) {
-  ScratchDir dir;
-  std::string output = dir.file("out.txt");
-  CliResult result = RunQuintrel({dir.file("absent.trc"), output, "-s", "TEXT"});
-  EXPECT_EQ(result.exitCode, 3);
-  EXPECT_EQ(result.out, "can't construct start time\n");
+  const std::string absent = dir.file("absent.trc"), output = dir.file("out.txt");
+  const std::string notOpened = "cannot open trace file " + absent + "\n";
+  EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-d", "CSV"}), (CliResult{3, "", notOpened}));
+  EXPECT_EQ(RunQuintrel({dir.path(), "CONSOLE", "-d", "CSV"}),
+            (CliResult{3, "", "cannot read trace file " + dir.path() + "\n"}));
+  EXPECT_EQ(RunQuintrel({absent, output, "-s", "TEXT"}),
+            (CliResult{3, "can't construct start time\n", notOpened}));
   EXPECT_EQ(ReadFile(output), ReadFile(Data("empty.txt")));
 }
 
 TEST(Cli, DetailListingsMatchTheirExpectedFiles) {
   ScratchDir dir;
-  struct Case {
-    std::string format, expected;
-  } cases[] = {{"CSV", "small.csv"}, {"RAW", "small.raw"}};
-  for (const Case& c : cases) {
-    std::string output = dir.file("out." + c.format);
-    CliResult result = RunQuintrel({Data("small.trc"), output, "-d", c.format});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out + result.err, "");
-    EXPECT_EQ(ReadFile(output), ReadFile(Data(c.expected))) << c.format;
-    result = RunQuintrel({Data("small.trc"), "CONSOLE", "-d", c.format});
-    EXPECT_EQ(result.out, ReadFile(Data(c.expected))) << c.format;
+  const RunOptions fromPipe{ReadFile(Data("small.trc")), "", true};
+  for (std::string format : {"CSV", "RAW"}) {
+    const std::string expected = ReadFile(Data(format == "CSV" ? "small.csv" : "small.raw"));
+    const std::string output = dir.file("out." + format);
+    EXPECT_EQ(RunQuintrel({Data("small.trc"), output, "-d", format}), (CliResult{0, "", ""}));
+    EXPECT_EQ(ReadFile(output), expected) << format;
+    EXPECT_EQ(RunQuintrel({Data("small.trc"), "CONSOLE", "-d", format}),
+              (CliResult{0, expected, ""}));
+    EXPECT_EQ(RunQuintrel({"/dev/stdin", "CONSOLE", "-d", format}, fromPipe),
+              (CliResult{0, expected, ""}));
   }
 }
 
 TEST(Cli, LineEndsAndLastLines) {
-  ScratchDir dir;
-  std::string crlf = std::string(kApi) + "\r\n" + kResult + "\r\n";
-  std::string noFinalFeed = std::string(kApi) + "\n" + kResult;
-  std::string raw = std::string(kApi) + "\n" + kResult + "\n";
-  struct Case {
+  // CRLF and LF end lines; a lone carriage return is part of its line and
+  // never starts a header.
+  const std::string call = Call("4", "get,s0,x"), csv = CsvRow("4", "get,s0,x");
+  const std::string mixed = Header("4") + "API> get,s0,x\r" + Header("5") + "API> get,s0,y\r\n" +
+                            Header("4", true) + "Res: 'T'\r\n" + Header("4") + "API> save,s0,z\n" +
+                            Header("4", true) + "Res: 'T'\r";
+  const struct {
     std::string trace, csv, raw;
-  } cases[] = {
-      {crlf, kCsvRow, raw + "\n"},  // the empty last line joins the open call
-      {noFinalFeed, kCsvRow, raw},
+  } kCases[] = {
+      // The empty last line joins the open call.
+      {std::regex_replace(call, std::regex("\n"), "\r\n"), csv, call + "\n"},
+      {call.substr(0, call.size() - 1), csv, call},
       {"", "", ""},
+      {mixed, CsvRow("4", "get,s0,x\r" + Header("5") + "API> get,s0,y") + CsvRow("4", "save,s0,z"),
+       std::regex_replace(mixed, std::regex("\r\n"), "\n") + "\n"},
   };
-  for (const Case& c : cases) {
-    std::string trace = dir.write("t.trc", c.trace);
-    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}).out, c.csv);
-    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW"}).out, c.raw);
+  ScratchDir dir;
+  for (const auto& c : kCases) {
+    const std::string trace = dir.write("t.trc", c.trace);
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}), (CliResult{0, c.csv, ""}));
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW"}), (CliResult{0, c.raw, ""}));
   }
 }
 

@@ -7,22 +7,15 @@
 #include "app/parameter_map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> words(1, "quintrel");
-  words.emplace_back();
+  std::vector<std::string> words = {"quintrel", ""};
   for (size_t i = 0; i < size; ++i) {
-    if (data[i] == 0) {
-      words.emplace_back();
-    } else {
-      words.back() += static_cast<char>(data[i]);
-    }
+    if (data[i] == 0) words.emplace_back();
+    if (data[i] != 0) words.back() += static_cast<char>(data[i]);
   }
   std::vector<const char*> argv;
   for (const std::string& word : words) argv.push_back(word.c_str());
   quintrel::ParameterMap parameters;
-  if (parameters.parse(static_cast<int>(argv.size()), argv.data())) {
-    parameters.isSummary();
-  } else {
-    parameters.usage();
-  }
+  if (!parameters.parse(static_cast<int>(argv.size()), argv.data())) parameters.usage();
+  parameters.isSummary();
   return 0;
 }
