@@ -8,21 +8,9 @@ namespace quintrel {
 
 namespace {
 
-// Appends `text` with every double quote doubled.
-void AppendCsvQuoted(std::string_view text, std::string* out) {
-  size_t start = 0;
-  for (size_t quote = text.find('"'); quote != std::string_view::npos;
-       quote = text.find('"', quote + 1)) {
-    out->append(text.data() + start, quote + 1 - start);
-    out->push_back('"');
-    start = quote + 1;
-  }
-  out->append(text.data() + start, text.size() - start);
-}
-
 void AppendCsvField(std::string_view text, std::string* out) {
   out->push_back('"');
-  AppendCsvQuoted(text, out);
+  TraceSummary::csvQuote(text, out);
   out->append("\",");
 }
 
@@ -54,10 +42,15 @@ void TraceSummary::writeCsvRow(const TraceCall& call) {
   endLine();
 }
 
-std::string TraceSummary::csvQuote(std::string_view text) {
-  std::string quoted;
-  AppendCsvQuoted(text, &quoted);
-  return quoted;
+void TraceSummary::csvQuote(std::string_view text, std::string* out) {
+  size_t start = 0;
+  for (size_t quote = text.find('"'); quote != std::string_view::npos;
+       quote = text.find('"', quote + 1)) {
+    out->append(text.data() + start, quote + 1 - start);
+    out->push_back('"');
+    start = quote + 1;
+  }
+  out->append(text.data() + start, text.size() - start);
 }
 
 }  // namespace quintrel

@@ -90,19 +90,16 @@ class TraceSummary : public TraceCallSink {
   // Detail output.
   void writeRawRecord(const TraceCall& call);
   void writeCsvRow(const TraceCall& call);
-  static std::string csvQuote(std::string_view text);
+  // Appends `text` to `out` with every double quote doubled.
+  static void csvQuote(std::string_view text, std::string* out);
 
   // The statistics model, read by the report writers and by tests.
   const std::map<std::string, QueryRecord>& getOpenQueries() const { return openQueries; }
   const std::list<QueryRecord>& getCompletedQueries() const { return completedQueries; }
-  const std::map<std::string, QueryRecord>& getPendingExecQueries() const {
-    return pendingExecQueries;
-  }
   const std::map<std::string, ApiSummaryRow, std::less<>>& getApiStatistics() const {
     return apiStatistics;
   }
   const std::vector<TopCallEntry>& getTopCalls() const { return topCalls; }
-  const std::string& getStartTimestamp() const { return startTimestamp; }
   const std::string& getEndTimestamp() const { return endTimestamp; }
   int64_t getTotalCallMillis() const { return totalCallMillis; }
 

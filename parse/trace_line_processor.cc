@@ -25,19 +25,16 @@ void TakeResultLine(const TraceLine& parsed, TraceCall* call) {
 }  // namespace
 
 void TraceLineProcessor::processLine(std::string_view line) {
-  TraceCall* call;
   if (classifier_.classify(line, &parsed_)) {
-    switchThread(parsed_.threadId);
     if (parsed_.threadId != lastThreadId_) {
+      switchThread(parsed_.threadId);
       lastCall_ = &recordOf(parsed_.threadId);
       lastThreadId_.assign(parsed_.threadId);
     }
-    call = lastCall_;
-  } else {
-    if (lastCall_ == nullptr) return;  // before the first header line
-    call = lastCall_;
+  } else if (lastCall_ == nullptr) {
+    return;  // a continuation line before the first header line
   }
-  dispatchLine(line, parsed_, call);
+  dispatchLine(line, parsed_, lastCall_);
 }
 
 void TraceLineProcessor::finish() { switchThread(std::string_view()); }
