@@ -6,10 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/trace_lines.h"
+
 namespace quintrel {
 namespace {
 
-const char kStamp[] = "Wed Aug  6 14:03:22 2003 412345";
+using quintrel_test::ApiLine;
+using quintrel_test::kStamp;
+using quintrel_test::ResultLine;
+
+AnalysisConfig Config(OutputKind output, ListingFormat listing = ListingFormat::kRaw,
+                      const std::string& thread = "*", bool rpcOnly = false) {
+  AnalysisConfig config;
+  config.output = output;
+  config.listing = listing;
+  config.threads = ThreadSelection::FromChoice(thread);
+  config.rpcOnly = rpcOnly;
+  return config;
+}
 
 // A call of `thread` at kStamp from "apiText|ms|resultText|continuation|..."
 // (the result text with its closing quote) and the rpc counts given; its
@@ -25,10 +39,9 @@ TraceCall MakeCall(const std::string& fields, const std::string& thread = "1", i
   call.timeStamp = kStamp;
   call.apiRpcCount = apiRpc;
   call.resultRpcCount = resultRpc;
-  const std::string header = "# [ " + thread + " ] " + kStamp;
-  call.appendLine(header + " ( 0.000 sec) ( 1 rpc) API> " + call.apiText);
+  call.appendLine(ApiLine(thread, call.apiText));
   for (std::string line; std::getline(in, line, '|');) call.appendLine(line);
-  call.appendLine(header + " ( 0.001 sec) ( 1 rpc) Res: '" + call.resultText);
+  call.appendLine(ResultLine(thread, call.resultText, "0.001", 1));
   return call;
 }
 
@@ -59,28 +72,28 @@ TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.selection + "/" + c.thread + "/" + std::to_string(c.resultRpc));
-    std::ostringstream report, detail;
-    TraceSummary summary(&report, c.selection, c.rpcOnly, "RAW", true);
-    TraceSummary details(&detail, c.selection, c.rpcOnly, "CSV", false);
+    std::ostringstream detail;
+    TraceSummary summary(Config(OutputKind::kSummary, ListingFormat::kRaw, c.selection, c.rpcOnly),
+                         nullptr);
+    TraceSummary details(Config(OutputKind::kListing, ListingFormat::kCsv, c.selection, c.rpcOnly),
+                         &detail);
     TraceCall call = MakeCall("query,c,x|9|q0'", c.thread, c.apiRpc, c.resultRpc);
     summary.onCall(&call);
     details.onCall(&call);
-    EXPECT_EQ(summary.getTotalCallMillis(), c.accepted ? 9 : 0);
-    EXPECT_EQ(summary.getEndTimestamp(), c.accepted ? kStamp : "");
-    EXPECT_EQ(summary.getApiStatistics().size() + summary.getTopCalls().size() +
-                  summary.getOpenQueries().size(),
+    const Profile profile = summary.takeProfile();
+    EXPECT_EQ(profile.totalCallMillis, c.accepted ? 9 : 0);
+    EXPECT_EQ(profile.endTimestamp, c.accepted ? kStamp : "");
+    EXPECT_EQ(profile.apiSummary.size() + profile.topCalls.size() + profile.queries.size(),
               c.accepted ? 3u : 0u);
-    EXPECT_EQ(report.str() + (detail.str().empty() ? "no record" : "record"),
-              c.accepted ? "record" : "no record");
+    EXPECT_EQ(detail.str().empty() ? "no record" : "record", c.accepted ? "record" : "no record");
   }
 }
 
 TEST(TraceSummaryTest, CountsCallsPerApiName) {
-  std::ostringstream report;
-  TraceSummary summary(&report, "*", false, "RAW", true);
+  TraceSummary summary(Config(OutputKind::kSummary), nullptr);
   Feed(&summary, {"getserver|7||more", "next,c,q0|15", "next,s1,q1,x|20", "|3", ",x|4", "get,c|1"});
   std::ostringstream rows;
-  for (const auto& [name, row] : summary.getApiStatistics())
+  for (const auto& [name, row] : summary.statistics().apiStatistics())
     rows << name << ":" << row.frequency << ":" << row.durationMs << ";";
   EXPECT_EQ(rows.str(), ":2:7;get:1:1;getserver:1:7;next:2:35;");
 }
@@ -98,12 +111,11 @@ TEST(TraceSummaryTest, KeepsTheTenLongestCalls) {
       {{4, 2, 4, 3}, "c1 c3 c0 c2 "},
   };
   for (const Case& c : cases) {
-    std::ostringstream report;
-    TraceSummary summary(&report, "*", false, "RAW", true);
+    TraceSummary summary(Config(OutputKind::kSummary), nullptr);
     for (size_t i = 0; i < c.durations.size(); ++i)
       Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i]) + "||more"});
     std::string kept;
-    for (const TopCallEntry& entry : summary.getTopCalls()) kept += entry.callText + " ";
+    for (const TopCallEntry& entry : summary.statistics().topCalls()) kept += entry.callText + " ";
     EXPECT_EQ(kept, c.kept);
   }
 }
@@ -134,13 +146,13 @@ TEST(TraceSummaryTest, TracksQueries) {
        "execquery|T|14|1;/s0q1=execquery|T|10|0;s0q2=execquery|T|10|0;"}};
   for (const auto& [calls, expected] : cases) {
     SCOPED_TRACE(calls[0]);
-    std::ostringstream report;
-    TraceSummary summary(&report, "*", false, "RAW", true);
+    TraceSummary summary(Config(OutputKind::kSummary), nullptr);
     Feed(&summary, calls);
     std::string state;
-    for (const QueryRecord& record : summary.getCompletedQueries()) state += Describe(record);
+    for (const QueryRecord& record : summary.queries().completedQueries())
+      state += Describe(record);
     state += "/";
-    for (const auto& [key, record] : summary.getOpenQueries())
+    for (const auto& [key, record] : summary.queries().openQueries())
       state += key + "=" + Describe(record);
     EXPECT_EQ(state, expected);
   }
@@ -149,28 +161,27 @@ TEST(TraceSummaryTest, TracksQueries) {
 TEST(TraceSummaryTest, WritesDetailRecords) {
   const std::string kFields = "\"3412\",\"Wed Aug  6 14:03:22 2003 412345\",";
   struct Case {
-    std::string format, apiText;
+    ListingFormat format;
+    std::string apiText;
     int32_t apiRpc, resultRpc;
     std::string expected;
   } cases[] = {
-      {"CSV", "get,s0,x", 118, 119, kFields + "\"1\",\"15\",\"get,s0,x\",\n"},
-      {"CSV", "\"", 118, 119, kFields + "\"1\",\"15\",\"\"\"\",\n"},
-      {"CSV", "a\"b,\n", 120, 118, kFields + "\"-2\",\"15\",\"a\"\"b,\n\",\n"},
-      {"CSV", "x", 5, 5, kFields + "\"0\",\"15\",\"x\",\n"},
-      {"csv", "x", 5, 6, ""},
-      {"raw", "x", 5, 6, ""},
-      {"RAW", "x", 5, 6,
+      {ListingFormat::kCsv, "get,s0,x", 118, 119, kFields + "\"1\",\"15\",\"get,s0,x\",\n"},
+      {ListingFormat::kCsv, "\"", 118, 119, kFields + "\"1\",\"15\",\"\"\"\",\n"},
+      {ListingFormat::kCsv, "a\"b,\n", 120, 118, kFields + "\"-2\",\"15\",\"a\"\"b,\n\",\n"},
+      {ListingFormat::kCsv, "x", 5, 5, kFields + "\"0\",\"15\",\"x\",\n"},
+      {ListingFormat::kRaw, "x", 5, 6,
        "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 1 rpc) API> x\n  more\n"
        "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.001 sec) ( 1 rpc) Res: 'q0'\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.format + " " + c.apiText);
+    SCOPED_TRACE(c.apiText);
     std::ostringstream detail;
-    TraceSummary summary(&detail, "*", false, c.format, false);
+    TraceSummary summary(Config(OutputKind::kListing, c.format), &detail);
     TraceCall call = MakeCall(c.apiText + "|15|q0'|  more", "3412", c.apiRpc, c.resultRpc);
     summary.onCall(&call);
     EXPECT_EQ(detail.str(), c.expected);
-    EXPECT_TRUE(summary.getApiStatistics().empty());
+    EXPECT_TRUE(summary.statistics().apiStatistics().empty());
   }
 }
 

@@ -26,6 +26,7 @@ class LineReader {
   // Opens `path` for reading. Returns false, with errno set, when it cannot.
   bool open(const std::string& path);
   // Reads from the open descriptor `fd`, which the reader takes over.
+  // Used by tests.
   void openFd(int fd);
   // Stores the next line in `line` and returns true; returns false at the end
   // of the input or when reading failed (see readFailed).

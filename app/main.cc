@@ -8,7 +8,9 @@
 
 #include "app/output_file.h"
 #include "app/parameter_map.h"
+#include "app/run_config.h"
 #include "app/trace_profiler.h"
+#include "report/version.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ int Main(int argc, char** argv) {
   if (parameters.contains("version")) std::printf("%s", quintrel::BANNER);
   int outputFd = -1;
   if (quintrel::OutputFileExists(parameters, &outputFd)) return 2;
-  return quintrel::Run(parameters, outputFd) ? 0 : 3;
+  return quintrel::Run(quintrel::ReadRunConfig(parameters), outputFd) ? 0 : 3;
 }
 
 }  // namespace

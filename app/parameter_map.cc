@@ -4,19 +4,21 @@
 #include <cstdio>
 #include <vector>
 
+#include "report/version.h"
+
 namespace quintrel {
 
-#define QUINTREL_BANNER "Palvero Profiler v1.3\n\n"
+namespace {
 
-const char VERSION[] = "1.3";
-const char BANNER[] = QUINTREL_BANNER;
-const char USAGE_TEXT[] = QUINTREL_BANNER
+const char kUsage[] =
     "Usage:\n"
     "quintrel tracefile outputfile [options]\n"
     "options: -s[ummary] { TEXT | HTML | XML }\n"
     "         -d[etail]  { RAW | CSV }\n"
     "         -r[pconly]\n"
     "         -l[istthreads]\n";
+
+}  // namespace
 
 // The value that follows a format option: where it goes, what it may be, and
 // the messages for a missing or wrong value.
@@ -121,7 +123,7 @@ bool ParameterMap::takeFormat(const FormatOption& option, int argc, const char* 
   return true;
 }
 
-void ParameterMap::usage() const { std::printf("%s", USAGE_TEXT); }
+void ParameterMap::usage() const { std::printf("%s%s", BANNER, kUsage); }
 
 std::string ParameterMap::get(const std::string& key) const {
   auto found = values_.find(key);

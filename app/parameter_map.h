@@ -8,10 +8,6 @@
 
 namespace quintrel {
 
-extern const char VERSION[];
-extern const char BANNER[];
-extern const char USAGE_TEXT[];
-
 class ParameterMap {
  public:
   // The defaults: all threads, HTML summary, RAW as the detail format.

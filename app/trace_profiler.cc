@@ -2,13 +2,14 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <iostream>
 
-#include "analysis/trace_summary.h"
+#include "analysis/trace_analysis.h"
 #include "app/output_file.h"
 #include "app/progress_meter.h"
-#include "parse/trace_line_processor.h"
-#include "parse/trace_patterns.h"
+#include "parse/trace_grammar.h"
+#include "report/report_writer.h"
 
 namespace quintrel {
 
@@ -16,40 +17,40 @@ namespace {
 
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
 
-RawLinePolicy PolicyFor(bool summary, const std::string& detailFormat) {
-  if (summary) return RawLinePolicy::kApiContinuations;
-  return detailFormat == "RAW" ? RawLinePolicy::kAll : RawLinePolicy::kNone;
+// Reads the answer at the thread prompt: one word, an empty one at the end of
+// the input.
+std::string ReadThreadChoice() {
+  std::string choice;
+  std::cin >> choice;
+  return choice;
 }
 
 }  // namespace
 
-TraceProfiler::TraceProfiler(const ParameterMap* parameters) : parameters_(parameters) {}
+TraceProfiler::TraceProfiler(const RunConfig* config) : config_(config) {}
 
 TraceProfiler::~TraceProfiler() { finish(); }
 
-bool TraceProfiler::open(const std::string& traceFile, const std::string& outputFile,
-                         int outputFd) {
-  traceFileName_ = traceFile;
-  toConsole_ = outputFile.empty() || outputFile == "CONSOLE";
-  if (toConsole_) {
+bool TraceProfiler::open(int outputFd) {
+  if (config_->toConsole) {
     output_ = std::make_unique<FdOutputStream>(STDOUT_FILENO, "CONSOLE", true);
   } else {
-    output_ = std::make_unique<FdOutputStream>(outputFd, outputFile, false);
+    output_ = std::make_unique<FdOutputStream>(outputFd, config_->outputFile, false);
   }
   return true;
 }
 
 bool TraceProfiler::openTraceFile() {
   traceInput_ = std::make_unique<LineReader>();
-  if (traceInput_->open(traceFileName_)) return true;
-  ReportError("cannot open trace file", traceFileName_);
+  if (traceInput_->open(config_->traceFile)) return true;
+  ReportError("cannot open trace file", config_->traceFile);
   failed_ = true;
   return false;
 }
 
 bool TraceProfiler::closeTraceFile() {
   if (traceInput_ != nullptr && traceInput_->readFailed()) {
-    ReportError("cannot read trace file", traceFileName_);
+    ReportError("cannot read trace file", config_->traceFile);
     failed_ = true;
   }
   traceInput_.reset();
@@ -61,56 +62,37 @@ bool TraceProfiler::listThreads() {
   return true;
 }
 
-std::set<std::string> TraceProfiler::collectThreadIds() {
-  std::set<std::string> ids;
+std::set<std::string, std::less<>> TraceProfiler::collectThreadIds() {
+  std::set<std::string, std::less<>> ids;
   if (openTraceFile()) {
-    std::string_view line;
-    std::string id;
+    std::string_view line, id;
     while (traceInput_->next(&line)) {
-      if (extractThreadId(line, &id)) ids.insert(id);
+      if (ExtractThreadId(line, &id) && ids.count(id) == 0) ids.emplace(id);
     }
   }
   closeTraceFile();
   return ids;
 }
 
-bool TraceProfiler::extractThreadId(std::string_view line, std::string* id) {
-  if (line.compare(0, 4, "# [ ") != 0) return false;  // spares the search
-  boost::cmatch match;
-  if (!SearchAtLineStart(line, ThreadPattern(), &match)) return false;
-  id->assign(match[1].first, match[1].second);
-  return true;
-}
-
-bool TraceProfiler::analyse(const std::string& thread, bool rpcOnly,
-                            const std::string& detailFormat, bool summary) {
-  TraceLineProcessor processor;
-  processor.setRawLinePolicy(PolicyFor(summary, detailFormat));
-  TraceSummary traceSummary(output_.get(), thread, rpcOnly, detailFormat, summary);
-  processor.setSink(&traceSummary);
-
+bool TraceProfiler::analyse(const ThreadSelection& threads) {
+  AnalysisConfig analysisConfig = config_->analysis;
+  analysisConfig.threads = threads;
+  TraceAnalysis analysis(analysisConfig, output_.get());
   if (openTraceFile()) {
-    ProgressMeter meter(ProgressMeter::Wanted(toConsole_, traceInput_->fileSize()),
-                        traceInput_->fileSize());
+    uint64_t size = traceInput_->fileSize();
+    ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, size), size);
     std::string_view line;
     uint64_t count = 0;
     while (traceInput_->next(&line)) {
-      processor.processLine(line);
+      analysis.processLine(line);
       if ((++count & 0x3FFF) == 0) meter.update(traceInput_->bytesRead());
     }
   }
   closeTraceFile();
-  processor.finish();
-
-  if (parameters_->isSummary()) {
-    std::string format = parameters_->get("summaryformat");
-    if (format == "XML") {
-      traceSummary.writeXmlReport();
-    } else if (format == "HTML") {
-      traceSummary.writeHtmlReport();
-    } else {
-      traceSummary.writeTextReport();
-    }
+  Profile profile = analysis.finish();
+  if (analysisConfig.output == OutputKind::kSummary) {
+    std::printf("%s", TimeSplitMessage(profile.timeSplit.error));
+    WriteReport(config_->reportFormat, profile, *output_);
   }
   return true;
 }
@@ -120,18 +102,16 @@ bool TraceProfiler::finish() {
   return !failed_;
 }
 
-bool Run(const ParameterMap& parameters, int outputFd) {
-  TraceProfiler profiler(&parameters);
-  profiler.open(parameters.get("tracefile"), parameters.get("outputfile"), outputFd);
-  std::string thread = parameters.get("thread");
-  if (ListThreadsRequested(parameters)) {
+bool Run(const RunConfig& config, int outputFd) {
+  TraceProfiler profiler(&config);
+  profiler.open(outputFd);
+  ThreadSelection threads = config.analysis.threads;
+  if (config.listThreads) {
     profiler.listThreads();
     std::cout << kPrompt << std::flush;
-    thread.clear();
-    std::cin >> thread;
+    threads = ThreadSelection::FromChoice(ReadThreadChoice());
   }
-  profiler.analyse(thread, RpcOnlyRequested(parameters), parameters.get("outputformat"),
-                   parameters.isSummary());
+  profiler.analyse(threads);
   return profiler.finish();
 }
 

@@ -1,31 +1,36 @@
-// Microbenchmarks of the per-line hot path: classifying a line and running
-// it through the line processor, per kind of line.
+// Microbenchmarks of the per-line hot path: classifying a line, running the
+// lines of a call through the line processor, and analysing them the way a
+// run does, per kind of line and mode.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include "analysis/trace_analysis.h"
 #include "parse/trace_line.h"
 #include "parse/trace_line_processor.h"
+#include "tests/support/trace_lines.h"
 
 namespace quintrel {
 namespace {
 
-const char kApi[] =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> "
-    "query,s0,select item_id, item_name from doc_item where owner_name = 'jsmith'";
-const char kResult[] =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
-const char kServerRpc[] =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 415021 ( 0.000 sec) ( 118 rpc) Server RPC: Fetch";
-const char kContinuation[] = "where owner_name = 'jsmith' and modified_at > date(today)";
-const char kMalformed[] = "# [ 3412 ] Wed Aug  6 14:03:22 2003 ( 0.000 sec) ( 118 rpc) API> get";
+using quintrel_test::ApiLine;
+using quintrel_test::ResultLine;
+using quintrel_test::TraceHeader;
 
-void BM_Classify(benchmark::State& state, const char* line) {
+const std::string kApi = ApiLine(
+    "3412", "query,s0,select item_id, item_name from doc_item where owner_name = 'jsmith'", 118);
+const std::string kResult = ResultLine("3412", "q0'", "0.015", 119);
+const std::string kServerRpc = TraceHeader("3412", "0.000", 118) + "Server RPC: Fetch";
+const std::string kContinuation = "where owner_name = 'jsmith' and modified_at > date(today)";
+const std::string kMalformed =
+    "# [ 3412 ] Wed Aug  6 14:03:22 2003 ( 0.000 sec) ( 118 rpc) API> get";
+
+void BM_Classify(benchmark::State& state, const std::string& line) {
   TraceLineClassifier classifier;
   TraceLine parsed;
   for (auto _ : state) benchmark::DoNotOptimize(classifier.classify(line, &parsed));
-  state.SetBytesProcessed(state.iterations() * std::string(line).size());
+  state.SetBytesProcessed(state.iterations() * line.size());
 }
 BENCHMARK_CAPTURE(BM_Classify, api, kApi);
 BENCHMARK_CAPTURE(BM_Classify, result, kResult);
@@ -33,32 +38,38 @@ BENCHMARK_CAPTURE(BM_Classify, server_rpc, kServerRpc);
 BENCHMARK_CAPTURE(BM_Classify, continuation, kContinuation);
 BENCHMARK_CAPTURE(BM_Classify, malformed_header, kMalformed);
 
-class CountingSink : public TraceCallSink {
- public:
-  void onCall(TraceCall* call) override { benchmark::DoNotOptimize(call->durationMs); }
-};
-
-// One call per iteration: the lines of a call of the given shape.
-void BM_ProcessCall(benchmark::State& state, std::vector<const char*> lines, RawLinePolicy policy) {
-  TraceLineProcessor processor;
-  CountingSink sink;
-  processor.setSink(&sink);
-  processor.setRawLinePolicy(policy);
+size_t Bytes(const std::vector<std::string>& lines) {
   size_t bytes = 0;
-  for (const char* line : lines) bytes += std::string(line).size() + 1;
+  for (const std::string& line : lines) bytes += line.size() + 1;
+  return bytes;
+}
+
+// One call per iteration, through the analysis a run would set up.
+void BM_AnalyseCall(benchmark::State& state, std::vector<std::string> lines, OutputKind output,
+                    ListingFormat listing) {
+  AnalysisConfig config;
+  config.output = output;
+  config.listing = listing;
+  std::ostringstream sink;
+  TraceAnalysis analysis(config, &sink);
   for (auto _ : state) {
-    for (const char* line : lines) processor.processLine(line);
+    for (const std::string& line : lines) analysis.processLine(line);
+    if (sink.tellp() > (1 << 20)) sink.str("");
   }
-  state.SetBytesProcessed(state.iterations() * bytes);
+  state.SetBytesProcessed(state.iterations() * Bytes(lines));
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK_CAPTURE(BM_ProcessCall, api_result_summary, {kApi, kResult},
-                  RawLinePolicy::kApiContinuations);
-BENCHMARK_CAPTURE(BM_ProcessCall, api_result_raw, {kApi, kResult}, RawLinePolicy::kAll);
-BENCHMARK_CAPTURE(BM_ProcessCall, api_rpc_result_summary, {kApi, kServerRpc, kResult},
-                  RawLinePolicy::kApiContinuations);
-BENCHMARK_CAPTURE(BM_ProcessCall, multiline_query_summary,
-                  {kApi, kContinuation, kContinuation, kResult}, RawLinePolicy::kApiContinuations);
+BENCHMARK_CAPTURE(BM_AnalyseCall, api_result_summary, {kApi, kResult}, OutputKind::kSummary,
+                  ListingFormat::kRaw);
+BENCHMARK_CAPTURE(BM_AnalyseCall, api_rpc_result_summary, {kApi, kServerRpc, kResult},
+                  OutputKind::kSummary, ListingFormat::kRaw);
+BENCHMARK_CAPTURE(BM_AnalyseCall, multiline_query_summary,
+                  {kApi, kContinuation, kContinuation, kResult}, OutputKind::kSummary,
+                  ListingFormat::kRaw);
+BENCHMARK_CAPTURE(BM_AnalyseCall, api_result_raw, {kApi, kResult}, OutputKind::kListing,
+                  ListingFormat::kRaw);
+BENCHMARK_CAPTURE(BM_AnalyseCall, api_result_csv, {kApi, kResult}, OutputKind::kListing,
+                  ListingFormat::kCsv);
 
 }  // namespace
 }  // namespace quintrel

@@ -15,7 +15,7 @@ bool loggerConfigured = false;
 
 }  // namespace
 
-void readLoggerConfiguration() {
+void ReadLoggerConfiguration() {
   loggerLevel = "NONE";
   debugEnabled = false;
   std::ifstream file("logger.properties");
@@ -33,7 +33,7 @@ const std::string& LoggerLevel() { return loggerLevel; }
 
 DebugTimer::DebugTimer(const std::string& /*name*/) {
   if (!loggerConfigured) {
-    readLoggerConfiguration();
+    ReadLoggerConfiguration();
     loggerConfigured = true;
   }
   counterFrequency_ = CounterFrequency();

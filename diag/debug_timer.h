@@ -14,7 +14,7 @@ namespace quintrel {
 // Reads "logger.properties": a line that is exactly "DEBUG" sets the level
 // to "DEBUG"; otherwise, or without the file, it is "NONE". DebugTimer calls
 // it once per process.
-void readLoggerConfiguration();
+void ReadLoggerConfiguration();
 // The current level: "NONE" until a configuration enabled "DEBUG".
 const std::string& LoggerLevel();
 

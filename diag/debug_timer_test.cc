@@ -5,15 +5,17 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "diag/diag_test_support.h"
+#include "tests/support/scratch_dir.h"
 
 namespace quintrel {
 namespace {
 
+using quintrel_test::ScratchWorkingDir;
+
 std::string LevelFor(const char* contents) {
   ScratchWorkingDir dir;
   if (contents != nullptr) std::ofstream("logger.properties", std::ios::binary) << contents;
-  readLoggerConfiguration();
+  ReadLoggerConfiguration();
   return LoggerLevel();
 }
 

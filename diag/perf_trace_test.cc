@@ -5,10 +5,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "diag/diag_test_support.h"
+#include "tests/support/scratch_dir.h"
 
 namespace quintrel {
 namespace {
+
+using quintrel_test::ScratchWorkingDir;
 
 TEST(PerfTrace, SingletonWritesThroughToItsFile) {
   ScratchWorkingDir dir;

@@ -43,6 +43,7 @@ class TraceCall {
   size_t rawLineCount() const { return rawLineCount_; }
   const std::string& rawLine(size_t index) const { return rawLines_[index]; }
   // All raw lines in order, each followed by "\n"; empty without raw lines.
+  // Used by tests.
   std::string getRawText() const;
 
   // Extends apiText with the lines recorded after the API line, up to the

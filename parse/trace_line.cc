@@ -1,14 +1,10 @@
 #include "parse/trace_line.h"
 
-#include "parse/trace_patterns.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 
 namespace {
-
-std::string_view Group(const boost::cmatch& match, int group) {
-  return std::string_view(match[group].first, match[group].second - match[group].first);
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -42,14 +38,14 @@ bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   out->kind = LineKind::kContinuation;
   // Most lines of a trace that are not headers are query text; they never
   // reach the regular-expression engine.
-  if (!StartsWith(line, "# [ ")) return false;
+  if (!StartsWithThreadMarker(line)) return false;
   if (!SearchAtLineStart(line, HeaderPattern(), &match_)) return false;
-  out->threadId = Group(match_, 1);
-  out->timeStamp = Group(match_, 2);
-  out->seconds = Group(match_, 3);
-  out->fraction = Group(match_, 4);
-  out->rpcCount = Group(match_, 5);
-  out->entry = Group(match_, 6);
+  out->threadId = Capture(match_, 1);
+  out->timeStamp = Capture(match_, 2);
+  out->seconds = Capture(match_, 3);
+  out->fraction = Capture(match_, 4);
+  out->rpcCount = Capture(match_, 5);
+  out->entry = Capture(match_, 6);
   ClassifyEntry(out);
   return true;
 }

@@ -1,14 +1,10 @@
 #include "parse/trace_line_processor.h"
 
-#include "parse/trace_patterns.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 
 namespace {
-
-std::string_view Group(const boost::cmatch& match, int group) {
-  return std::string_view(match[group].first, match[group].second - match[group].first);
-}
 
 void TakeApiLine(const TraceLine& parsed, TraceCall* call) {
   call->apiRpcCount = ReadTraceNumber(parsed.rpcCount);
@@ -122,16 +118,16 @@ bool TraceLineProcessor::isApiLine(std::string_view line) {
 
 void TraceLineProcessor::parseApiLine(std::string_view line, TraceCall* call) {
   if (!SearchAtLineStart(line, ApiCallPattern(), &match_)) return;
-  call->apiRpcCount = ReadTraceNumber(Group(match_, 2));
-  call->timeStamp.assign(Group(match_, 1));
-  call->apiText.assign(Group(match_, 3));
+  call->apiRpcCount = ReadTraceNumber(Capture(match_, 2));
+  call->timeStamp.assign(Capture(match_, 1));
+  call->apiText.assign(Capture(match_, 3));
 }
 
 bool TraceLineProcessor::parseResultLine(std::string_view line, TraceCall* call) {
   if (!SearchAtLineStart(line, ResultPattern(), &match_)) return false;
-  call->resultText.assign(Group(match_, 4));
-  call->durationMs = CallDurationMillis(Group(match_, 1), Group(match_, 2));
-  call->resultRpcCount = ReadTraceNumber(Group(match_, 3));
+  call->resultText.assign(Capture(match_, 4));
+  call->durationMs = CallDurationMillis(Capture(match_, 1), Capture(match_, 2));
+  call->resultRpcCount = ReadTraceNumber(Capture(match_, 3));
   return true;
 }
 

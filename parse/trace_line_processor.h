@@ -47,8 +47,9 @@ class TraceLineProcessor {
   void finish();
 
   // The line patterns applied as written, one search each. The state machine
-  // gets the same answers from a single search per line; these serve callers
-  // that ask about one line.
+  // gets the same answers from a single search per line; these are the
+  // reference it is tested against.
+  // Used by tests.
   bool isApiLine(std::string_view line);
   void parseApiLine(std::string_view line, TraceCall* call);
   bool parseResultLine(std::string_view line, TraceCall* call);

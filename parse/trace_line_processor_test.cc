@@ -7,18 +7,21 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/trace_lines.h"
+
 namespace quintrel {
 namespace {
 
-const std::string kStamp = "Wed Aug  6 14:03:22 2003 412345";
-const std::string kApi =
-    "# [ 3412 ] " + kStamp + " ( 0.000 sec) ( 118 rpc) API> query,s0,select name from item";
+using quintrel_test::kStamp;
+using quintrel_test::TraceHeader;
+
+const std::string kApi = quintrel_test::ApiLine("3412", "query,s0,select name from item", 118);
 const std::string kCont = "where id = 7";
 const std::string kRes =
-    "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
+    quintrel_test::ResultLine("3412", "q0'", "0.015", 119, "Wed Aug  6 14:03:22 2003 427345");
 
 std::string Line(const std::string& thread, const std::string& entry) {
-  return "# [ " + thread + " ] Wed Aug 16 09:00:01 2003 5 ( 0.5 sec) ( 7 rpc) " + entry;
+  return TraceHeader(thread, "0.5", 7, "Wed Aug 16 09:00:01 2003 5") + entry;
 }
 
 const std::string kRpc = Line("3412", "Server RPC: Fetch"), kSet = Line("3412", "SET> s0,title,x");

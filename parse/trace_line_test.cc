@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "parse/trace_call.h"
+#include "parse/trace_grammar.h"
 #include "parse/trace_line_processor.h"
-#include "parse/trace_patterns.h"
+#include "tests/support/trace_lines.h"
 
 namespace quintrel {
 namespace {
 
-const std::string kHead = "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) ";
+const std::string kHead = quintrel_test::TraceHeader("3412", "0.000", 118);
 const std::string kApi = kHead + "API> query,s0,select name from item";
 const std::string kRes =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";

@@ -1,11 +1,12 @@
-// The HTML summary report: a page with a header, links and four tables.
-#include <initializer_list>
+#include "report/html_report.h"
 
-#include "analysis/trace_summary.h"
-#include "app/parameter_map.h"
-#include "report/elapsed_time.h"
+#include <initializer_list>
+#include <vector>
+
+#include "analysis/line_end.h"
 #include "report/markup_escape.h"
 #include "report/report_format.h"
+#include "report/version.h"
 
 namespace quintrel {
 
@@ -40,21 +41,12 @@ void WriteTableEnd(std::ostream& out) {
   EndLine(out);
 }
 
-void WriteQueryRow(std::ostream& out, const QueryRecord& query) {
-  out << "<tr>";
-  WriteAlignedCell(out, GeneralSeconds(query.durationMs), true);
-  WriteAlignedCell(out, Decimal(query.rowCount), true);
-  WriteAlignedCell(out, EscapeMarkup(query.queryText), false);
+void WriteRowEnd(std::ostream& out) {
   out << "</tr>";
   EndLine(out);
 }
 
-}  // namespace
-
-void TraceSummary::writeHtmlReport() {
-  int64_t elapsed = elapsedMillis(startTimestamp, endTimestamp);
-  std::ostream& out = *reportStream;
-
+void WriteHead(const Profile& profile, std::ostream& out) {
   out << "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n"
       << "<html><head><title>Palvero Profiler - DMCL Trace Report</title>\n";
   out << "<body class='profiler' bgcolor='#e8e8e8' link='#0000ff' text='#000000' "
@@ -62,49 +54,68 @@ void TraceSummary::writeHtmlReport() {
   out << "<h2>" << BANNER << "</h2>\n\n";
   out << "<small><strong>\n"
       << "<br><br>\n";
-  out << "Start Date " << EscapeMarkup(startTimestamp) << "<br>\n";
-  out << "Elapsed time " << GeneralSeconds(static_cast<double>(elapsed)) << "secs<br>\n";
+  out << "Start Date " << EscapeMarkup(profile.startTimestamp) << "<br>\n";
+  out << "Elapsed time " << GeneralSeconds(static_cast<double>(profile.timeSplit.elapsedMs))
+      << "secs<br>\n";
   out << "</strong></small>\n\t<hr>\n\t<p>\n<small>\n";
   out << "<a href='#TOPAPI'>[Top API Calls]</a>\n"
       << "<a href='#APISUMMARY'>[API Summary]</a>\n"
       << "<a href='#TOPQUERY'>[Top Queries]</a>\n"
       << "<a href='#QUERYSUMMARY'>[Query Summary]</a>\n";
   out << "</small>\n</p><p>\n";
+}
 
-  prepareApiSummary();
+void WriteApiSummary(const Profile& profile, std::ostream& out) {
   WriteTableStart(out, "APISUMMARY", "API Call Summary",
                   {"API Call", "Duration<br>secs", "Frequency"});
-  for (auto row = apiSummaryList.rbegin(); row != apiSummaryList.rend(); ++row) {
+  for (auto row = profile.apiSummary.rbegin(); row != profile.apiSummary.rend(); ++row) {
     out << "<tr>";
     WriteAlignedCell(out, EscapeMarkup(row->apiName), false);
     WriteAlignedCell(out, GeneralSeconds(row->durationMs), true);
     WriteAlignedCell(out, Decimal(row->frequency), true);
-    out << "</tr>";
-    endLine();
+    WriteRowEnd(out);
   }
   WriteTableEnd(out);
+}
 
+void WriteTopCalls(const Profile& profile, std::ostream& out) {
   WriteTableStart(out, "TOPAPI", "Top 10 API Calls", {"Duration<br>secs", "API Text"});
-  for (auto entry = topCalls.rbegin(); entry != topCalls.rend(); ++entry) {
+  for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << "<tr>";
     WriteAlignedCell(out, GeneralSeconds(entry->durationMs), true);
     WriteAlignedCell(out, EscapeMarkup(entry->callText), false);
-    out << "</tr>";
-    endLine();
+    WriteRowEnd(out);
   }
   WriteTableEnd(out);
+}
 
-  appendOpenQueries();
-  prepareTopQueries();
-  WriteTableStart(out, "TOPQUERY", "Top Queries", {"Duration<br>secs", "Rows", "Query Text"});
-  for (auto query = topQueries.rbegin(); query != topQueries.rend(); ++query) {
+void WriteQueryRow(std::ostream& out, const QueryRecord& query) {
+  out << "<tr>";
+  WriteAlignedCell(out, GeneralSeconds(query.durationMs), true);
+  WriteAlignedCell(out, Decimal(query.rowCount), true);
+  WriteAlignedCell(out, EscapeMarkup(query.queryText), false);
+  WriteRowEnd(out);
+}
+
+void WriteQueryTables(const Profile& profile, std::ostream& out) {
+  const std::initializer_list<const char*> kHeaders = {"Duration<br>secs", "Rows", "Query Text"};
+  WriteTableStart(out, "TOPQUERY", "Top Queries", kHeaders);
+  for (auto query = profile.topQueries.rbegin(); query != profile.topQueries.rend(); ++query) {
     WriteQueryRow(out, *query);
   }
   WriteTableEnd(out);
-  WriteTableStart(out, "QUERYSUMMARY", "Query Summary", {"Duration<br>secs", "Rows", "Query Text"});
-  for (const QueryRecord& query : completedQueries) WriteQueryRow(out, query);
+  WriteTableStart(out, "QUERYSUMMARY", "Query Summary", kHeaders);
+  for (const QueryRecord& query : profile.queries) WriteQueryRow(out, query);
   WriteTableEnd(out);
+}
 
+}  // namespace
+
+void WriteHtmlReport(const Profile& profile, std::ostream& out) {
+  WriteHead(profile, out);
+  WriteApiSummary(profile, out);
+  WriteTopCalls(profile, out);
+  WriteQueryTables(profile, out);
   out << "</body>\n</html>";
   out.flush();
 }

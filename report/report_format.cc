@@ -16,11 +16,6 @@ std::string Format(const char* format, double value) {
 
 }  // namespace
 
-void EndLine(std::ostream& out) {
-  out << '\n';
-  out.flush();
-}
-
 std::string FixedSeconds(double millis) { return Format("%.3f", millis * 0.001); }
 
 std::string GeneralSeconds(double millis) { return Format("%g", millis * 0.001); }

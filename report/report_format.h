@@ -4,14 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <string_view>
 
 namespace quintrel {
-
-// Ends a report line: a line feed, then a flush of the stream.
-void EndLine(std::ostream& out);
 
 // Milliseconds as seconds in fixed notation with three decimals ("1.234").
 std::string FixedSeconds(double millis);

@@ -1,71 +1,83 @@
-// The TEXT summary report: top calls, per-API summary, queries, time split.
-#include "analysis/trace_summary.h"
-#include "report/elapsed_time.h"
+#include "report/text_report.h"
+
+#include "analysis/line_end.h"
 #include "report/report_format.h"
 
 namespace quintrel {
 
-void TraceSummary::writeTextReport() {
-  int64_t elapsed = elapsedMillis(startTimestamp, endTimestamp);
-  std::ostream& out = *reportStream;
+namespace {
 
-  out << "DMCL Trace Summary\n"
-      << "==================\n\n";
-  out << "Top 10 api calls:";
-  endLine();
-  endLine();
-  out << "Time       API";
-  endLine();
-  out << "--------   ---------------------------------";
-  endLine();
-  for (auto entry = topCalls.rbegin(); entry != topCalls.rend(); ++entry) {
+// A section title, an empty line, the column heading and its dash line.
+void WriteHeading(std::ostream& out, const char* title, const char* columns, const char* dashes) {
+  out << title;
+  EndLine(out);
+  EndLine(out);
+  out << columns;
+  EndLine(out);
+  out << dashes;
+  EndLine(out);
+}
+
+// The two empty lines after a section.
+void EndSection(std::ostream& out) {
+  EndLine(out);
+  EndLine(out);
+}
+
+void WriteTopCalls(const Profile& profile, std::ostream& out) {
+  WriteHeading(out, "Top 10 api calls:", "Time       API",
+               "--------   ---------------------------------");
+  for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << AlignRight(FixedSeconds(entry->durationMs), 8) << " - " << entry->callText;
-    endLine();
+    EndLine(out);
   }
-  endLine();
-  endLine();
+  EndSection(out);
+}
 
-  prepareApiSummary();
-  out << "API call summary:";
-  endLine();
-  endLine();
-  out << "API                     Freq    Duration";
-  endLine();
-  out << "------------------- -------- -----------";
-  endLine();
-  for (auto row = apiSummaryList.rbegin(); row != apiSummaryList.rend(); ++row) {
+void WriteApiSummary(const Profile& profile, std::ostream& out) {
+  WriteHeading(out, "API call summary:", "API                     Freq    Duration",
+               "------------------- -------- -----------");
+  for (auto row = profile.apiSummary.rbegin(); row != profile.apiSummary.rend(); ++row) {
     out << AlignLeft(row->apiName, 20) << AlignRight(Decimal(row->frequency), 8)
         << AlignRight(FixedSeconds(row->durationMs), 12);
-    endLine();
+    EndLine(out);
   }
-  endLine();
-  endLine();
+  EndSection(out);
+}
 
-  appendOpenQueries();
-  out << "Query summary:";
-  endLine();
-  endLine();
-  out << "Duration  Rows      Query";
-  endLine();
-  out << "--------- --------  -------------------------------------------";
-  endLine();
-  for (const QueryRecord& query : completedQueries) {
+void WriteQueries(const Profile& profile, std::ostream& out) {
+  WriteHeading(out, "Query summary:", "Duration  Rows      Query",
+               "--------- --------  -------------------------------------------");
+  for (const QueryRecord& query : profile.queries) {
     out << AlignLeft(FixedSeconds(query.durationMs), 10) << AlignLeft(Decimal(query.rowCount), 10)
         << AlignRight(query.queryText, 47);
-    endLine();
+    EndLine(out);
   }
-  endLine();
-  endLine();
+  EndSection(out);
+}
 
+void WriteTimeSplit(const Profile& profile, std::ostream& out) {
   out << "Time Split:";
-  endLine();
-  out << "Start Time           : " << startTimestamp;
-  endLine();
-  out << "Total Trace duration : " << AlignRight(FixedSeconds(static_cast<double>(elapsed)), 11);
-  endLine();
+  EndLine(out);
+  out << "Start Time           : " << profile.startTimestamp;
+  EndLine(out);
+  out << "Total Trace duration : "
+      << AlignRight(FixedSeconds(static_cast<double>(profile.timeSplit.elapsedMs)), 11);
+  EndLine(out);
   out << "DMCL call duration   : "
-      << AlignRight(FixedSeconds(static_cast<double>(totalCallMillis)), 11);
-  endLine();
+      << AlignRight(FixedSeconds(static_cast<double>(profile.totalCallMillis)), 11);
+  EndLine(out);
+}
+
+}  // namespace
+
+void WriteTextReport(const Profile& profile, std::ostream& out) {
+  out << "DMCL Trace Summary\n"
+      << "==================\n\n";
+  WriteTopCalls(profile, out);
+  WriteApiSummary(profile, out);
+  WriteQueries(profile, out);
+  WriteTimeSplit(profile, out);
 }
 
 }  // namespace quintrel

@@ -1,3 +1,5 @@
+#include "report/text_report.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -11,8 +13,7 @@ namespace {
 
 // The TEXT report of calls given as "apiText|ms|resultText|timeStamp".
 std::string TextReport(const std::vector<std::string>& calls) {
-  std::ostringstream report;
-  TraceSummary summary(&report, "*", false, "RAW", true);
+  TraceSummary summary(AnalysisConfig(), nullptr);
   for (const std::string& fields : calls) {
     std::istringstream in(fields);
     std::string ms;
@@ -22,7 +23,8 @@ std::string TextReport(const std::vector<std::string>& calls) {
     call.durationMs = std::stoll(ms);
     summary.onCall(&call);
   }
-  summary.writeTextReport();
+  std::ostringstream report;
+  WriteTextReport(summary.takeProfile(), report);
   return report.str();
 }
 

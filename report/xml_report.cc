@@ -1,65 +1,75 @@
-// The XML summary report: the sections of the TEXT report as elements.
-#include "analysis/trace_summary.h"
-#include "report/elapsed_time.h"
+#include "report/xml_report.h"
+
+#include "analysis/line_end.h"
 #include "report/markup_escape.h"
 #include "report/report_format.h"
 
 namespace quintrel {
 
-void TraceSummary::writeXmlReport() {
-  int64_t elapsed = elapsedMillis(startTimestamp, endTimestamp);
-  std::ostream& out = *reportStream;
+namespace {
 
-  out << "<?xml version='1.0' encoding='utf-8'?>";
-  endLine();
-  out << "<summary>\n";
-  out << "<top_api_calls>";
-  endLine();
-  for (auto entry = topCalls.rbegin(); entry != topCalls.rend(); ++entry) {
+// An element on a line of its own, then a line end.
+void WriteLine(std::ostream& out, const char* text) {
+  out << text;
+  EndLine(out);
+}
+
+void WriteTopCalls(const Profile& profile, std::ostream& out) {
+  WriteLine(out, "<top_api_calls>");
+  for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << "<top_call><duration>" << GeneralSeconds(entry->durationMs) << "</duration><api_call>"
         << XmlText(entry->callText) << "</api_call></top_call>";
-    endLine();
+    EndLine(out);
   }
-  out << "</top_api_calls>";
-  endLine();
+  WriteLine(out, "</top_api_calls>");
+}
 
-  prepareApiSummary();
-  out << "<api_call_summary>";
-  endLine();
-  for (auto row = apiSummaryList.rbegin(); row != apiSummaryList.rend(); ++row) {
+void WriteApiSummary(const Profile& profile, std::ostream& out) {
+  WriteLine(out, "<api_call_summary>");
+  for (auto row = profile.apiSummary.rbegin(); row != profile.apiSummary.rend(); ++row) {
     out << "<summary_call><summary_call_api>" << XmlText(row->apiName)
         << "</summary_call_api><summary_call_freq>" << row->frequency
         << "</summary_call_freq><summary_call_duration>" << GeneralSeconds(row->durationMs)
         << "</summary_call_duration></summary_call>";
-    endLine();
+    EndLine(out);
   }
-  out << "</api_call_summary>";
-  endLine();
+  WriteLine(out, "</api_call_summary>");
+}
 
-  appendOpenQueries();
-  out << "<query_summary>";
-  endLine();
-  for (const QueryRecord& query : completedQueries) {
+void WriteQueries(const Profile& profile, std::ostream& out) {
+  WriteLine(out, "<query_summary>");
+  for (const QueryRecord& query : profile.queries) {
     out << "<query><query_duration>" << GeneralSeconds(query.durationMs)
         << "</query_duration><num_rows>" << query.rowCount << "</num_rows><query_text>"
         << XmlText(query.queryText) << "</query_text></query>";
-    endLine();
+    EndLine(out);
   }
-  out << "</query_summary>";
-  endLine();
+  WriteLine(out, "</query_summary>");
+}
 
-  out << "<time_split>";
-  endLine();
-  out << "<start_time>" << XmlText(startTimestamp) << "</start_time>";
-  endLine();
-  out << "<total_trace_duration>" << GeneralSeconds(static_cast<double>(elapsed))
+void WriteTimeSplit(const Profile& profile, std::ostream& out) {
+  WriteLine(out, "<time_split>");
+  out << "<start_time>" << XmlText(profile.startTimestamp) << "</start_time>";
+  EndLine(out);
+  out << "<total_trace_duration>"
+      << GeneralSeconds(static_cast<double>(profile.timeSplit.elapsedMs))
       << "</total_trace_duration>";
-  endLine();
-  out << "<dmcl_call_duration>" << GeneralSeconds(static_cast<double>(totalCallMillis))
+  EndLine(out);
+  out << "<dmcl_call_duration>" << GeneralSeconds(static_cast<double>(profile.totalCallMillis))
       << "</dmcl_call_duration>";
-  endLine();
-  out << "</time_split>";
-  endLine();
+  EndLine(out);
+  WriteLine(out, "</time_split>");
+}
+
+}  // namespace
+
+void WriteXmlReport(const Profile& profile, std::ostream& out) {
+  WriteLine(out, "<?xml version='1.0' encoding='utf-8'?>");
+  out << "<summary>\n";
+  WriteTopCalls(profile, out);
+  WriteApiSummary(profile, out);
+  WriteQueries(profile, out);
+  WriteTimeSplit(profile, out);
   out << "</summary>\n";
   out.flush();
 }

@@ -7,9 +7,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace quintrel_test {
 
@@ -48,41 +45,8 @@ CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& op
           ReadFile(err)};
 }
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quintrel-test-XXXXXX").string();
-  path_ = mkdtemp(pattern.data()) != nullptr ? pattern : "";
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ScratchDir::write(const std::string& name, const std::string& contents) const {
-  std::ofstream(file(name), std::ios::binary) << contents;
-  return file(name);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 std::string Data(const std::string& name) {
   return std::string(QUINTREL_SOURCE_DIR) + "/tests/data/" + name;
-}
-
-std::string Header(const std::string& thread, bool result) {
-  return "# [ " + thread + " ] Wed Aug  6 14:03:22 2003 1 " +
-         (result ? "( 0.002 sec) ( 2 rpc) " : "( 0.000 sec) ( 1 rpc) ");
-}
-
-std::string Call(const std::string& thread, const std::string& api) {
-  return Header(thread) + "API> " + api + "\n" + Header(thread, true) + "Res: 'q0'\n";
-}
-
-std::string CsvRow(const std::string& thread, const std::string& api) {
-  return "\"" + thread + "\",\"Wed Aug  6 14:03:22 2003 1\",\"1\",\"2\",\"" + api + "\",\n";
 }
 
 }  // namespace quintrel_test

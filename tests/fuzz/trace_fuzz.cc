@@ -1,6 +1,6 @@
-// Fuzz target: arbitrary bytes as a trace, read by the line reader and run
-// through the line processor into every report writer and both detail
-// listings. Besides the sanitizers it checks that the XML report is clean:
+// Fuzz target: arbitrary bytes as a trace, read by the line reader and
+// analysed into every report and both detail listings, the way the program
+// does. Besides the sanitizers it checks that the XML report is clean:
 // nothing in it that a UTF-8 XML 1.0 document cannot hold.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -10,42 +10,48 @@
 #include <sstream>
 #include <string>
 
-#include "analysis/trace_summary.h"
+#include "analysis/trace_analysis.h"
 #include "app/line_reader.h"
-#include "parse/trace_line_processor.h"
 #include "report/markup_escape.h"
+#include "report/report_writer.h"
 
 namespace {
 
-// The report (TEXT, XML, HTML) or listing (RAW, CSV) of the trace.
-std::string Analyse(const uint8_t* data, size_t size, const std::string& format, bool rpcOnly) {
+// Analyses the bytes with `config`; the listing or the report in `format`.
+std::string Analyse(const uint8_t* data, size_t size, const quintrel::AnalysisConfig& config,
+                    quintrel::ReportFormat format) {
   int fd = memfd_create("trace", 0);
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) abort();
   lseek(fd, 0, SEEK_SET);
   quintrel::LineReader reader;
   reader.openFd(fd);
 
-  const bool summary = format != "RAW" && format != "CSV";
   std::ostringstream out;
-  quintrel::TraceLineProcessor processor;
-  processor.setRawLinePolicy(summary ? quintrel::RawLinePolicy::kApiContinuations
-                                     : quintrel::RawLinePolicy::kAll);
-  quintrel::TraceSummary traceSummary(&out, "*", rpcOnly, summary ? "RAW" : format, summary);
-  processor.setSink(&traceSummary);
+  quintrel::TraceAnalysis analysis(config, &out);
   std::string_view line;
-  while (reader.next(&line)) processor.processLine(line);
-  processor.finish();
-  if (format == "TEXT") traceSummary.writeTextReport();
-  if (format == "XML") traceSummary.writeXmlReport();
-  if (format == "HTML") traceSummary.writeHtmlReport();
+  while (reader.next(&line)) analysis.processLine(line);
+  quintrel::Profile profile = analysis.finish();
+  if (config.output == quintrel::OutputKind::kSummary) WriteReport(format, profile, out);
   return out.str();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  for (const char* format : {"TEXT", "HTML", "RAW", "CSV"}) Analyse(data, size, format, false);
-  const std::string xml = Analyse(data, size, "XML", size % 2 == 1);
+  using quintrel::ListingFormat;
+  using quintrel::OutputKind;
+  using quintrel::ReportFormat;
+  quintrel::AnalysisConfig config;
+  config.output = OutputKind::kListing;
+  for (ListingFormat listing : {ListingFormat::kRaw, ListingFormat::kCsv}) {
+    config.listing = listing;
+    Analyse(data, size, config, ReportFormat::kText);
+  }
+  config.output = OutputKind::kSummary;
+  Analyse(data, size, config, ReportFormat::kText);
+  Analyse(data, size, config, ReportFormat::kHtml);
+  config.rpcOnly = size % 2 == 1;
+  const std::string xml = Analyse(data, size, config, ReportFormat::kXml);
   if (quintrel::ReplaceNonXmlBytes(xml) != xml) abort();
   return 0;
 }

@@ -1,8 +1,8 @@
-// Detail output: one RAW or CSV record per accepted call, written as the
-// call arrives.
+#include "analysis/detail_writer.h"
+
 #include <charconv>
 
-#include "analysis/trace_summary.h"
+#include "analysis/line_end.h"
 
 namespace quintrel {
 
@@ -10,7 +10,7 @@ namespace {
 
 void AppendCsvField(std::string_view text, std::string* out) {
   out->push_back('"');
-  TraceSummary::csvQuote(text, out);
+  DetailWriter::CsvQuote(text, out);
   out->append("\",");
 }
 
@@ -22,27 +22,35 @@ void AppendCsvNumber(int64_t value, std::string* out) {
 
 }  // namespace
 
-void TraceSummary::writeRawRecord(const TraceCall& call) {
-  for (size_t i = 0; i < call.rawLineCount(); ++i) {
-    const std::string& line = call.rawLine(i);
-    reportStream->write(line.data(), line.size());
-    reportStream->put('\n');
+void DetailWriter::write(const TraceCall& call) {
+  if (format_ == ListingFormat::kRaw) {
+    writeRawRecord(call);
+  } else {
+    writeCsvRow(call);
   }
 }
 
-void TraceSummary::writeCsvRow(const TraceCall& call) {
-  // The record is built in a reused buffer and written at once.
-  detailLine_.clear();
-  AppendCsvField(call.getThreadId(), &detailLine_);
-  AppendCsvField(call.timeStamp, &detailLine_);
-  AppendCsvNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &detailLine_);
-  AppendCsvNumber(call.durationMs, &detailLine_);
-  AppendCsvField(call.apiText, &detailLine_);
-  reportStream->write(detailLine_.data(), detailLine_.size());
-  endLine();
+void DetailWriter::writeRawRecord(const TraceCall& call) {
+  for (size_t i = 0; i < call.rawLineCount(); ++i) {
+    const std::string& line = call.rawLine(i);
+    out_->write(line.data(), line.size());
+    out_->put('\n');
+  }
 }
 
-void TraceSummary::csvQuote(std::string_view text, std::string* out) {
+void DetailWriter::writeCsvRow(const TraceCall& call) {
+  // The record is built in a reused buffer and written at once.
+  line_.clear();
+  AppendCsvField(call.getThreadId(), &line_);
+  AppendCsvField(call.timeStamp, &line_);
+  AppendCsvNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &line_);
+  AppendCsvNumber(call.durationMs, &line_);
+  AppendCsvField(call.apiText, &line_);
+  out_->write(line_.data(), line_.size());
+  EndLine(*out_);
+}
+
+void DetailWriter::CsvQuote(std::string_view text, std::string* out) {
   size_t start = 0;
   for (size_t quote = text.find('"'); quote != std::string_view::npos;
        quote = text.find('"', quote + 1)) {

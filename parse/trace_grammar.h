@@ -1,18 +1,27 @@
-// The regular expressions of the trace-line grammar and the conversion of the
-// digit strings they capture.
+// The grammar of trace lines, written once: the thread marker every header
+// line begins with, the time stamp, the header patterns built from them, the
+// time-stamp pattern, and the conversions of the digit strings they capture.
 //
 // Every pattern is compiled once, on first use, with Boost.Regex's default
 // Perl syntax, and lives until the program ends. Callers apply the line
 // patterns with SearchAtLineStart so that "^" can only match at the first
 // character of a line, never after a carriage return or form feed inside it.
-#ifndef QUINTREL_PARSE_TRACE_PATTERNS_H_
-#define QUINTREL_PARSE_TRACE_PATTERNS_H_
+#ifndef QUINTREL_PARSE_TRACE_GRAMMAR_H_
+#define QUINTREL_PARSE_TRACE_GRAMMAR_H_
 
 #include <boost/regex.hpp>
 #include <cstdint>
 #include <string_view>
 
 namespace quintrel {
+
+// Every header line and every thread marker begins with these four bytes; a
+// line without them is a continuation line whatever follows.
+constexpr std::string_view kThreadMarker = "# [ ";
+
+inline bool StartsWithThreadMarker(std::string_view line) {
+  return line.substr(0, kThreadMarker.size()) == kThreadMarker;
+}
 
 // A header line: groups 1 thread, 2 time stamp, 3 seconds, 4 fraction,
 // 5 rpc counter, 6 entry text.
@@ -29,11 +38,23 @@ const boost::regex& SetPattern();
 const boost::regex& ServerRpcPattern();
 // The thread marker alone: group 1 thread.
 const boost::regex& ThreadPattern();
+// A time stamp anywhere in a text (searched, not anchored): groups 1 month
+// word, 2 day, 3 hours, 4 minutes, 5 seconds, 6 year, 7 the trailing
+// sub-second number. It accepts exactly the texts of the header's stamp.
+const boost::regex& TimeStampPattern();
 
 // Searches `text` for `pattern`, accepting only a match that begins at the
 // first character. `match` receives the groups; it may be reused between
 // calls, which avoids allocating in the steady state.
 bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost::cmatch* match);
+// The text of capture group `group` of `match`, pointing into the searched
+// text.
+std::string_view Capture(const boost::cmatch& match, int group);
+
+// The thread id of a line that begins with a thread marker ("# [ ", digits,
+// " ]"): stores it in `id` (a view into `line`) and returns true; returns
+// false, leaving `id` unchanged, otherwise.
+bool ExtractThreadId(std::string_view line, std::string_view* id);
 
 // Reads a string of decimal digits like strtol with base 10, clamped to the
 // signed 32-bit range: leading zeros are allowed, a value above 2147483647
@@ -47,4 +68,4 @@ int64_t CallDurationMillis(std::string_view seconds, std::string_view fraction);
 
 }  // namespace quintrel
 
-#endif  // QUINTREL_PARSE_TRACE_PATTERNS_H_
+#endif  // QUINTREL_PARSE_TRACE_GRAMMAR_H_

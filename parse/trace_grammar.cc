@@ -1,4 +1,4 @@
-#include "parse/trace_patterns.h"
+#include "parse/trace_grammar.h"
 
 #include <string>
 
@@ -6,18 +6,19 @@ namespace quintrel {
 
 namespace {
 
-// The header up to and including the rpc counter, shared by the line patterns
-// that capture nothing from it.
-const std::string kPlainHeader =
-    "^# \\[ \\d+ \\] \\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+ "
-    "\\( \\d+\\.\\d+ sec\\) \\( \\d+ rpc\\) ";
+// The pieces every line pattern is built from.
+const std::string kMarker = "^# \\[ ";
+const std::string kStamp = "\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+";
+// The header after the stamp, up to and including the rpc counter, capturing
+// nothing.
+const std::string kPlainCounters = " \\( \\d+\\.\\d+ sec\\) \\( \\d+ rpc\\) ";
+const std::string kPlainHeader = kMarker + "\\d+ \\] " + kStamp + kPlainCounters;
 
 }  // namespace
 
 const boost::regex& HeaderPattern() {
-  static const boost::regex pattern(
-      "^# \\[ (\\d+) \\] (\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+) "
-      "\\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) (.*)");
+  static const boost::regex pattern(kMarker + "(\\d+) \\] (" + kStamp +
+                                    ") \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) (.*)");
   return pattern;
 }
 
@@ -27,16 +28,14 @@ const boost::regex& ApiLinePattern() {
 }
 
 const boost::regex& ApiCallPattern() {
-  static const boost::regex pattern(
-      "^# \\[ \\d+ \\] (\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+) "
-      "\\( \\d+\\.\\d+ sec\\) \\( (\\d+) rpc\\) API> (.*)");
+  static const boost::regex pattern(kMarker + "\\d+ \\] (" + kStamp +
+                                    ") \\( \\d+\\.\\d+ sec\\) \\( (\\d+) rpc\\) API> (.*)");
   return pattern;
 }
 
 const boost::regex& ResultPattern() {
-  static const boost::regex pattern(
-      "^# \\[ \\d+ \\] \\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+ "
-      "\\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) Res: '(.*)");
+  static const boost::regex pattern(kMarker + "\\d+ \\] " + kStamp +
+                                    " \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) Res: '(.*)");
   return pattern;
 }
 
@@ -51,7 +50,14 @@ const boost::regex& ServerRpcPattern() {
 }
 
 const boost::regex& ThreadPattern() {
-  static const boost::regex pattern("^# \\[ (\\d+) \\]");
+  static const boost::regex pattern(kMarker + "(\\d+) \\]");
+  return pattern;
+}
+
+const boost::regex& TimeStampPattern() {
+  // kStamp with its fields captured.
+  static const boost::regex pattern(
+      "\\w+ (\\w+)[[:space:]]{1,2}(\\d+) (\\d+):(\\d+):(\\d+) (\\d+) (\\d+)");
   return pattern;
 }
 
@@ -61,6 +67,18 @@ bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost
   // carriage return or form feed in the middle of the line.
   return boost::regex_search(text.data(), text.data() + text.size(), *match, pattern,
                              boost::match_default | boost::match_continuous);
+}
+
+std::string_view Capture(const boost::cmatch& match, int group) {
+  return std::string_view(match[group].first, match[group].second - match[group].first);
+}
+
+bool ExtractThreadId(std::string_view line, std::string_view* id) {
+  if (!StartsWithThreadMarker(line)) return false;  // spares the search
+  boost::cmatch match;
+  if (!SearchAtLineStart(line, ThreadPattern(), &match)) return false;
+  *id = Capture(match, 1);
+  return true;
 }
 
 int32_t ReadTraceNumber(std::string_view digits) {

@@ -1,8 +1,9 @@
-// Query tracking: follows each query from its starting call through the
-// fetch ("next") and "close" calls on its collection.
-#include <boost/regex.hpp>
+#include "analysis/query_tracker.h"
 
-#include "analysis/trace_summary.h"
+#include <boost/regex.hpp>
+#include <utility>
+
+#include "analysis/call_statistics.h"
 
 namespace quintrel {
 
@@ -10,9 +11,8 @@ namespace {
 
 // The collection named by a result text: the text without its last
 // character, the closing quote of the result line.
-std::string_view CollectionOf(const std::string& resultText) {
-  std::string_view text(resultText);
-  return text.substr(0, text.empty() ? 0 : text.size() - 1);
+std::string_view CollectionOf(std::string_view resultText) {
+  return resultText.substr(0, resultText.empty() ? 0 : resultText.size() - 1);
 }
 
 const std::vector<boost::regex>& QueryPatterns() {
@@ -33,29 +33,33 @@ bool IsQueryStart(std::string_view name) {
 
 }  // namespace
 
-void TraceSummary::trackQuery(TraceCall* call) {
+void QueryTracker::track(TraceCall* call) {
   call->appendContinuationToApiText();
   std::string_view text(call->apiText);
   size_t p1 = text.find(',');
   size_t p2 = p1 == std::string_view::npos ? p1 : text.find(',', p1 + 1);
-  std::string_view name = text.substr(0, p1);
+  std::string_view name = ApiNameOf(text);
   // Without a second comma the connection runs to the end of the text (the
   // length below is then larger than what is left); without any comma it is
   // the whole text.
   std::string_view connection =
       p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1);
+  double duration = static_cast<double>(call->durationMs);
 
   if (IsQueryStart(name)) {
-    QueryRecord record{std::string(name), extractQueryText(call->apiText),
-                       static_cast<double>(call->durationMs), 0};
-    openQuery(record, connection, CollectionOf(call->resultText));
+    openQuery(QueryRecord{std::string(name), ExtractQueryText(text), duration, 0}, connection,
+              CollectionOf(call->resultText));
   } else if (name == "execquery") {
-    QueryRecord record{"execquery", extractQueryText(call->apiText),
-                       static_cast<double>(call->durationMs), 0};
-    pendingExecQueries[std::string(connection)] = std::move(record);
+    QueryRecord record{"execquery", ExtractQueryText(text), duration, 0};
+    auto pending = pending_.find(connection);
+    if (pending == pending_.end()) {
+      pending_.emplace(connection, std::move(record));
+    } else {
+      pending->second = std::move(record);  // the earlier one is lost
+    }
   } else if (name == "getlastcoll") {
-    auto pending = pendingExecQueries.find(std::string(connection));
-    if (pending != pendingExecQueries.end()) {
+    auto pending = pending_.find(connection);
+    if (pending != pending_.end()) {
       openQuery(pending->second, connection, CollectionOf(call->resultText));
     }
   } else if (name == "next" || name == "close") {
@@ -65,33 +69,45 @@ void TraceSummary::trackQuery(TraceCall* call) {
   }
 }
 
-std::string TraceSummary::extractQueryText(const std::string& apiText) {
-  boost::smatch match;
+std::string QueryTracker::ExtractQueryText(std::string_view apiText) {
+  boost::cmatch match;
+  const char* begin = apiText.data();
+  const char* end = begin + apiText.size();
   for (const boost::regex& pattern : QueryPatterns()) {
-    if (boost::regex_search(apiText, match, pattern)) return match[2].str();
+    if (boost::regex_search(begin, end, match, pattern)) {
+      return std::string(match[2].first, match[2].second);
+    }
   }
   return std::string();
 }
 
-void TraceSummary::openQuery(const QueryRecord& record, std::string_view connection,
+std::vector<QueryRecord> QueryTracker::takeReportOrder() {
+  std::vector<QueryRecord> order = std::move(completed_);
+  order.reserve(order.size() + open_.size());
+  for (auto& entry : open_) order.push_back(std::move(entry.second));
+  *this = QueryTracker();
+  return order;
+}
+
+void QueryTracker::openQuery(const QueryRecord& record, std::string_view connection,
                              std::string_view collection) {
   std::string key(connection);
   key += collection;
-  auto open = openQueries.find(key);
-  if (open != openQueries.end()) {
-    completedQueries.push_back(open->second);
+  auto open = open_.find(key);
+  if (open != open_.end()) {
+    completed_.push_back(std::move(open->second));
     open->second = record;
   } else {
-    openQueries.emplace(std::move(key), record);
+    open_.emplace(std::move(key), record);
   }
 }
 
-void TraceSummary::recordFetch(std::string_view connection, std::string_view collection,
+void QueryTracker::recordFetch(std::string_view connection, std::string_view collection,
                                int64_t durationMs) {
-  queryKey_.assign(connection);
-  queryKey_ += collection;
-  auto open = openQueries.find(queryKey_);
-  if (open == openQueries.end()) return;
+  key_.assign(connection);
+  key_ += collection;
+  auto open = open_.find(key_);
+  if (open == open_.end()) return;
   open->second.durationMs += static_cast<double>(durationMs);
   open->second.rowCount += 1;
 }

@@ -1,0 +1,44 @@
+// AnalysisConfig: what one analysis is asked for, as typed values read once
+// from the command line: summary or listing, the listing's format, and the
+// filters every call must pass.
+#ifndef QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_
+#define QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_
+
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace quintrel {
+
+enum class OutputKind {
+  kSummary,  // calls are aggregated into a profile, reported at the end
+  kListing,  // each accepted call is written as it completes
+};
+
+enum class ListingFormat {
+  kRaw,  // the call's trace lines
+  kCsv,  // one row of five quoted fields
+};
+
+// The threads whose calls are analysed: all of them, or those whose id text
+// is one of `ids`, compared byte for byte ("7" does not select "07").
+struct ThreadSelection {
+  bool all = true;
+  std::set<std::string, std::less<>> ids;
+
+  // The selection an answer at the thread prompt makes: "*" selects every
+  // thread, any other word (the empty one included) the thread of that id.
+  static ThreadSelection FromChoice(const std::string& choice);
+  bool accepts(std::string_view threadId) const { return all || ids.count(threadId) != 0; }
+};
+
+struct AnalysisConfig {
+  OutputKind output = OutputKind::kSummary;
+  ListingFormat listing = ListingFormat::kRaw;
+  ThreadSelection threads;
+  bool rpcOnly = false;  // only calls during which the rpc counter rose
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_

@@ -1,0 +1,47 @@
+#include "analysis/call_statistics.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "analysis/top_list.h"
+
+namespace quintrel {
+
+namespace {
+const size_t kTopCallCount = 10;
+}  // namespace
+
+void CallStatistics::add(const TraceCall& call) {
+  if (startTimestamp_.empty()) startTimestamp_ = call.timeStamp;
+  endTimestamp_ = call.timeStamp;
+  totalCallMillis_ += call.durationMs;
+
+  std::string_view name = ApiNameOf(call.apiText);
+  auto row = apiStatistics_.find(name);
+  if (row == apiStatistics_.end()) row = apiStatistics_.emplace(name, ApiSummaryRow()).first;
+  row->second.frequency += 1;
+  row->second.durationMs += static_cast<double>(call.durationMs);
+
+  double duration = static_cast<double>(call.durationMs);
+  // Checked before the entry is built, so that most calls copy nothing.
+  if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
+  AddToTopList(TopCallEntry{call.apiText, duration}, kTopCallCount, &topCalls_);
+}
+
+void CallStatistics::moveInto(Profile* profile) {
+  profile->startTimestamp = std::move(startTimestamp_);
+  profile->endTimestamp = std::move(endTimestamp_);
+  profile->totalCallMillis = totalCallMillis_;
+  profile->apiSummary.reserve(apiStatistics_.size());
+  for (auto& [name, row] : apiStatistics_) {
+    profile->apiSummary.push_back(std::move(row));
+    profile->apiSummary.back().apiName = name;
+  }
+  std::stable_sort(
+      profile->apiSummary.begin(), profile->apiSummary.end(),
+      [](const ApiSummaryRow& a, const ApiSummaryRow& b) { return a.durationMs < b.durationMs; });
+  profile->topCalls = std::move(topCalls_);
+  *this = CallStatistics();
+}
+
+}  // namespace quintrel

@@ -1,0 +1,50 @@
+// CallStatistics: the per-call part of a summary: the first and last time
+// stamps, the total call time, per API name the calls and their time, and the
+// ten most expensive calls. It copies what it keeps out of each call.
+#ifndef QUINTREL_ANALYSIS_CALL_STATISTICS_H_
+#define QUINTREL_ANALYSIS_CALL_STATISTICS_H_
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/profile.h"
+#include "parse/trace_call.h"
+
+namespace quintrel {
+
+class CallStatistics {
+ public:
+  // Takes an accepted call; its apiText must be the API line's text alone.
+  void add(const TraceCall& call);
+
+  // Moves the statistics into `profile` (stamps, total, API rows, top calls)
+  // and leaves this object empty.
+  void moveInto(Profile* profile);
+
+  // Used by tests.
+  const std::map<std::string, ApiSummaryRow, std::less<>>& apiStatistics() const {
+    return apiStatistics_;
+  }
+  const std::vector<TopCallEntry>& topCalls() const { return topCalls_; }
+
+ private:
+  std::string startTimestamp_;
+  std::string endTimestamp_;
+  int64_t totalCallMillis_ = 0;
+  // Keyed by API name; the rows' own names stay empty until reported.
+  std::map<std::string, ApiSummaryRow, std::less<>> apiStatistics_;
+  std::vector<TopCallEntry> topCalls_;  // ascending, at most ten
+};
+
+// The API name of a call text: the text before the first comma, or the whole
+// text.
+inline std::string_view ApiNameOf(std::string_view apiText) {
+  return apiText.substr(0, apiText.find(','));
+}
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_CALL_STATISTICS_H_

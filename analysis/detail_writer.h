@@ -1,0 +1,39 @@
+// DetailWriter: the detail listing, one record per accepted call written as
+// the call arrives: RAW (the call's recorded trace lines) or CSV (one line of
+// five quoted fields, each followed by a comma). It does not own its stream.
+#ifndef QUINTREL_ANALYSIS_DETAIL_WRITER_H_
+#define QUINTREL_ANALYSIS_DETAIL_WRITER_H_
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "analysis/analysis_config.h"
+#include "parse/trace_call.h"
+
+namespace quintrel {
+
+class DetailWriter {
+ public:
+  // `out` must outlive the writer.
+  DetailWriter(ListingFormat format, std::ostream* out) : format_(format), out_(out) {}
+
+  void write(const TraceCall& call);
+  // RAW: the call's raw text, each line followed by a line feed.
+  void writeRawRecord(const TraceCall& call);
+  // CSV: thread, time stamp, rpc count (result minus API counter), duration
+  // in ms and API text, then a line end.
+  void writeCsvRow(const TraceCall& call);
+
+  // Appends `text` to `out` with every double quote doubled.
+  static void CsvQuote(std::string_view text, std::string* out);
+
+ private:
+  ListingFormat format_;
+  std::ostream* out_;
+  std::string line_;  // reused for each CSV record
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_DETAIL_WRITER_H_

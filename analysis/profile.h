@@ -1,0 +1,61 @@
+// Profile: the read-only result of a summary analysis, everything a report
+// reads. The analysis builds it once, after the last call; the report
+// writers only read it. It owns all its texts.
+#ifndef QUINTREL_ANALYSIS_PROFILE_H_
+#define QUINTREL_ANALYSIS_PROFILE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/time_split.h"
+
+namespace quintrel {
+
+// Per API name: the number of calls and their total duration.
+struct ApiSummaryRow {
+  int32_t frequency = 0;
+  double durationMs = 0.0;
+  std::string apiName;
+};
+
+// One of the most expensive calls.
+struct TopCallEntry {
+  std::string callText;
+  double durationMs = 0.0;
+};
+
+// One query: its starting call's API name, its text, the time spent on it
+// (the start, every fetch and close) and the number of fetch and close calls.
+struct QueryRecord {
+  std::string apiName;
+  std::string queryText;
+  double durationMs = 0.0;
+  int32_t rowCount = 0;
+};
+
+struct Profile {
+  // One row per API name, ascending by total duration; rows of equal totals
+  // in ascending name order. Reports walk it from the back.
+  std::vector<ApiSummaryRow> apiSummary;
+  // The ten longest calls, ascending by duration; among equal durations the
+  // earlier call first. Reports walk it from the back.
+  std::vector<TopCallEntry> topCalls;
+  // Every query in report order: completed ones in order of completion, then
+  // those still open at the end of the trace in the order of their keys.
+  std::vector<QueryRecord> queries;
+  // The twenty longest of `queries`, kept like topCalls.
+  std::vector<QueryRecord> topQueries;
+
+  // The time stamps of the first and the last accepted call ("" without one).
+  std::string startTimestamp;
+  std::string endTimestamp;
+  // The time split: the wall-clock time between the two stamps and the time
+  // spent inside DMCL calls, both in milliseconds.
+  TimeSplit timeSplit;
+  int64_t totalCallMillis = 0;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_PROFILE_H_

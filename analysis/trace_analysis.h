@@ -1,0 +1,43 @@
+// TraceAnalysis: the one entry point of an analysis: trace lines in, the
+// detail listing or the summary's Profile out. It wires the line processor
+// to the summary the way the configuration asks, so that every caller (the
+// program, the fuzz targets, the benchmarks, the tests) analyses alike.
+//
+// It owns its processor and summary; it does not own the listing stream.
+#ifndef QUINTREL_ANALYSIS_TRACE_ANALYSIS_H_
+#define QUINTREL_ANALYSIS_TRACE_ANALYSIS_H_
+
+#include <ostream>
+#include <string_view>
+
+#include "analysis/analysis_config.h"
+#include "analysis/profile.h"
+#include "analysis/trace_summary.h"
+#include "parse/trace_line_processor.h"
+
+namespace quintrel {
+
+class TraceAnalysis {
+ public:
+  // `listing` receives the detail records in listing mode; not owned, it must
+  // outlive the analysis. It may be null in summary mode.
+  TraceAnalysis(const AnalysisConfig& config, std::ostream* listing);
+  TraceAnalysis(const TraceAnalysis&) = delete;
+  TraceAnalysis& operator=(const TraceAnalysis&) = delete;
+
+  // Takes the next line of the trace, without its line terminator. The view
+  // need not outlive the call.
+  void processLine(std::string_view line) { processor_.processLine(line); }
+  // End of input: delivers the last completed call and, in summary mode,
+  // returns the profile of the whole trace (an empty one in listing mode).
+  // Call once.
+  Profile finish();
+
+ private:
+  TraceSummary summary_;
+  TraceLineProcessor processor_;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_TRACE_ANALYSIS_H_

@@ -1,0 +1,30 @@
+// RunConfig: the settings of one run as typed values, read once from the
+// ParameterMap's texts: the files, the thread prompt, the report format and
+// what the analysis is asked for. Nothing after this point compares setting
+// texts.
+#ifndef QUINTREL_APP_RUN_CONFIG_H_
+#define QUINTREL_APP_RUN_CONFIG_H_
+
+#include <string>
+
+#include "analysis/analysis_config.h"
+#include "app/parameter_map.h"
+#include "report/report_writer.h"
+
+namespace quintrel {
+
+struct RunConfig {
+  std::string traceFile;
+  std::string outputFile;
+  bool toConsole = true;     // the output is standard output ("CONSOLE")
+  bool listThreads = false;  // list the threads and ask for one first
+  ReportFormat reportFormat = ReportFormat::kHtml;
+  AnalysisConfig analysis;
+};
+
+// The configuration `parameters` describe, after a successful parse.
+RunConfig ReadRunConfig(const ParameterMap& parameters);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_APP_RUN_CONFIG_H_
