@@ -16,7 +16,7 @@ void CallStatistics::add(const TraceCall& call) {
   endTimestamp_ = call.timeStamp;
   totalCallMillis_ += call.durationMs;
 
-  std::string_view name = ApiNameOf(call.apiText);
+  std::string_view name = ApiNameOf(call.apiLineText());
   auto row = apiStatistics_.find(name);
   if (row == apiStatistics_.end()) row = apiStatistics_.emplace(name, ApiSummaryRow()).first;
   row->second.frequency += 1;
@@ -25,7 +25,8 @@ void CallStatistics::add(const TraceCall& call) {
   double duration = static_cast<double>(call.durationMs);
   // Checked before the entry is built, so that most calls copy nothing.
   if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
-  AddToTopList(TopCallEntry{call.apiText, duration}, kTopCallCount, &topCalls_);
+  AddToTopList(TopCallEntry{std::string(call.apiLineText()), duration}, kTopCallCount,
+               &topCalls_);
 }
 
 void CallStatistics::moveInto(Profile* profile) {

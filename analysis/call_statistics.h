@@ -17,7 +17,7 @@ namespace quintrel {
 
 class CallStatistics {
  public:
-  // Takes an accepted call; its apiText must be the API line's text alone.
+  // Takes an accepted call.
   void add(const TraceCall& call);
 
   // Moves the statistics into `profile` (stamps, total, API rows, top calls)

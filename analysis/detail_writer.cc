@@ -31,11 +31,8 @@ void DetailWriter::write(const TraceCall& call) {
 }
 
 void DetailWriter::writeRawRecord(const TraceCall& call) {
-  for (size_t i = 0; i < call.rawLineCount(); ++i) {
-    const std::string& line = call.rawLine(i);
-    out_->write(line.data(), line.size());
-    out_->put('\n');
-  }
+  std::string_view text = call.rawText();
+  out_->write(text.data(), text.size());
 }
 
 void DetailWriter::writeCsvRow(const TraceCall& call) {
@@ -45,7 +42,7 @@ void DetailWriter::writeCsvRow(const TraceCall& call) {
   AppendCsvField(call.timeStamp, &line_);
   AppendCsvNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &line_);
   AppendCsvNumber(call.durationMs, &line_);
-  AppendCsvField(call.apiText, &line_);
+  AppendCsvField(call.apiLineText(), &line_);
   out_->write(line_.data(), line_.size());
   EndLine(*out_);
 }

@@ -31,11 +31,14 @@ bool IsQueryStart(std::string_view name) {
   return name == "query" || name == "cachequery" || name == "readquery" || name == "query_cmd";
 }
 
+// Every API name query tracking looks at.
+const std::string_view kTrackedNames[] = {"query",       "cachequery", "readquery", "query_cmd",
+                                          "execquery",   "getlastcoll", "next",     "close"};
+
 }  // namespace
 
 void QueryTracker::track(TraceCall* call) {
-  call->appendContinuationToApiText();
-  std::string_view text(call->apiText);
+  std::string_view text = call->apiText.view();
   size_t p1 = text.find(',');
   size_t p2 = p1 == std::string_view::npos ? p1 : text.find(',', p1 + 1);
   std::string_view name = ApiNameOf(text);
@@ -48,7 +51,7 @@ void QueryTracker::track(TraceCall* call) {
 
   if (IsQueryStart(name)) {
     openQuery(QueryRecord{std::string(name), ExtractQueryText(text), duration, 0}, connection,
-              CollectionOf(call->resultText));
+              CollectionOf(call->resultText.view()));
   } else if (name == "execquery") {
     QueryRecord record{"execquery", ExtractQueryText(text), duration, 0};
     auto pending = pending_.find(connection);
@@ -60,13 +63,26 @@ void QueryTracker::track(TraceCall* call) {
   } else if (name == "getlastcoll") {
     auto pending = pending_.find(connection);
     if (pending != pending_.end()) {
-      openQuery(pending->second, connection, CollectionOf(call->resultText));
+      openQuery(pending->second, connection, CollectionOf(call->resultText.view()));
     }
   } else if (name == "next" || name == "close") {
     if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
     std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
     recordFetch(connection, rest.substr(0, rest.find(',')), call->durationMs);
   }
+}
+
+bool QueryTracker::MayTrack(std::string_view apiLineText) {
+  size_t comma = apiLineText.find(',');
+  for (std::string_view name : kTrackedNames) {
+    // Without a comma on the API line its continuation lines may still
+    // complete the name.
+    if (comma == std::string_view::npos ? name.substr(0, apiLineText.size()) == apiLineText
+                                        : apiLineText.substr(0, comma) == name) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string QueryTracker::ExtractQueryText(std::string_view apiText) {

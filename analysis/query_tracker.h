@@ -24,9 +24,13 @@ namespace quintrel {
 
 class QueryTracker {
  public:
-  // Takes an accepted call. Extends its apiText with the call's continuation
-  // lines first (TraceCall::appendContinuationToApiText).
+  // Takes an accepted call whose apiText carries its continuation lines
+  // whenever MayTrack says they matter.
   void track(TraceCall* call);
+
+  // Whether a call with this API line text may matter to query tracking, so
+  // that its API text needs the lines that continue it.
+  static bool MayTrack(std::string_view apiLineText);
 
   // The query text of a starting call's text: what follows the connection
   // (and the skipped fields of "execquery" and "query_cmd") to the end of the

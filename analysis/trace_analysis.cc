@@ -4,18 +4,23 @@ namespace quintrel {
 
 namespace {
 
-// A RAW listing writes every recorded line; a summary reads only the lines
-// that continue an API text; a CSV listing reads none.
-RawLinePolicy PolicyFor(const AnalysisConfig& config) {
-  if (config.output == OutputKind::kSummary) return RawLinePolicy::kApiContinuations;
-  return config.listing == ListingFormat::kRaw ? RawLinePolicy::kAll : RawLinePolicy::kNone;
+// A RAW listing writes every recorded line; a summary reads the result texts
+// and the continuation lines of the calls query tracking looks at; a CSV
+// listing reads neither.
+RecordingPolicy PolicyFor(const AnalysisConfig& config) {
+  RecordingPolicy policy;
+  bool summary = config.output == OutputKind::kSummary;
+  policy.rawLines = !summary && config.listing == ListingFormat::kRaw;
+  policy.resultText = summary;
+  if (summary) policy.collectsContinuation = &QueryTracker::MayTrack;
+  return policy;
 }
 
 }  // namespace
 
 TraceAnalysis::TraceAnalysis(const AnalysisConfig& config, std::ostream* listing)
     : summary_(config, listing) {
-  processor_.setRawLinePolicy(PolicyFor(config));
+  processor_.setRecordingPolicy(PolicyFor(config));
   processor_.setSink(&summary_);
 }
 

@@ -28,6 +28,12 @@ class TraceAnalysis {
   // Takes the next line of the trace, without its line terminator. The view
   // need not outlive the call.
   void processLine(std::string_view line) { processor_.processLine(line); }
+  // Takes the next piece of a line too long to be held whole.
+  void processPiece(const LinePiece& piece) { processor_.processPiece(piece); }
+  // After a failure while a line was processed (memory ran out): gives up
+  // that line and the calls not yet complete, so that finish() can still
+  // report what was read.
+  void abandonLine() { processor_.abandonLine(); }
   // End of input: delivers the last completed call and, in summary mode,
   // returns the profile of the whole trace (an empty one in listing mode).
   // Call once.

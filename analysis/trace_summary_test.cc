@@ -27,21 +27,25 @@ AnalysisConfig Config(OutputKind output, ListingFormat listing = ListingFormat::
 
 // A call of `thread` at kStamp from "apiText|ms|resultText|continuation|..."
 // (the result text with its closing quote) and the rpc counts given; its
-// recorded lines are the API line, the continuation lines, the result line.
+// recorded lines are the API line, the continuation lines, the result line,
+// and its API text carries the continuation lines.
 TraceCall MakeCall(const std::string& fields, const std::string& thread = "1", int32_t apiRpc = 1,
                    int32_t resultRpc = 1) {
   std::istringstream in(fields);
-  std::string ms;
+  std::string apiText, ms, resultText;
+  std::getline(std::getline(std::getline(in, apiText, '|'), ms, '|'), resultText, '|');
   TraceCall call;
-  std::getline(std::getline(std::getline(in, call.apiText, '|'), ms, '|'), call.resultText, '|');
+  call.setApiLineText(apiText);
+  call.resultText.assign(resultText);
   call.durationMs = ms.empty() ? 0 : std::stoll(ms);
   call.setThreadId(thread);
   call.timeStamp = kStamp;
   call.apiRpcCount = apiRpc;
   call.resultRpcCount = resultRpc;
-  call.appendLine(ApiLine(thread, call.apiText));
+  call.appendLine(ApiLine(thread, apiText));
   for (std::string line; std::getline(in, line, '|');) call.appendLine(line);
-  call.appendLine(ResultLine(thread, call.resultText, "0.001", 1));
+  call.appendLine(ResultLine(thread, resultText, "0.001", 1));
+  call.appendContinuationToApiText();  // as the line processor collects it
   return call;
 }
 
@@ -132,7 +136,8 @@ TEST(TraceSummaryTest, TracksQueries) {
       {{"execquery,s0,F,A|1", "execquery,s0,F,B|2", "getlastcoll,s0|1|q1'"},
        "/s0q1=execquery|B|2|0;"},
       {{"query,c,A|5|q0'", "next,c,q0|2", "query,c,B|7|q0'"}, "query|A|7|1;/cq0=query|B|7|0;"},
-      {{"query,x1,a\nquery,c,b|1|q4'"}, "/x1q4=query|b|1|0;"},
+      // "^" also matches after a line feed inside the text.
+      {{"query,x1,a|1|q4'||query,c,b"}, "/x1q4=query|b\n|1|0;"},
       {{"query,c,A|5|next'", "next,c|3", "next,c,q9|3", "close,s1,next|3", "next|3"},
        "/cnext=query|A|5|0;"},
       {{"query_cmd,c,1,2,3,4,5|1|q2'", "query,x1,select|2|q3'", "cachequery,s12,X|3|q5'",

@@ -1,5 +1,6 @@
 #include "app/fd_output_stream.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,31 +8,22 @@
 #include <cstring>
 #include <utility>
 
-#include "app/output_file.h"
+#include "app/report_error.h"
 
 namespace quintrel {
 
 namespace {
 const size_t kBufferSize = 1 << 20;
+
+bool IsEscapedControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F; }
 }  // namespace
 
-FdOutputBuffer::FdOutputBuffer(int fd, std::string name, bool console)
-    : fd_(fd), name_(std::move(name)), console_(console), buffer_(kBufferSize) {
+FdOutputBuffer::FdOutputBuffer(int fd, std::string name)
+    : fd_(fd), name_(std::move(name)), terminal_(isatty(fd) == 1), buffer_(kBufferSize) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
-FdOutputBuffer::~FdOutputBuffer() { close(); }
-
-bool FdOutputBuffer::close() {
-  if (fd_ < 0) return !failed_;
-  writeBuffered();
-  if (!console_ && ::close(fd_) != 0 && !failed_) {
-    failed_ = true;
-    ReportError("cannot write output file", name_);
-  }
-  fd_ = -1;
-  return !failed_;
-}
+bool FdOutputBuffer::finish() { return writeBuffered() && !failed_; }
 
 FdOutputBuffer::int_type FdOutputBuffer::overflow(int_type c) {
   if (!writeBuffered()) return traits_type::eof();
@@ -52,7 +44,7 @@ std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize count) 
   // larger than the whole buffer directly.
   if (!writeBuffered()) return 0;
   if (count >= static_cast<std::streamsize>(buffer_.size())) {
-    return writeAll(data, count) ? count : 0;
+    return writeOut(data, count) ? count : 0;
   }
   std::memcpy(pptr(), data, count);
   pbump(static_cast<int>(count));
@@ -60,36 +52,65 @@ std::streamsize FdOutputBuffer::xsputn(const char* data, std::streamsize count) 
 }
 
 int FdOutputBuffer::sync() {
-  if (!console_) return failed_ ? -1 : 0;
+  if (!terminal_) return failed_ ? -1 : 0;
   return writeBuffered() ? 0 : -1;
 }
 
 bool FdOutputBuffer::writeBuffered() {
   size_t size = pptr() - pbase();
   setp(buffer_.data(), buffer_.data() + buffer_.size());
-  return writeAll(buffer_.data(), size);
+  return size == 0 || writeOut(buffer_.data(), size);
+}
+
+bool FdOutputBuffer::writeOut(const char* data, size_t size) {
+  if (failed_) return false;
+  std::fflush(stdout);
+  return terminal_ ? writeEscaped(data, size) : writeAll(data, size);
+}
+
+bool FdOutputBuffer::writeEscaped(const char* data, size_t size) {
+  std::string shown;
+  shown.reserve(size + size / 8);
+  for (size_t i = 0; i < size; ++i) {
+    unsigned char c = static_cast<unsigned char>(data[i]);
+    if (IsEscapedControl(c)) {
+      shown += '^';
+      shown += static_cast<char>(c ^ 0x40);
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return writeAll(shown.data(), shown.size());
 }
 
 bool FdOutputBuffer::writeAll(const char* data, size_t size) {
-  if (failed_ || fd_ < 0) return false;
-  // Whatever was printed through stdio comes first.
-  if (console_) std::fflush(stdout);
   while (size > 0) {
     ssize_t written = ::write(fd_, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      failed_ = true;
-      ReportError("cannot write output file", name_);
+    if (written > 0) {
+      data += written;
+      size -= written;
+    } else if (written < 0 && errno == EAGAIN) {
+      // A non-blocking descriptor whose reader is slow: wait until it can
+      // take more.
+      pollfd ready = {fd_, POLLOUT, 0};
+      ::poll(&ready, 1, -1);
+    } else if (written < 0 && errno == EINTR) {
+      continue;
+    } else {
+      fail(written < 0 ? errno : EIO);
       return false;
     }
-    data += written;
-    size -= written;
   }
   return true;
 }
 
-FdOutputStream::FdOutputStream(int fd, std::string name, bool console)
-    : std::ostream(nullptr), buffer_(fd, std::move(name), console) {
+void FdOutputBuffer::fail(int error) {
+  failed_ = true;
+  ReportError("cannot write output file", name_, std::strerror(error));
+}
+
+FdOutputStream::FdOutputStream(int fd, std::string name)
+    : std::ostream(nullptr), buffer_(fd, std::move(name)) {
   rdbuf(&buffer_);
 }
 

@@ -1,12 +1,14 @@
-// FdOutputStream: an output stream over a file descriptor that it owns (or
-// over standard output, which it does not own), with a large buffer and
-// detection of failed writes.
+// FdOutputStream: an output stream over a file descriptor it does not own,
+// with a large buffer and detection of failed writes.
 //
-// Reports flush after every line. For a file that flush only marks a line
-// end and the buffer is written when it fills or at close(), so a report of
-// millions of lines does not cost a system call per line. On the console
-// every flush reaches the terminal at once, after anything printed through
-// stdio, so that both appear in program order.
+// Reports flush after every line. That flush only marks a line end: the
+// buffer is written when it fills and at finish(), so a listing of millions
+// of lines costs no system call per line, into a file or a pipe alike. Only
+// on a terminal does every line reach the screen at once. Whatever was
+// printed through stdio before the buffer is written comes first.
+//
+// On a terminal, control bytes of the text other than tab and line feed are
+// shown escaped ("^[" for escape), so that a trace cannot drive the terminal.
 #ifndef QUINTREL_APP_FD_OUTPUT_STREAM_H_
 #define QUINTREL_APP_FD_OUTPUT_STREAM_H_
 
@@ -19,13 +21,12 @@ namespace quintrel {
 
 class FdOutputBuffer : public std::streambuf {
  public:
-  // `console`: the descriptor is standard output; flush writes through.
-  FdOutputBuffer(int fd, std::string name, bool console);
-  ~FdOutputBuffer() override;
+  // Writes to `fd`, named `name` in messages; `fd` must stay open as long
+  // as the buffer is used.
+  FdOutputBuffer(int fd, std::string name);
 
-  // Writes what is buffered and, for a file, closes the descriptor. Returns
-  // false when any write or the close failed.
-  bool close();
+  // Writes what is buffered. Returns false when any write failed.
+  bool finish();
   bool failed() const { return failed_; }
 
  protected:
@@ -35,19 +36,22 @@ class FdOutputBuffer : public std::streambuf {
 
  private:
   bool writeBuffered();
+  bool writeOut(const char* data, size_t size);
+  bool writeEscaped(const char* data, size_t size);
   bool writeAll(const char* data, size_t size);
+  void fail(int error);
 
   int fd_;
   std::string name_;
-  bool console_;
+  bool terminal_;  // the descriptor is a terminal: every line goes out at once
   bool failed_ = false;
   std::vector<char> buffer_;
 };
 
 class FdOutputStream : public std::ostream {
  public:
-  FdOutputStream(int fd, std::string name, bool console);
-  bool close() { return buffer_.close(); }
+  FdOutputStream(int fd, std::string name);
+  bool finish() { return buffer_.finish(); }
   bool failed() const { return buffer_.failed(); }
 
  private:

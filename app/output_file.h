@@ -1,26 +1,55 @@
-// The output-file check and the error report shared by the run's file steps.
+// OutputFile: the output file of a run, written unnamed and given its name
+// only when complete, so that a run that is killed or fails to write leaves
+// nothing under the name, and nothing that exists is ever overwritten.
+//
+// It is an unnamed file in the folder of the name (O_TMPFILE), or, where the
+// file system has none, a hidden file beside the name, removed unless the
+// run completes. The object owns the descriptor and the hidden file.
 #ifndef QUINTREL_APP_OUTPUT_FILE_H_
 #define QUINTREL_APP_OUTPUT_FILE_H_
 
+#include <memory>
 #include <string>
 
 #include "app/parameter_map.h"
 
 namespace quintrel {
 
-// Writes `message`, a blank, `name` and a line end to standard error.
-void ReportError(const std::string& message, const std::string& name);
+class OutputFile {
+ public:
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
 
-// Creates the output file named by "outputfile" as a new, empty file with an
-// exclusive create, so that an existing file (or any link, even a dangling
-// one) is never touched. On success stores the open descriptor in
-// `createdFd` (the caller owns it; the report is written through it and the
-// path is never opened again) and returns false. For "CONSOLE" returns false
-// with `createdFd` -1. When the file exists prints "File %s already exists\n"
-// and "Cannot overwrite existing file\n"; when it cannot be created for any
-// other reason prints "Cannot create file %s: %s\n" with the system's reason;
-// then returns true: the run must stop.
-bool OutputFileExists(const ParameterMap& parameters, int* createdFd);
+  // Creates the file that will be named `name`; on failure returns null with
+  // errno set.
+  static std::unique_ptr<OutputFile> Create(const std::string& name);
+
+  int fd() const { return fd_; }
+  const std::string& name() const { return name_; }
+
+  enum class LinkResult { kLinked, kNameTaken, kFailed };
+  // Gives the written file its name, never replacing anything, and closes
+  // it. kFailed leaves errno set.
+  LinkResult link();
+
+ private:
+  OutputFile(int fd, std::string name, std::string hiddenName);
+
+  int fd_;
+  std::string name_;
+  std::string hiddenName_;  // "" for an unnamed file
+};
+
+// Refuses an output file that exists (a dangling link counts) or cannot be
+// created: prints "File %s already exists\n" and "Cannot overwrite existing
+// file\n", or "Cannot create file %s: %s\n" with the system's reason, on
+// standard output and returns true: the run must stop. Otherwise returns
+// false with the created file in `created` (null for "CONSOLE").
+bool OutputFileExists(const ParameterMap& parameters, std::unique_ptr<OutputFile>* created);
+
+// Prints the two messages of an output file that exists.
+void ReportOutputExists(const std::string& name);
 
 }  // namespace quintrel
 

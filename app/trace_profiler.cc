@@ -2,12 +2,17 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <new>
 
-#include "analysis/trace_analysis.h"
-#include "app/output_file.h"
 #include "app/progress_meter.h"
+#include "app/report_error.h"
+#include "app/thread_choice.h"
+#include "app/trace_file.h"
+#include "parse/text_buffer.h"
 #include "parse/trace_grammar.h"
 #include "report/report_writer.h"
 
@@ -17,101 +22,158 @@ namespace {
 
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
 
-// Reads the answer at the thread prompt: one word, an empty one at the end of
-// the input.
-std::string ReadThreadChoice() {
-  std::string choice;
-  std::cin >> choice;
-  return choice;
+// Whether `text`, the beginning of a line, may still become a thread marker:
+// "# [ " followed by digits up to its end.
+bool MayBecomeThreadMarker(std::string_view text) {
+  if (!StartsWithThreadMarker(text)) return kThreadMarker.substr(0, text.size()) == text;
+  return text.find_first_not_of("0123456789", kThreadMarker.size()) == std::string_view::npos;
 }
 
 }  // namespace
 
-TraceProfiler::TraceProfiler(const RunConfig* config) : config_(config) {}
-
-TraceProfiler::~TraceProfiler() { finish(); }
-
-bool TraceProfiler::open(int outputFd) {
-  if (config_->toConsole) {
-    output_ = std::make_unique<FdOutputStream>(STDOUT_FILENO, "CONSOLE", true);
-  } else {
-    output_ = std::make_unique<FdOutputStream>(outputFd, config_->outputFile, false);
-  }
-  return true;
+TraceProfiler::TraceProfiler(const RunConfig* config, OutputFile* outputFile)
+    : config_(config), outputFile_(outputFile) {
+  int fd = outputFile == nullptr ? STDOUT_FILENO : outputFile->fd();
+  output_ = std::make_unique<FdOutputStream>(fd, config->toConsole ? "CONSOLE" : config->outputFile);
 }
 
 bool TraceProfiler::openTraceFile() {
-  traceInput_ = std::make_unique<LineReader>();
-  if (traceInput_->open(config_->traceFile)) return true;
-  ReportError("cannot open trace file", config_->traceFile);
-  failed_ = true;
-  return false;
+  std::string error;
+  std::unique_ptr<ByteSource> source = OpenTraceFile(config_->traceFile, &error);
+  if (source == nullptr) {
+    ReportError("cannot open trace file", config_->traceFile, error);
+    return false;
+  }
+  TraceFileInfo info;
+  traceSize_ = StatTraceFile(config_->traceFile, &info) ? info.size : 0;
+  traceInput_ = std::make_unique<LineReader>(std::move(source));
+  return true;
 }
 
-bool TraceProfiler::closeTraceFile() {
+void TraceProfiler::closeTraceFile() {
   if (traceInput_ != nullptr && traceInput_->readFailed()) {
-    ReportError("cannot read trace file", config_->traceFile);
+    ReportError("cannot read trace file", config_->traceFile, traceInput_->error());
     failed_ = true;
   }
   traceInput_.reset();
-  return true;
 }
 
 bool TraceProfiler::listThreads() {
-  for (const std::string& id : collectThreadIds()) std::cout << id << std::endl;
-  return true;
+  bool opened = false;
+  for (const std::string& id : collectThreadIds(&opened)) std::cout << id << std::endl;
+  return opened;
 }
 
-std::set<std::string, std::less<>> TraceProfiler::collectThreadIds() {
+std::set<std::string, std::less<>> TraceProfiler::collectThreadIds(bool* opened) {
   std::set<std::string, std::less<>> ids;
-  if (openTraceFile()) {
-    std::string_view line, id;
-    while (traceInput_->next(&line)) {
-      if (ExtractThreadId(line, &id) && ids.count(id) == 0) ids.emplace(id);
+  *opened = openTraceFile();
+  if (!*opened) return ids;
+  LinePiece piece;
+  TextBuffer beginning;  // of a line that may still become a thread marker
+  bool gathering = false, decided = false;
+  std::string_view id;
+  while (traceInput_->next(&piece)) {
+    if (piece.first) gathering = decided = false;
+    if (decided) continue;
+    std::string_view text = piece.text;
+    if (gathering) {
+      beginning.append(piece.text);
+      text = beginning.view();
     }
+    if (!piece.last && MayBecomeThreadMarker(text)) {
+      if (!gathering) beginning.assign(text);
+      gathering = true;
+      continue;
+    }
+    decided = true;
+    if (ExtractThreadId(text, &id) && ids.count(id) == 0) ids.emplace(id);
   }
   closeTraceFile();
   return ids;
 }
 
 bool TraceProfiler::analyse(const ThreadSelection& threads) {
+  if (!openTraceFile()) return false;
+  traceOpened_ = true;
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
   TraceAnalysis analysis(analysisConfig, output_.get());
-  if (openTraceFile()) {
-    uint64_t size = traceInput_->fileSize();
-    ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, size), size);
-    std::string_view line;
-    uint64_t count = 0;
-    while (traceInput_->next(&line)) {
-      analysis.processLine(line);
-      if ((++count & 0x3FFF) == 0) meter.update(traceInput_->bytesRead());
-    }
-  }
+  readTrace(&analysis);
   closeTraceFile();
-  Profile profile = analysis.finish();
-  if (analysisConfig.output == OutputKind::kSummary) {
-    std::printf("%s", TimeSplitMessage(profile.timeSplit.error));
-    WriteReport(config_->reportFormat, profile, *output_);
+  try {
+    Profile profile = analysis.finish();
+    if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
+  } catch (const std::bad_alloc&) {
+    reportFailure("out of memory while writing the report", 0);
   }
   return true;
 }
 
-bool TraceProfiler::finish() {
-  if (output_ != nullptr && !output_->close()) failed_ = true;
-  return !failed_;
+void TraceProfiler::readTrace(TraceAnalysis* analysis) {
+  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, traceSize_), traceSize_);
+  uint64_t lines = 0;
+  try {
+    LinePiece piece;
+    while (traceInput_->next(&piece)) {
+      analysis->processPiece(piece);
+      if (!piece.last || (++lines & 0x3FFF) != 0) continue;
+      meter.update(traceInput_->bytesConsumed());
+      if (output_->failed()) return;  // nothing more can be written
+    }
+  } catch (const std::bad_alloc&) {
+    reportFailure("out of memory", lines + 1);
+    analysis->abandonLine();
+  } catch (const std::exception& error) {
+    reportFailure(error.what(), lines + 1);
+    analysis->abandonLine();
+  }
 }
 
-bool Run(const RunConfig& config, int outputFd) {
-  TraceProfiler profiler(&config);
-  profiler.open(outputFd);
+void TraceProfiler::reportFailure(const std::string& what, uint64_t line) {
+  std::string where = line == 0 ? " of " : " at line " + std::to_string(line) + " of ";
+  std::fflush(stdout);
+  std::fprintf(stderr, "quintrel: %s%s%s\n", what.c_str(), where.c_str(),
+               config_->traceFile.c_str());
+  failed_ = true;
+}
+
+void TraceProfiler::writeReport(const Profile& profile) {
+  std::printf("%s", TimeSplitMessage(profile.timeSplit.error));
+  WriteReport(config_->reportFormat, profile, *output_);
+}
+
+ExitCode TraceProfiler::finish() {
+  bool written = output_->finish();
+  if (!traceOpened_ || !written) return kExitFailed;
+  if (outputFile_ != nullptr) {
+    switch (outputFile_->link()) {
+      case OutputFile::LinkResult::kLinked:
+        break;
+      case OutputFile::LinkResult::kNameTaken:
+        ReportOutputExists(outputFile_->name());
+        return kExitOutputExists;
+      case OutputFile::LinkResult::kFailed:
+        ReportError("cannot write output file", outputFile_->name(), std::strerror(errno));
+        return kExitFailed;
+    }
+  }
+  return failed_ ? kExitFailed : kExitDone;
+}
+
+ExitCode Run(const RunConfig& config, OutputFile* outputFile) {
+  TraceProfiler profiler(&config, outputFile);
   ThreadSelection threads = config.analysis.threads;
   if (config.listThreads) {
-    profiler.listThreads();
+    if (!profiler.listThreads()) return kExitFailed;
     std::cout << kPrompt << std::flush;
-    threads = ThreadSelection::FromChoice(ReadThreadChoice());
+    std::string choice;
+    if (!ReadThreadChoice(stdin, &choice)) {
+      std::fprintf(stderr, "invalid thread choice\n");
+      return kExitUsage;
+    }
+    threads = ThreadSelection::FromChoice(choice);
   }
-  profiler.analyse(threads);
+  if (!profiler.analyse(threads)) return kExitFailed;
   return profiler.finish();
 }
 

@@ -1,64 +1,72 @@
-// TraceProfiler: the driver of one run. It opens the output and the trace,
-// lists the trace's threads when asked, feeds every line of the trace to a
-// TraceAnalysis and has the summary's report written.
+// TraceProfiler: the driver of one run. It lists the trace's threads when
+// asked, feeds every line of the trace to a TraceAnalysis, has the summary's
+// report written, and gives the output file its name when all went well.
 //
 // It owns the trace reader while a scan runs and the output stream; it does
-// not own the RunConfig or standard output.
+// not own the RunConfig, the output file or standard output.
 #ifndef QUINTREL_APP_TRACE_PROFILER_H_
 #define QUINTREL_APP_TRACE_PROFILER_H_
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
 
 #include "analysis/analysis_config.h"
+#include "analysis/trace_analysis.h"
 #include "app/fd_output_stream.h"
 #include "app/line_reader.h"
+#include "app/output_file.h"
 #include "app/run_config.h"
 
 namespace quintrel {
 
+// How a run ends: its exit code.
+enum ExitCode { kExitDone = 0, kExitUsage = 1, kExitOutputExists = 2, kExitFailed = 3 };
+
 class TraceProfiler {
  public:
-  // `config` must outlive the profiler.
-  explicit TraceProfiler(const RunConfig* config);
-  virtual ~TraceProfiler();
+  // `config` and `outputFile` (null for the console) must outlive the
+  // profiler.
+  TraceProfiler(const RunConfig* config, OutputFile* outputFile);
+  virtual ~TraceProfiler() = default;
   TraceProfiler(const TraceProfiler&) = delete;
   TraceProfiler& operator=(const TraceProfiler&) = delete;
 
-  // Chooses the output: standard output for the console, otherwise the file
-  // already created as `outputFd`, which the profiler takes over.
-  bool open(int outputFd);
-  // Opens the trace file anew for one scan; reports and returns false when
-  // it cannot be opened.
-  bool openTraceFile();
-  bool closeTraceFile();
-
   // Prints the thread ids of the trace, one per line, in byte-wise order.
+  // Returns false when the trace could not be opened (already reported).
   bool listThreads();
-  std::set<std::string, std::less<>> collectThreadIds();
+  // The thread ids of the trace; `opened` tells whether it could be opened.
+  std::set<std::string, std::less<>> collectThreadIds(bool* opened);
 
   // Analyses the trace for `threads` and writes the detail listing or, in
-  // summary mode, the report.
+  // summary mode, the report. Returns false when the trace could not be
+  // opened (already reported); nothing is written then.
   bool analyse(const ThreadSelection& threads);
 
-  // Writes out and closes the output. Returns false when anything failed
-  // during the run: the trace could not be opened or read, or the output
-  // could not be written (each already reported on standard error).
-  bool finish();
+  // Writes out the output and gives the output file its name unless the run
+  // failed to open its trace or to write. Returns the run's exit code.
+  ExitCode finish();
 
  private:
+  bool openTraceFile();
+  void closeTraceFile();
+  void readTrace(TraceAnalysis* analysis);
+  void reportFailure(const std::string& what, uint64_t line);
+  void writeReport(const Profile& profile);
+
   const RunConfig* config_;
+  OutputFile* outputFile_;
   std::unique_ptr<LineReader> traceInput_;
-  // Over the created output file, or over standard output (not closed).
   std::unique_ptr<FdOutputStream> output_;
-  bool failed_ = false;
+  uint64_t traceSize_ = 0;     // the size of a regular trace file, for progress
+  bool traceOpened_ = false;   // the analysis could open the trace
+  bool failed_ = false;        // reading the trace failed in some way
 };
 
-// Runs the analysis that `config` describes, writing to `outputFd` (-1 for
-// the console). Returns false when the run could not read its trace or write
-// its output.
-bool Run(const RunConfig& config, int outputFd);
+// Runs the analysis that `config` describes, writing to `outputFile` (null
+// for the console). Returns the exit code.
+ExitCode Run(const RunConfig& config, OutputFile* outputFile);
 
 }  // namespace quintrel
 

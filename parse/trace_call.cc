@@ -1,27 +1,20 @@
 #include "parse/trace_call.h"
 
+#include "parse/trace_grammar.h"
+
 namespace quintrel {
 
-TraceCall::TraceCall(const TraceCall& other) { *this = other; }
-
-TraceCall& TraceCall::operator=(const TraceCall& other) {
-  if (this == &other) return *this;
-  state = other.state;
-  timeStamp = other.timeStamp;
-  durationMs = other.durationMs;
-  resultRpcCount = other.resultRpcCount;
-  apiRpcCount = other.apiRpcCount;
-  apiText = other.apiText;
-  resultText = other.resultText;
-  threadId_ = other.threadId_;
-  rawLines_.assign(other.rawLines_.begin(), other.rawLines_.begin() + other.rawLineCount_);
-  rawLineCount_ = other.rawLineCount_;
-  return *this;
+void TraceCall::appendLine(std::string_view line) {
+  rawText_.append(line);
+  rawText_.push_back('\n');
+  ++rawLineCount_;
 }
 
-void TraceCall::appendLine(std::string_view line) {
-  if (rawLineCount_ == rawLines_.size()) rawLines_.emplace_back();
-  rawLines_[rawLineCount_++].assign(line);
+void TraceCall::appendToLastLine(std::string_view piece) {
+  // The last line's "\n" moves behind the piece.
+  rawText_.truncate(rawText_.size() - 1);
+  rawText_.append(piece);
+  rawText_.push_back('\n');
 }
 
 void TraceCall::reset() {
@@ -31,30 +24,37 @@ void TraceCall::reset() {
   durationMs = 0;
   resultRpcCount = 0;
   apiRpcCount = 0;
-  // Kept strings serve the next call; an unusually long one is released so
-  // that one huge line does not pin its memory for the rest of the run.
-  const size_t kKeptCapacity = size_t{64} << 10;
-  for (size_t i = 0; i < rawLineCount_; ++i) {
-    if (rawLines_[i].capacity() > kKeptCapacity) std::string().swap(rawLines_[i]);
-  }
+  continuationOpen = false;
+  rawText_.clear();
   rawLineCount_ = 0;
 }
 
-std::string TraceCall::getRawText() const {
-  std::string text;
-  for (size_t i = 0; i < rawLineCount_; ++i) {
-    text += rawLines_[i];
-    text += '\n';
-  }
-  return text;
+void TraceCall::setApiLineText(std::string_view text) {
+  apiText.assign(text);
+  apiLineLength_ = text.size();
+}
+
+void TraceCall::appendToApiLine(std::string_view piece) {
+  apiText.append(piece);
+  apiLineLength_ += piece.size();
+}
+
+void TraceCall::appendContinuation(std::string_view line) {
+  apiText.append(line);
+  apiText.push_back('\n');
 }
 
 void TraceCall::appendContinuationToApiText() {
-  for (size_t i = 1; i < rawLineCount_; ++i) {
-    const std::string& line = rawLines_[i];
-    if (line.compare(0, 4, "# [ ") == 0) break;
-    apiText += line;
-    apiText += '\n';
+  std::string_view rest = rawText();
+  size_t apiLineEnd = rest.find('\n');
+  if (apiLineEnd == std::string_view::npos) return;
+  rest.remove_prefix(apiLineEnd + 1);
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    if (StartsWithThreadMarker(line)) break;
+    appendContinuation(line);
+    rest.remove_prefix(end + 1);
   }
 }
 

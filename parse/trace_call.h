@@ -2,9 +2,9 @@
 // after its result, as the line processor assembles it and hands it on.
 //
 // The record owns copies of everything it holds. The processor keeps one per
-// thread and reuses it for the thread's next call, so the raw-line storage
-// keeps its capacity across calls and recording lines does not allocate in
-// the steady state.
+// thread and reuses it for the thread's next call, so its buffers keep their
+// memory across calls and recording lines does not allocate in the steady
+// state. A line may arrive in pieces; the texts grow by appending them.
 #ifndef QUINTREL_PARSE_TRACE_CALL_H_
 #define QUINTREL_PARSE_TRACE_CALL_H_
 
@@ -12,7 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "parse/text_buffer.h"
 
 namespace quintrel {
 
@@ -27,12 +28,12 @@ enum CallState : int32_t {
 class TraceCall {
  public:
   TraceCall() = default;
-  TraceCall(const TraceCall& other);
-  TraceCall& operator=(const TraceCall& other);
   virtual ~TraceCall() = default;
 
-  // Appends a copy of `line` to the recorded raw lines.
+  // Records a copy of `line` as the call's next raw line. Further pieces of
+  // the same line follow with appendToLastLine.
   void appendLine(std::string_view line);
+  void appendToLastLine(std::string_view piece);
   // Back to Idle with empty values and no raw lines. The thread id stays, and
   // so does apiText: the thread's next API line replaces it before it is read.
   void reset();
@@ -41,14 +42,23 @@ class TraceCall {
   const std::string& getThreadId() const { return threadId_; }
 
   size_t rawLineCount() const { return rawLineCount_; }
-  const std::string& rawLine(size_t index) const { return rawLines_[index]; }
   // All raw lines in order, each followed by "\n"; empty without raw lines.
+  std::string_view rawText() const { return rawText_.view(); }
   // Used by tests.
-  std::string getRawText() const;
+  std::string getRawText() const { return std::string(rawText()); }
 
-  // Extends apiText with the lines recorded after the API line, up to the
-  // first one that begins with "# [ ", each followed by "\n". The first of
-  // them is joined to the API text without a separator.
+  // Sets apiText to the text of the call's API line; further pieces of that
+  // line follow with appendToApiLine.
+  void setApiLineText(std::string_view text);
+  void appendToApiLine(std::string_view piece);
+  // The API line's text alone, without the continuation lines apiText may
+  // carry after it.
+  std::string_view apiLineText() const { return apiText.view().substr(0, apiLineLength_); }
+  // Appends one continuation line of the API text and its "\n" (the first is
+  // joined to the API line's text without a separator).
+  void appendContinuation(std::string_view line);
+  // Extends apiText with the raw lines recorded after the API line, up to the
+  // first one that begins with "# [ ", as appendContinuation would have.
   void appendContinuationToApiText();
 
   CallState state = Idle;
@@ -56,15 +66,17 @@ class TraceCall {
   int64_t durationMs = 0;
   int32_t resultRpcCount = 0;
   int32_t apiRpcCount = 0;
-  std::string apiText;
-  std::string resultText;
+  // The API line's text, possibly followed by continuation lines.
+  TextBuffer apiText;
+  TextBuffer resultText;
+  // The line processor is collecting the lines that continue the API text.
+  bool continuationOpen = false;
 
  private:
   std::string threadId_;
-  // Only the first rawLineCount_ entries are recorded lines; the strings
-  // after them are kept for their capacity.
-  std::vector<std::string> rawLines_;
+  TextBuffer rawText_;  // every raw line followed by "\n"
   size_t rawLineCount_ = 0;
+  size_t apiLineLength_ = 0;
 };
 
 }  // namespace quintrel

@@ -13,8 +13,9 @@ const std::string kApi =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 412345 ( 0.000 sec) ( 118 rpc) API> select name";
 
 auto Values(const TraceCall& call) {
-  return std::make_tuple(call.state, call.getThreadId(), call.timeStamp, call.apiText,
-                         call.apiRpcCount, call.durationMs, call.resultRpcCount, call.resultText);
+  return std::make_tuple(call.state, call.getThreadId(), call.timeStamp,
+                         std::string(call.apiText.view()), call.apiRpcCount, call.durationMs,
+                         call.resultRpcCount, std::string(call.resultText.view()));
 }
 
 TraceCall WithRawLines(const std::vector<std::string>& lines) {
@@ -34,9 +35,9 @@ TEST(TraceCall, AppendContinuationToApiText) {
   };
   for (const auto& [rawLines, apiText] : kCases) {
     TraceCall call = WithRawLines(rawLines);
-    call.apiText = "select name";
+    call.setApiLineText("select name");
     call.appendContinuationToApiText();
-    EXPECT_EQ(call.apiText, apiText) << testing::PrintToString(rawLines);
+    EXPECT_EQ(call.apiText.view(), apiText) << testing::PrintToString(rawLines);
   }
 }
 
@@ -46,8 +47,9 @@ TEST(TraceCall, ResetKeepsThreadAndApiText) {
   expected.setThreadId("07");
   call.state = ResultSeen;
   call.timeStamp = "Wed Aug  6 14:03:22 2003 412345";
-  call.apiText = expected.apiText = "get,s0,x";
-  call.resultText = "q0'";
+  call.setApiLineText("get,s0,x");
+  expected.setApiLineText("get,s0,x");
+  call.resultText.assign("q0'");
   call.durationMs = call.apiRpcCount = call.resultRpcCount = 7;
   call.reset();
   EXPECT_EQ(Values(call), Values(expected));

@@ -50,4 +50,23 @@ bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   return true;
 }
 
+ScanResult TraceLineClassifier::classify(std::string_view text, bool complete, TraceLine* out) {
+  if (complete) return classify(text, out) ? ScanResult::kHeader : ScanResult::kNotHeader;
+  out->kind = LineKind::kContinuation;
+  const std::string_view marker = kThreadMarker.substr(0, text.size());
+  if (text.substr(0, kThreadMarker.size()) != marker) return ScanResult::kNotHeader;
+  // The longest keyword, "Server RPC: ", decides the kind with its 12 bytes.
+  const size_t kKeywordBytes = 12;
+  if (!boost::regex_search(text.data(), text.data() + text.size(), match_, HeaderPattern(),
+                           boost::match_default | boost::match_continuous |
+                               boost::match_partial)) {
+    return ScanResult::kNotHeader;
+  }
+  if (!match_[0].matched || match_[6].length() < static_cast<long>(kKeywordBytes)) {
+    return ScanResult::kNeedMore;
+  }
+  classify(text, out);
+  return ScanResult::kHeader;
+}
+
 }  // namespace quintrel

@@ -39,6 +39,13 @@ struct TraceLine {
   std::string_view entryText;
 };
 
+// What the beginning of a line tells.
+enum class ScanResult {
+  kHeader,     // a header line; its kind and header fields are known
+  kNotHeader,  // a continuation line
+  kNeedMore,   // undecided until more of the line is known
+};
+
 // Classifies lines with one anchored search of the header pattern. Holds the
 // match buffer so that classifying does not allocate in the steady state;
 // not thread-safe.
@@ -47,6 +54,10 @@ class TraceLineClassifier {
   // Fills `out` for `line` and returns true for a header line; returns false,
   // with `out->kind` set to kContinuation, for any other line.
   bool classify(std::string_view line, TraceLine* out);
+  // The same for `text`, the beginning of a line when not `complete`: the
+  // kind and fields are those of the whole line, `entry` and `entryText`
+  // cover what `text` holds of them. kNeedMore only when not `complete`.
+  ScanResult classify(std::string_view text, bool complete, TraceLine* out);
 
  private:
   boost::cmatch match_;

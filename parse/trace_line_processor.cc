@@ -4,24 +4,50 @@
 
 namespace quintrel {
 
-namespace {
-
-void TakeApiLine(const TraceLine& parsed, TraceCall* call) {
-  call->apiRpcCount = ReadTraceNumber(parsed.rpcCount);
-  call->timeStamp.assign(parsed.timeStamp);
-  call->apiText.assign(parsed.entryText);
-}
-
-void TakeResultLine(const TraceLine& parsed, TraceCall* call) {
-  call->resultText.assign(parsed.entryText);
-  call->durationMs = CallDurationMillis(parsed.seconds, parsed.fraction);
-  call->resultRpcCount = ReadTraceNumber(parsed.rpcCount);
-}
-
-}  // namespace
-
 void TraceLineProcessor::processLine(std::string_view line) {
-  if (classifier_.classify(line, &parsed_)) {
+  startLine(line, true);
+  endLine();
+}
+
+void TraceLineProcessor::processPiece(const LinePiece& piece) {
+  if (piece.first) {
+    startLine(piece.text, piece.last);
+  } else {
+    continueLine(piece.text);
+  }
+  if (piece.last) endLine();
+}
+
+void TraceLineProcessor::finish() {
+  if (!lineEnded_) endLine();
+  switchThread(std::string_view());
+}
+
+void TraceLineProcessor::abandonLine() {
+  gathering_ = false;
+  gathered_.clear();
+  lineCall_ = nullptr;
+  lineEnded_ = true;
+  for (auto& [threadId, call] : calls_) {
+    if (call.state == ResultSeen) continue;
+    call.reset();
+    call.apiText.clear();
+  }
+}
+
+void TraceLineProcessor::startLine(std::string_view text, bool complete) {
+  lineEnded_ = false;
+  lineCall_ = nullptr;
+  targets_ = LineTargets();
+  ScanResult scan = classifier_.classify(text, complete, &parsed_);
+  if (scan == ScanResult::kNeedMore) {
+    // A header longer than a piece: gather its beginning until it decides.
+    gathering_ = true;
+    gathered_.assign(text);
+    nextTry_ = 2 * text.size();
+    return;
+  }
+  if (scan == ScanResult::kHeader) {
     if (parsed_.threadId != lastThreadId_) {
       switchThread(parsed_.threadId);
       lastCall_ = &recordOf(parsed_.threadId);
@@ -30,10 +56,38 @@ void TraceLineProcessor::processLine(std::string_view line) {
   } else if (lastCall_ == nullptr) {
     return;  // a continuation line before the first header line
   }
-  dispatchLine(line, parsed_, lastCall_);
+  dispatchLine(text, parsed_, lastCall_);
 }
 
-void TraceLineProcessor::finish() { switchThread(std::string_view()); }
+void TraceLineProcessor::continueLine(std::string_view piece) {
+  if (gathering_) {
+    gathered_.append(piece);
+    // Classifying again only when the beginning has doubled keeps the work
+    // linear in its length.
+    if (gathered_.size() < nextTry_) return;
+    gathering_ = false;
+    TextBuffer beginning = std::move(gathered_);
+    startLine(beginning.view(), false);
+    return;
+  }
+  if (lineCall_ == nullptr) return;
+  if (targets_.raw) lineCall_->appendToLastLine(piece);
+  if (targets_.apiText) lineCall_->appendToApiLine(piece);
+  if (targets_.continuation) lineCall_->apiText.append(piece);
+  if (targets_.resultText) lineCall_->resultText.append(piece);
+}
+
+void TraceLineProcessor::endLine() {
+  if (gathering_) {
+    // The whole line is known now.
+    gathering_ = false;
+    TextBuffer line = std::move(gathered_);
+    startLine(line.view(), true);
+  }
+  if (lineCall_ != nullptr && targets_.continuation) lineCall_->apiText.push_back('\n');
+  lineCall_ = nullptr;
+  lineEnded_ = true;
+}
 
 TraceCall& TraceLineProcessor::recordOf(std::string_view threadId) {
   key_.assign(threadId);
@@ -55,22 +109,43 @@ void TraceLineProcessor::deliverCall(TraceCall* call) {
   call->reset();
 }
 
-void TraceLineProcessor::recordLine(std::string_view line, TraceCall* call) {
-  switch (policy_) {
-    case RawLinePolicy::kAll:
-      call->appendLine(line);
-      return;
-    case RawLinePolicy::kNone:
-      return;
-    case RawLinePolicy::kApiContinuations: {
-      // The continuation text ends at the first recorded line after the API
-      // line that begins with a thread marker; nothing after it is read.
-      size_t count = call->rawLineCount();
-      if (count >= 2 && call->rawLine(count - 1).compare(0, 4, "# [ ") == 0) return;
-      call->appendLine(line);
-      return;
-    }
+void TraceLineProcessor::takeApiLine(const TraceLine& parsed, TraceCall* call) {
+  call->apiRpcCount = ReadTraceNumber(parsed.rpcCount);
+  call->timeStamp.assign(parsed.timeStamp);
+  call->setApiLineText(parsed.entryText);
+  call->continuationOpen =
+      policy_.collectsContinuation != nullptr && policy_.collectsContinuation(parsed.entryText);
+  lineCall_ = call;
+  targets_.apiText = true;
+}
+
+void TraceLineProcessor::takeResultLine(const TraceLine& parsed, TraceCall* call) {
+  if (policy_.resultText) {
+    call->resultText.assign(parsed.entryText);
+    lineCall_ = call;
+    targets_.resultText = true;
   }
+  call->durationMs = CallDurationMillis(parsed.seconds, parsed.fraction);
+  call->resultRpcCount = ReadTraceNumber(parsed.rpcCount);
+}
+
+void TraceLineProcessor::recordLine(std::string_view line, TraceCall* call) {
+  if (!policy_.rawLines) return;
+  call->appendLine(line);
+  lineCall_ = call;
+  targets_.raw = true;
+}
+
+void TraceLineProcessor::collectContinuation(std::string_view line, TraceCall* call) {
+  if (!call->continuationOpen) return;
+  // The API text's continuation ends at the first line with a thread marker.
+  if (StartsWithThreadMarker(line)) {
+    call->continuationOpen = false;
+    return;
+  }
+  call->apiText.append(line);
+  lineCall_ = call;
+  targets_.continuation = true;
 }
 
 void TraceLineProcessor::dispatchLine(std::string_view line, const TraceLine& parsed,
@@ -78,15 +153,16 @@ void TraceLineProcessor::dispatchLine(std::string_view line, const TraceLine& pa
   switch (call->state) {
     case Idle:
       if (parsed.kind == LineKind::kApi) {
-        TakeApiLine(parsed, call);
+        takeApiLine(parsed, call);
         recordLine(line, call);
         call->state = ApiSeen;
       }
       return;
     case ApiSeen:
       recordLine(line, call);
+      collectContinuation(line, call);
       if (parsed.kind == LineKind::kResult) {
-        TakeResultLine(parsed, call);
+        takeResultLine(parsed, call);
         call->state = ResultSeen;
       } else if (parsed.kind == LineKind::kServerRpc) {
         call->state = ServerRpcSeen;
@@ -95,14 +171,14 @@ void TraceLineProcessor::dispatchLine(std::string_view line, const TraceLine& pa
     case ServerRpcSeen:
       // Lines of this state are not recorded.
       if (parsed.kind == LineKind::kResult) {
-        TakeResultLine(parsed, call);
+        takeResultLine(parsed, call);
         call->state = ResultSeen;
       }
       return;
     case ResultSeen:
       if (parsed.kind == LineKind::kApi) {
         deliverCall(call);
-        TakeApiLine(parsed, call);
+        takeApiLine(parsed, call);
         call->state = ApiSeen;
       }
       recordLine(line, call);
@@ -120,7 +196,7 @@ void TraceLineProcessor::parseApiLine(std::string_view line, TraceCall* call) {
   if (!SearchAtLineStart(line, ApiCallPattern(), &match_)) return;
   call->apiRpcCount = ReadTraceNumber(Capture(match_, 2));
   call->timeStamp.assign(Capture(match_, 1));
-  call->apiText.assign(Capture(match_, 3));
+  call->setApiLineText(Capture(match_, 3));
 }
 
 bool TraceLineProcessor::parseResultLine(std::string_view line, TraceCall* call) {

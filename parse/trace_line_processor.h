@@ -4,6 +4,11 @@
 // state machine of its thread's record and hands each completed call to its
 // sink: at the thread's next API line, at a header line of another thread, or
 // at finish(). It applies no filter. It owns its records, not the sink.
+//
+// A line arrives whole (processLine) or, when it is too long to hold, in
+// pieces (processPiece). The line is classified from its beginning; the rest
+// goes to whatever the state machine keeps of it, or nowhere, so a line
+// nothing keeps costs no memory however long it is.
 #ifndef QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 #define QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 
@@ -12,19 +17,32 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 #include "parse/trace_call_sink.h"
 #include "parse/trace_line.h"
 
 namespace quintrel {
 
-// Which lines a call records in its raw lines. Every output is the same under
-// each policy for the receiver it is meant for; the lean ones only keep an
-// open call's memory bounded when nothing reads the lines.
-enum class RawLinePolicy {
-  kAll,               // every line the state machine records (RAW listing)
-  kApiContinuations,  // only what appendContinuationToApiText reads (summary)
-  kNone,              // no raw lines at all (CSV listing)
+// What the records keep of the lines. Each receiver of the calls gets the
+// same answers from the lean settings as from keeping everything; they only
+// keep memory bounded when nothing reads what is left out.
+struct RecordingPolicy {
+  // Record every line the state machine records in the call's raw lines.
+  bool rawLines = true;
+  // Keep the text of result lines.
+  bool resultText = true;
+  // Whether a call with this API line text collects the lines that continue
+  // its API text into apiText as they arrive (TraceCall::appendContinuation);
+  // null: none does.
+  bool (*collectsContinuation)(std::string_view apiLineText) = nullptr;
+};
+
+// A piece of a line: the whole line, or its beginning, middle or end.
+struct LinePiece {
+  std::string_view text;
+  bool first = true;  // the line begins with this piece
+  bool last = true;   // the line ends with this piece
 };
 
 class TraceLineProcessor {
@@ -37,17 +55,24 @@ class TraceLineProcessor {
   // The receiver of completed calls; not owned, may be null. Set it before
   // the first line.
   void setSink(TraceCallSink* sink) { sink_ = sink; }
-  // kAll unless set; set it before the first line.
-  void setRawLinePolicy(RawLinePolicy policy) { policy_ = policy; }
+  // Everything is kept unless set; set it before the first line.
+  void setRecordingPolicy(const RecordingPolicy& policy) { policy_ = policy; }
 
   // Handles one line of the trace, given without its line terminator. The
   // view need not outlive the call.
   void processLine(std::string_view line);
+  // Handles the next piece of a line; the pieces of a line arrive in order,
+  // the first with `first`, the last with `last`.
+  void processPiece(const LinePiece& piece);
   // End of input: delivers the last completed call still held.
   void finish();
+  // Gives up the line being processed after a failure (memory ran out) and
+  // the memory of every call that is not complete; finish() then delivers
+  // the last completed call.
+  void abandonLine();
 
   // The line patterns applied as written, one search each. The state machine
-  // gets the same answers from a single search per line; these are the
+  // gets the same answers from a single scan per line; these are the
   // reference it is tested against.
   // Used by tests.
   bool isApiLine(std::string_view line);
@@ -57,21 +82,43 @@ class TraceLineProcessor {
   bool isServerRpcLine(std::string_view line);
 
  private:
+  // Where the rest of a line that arrives in pieces goes.
+  struct LineTargets {
+    bool raw = false;           // the call's raw lines
+    bool apiText = false;       // the call's API text (the API line itself)
+    bool continuation = false;  // the call's API text (a continuation line)
+    bool resultText = false;    // the call's result text
+  };
+
+  void startLine(std::string_view text, bool complete);
+  void continueLine(std::string_view piece);
+  void endLine();
   TraceCall& recordOf(std::string_view threadId);
   void switchThread(std::string_view threadId);
   void dispatchLine(std::string_view line, const TraceLine& parsed, TraceCall* call);
   void deliverCall(TraceCall* call);
+  void takeApiLine(const TraceLine& parsed, TraceCall* call);
+  void takeResultLine(const TraceLine& parsed, TraceCall* call);
   void recordLine(std::string_view line, TraceCall* call);
+  void collectContinuation(std::string_view line, TraceCall* call);
 
   std::unordered_map<std::string, TraceCall> calls_;
   std::string lastThreadId_;
   TraceCall* lastCall_ = nullptr;  // the record of lastThreadId_
   TraceCallSink* sink_ = nullptr;
-  RawLinePolicy policy_ = RawLinePolicy::kAll;
+  RecordingPolicy policy_;
   TraceLineClassifier classifier_;
   TraceLine parsed_;
   boost::cmatch match_;
   std::string key_;  // reused lookup key, so lookups do not allocate
+
+  // The line that is arriving in pieces.
+  TraceCall* lineCall_ = nullptr;  // null: nothing keeps the rest of it
+  LineTargets targets_;
+  TextBuffer gathered_;     // its beginning, while too short to classify
+  bool gathering_ = false;  // the beginning is being gathered
+  size_t nextTry_ = 0;      // gathered size at which to classify again
+  bool lineEnded_ = true;   // the last piece of the line has arrived
 };
 
 }  // namespace quintrel

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -39,13 +40,23 @@ struct RecordingSink : TraceCallSink {
   size_t position = 0;
 };
 
+// Feeds `lines` whole or, with a `pieceSize`, in pieces of that size.
 void Feed(const std::vector<std::string>& lines, RecordingSink* sink,
-          RawLinePolicy policy = RawLinePolicy::kAll) {
+          const RecordingPolicy& policy = RecordingPolicy(), size_t pieceSize = 0) {
   TraceLineProcessor processor;
   processor.setSink(sink);
-  processor.setRawLinePolicy(policy);
-  for (sink->position = 0; sink->position < lines.size(); ++sink->position)
-    processor.processLine(lines[sink->position]);
+  processor.setRecordingPolicy(policy);
+  for (sink->position = 0; sink->position < lines.size(); ++sink->position) {
+    const std::string& line = lines[sink->position];
+    if (pieceSize == 0) {
+      processor.processLine(line);
+      continue;
+    }
+    for (size_t at = 0; at == 0 || at < line.size(); at += pieceSize) {
+      processor.processPiece({std::string_view(line).substr(at, pieceSize), at == 0,
+                              at + pieceSize >= line.size()});
+    }
+  }
   processor.finish();
   processor.finish();  // delivers nothing more
 }
@@ -54,8 +65,9 @@ using CallValues = std::tuple<CallState, std::string, std::string, std::string, 
                               int32_t, std::string>;
 
 CallValues Values(const TraceCall& call) {
-  return CallValues(call.state, call.getThreadId(), call.timeStamp, call.apiText, call.apiRpcCount,
-                    call.durationMs, call.resultRpcCount, call.resultText);
+  return CallValues(call.state, call.getThreadId(), call.timeStamp, std::string(call.apiText.view()),
+                    call.apiRpcCount, call.durationMs, call.resultRpcCount,
+                    std::string(call.resultText.view()));
 }
 
 const CallValues k3412(Delivered, "3412", kStamp, "query,s0,select name from item", 118, 15, 119,
@@ -116,8 +128,8 @@ TEST(TraceLineProcessor, Scenarios) {
     ASSERT_EQ(sink.calls.size(), c.expected.size());
     for (size_t i = 0; i < c.expected.size(); ++i) {
       std::vector<std::string> raw;
-      for (size_t j = 0; j < sink.calls[i].rawLineCount(); ++j)
-        raw.push_back(sink.calls[i].rawLine(j));
+      std::istringstream lines(sink.calls[i].getRawText());
+      for (std::string line; std::getline(lines, line);) raw.push_back(line);
       EXPECT_EQ(std::make_tuple(sink.at[i], raw, Values(sink.calls[i])),
                 std::tie(c.expected[i].at, c.expected[i].rawLines, c.expected[i].values));
     }
@@ -141,29 +153,55 @@ std::vector<std::string> VariedTrace() {
   return lines;
 }
 
-// The values of the delivered calls; with `join`, each API text is first
-// extended by its continuation lines, as the query tracking does.
-std::vector<CallValues> ValuesOf(const RecordingSink& sink, bool join) {
-  std::vector<CallValues> values;
+// The values and raw text of the delivered calls; with `join`, each API text
+// is first extended by its continuation lines from the raw lines.
+std::vector<std::pair<CallValues, std::string>> ValuesOf(const RecordingSink& sink, bool join) {
+  std::vector<std::pair<CallValues, std::string>> values;
   for (TraceCall call : sink.calls) {
     if (join) call.appendContinuationToApiText();
-    values.push_back(Values(call));
+    values.emplace_back(Values(call), call.getRawText());
   }
   return values;
 }
 
-TEST(TraceLineProcessor, LeanRawLinePoliciesKeepWhatTheirReadersRead) {
+bool Always(std::string_view) { return true; }
+bool Never(std::string_view) { return false; }
+
+TEST(TraceLineProcessor, LeanPoliciesKeepWhatTheirReadersRead) {
   const std::vector<std::string> lines = VariedTrace();
-  RecordingSink all, continuations, none;
-  Feed(lines, &all, RawLinePolicy::kAll);
-  Feed(lines, &continuations, RawLinePolicy::kApiContinuations);
-  Feed(lines, &none, RawLinePolicy::kNone);
+  RecordingSink all, summary, listing;
+  Feed(lines, &all);
+  Feed(lines, &summary, RecordingPolicy{false, true, &Always});
+  Feed(lines, &listing, RecordingPolicy{false, false, &Never});
   ASSERT_GT(all.calls.size(), 100u);
-  EXPECT_EQ(continuations.at, all.at);
-  EXPECT_EQ(none.at, all.at);
-  EXPECT_EQ(ValuesOf(none, false), ValuesOf(all, false));
-  EXPECT_EQ(ValuesOf(continuations, true), ValuesOf(all, true));
-  EXPECT_NE(ValuesOf(all, true), ValuesOf(all, false)) << "no multi-line API text";
+  EXPECT_EQ(summary.at, all.at);
+  EXPECT_EQ(listing.at, all.at);
+  auto everything = ValuesOf(all, true), collected = ValuesOf(summary, false);
+  auto lean = ValuesOf(listing, false), plain = ValuesOf(all, false);
+  ASSERT_EQ(collected.size(), everything.size());
+  for (size_t i = 0; i < everything.size(); ++i) {
+    EXPECT_EQ(collected[i].first, everything[i].first) << i;
+    EXPECT_EQ(collected[i].second, "");
+    EXPECT_EQ(std::get<3>(lean[i].first), std::get<3>(plain[i].first)) << i;  // the API text
+    EXPECT_EQ(std::get<7>(lean[i].first), "");                               // no result text
+  }
+  EXPECT_NE(everything, plain) << "no multi-line API text";
+}
+
+TEST(TraceLineProcessor, LinesInPiecesGiveWhatWholeLinesGive) {
+  const std::vector<std::string> lines = VariedTrace();
+  const RecordingPolicy kPolicies[] = {RecordingPolicy(), RecordingPolicy{false, true, &Always},
+                                       RecordingPolicy{false, false, nullptr}};
+  for (const RecordingPolicy& policy : kPolicies) {
+    RecordingSink whole;
+    Feed(lines, &whole, policy);
+    for (size_t pieceSize : {1, 2, 3, 5, 13, 64}) {
+      RecordingSink pieces;
+      Feed(lines, &pieces, policy, pieceSize);
+      EXPECT_EQ(pieces.at, whole.at) << pieceSize;
+      EXPECT_EQ(ValuesOf(pieces, false), ValuesOf(whole, false)) << pieceSize;
+    }
+  }
 }
 
 }  // namespace

@@ -23,10 +23,11 @@ const std::string kRes =
     "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) Res: 'q0'";
 
 auto ApiValues(const TraceCall& call) {
-  return std::make_tuple(call.timeStamp, call.apiRpcCount, call.apiText);
+  return std::make_tuple(call.timeStamp, call.apiRpcCount, std::string(call.apiText.view()));
 }
 auto ResultValues(const TraceCall& call) {
-  return std::make_tuple(call.resultText, call.durationMs, call.resultRpcCount);
+  return std::make_tuple(std::string(call.resultText.view()), call.durationMs,
+                         call.resultRpcCount);
 }
 
 // Classifies `line` with the classifier's single header search and checks that

@@ -16,9 +16,11 @@ std::string TextReport(const std::vector<std::string>& calls) {
   TraceSummary summary(AnalysisConfig(), nullptr);
   for (const std::string& fields : calls) {
     std::istringstream in(fields);
-    std::string ms;
+    std::string apiText, ms, resultText;
+    std::getline(std::getline(std::getline(in, apiText, '|'), ms, '|'), resultText, '|');
     TraceCall call;
-    std::getline(std::getline(std::getline(in, call.apiText, '|'), ms, '|'), call.resultText, '|');
+    call.setApiLineText(apiText);
+    call.resultText.assign(resultText);
     if (!std::getline(in, call.timeStamp)) call.timeStamp = "Wed Aug  6 14:03:22 2003 412345";
     call.durationMs = std::stoll(ms);
     summary.onCall(&call);

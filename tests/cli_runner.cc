@@ -28,7 +28,6 @@ CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& op
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
     if (options.fileSizeLimit >= 0) {
-      signal(SIGXFSZ, SIG_IGN);
       const rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
                             static_cast<rlim_t>(options.fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);

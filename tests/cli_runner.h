@@ -33,7 +33,7 @@ struct RunOptions {
   std::string input = "";      // standard input
   std::string workDir = "";    // working directory; the current one when empty
   bool inputFromPipe = false;  // a pipe instead of a file as standard input
-  long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes (SIGXFSZ ignored), or none
+  long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes, or none
 };
 
 // Runs the binary with `args` (not counting the program name).

@@ -47,15 +47,20 @@ TEST(Cli, OutputThatExistsOrCannotBeCreatedExitsWithTwo) {
   EXPECT_NE(access(dir.file("nowhere").c_str(), F_OK), 0);
 }
 
-TEST(Cli, UnreadableTraceExitsWithThreeAfterTheEmptyOutput) {
+TEST(Cli, UnreadableTraceExitsWithThree) {
   ScratchDir dir;
   const std::string absent = dir.file("absent.trc"), output = dir.file("out.txt");
-  const std::string notOpened = "cannot open trace file " + absent + "\n";
-  EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-d", "CSV"}), (CliResult{3, "", notOpened}));
+  const std::string notOpened = "cannot open trace file " + absent + ": No such file or directory\n";
+  // A trace that cannot be opened: nothing is written, no file is created.
+  EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-s", "TEXT"}), (CliResult{3, "", notOpened}));
+  EXPECT_EQ(RunQuintrel({absent, output, "-s", "TEXT"}), (CliResult{3, "", notOpened}));
+  EXPECT_NE(access(output.c_str(), F_OK), 0);
+  // One that fails while read: the report of what was read is written.
   EXPECT_EQ(RunQuintrel({dir.path(), "CONSOLE", "-d", "CSV"}),
-            (CliResult{3, "", "cannot read trace file " + dir.path() + "\n"}));
-  EXPECT_EQ(RunQuintrel({absent, output, "-s", "TEXT"}),
-            (CliResult{3, "can't construct start time\n", notOpened}));
+            (CliResult{3, "", "cannot read trace file " + dir.path() + ": Is a directory\n"}));
+  EXPECT_EQ(RunQuintrel({dir.path(), output, "-s", "TEXT"}),
+            (CliResult{3, "can't construct start time\n",
+                       "cannot read trace file " + dir.path() + ": Is a directory\n"}));
   EXPECT_EQ(ReadFile(output), ReadFile(Data("empty.txt")));
 }
 

@@ -37,13 +37,13 @@ TEST(ThreadListing, ListsIdsOnceInByteOrderAndAnalysesTheChoice) {
 TEST(ThreadListing, TraceWithoutMarkersOrWithoutFile) {
   ScratchDir dir;
   const std::string absent = dir.file("absent.trc");
-  const std::string message = "cannot open trace file " + absent + "\n";
+  const std::string message = "cannot open trace file " + absent + ": No such file or directory\n";
   EXPECT_EQ(
       RunQuintrel({dir.write("t.trc", "no markers\n"), "CONSOLE", "-l", "-d", "CSV"}, {"*\n"}),
       (CliResult{0, kPrompt, ""}));
-  // The missing trace is reported for each scan.
+  // A missing trace ends the run before the prompt.
   EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-l", "-d", "CSV"}, {"*\n"}),
-            (CliResult{3, kPrompt, message + message}));
+            (CliResult{3, "", message}));
 }
 
 TEST(ThreadListing, RunsTouchNoDiagnosticsFiles) {

@@ -1,0 +1,78 @@
+#include "parse/text_buffer.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace quintrel {
+
+namespace {
+// Texts up to this size keep their memory across clear().
+const size_t kKeptCapacity = size_t{64} << 10;
+}  // namespace
+
+TextBuffer::TextBuffer(TextBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)) {}
+
+TextBuffer& TextBuffer::operator=(const TextBuffer& other) {
+  if (this != &other) assign(other.view());
+  return *this;
+}
+
+TextBuffer& TextBuffer::operator=(TextBuffer&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
+TextBuffer::~TextBuffer() { std::free(data_); }
+
+void TextBuffer::assign(std::string_view text) {
+  size_ = 0;
+  append(text);
+}
+
+void TextBuffer::append(std::string_view text) {
+  if (text.empty()) return;
+  reserveFor(text.size());
+  std::memcpy(data_ + size_, text.data(), text.size());
+  size_ += text.size();
+}
+
+void TextBuffer::push_back(char c) {
+  reserveFor(1);
+  data_[size_++] = c;
+}
+
+void TextBuffer::clear() {
+  size_ = 0;
+  if (capacity_ > kKeptCapacity) {
+    std::free(data_);
+    data_ = nullptr;
+    capacity_ = 0;
+  }
+}
+
+void TextBuffer::reserveFor(size_t extra) {
+  if (capacity_ - size_ >= extra) return;
+  if (extra > static_cast<size_t>(-1) / 2 - size_) throw std::bad_alloc();
+  // Half again as much: realloc of a large block moves pages rather than
+  // bytes, so the growth factor only sets how often it is called.
+  size_t wanted = size_ + extra;
+  size_t capacity = capacity_ + capacity_ / 2;
+  if (capacity < wanted) capacity = wanted;
+  if (capacity < 64) capacity = 64;
+  void* grown = std::realloc(data_, capacity);
+  if (grown == nullptr) throw std::bad_alloc();
+  data_ = static_cast<char*>(grown);
+  capacity_ = capacity;
+}
+
+}  // namespace quintrel

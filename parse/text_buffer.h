@@ -1,0 +1,53 @@
+// TextBuffer: a growable byte buffer for texts of any size: an API text, a
+// call's recorded lines, a query text. It owns its memory.
+//
+// It grows with realloc, not by allocating anew and copying: a large block
+// lives in its own mapping, which the system moves instead of copying, so a
+// text of a gigabyte never needs twice its size while it grows. clear() keeps
+// the memory for the next text unless it is large.
+#ifndef QUINTREL_PARSE_TEXT_BUFFER_H_
+#define QUINTREL_PARSE_TEXT_BUFFER_H_
+
+#include <cstddef>
+#include <string_view>
+
+namespace quintrel {
+
+class TextBuffer {
+ public:
+  TextBuffer() = default;
+  TextBuffer(const TextBuffer& other) { assign(other.view()); }
+  TextBuffer(TextBuffer&& other) noexcept;
+  TextBuffer& operator=(const TextBuffer& other);
+  TextBuffer& operator=(TextBuffer&& other) noexcept;
+  ~TextBuffer();
+
+  // Replaces the text with a copy of `text`, which must not point into this
+  // buffer.
+  void assign(std::string_view text);
+  // Appends a copy of `text`, which must not point into this buffer.
+  void append(std::string_view text);
+  void push_back(char c);
+  // Drops the text; releases the memory when it is larger than a typical
+  // text, so that one huge text does not pin its memory for the whole run.
+  void clear();
+  // Drops the text after its first `size` bytes.
+  void truncate(size_t size) { size_ = size < size_ ? size : size_; }
+
+  std::string_view view() const { return std::string_view(data_, size_); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  // The memory held, for accounting.
+  size_t capacity() const { return capacity_; }
+
+ private:
+  void reserveFor(size_t extra);
+
+  char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_PARSE_TEXT_BUFFER_H_
