@@ -1,6 +1,7 @@
 #include "analysis/call_statistics.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "analysis/top_list.h"
@@ -14,7 +15,10 @@ const size_t kTopCallCount = 10;
 void CallStatistics::add(const TraceCall& call) {
   if (startTimestamp_.empty()) startTimestamp_ = call.timeStamp;
   endTimestamp_ = call.timeStamp;
-  totalCallMillis_ += call.durationMs;
+  // A sum that no trace can reach stays at its largest value.
+  if (__builtin_add_overflow(totalCallMillis_, call.durationMs, &totalCallMillis_)) {
+    totalCallMillis_ = std::numeric_limits<int64_t>::max();
+  }
 
   std::string_view name = ApiNameOf(call.apiLineText());
   auto row = apiStatistics_.find(name);
@@ -25,8 +29,7 @@ void CallStatistics::add(const TraceCall& call) {
   double duration = static_cast<double>(call.durationMs);
   // Checked before the entry is built, so that most calls copy nothing.
   if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
-  AddToTopList(TopCallEntry{std::string(call.apiLineText()), duration}, kTopCallCount,
-               &topCalls_);
+  AddToTopList(TopCallEntry{std::string(call.apiLineText()), duration}, kTopCallCount, &topCalls_);
 }
 
 void CallStatistics::moveInto(Profile* profile) {

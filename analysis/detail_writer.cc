@@ -8,6 +8,9 @@ namespace quintrel {
 
 namespace {
 
+// API texts up to this size are copied into the record's line.
+const size_t kCopiedText = size_t{64} << 10;
+
 void AppendCsvField(std::string_view text, std::string* out) {
   out->push_back('"');
   DetailWriter::CsvQuote(text, out);
@@ -36,15 +39,35 @@ void DetailWriter::writeRawRecord(const TraceCall& call) {
 }
 
 void DetailWriter::writeCsvRow(const TraceCall& call) {
-  // The record is built in a reused buffer and written at once.
+  // The record is built in a reused buffer and written at once; only an API
+  // text too long to copy is written on its own.
   line_.clear();
   AppendCsvField(call.getThreadId(), &line_);
   AppendCsvField(call.timeStamp, &line_);
   AppendCsvNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &line_);
   AppendCsvNumber(call.durationMs, &line_);
-  AppendCsvField(call.apiLineText(), &line_);
+  std::string_view apiText = call.apiLineText();
+  if (apiText.size() < kCopiedText) {
+    AppendCsvField(apiText, &line_);
+  } else {
+    line_.push_back('"');
+    out_->write(line_.data(), line_.size());
+    writeCsvQuoted(apiText);
+    line_ = "\",";
+  }
   out_->write(line_.data(), line_.size());
   EndLine(*out_);
+}
+
+void DetailWriter::writeCsvQuoted(std::string_view text) {
+  size_t start = 0;
+  for (size_t quote = text.find('"'); quote != std::string_view::npos;
+       quote = text.find('"', quote + 1)) {
+    out_->write(text.data() + start, quote + 1 - start);
+    out_->put('"');
+    start = quote + 1;
+  }
+  out_->write(text.data() + start, text.size() - start);
 }
 
 void DetailWriter::CsvQuote(std::string_view text, std::string* out) {

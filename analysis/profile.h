@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/query_log.h"
 #include "analysis/time_split.h"
 
 namespace quintrel {
 
 // Per API name: the number of calls and their total duration.
 struct ApiSummaryRow {
-  int32_t frequency = 0;
+  int64_t frequency = 0;
   double durationMs = 0.0;
   std::string apiName;
 };
@@ -23,15 +24,6 @@ struct ApiSummaryRow {
 struct TopCallEntry {
   std::string callText;
   double durationMs = 0.0;
-};
-
-// One query: its starting call's API name, its text, the time spent on it
-// (the start, every fetch and close) and the number of fetch and close calls.
-struct QueryRecord {
-  std::string apiName;
-  std::string queryText;
-  double durationMs = 0.0;
-  int32_t rowCount = 0;
 };
 
 struct Profile {
@@ -43,9 +35,9 @@ struct Profile {
   std::vector<TopCallEntry> topCalls;
   // Every query in report order: completed ones in order of completion, then
   // those still open at the end of the trace in the order of their keys.
-  std::vector<QueryRecord> queries;
-  // The twenty longest of `queries`, kept like topCalls.
-  std::vector<QueryRecord> topQueries;
+  QueryLog queries;
+  // The indexes in `queries` of the twenty longest, kept like topCalls.
+  std::vector<size_t> topQueries;
 
   // The time stamps of the first and the last accepted call ("" without one).
   std::string startTimestamp;

@@ -2,12 +2,17 @@
 
 #include <boost/regex.hpp>
 #include <utility>
+#include <vector>
 
 #include "analysis/call_statistics.h"
 
 namespace quintrel {
 
 namespace {
+
+// Query texts from this size on are taken over with the call's API text
+// rather than copied.
+const size_t kLargeQueryText = size_t{64} << 10;
 
 // The collection named by a result text: the text without its last
 // character, the closing quote of the result line.
@@ -27,13 +32,23 @@ const std::vector<boost::regex>& QueryPatterns() {
   return patterns;
 }
 
-bool IsQueryStart(std::string_view name) {
-  return name == "query" || name == "cachequery" || name == "readquery" || name == "query_cmd";
+bool QueryStartOf(std::string_view name, QueryApi* api) {
+  const std::pair<std::string_view, QueryApi> kStarts[] = {{"query", QueryApi::kQuery},
+                                                           {"cachequery", QueryApi::kCacheQuery},
+                                                           {"readquery", QueryApi::kReadQuery},
+                                                           {"query_cmd", QueryApi::kQueryCmd}};
+  for (const auto& [startName, startApi] : kStarts) {
+    if (name == startName) {
+      *api = startApi;
+      return true;
+    }
+  }
+  return false;
 }
 
 // Every API name query tracking looks at.
-const std::string_view kTrackedNames[] = {"query",       "cachequery", "readquery", "query_cmd",
-                                          "execquery",   "getlastcoll", "next",     "close"};
+const std::string_view kTrackedNames[] = {"query",     "cachequery",  "readquery", "query_cmd",
+                                          "execquery", "getlastcoll", "next",      "close"};
 
 }  // namespace
 
@@ -45,21 +60,12 @@ void QueryTracker::track(TraceCall* call) {
   // Without a second comma the connection runs to the end of the text (the
   // length below is then larger than what is left); without any comma it is
   // the whole text.
-  std::string_view connection =
-      p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1);
-  double duration = static_cast<double>(call->durationMs);
-
-  if (IsQueryStart(name)) {
-    openQuery(QueryRecord{std::string(name), ExtractQueryText(text), duration, 0}, connection,
-              CollectionOf(call->resultText.view()));
+  std::string connection(p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1));
+  QueryApi api;
+  if (QueryStartOf(name, &api)) {
+    openQuery(startRecord(api, call), connection, CollectionOf(call->resultText.view()));
   } else if (name == "execquery") {
-    QueryRecord record{"execquery", ExtractQueryText(text), duration, 0};
-    auto pending = pending_.find(connection);
-    if (pending == pending_.end()) {
-      pending_.emplace(connection, std::move(record));
-    } else {
-      pending->second = std::move(record);  // the earlier one is lost
-    }
+    pending_[connection] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
   } else if (name == "getlastcoll") {
     auto pending = pending_.find(connection);
     if (pending != pending_.end()) {
@@ -70,6 +76,29 @@ void QueryTracker::track(TraceCall* call) {
     std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
     recordFetch(connection, rest.substr(0, rest.find(',')), call->durationMs);
   }
+}
+
+void QueryTracker::finish() {
+  for (auto& entry : open_) sink_->onQueryRecord(&entry.second);
+  open_.clear();
+  pending_.clear();
+}
+
+QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
+  QueryRecord record;
+  record.api = api;
+  record.durationMs = static_cast<double>(call->durationMs);
+  std::string_view text = call->apiText.view();
+  size_t start = QueryTextStart(text);
+  if (start == std::string_view::npos) return record;
+  if (text.size() - start >= kLargeQueryText) {
+    // The call is done with its API text: the record takes it over.
+    record.queryText = std::move(call->apiText);
+    record.queryText.erasePrefix(start);
+  } else {
+    record.queryText.assign(text.substr(start));
+  }
+  return record;
 }
 
 bool QueryTracker::MayTrack(std::string_view apiLineText) {
@@ -85,37 +114,27 @@ bool QueryTracker::MayTrack(std::string_view apiLineText) {
   return false;
 }
 
-std::string QueryTracker::ExtractQueryText(std::string_view apiText) {
+size_t QueryTracker::QueryTextStart(std::string_view apiText) {
   boost::cmatch match;
   const char* begin = apiText.data();
   const char* end = begin + apiText.size();
   for (const boost::regex& pattern : QueryPatterns()) {
-    if (boost::regex_search(begin, end, match, pattern)) {
-      return std::string(match[2].first, match[2].second);
-    }
+    if (boost::regex_search(begin, end, match, pattern)) return match[2].first - begin;
   }
-  return std::string();
+  return std::string_view::npos;
 }
 
-std::vector<QueryRecord> QueryTracker::takeReportOrder() {
-  std::vector<QueryRecord> order = std::move(completed_);
-  order.reserve(order.size() + open_.size());
-  for (auto& entry : open_) order.push_back(std::move(entry.second));
-  *this = QueryTracker();
-  return order;
-}
-
-void QueryTracker::openQuery(const QueryRecord& record, std::string_view connection,
+void QueryTracker::openQuery(QueryRecord record, std::string_view connection,
                              std::string_view collection) {
-  std::string key(connection);
-  key += collection;
-  auto open = open_.find(key);
-  if (open != open_.end()) {
-    completed_.push_back(std::move(open->second));
-    open->second = record;
-  } else {
-    open_.emplace(std::move(key), record);
+  key_.assign(connection);
+  key_ += collection;
+  auto open = open_.find(key_);
+  if (open == open_.end()) {
+    open_.emplace(key_, std::move(record));
+    return;
   }
+  sink_->onQueryRecord(&open->second);
+  open->second = std::move(record);
 }
 
 void QueryTracker::recordFetch(std::string_view connection, std::string_view collection,
@@ -123,9 +142,7 @@ void QueryTracker::recordFetch(std::string_view connection, std::string_view col
   key_.assign(connection);
   key_ += collection;
   auto open = open_.find(key_);
-  if (open == open_.end()) return;
-  open->second.durationMs += static_cast<double>(durationMs);
-  open->second.rowCount += 1;
+  if (open != open_.end()) open->second.addFetch(durationMs);
 }
 
 }  // namespace quintrel

@@ -1,6 +1,7 @@
 #include "analysis/trace_summary.h"
 
 #include <utility>
+#include <vector>
 
 #include "analysis/top_list.h"
 
@@ -30,10 +31,17 @@ void TraceSummary::onCall(TraceCall* call) {
 Profile TraceSummary::takeProfile() {
   Profile profile;
   statistics_.moveInto(&profile);
-  profile.queries = queries_.takeReportOrder();
-  for (const QueryRecord& query : profile.queries) {
-    AddToTopList(query, kTopQueryCount, &profile.topQueries);
+  queries_.finish();
+  profile.queries = std::move(queryLog_);
+  struct Ranked {
+    double durationMs;
+    size_t index;
+  };
+  std::vector<Ranked> top;
+  for (size_t i = 0; i < profile.queries.size(); ++i) {
+    AddToTopList(Ranked{profile.queries.at(i).durationMs, i}, kTopQueryCount, &top);
   }
+  for (const Ranked& entry : top) profile.topQueries.push_back(entry.index);
   profile.timeSplit = ElapsedMillis(profile.startTimestamp, profile.endTimestamp);
   return profile;
 }

@@ -15,6 +15,7 @@
 #include "analysis/call_statistics.h"
 #include "analysis/detail_writer.h"
 #include "analysis/profile.h"
+#include "analysis/query_log.h"
 #include "analysis/query_tracker.h"
 #include "parse/trace_call_sink.h"
 
@@ -39,12 +40,14 @@ class TraceSummary : public TraceCallSink {
   // Used by tests.
   const CallStatistics& statistics() const { return statistics_; }
   const QueryTracker& queries() const { return queries_; }
+  const QueryLog& completedQueries() const { return queryLog_; }
 
  private:
   CallFilter filter_;
   bool summaryMode_;
   CallStatistics statistics_;
-  QueryTracker queries_;
+  QueryLog queryLog_;
+  QueryTracker queries_{&queryLog_};
   DetailWriter detail_;
 };
 

@@ -56,9 +56,14 @@ void Feed(TraceSummary* summary, const std::vector<std::string>& calls) {
   }
 }
 
+std::string Describe(const QueryView& q) {
+  return std::string(q.apiName) + "|" + std::string(q.queryText) + "|" +
+         std::to_string(static_cast<int64_t>(q.durationMs)) + "|" + std::to_string(q.rowCount) +
+         ";";
+}
+
 std::string Describe(const QueryRecord& q) {
-  return q.apiName + "|" + q.queryText + "|" + std::to_string(static_cast<int64_t>(q.durationMs)) +
-         "|" + std::to_string(q.rowCount) + ";";
+  return Describe(QueryView{QueryApiName(q.api), q.queryText.view(), q.durationMs, q.rowCount});
 }
 
 TEST(TraceSummaryTest, FiltersLeaveRejectedCallsUntouched) {
@@ -154,8 +159,8 @@ TEST(TraceSummaryTest, TracksQueries) {
     TraceSummary summary(Config(OutputKind::kSummary), nullptr);
     Feed(&summary, calls);
     std::string state;
-    for (const QueryRecord& record : summary.queries().completedQueries())
-      state += Describe(record);
+    const QueryLog& completed = summary.completedQueries();
+    for (size_t i = 0; i < completed.size(); ++i) state += Describe(completed.at(i));
     state += "/";
     for (const auto& [key, record] : summary.queries().openQueries())
       state += key + "=" + Describe(record);

@@ -51,6 +51,23 @@ void TextBuffer::push_back(char c) {
   data_[size_++] = c;
 }
 
+void TextBuffer::erasePrefix(size_t count) {
+  if (count >= size_) {
+    size_ = 0;
+    return;
+  }
+  std::memmove(data_, data_ + count, size_ - count);
+  size_ -= count;
+}
+
+void TextBuffer::reserve(size_t capacity) {
+  if (capacity <= capacity_) return;
+  void* grown = std::realloc(data_, capacity);
+  if (grown == nullptr) throw std::bad_alloc();
+  data_ = static_cast<char*>(grown);
+  capacity_ = capacity;
+}
+
 void TextBuffer::clear() {
   size_ = 0;
   if (capacity_ > kKeptCapacity) {

@@ -33,6 +33,10 @@ class TextBuffer {
   void clear();
   // Drops the text after its first `size` bytes.
   void truncate(size_t size) { size_ = size < size_ ? size : size_; }
+  // Drops the first `count` bytes, moving the rest to the front.
+  void erasePrefix(size_t count);
+  // Makes room for `capacity` bytes in all, exactly.
+  void reserve(size_t capacity);
 
   std::string_view view() const { return std::string_view(data_, size_); }
   size_t size() const { return size_; }

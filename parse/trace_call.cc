@@ -20,6 +20,10 @@ void TraceCall::appendToLastLine(std::string_view piece) {
 void TraceCall::reset() {
   state = Idle;
   timeStamp.clear();
+  // The next API line replaces the API text; it is cleared now only so that
+  // a huge one does not stay.
+  apiText.clear();
+  apiLineLength_ = 0;
   resultText.clear();
   durationMs = 0;
   resultRpcCount = 0;

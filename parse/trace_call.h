@@ -34,8 +34,7 @@ class TraceCall {
   // the same line follow with appendToLastLine.
   void appendLine(std::string_view line);
   void appendToLastLine(std::string_view piece);
-  // Back to Idle with empty values and no raw lines. The thread id stays, and
-  // so does apiText: the thread's next API line replaces it before it is read.
+  // Back to Idle with empty values and no raw lines. The thread id stays.
   void reset();
 
   void setThreadId(std::string_view threadId) { threadId_.assign(threadId); }

@@ -17,9 +17,17 @@ void WriteHeaderCell(std::ostream& out, std::string_view text) {
       << text << "</font></b></th>\n";
 }
 
+// A cell of a number, right-aligned, or of a trace text, left-aligned and
+// escaped.
 void WriteAlignedCell(std::ostream& out, std::string_view text, bool alignRight) {
   out << "<td bgcolor='#f7f7e7' align='" << (alignRight ? "right" : "left")
-      << "'><font face='SANSSERIF' size='2'>" << text << "</font></td>\n";
+      << "'><font face='SANSSERIF' size='2'>";
+  if (alignRight) {
+    out << text;
+  } else {
+    WriteMarkup(out, text);
+  }
+  out << "</font></td>\n";
 }
 
 // Everything of a table before its rows: anchor, wrapper, title, header row.
@@ -54,7 +62,9 @@ void WriteHead(const Profile& profile, std::ostream& out) {
   out << "<h2>" << BANNER << "</h2>\n\n";
   out << "<small><strong>\n"
       << "<br><br>\n";
-  out << "Start Date " << EscapeMarkup(profile.startTimestamp) << "<br>\n";
+  out << "Start Date ";
+  WriteMarkup(out, profile.startTimestamp);
+  out << "<br>\n";
   out << "Elapsed time " << GeneralSeconds(static_cast<double>(profile.timeSplit.elapsedMs))
       << "secs<br>\n";
   out << "</strong></small>\n\t<hr>\n\t<p>\n<small>\n";
@@ -70,7 +80,7 @@ void WriteApiSummary(const Profile& profile, std::ostream& out) {
                   {"API Call", "Duration<br>secs", "Frequency"});
   for (auto row = profile.apiSummary.rbegin(); row != profile.apiSummary.rend(); ++row) {
     out << "<tr>";
-    WriteAlignedCell(out, EscapeMarkup(row->apiName), false);
+    WriteAlignedCell(out, row->apiName, false);
     WriteAlignedCell(out, GeneralSeconds(row->durationMs), true);
     WriteAlignedCell(out, Decimal(row->frequency), true);
     WriteRowEnd(out);
@@ -83,29 +93,29 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << "<tr>";
     WriteAlignedCell(out, GeneralSeconds(entry->durationMs), true);
-    WriteAlignedCell(out, EscapeMarkup(entry->callText), false);
+    WriteAlignedCell(out, entry->callText, false);
     WriteRowEnd(out);
   }
   WriteTableEnd(out);
 }
 
-void WriteQueryRow(std::ostream& out, const QueryRecord& query) {
+void WriteQueryRow(std::ostream& out, const QueryView& query) {
   out << "<tr>";
   WriteAlignedCell(out, GeneralSeconds(query.durationMs), true);
   WriteAlignedCell(out, Decimal(query.rowCount), true);
-  WriteAlignedCell(out, EscapeMarkup(query.queryText), false);
+  WriteAlignedCell(out, query.queryText, false);
   WriteRowEnd(out);
 }
 
 void WriteQueryTables(const Profile& profile, std::ostream& out) {
   const std::initializer_list<const char*> kHeaders = {"Duration<br>secs", "Rows", "Query Text"};
   WriteTableStart(out, "TOPQUERY", "Top Queries", kHeaders);
-  for (auto query = profile.topQueries.rbegin(); query != profile.topQueries.rend(); ++query) {
-    WriteQueryRow(out, *query);
+  for (auto index = profile.topQueries.rbegin(); index != profile.topQueries.rend(); ++index) {
+    WriteQueryRow(out, profile.queries.at(*index));
   }
   WriteTableEnd(out);
   WriteTableStart(out, "QUERYSUMMARY", "Query Summary", kHeaders);
-  for (const QueryRecord& query : profile.queries) WriteQueryRow(out, query);
+  for (size_t i = 0; i < profile.queries.size(); ++i) WriteQueryRow(out, profile.queries.at(i));
   WriteTableEnd(out);
 }
 

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quintrel {
@@ -20,9 +21,13 @@ std::string Cell(const std::string& text, bool right) {
 Profile QueryProfile(int count) {
   Profile profile;
   for (int i = 1; i <= count; ++i) {
-    profile.queries.push_back({"query", "q" + std::to_string(i), double(i), i % 3});
+    QueryRecord record;
+    record.queryText.assign("q" + std::to_string(i));
+    record.durationMs = i;
+    record.rowCount = i % 3;
+    profile.queries.onQueryRecord(&record);
   }
-  profile.topQueries.assign(profile.queries.end() - std::min(count, 20), profile.queries.end());
+  for (int i = std::max(0, count - 20); i < count; ++i) profile.topQueries.push_back(i);
   return profile;
 }
 
@@ -42,7 +47,7 @@ TEST(HtmlReportTest, WritesHeadTablesAndRowsFromTheModel) {
         "</tr>\n</table><br><br>\n<a name='TOPQUERY'>",
         "</tr>\n</table><br><br>\n<a name='QUERYSUMMARY'>",
         "</tr>\n</table><br><br>\n</body>\n</html>"}},
-      {sample,
+      {std::move(sample),
        {"<h2>Palvero Profiler v1.3\n\n</h2>\n\n",
         "Start Date Wed &lt;Aug&gt;  6 14:03:22 2003 1<br>\nElapsed time 98.688secs<br>\n",
         "<tr>" + Cell("get", false) + Cell("0.007", true) + Cell("1", true) + "</tr>\n",

@@ -1,6 +1,7 @@
 #include "report/markup_escape.h"
 
 #include <cstdint>
+#include <sstream>
 
 namespace quintrel {
 
@@ -40,46 +41,66 @@ size_t XmlCharLength(std::string_view text) {
   return length;
 }
 
+const char* MarkupEntity(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    default:
+      return nullptr;
+  }
+}
+
+// Writes `text` byte for byte except where `replace` gives a replacement.
+template <typename Replace>
+void WriteReplaced(std::ostream& out, std::string_view text, Replace replace) {
+  size_t start = 0, i = 0;
+  while (i < text.size()) {
+    size_t length = 1;
+    const char* replacement = replace(text.substr(i), &length);
+    if (replacement != nullptr) {
+      out.write(text.data() + start, i - start);
+      out << replacement;
+      start = i + length;
+    }
+    i += length;
+  }
+  out.write(text.data() + start, text.size() - start);
+}
+
 }  // namespace
 
+void WriteMarkup(std::ostream& out, std::string_view text) {
+  WriteReplaced(out, text, [](std::string_view rest, size_t*) { return MarkupEntity(rest[0]); });
+}
+
+void WriteXmlText(std::ostream& out, std::string_view text) {
+  WriteReplaced(out, text, [](std::string_view rest, size_t* length) -> const char* {
+    size_t valid = XmlCharLength(rest);
+    if (valid == 0) return kReplacement;  // one replacement per offending byte
+    *length = valid;
+    return valid == 1 ? MarkupEntity(rest[0]) : nullptr;
+  });
+}
+
 std::string EscapeMarkup(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
+  std::ostringstream out;
+  WriteMarkup(out, text);
+  return out.str();
 }
 
 std::string ReplaceNonXmlBytes(std::string_view text) {
-  std::string clean;
-  clean.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t length = XmlCharLength(text.substr(i));
-    if (length == 0) {
-      clean += kReplacement;
-      i += 1;
-    } else {
-      clean.append(text.data() + i, length);
-      i += length;
-    }
-  }
-  return clean;
+  std::ostringstream out;
+  WriteReplaced(out, text, [](std::string_view rest, size_t* length) -> const char* {
+    size_t valid = XmlCharLength(rest);
+    if (valid == 0) return kReplacement;
+    *length = valid;
+    return nullptr;
+  });
+  return out.str();
 }
-
-std::string XmlText(std::string_view text) { return EscapeMarkup(ReplaceNonXmlBytes(text)); }
 
 }  // namespace quintrel

@@ -1,24 +1,26 @@
-// Making trace texts safe to place in the HTML page and the XML document.
+// Writing trace texts into the HTML page and the XML document safely.
 #ifndef QUINTREL_REPORT_MARKUP_ESCAPE_H_
 #define QUINTREL_REPORT_MARKUP_ESCAPE_H_
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
 namespace quintrel {
 
-// `text` with "&" as "&amp;", "<" as "&lt;" and ">" as "&gt;"; every other
-// byte unchanged.
+// Writes `text` with "&" as "&amp;", "<" as "&lt;" and ">" as "&gt;"; every
+// other byte unchanged.
+void WriteMarkup(std::ostream& out, std::string_view text);
+// Writes `text` as the XML report holds data: every byte that cannot stand in
+// a well-formed UTF-8 XML 1.0 document replaced by U+FFFD (control characters
+// other than tab, line feed and carriage return, bytes outside a valid UTF-8
+// sequence, the bytes of a sequence that encodes no XML character), then
+// escaped as WriteMarkup does.
+void WriteXmlText(std::ostream& out, std::string_view text);
+
+// The same as texts.
 std::string EscapeMarkup(std::string_view text);
-
-// `text` with every byte that cannot stand in a well-formed UTF-8 XML 1.0
-// document replaced by U+FFFD: control characters other than tab, line feed
-// and carriage return, bytes outside a valid UTF-8 sequence, and the bytes of
-// a sequence that encodes no XML character (U+FFFE, U+FFFF).
 std::string ReplaceNonXmlBytes(std::string_view text);
-
-// Both of the above: a data text as the XML report writes it.
-std::string XmlText(std::string_view text);
 
 }  // namespace quintrel
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -9,6 +10,12 @@ namespace quintrel {
 namespace {
 
 const std::string kBad = "\xEF\xBF\xBD";  // U+FFFD
+
+std::string XmlText(const std::string& text) {
+  std::ostringstream out;
+  WriteXmlText(out, text);
+  return out.str();
+}
 
 TEST(MarkupEscapeTest, EscapeMarkupAndXmlText) {
   EXPECT_EQ(EscapeMarkup("a<b && c>\"d\"\x01\xFF"), "a&lt;b &amp;&amp; c&gt;\"d\"\x01\xFF");
@@ -34,6 +41,7 @@ TEST(MarkupEscapeTest, ReplacesBytesThatCannotStandInXml) {
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(ReplaceNonXmlBytes(text), expected) << testing::PrintToString(text);
+    EXPECT_EQ(XmlText(text), EscapeMarkup(expected)) << testing::PrintToString(text);
   }
 }
 

@@ -28,6 +28,11 @@ std::string AlignRight(std::string_view text, size_t width) {
   return aligned;
 }
 
+void WriteAlignedRight(std::ostream& out, std::string_view text, size_t width) {
+  for (size_t i = text.size(); i < width; ++i) out.put(' ');
+  out.write(text.data(), text.size());
+}
+
 std::string AlignLeft(std::string_view text, size_t width) {
   std::string aligned(text);
   if (width > text.size()) aligned.append(width - text.size(), ' ');

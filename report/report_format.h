@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ std::string Decimal(int64_t value);
 // or after it (left-aligned). A longer text is returned whole.
 std::string AlignRight(std::string_view text, size_t width);
 std::string AlignLeft(std::string_view text, size_t width);
+// Writes `text` padded the same way, without copying it.
+void WriteAlignedRight(std::ostream& out, std::string_view text, size_t width);
 
 }  // namespace quintrel
 

@@ -28,7 +28,8 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
   WriteHeading(out, "Top 10 api calls:", "Time       API",
                "--------   ---------------------------------");
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
-    out << AlignRight(FixedSeconds(entry->durationMs), 8) << " - " << entry->callText;
+    out << AlignRight(FixedSeconds(entry->durationMs), 8) << " - ";
+    out.write(entry->callText.data(), entry->callText.size());
     EndLine(out);
   }
   EndSection(out);
@@ -48,9 +49,10 @@ void WriteApiSummary(const Profile& profile, std::ostream& out) {
 void WriteQueries(const Profile& profile, std::ostream& out) {
   WriteHeading(out, "Query summary:", "Duration  Rows      Query",
                "--------- --------  -------------------------------------------");
-  for (const QueryRecord& query : profile.queries) {
-    out << AlignLeft(FixedSeconds(query.durationMs), 10) << AlignLeft(Decimal(query.rowCount), 10)
-        << AlignRight(query.queryText, 47);
+  for (size_t i = 0; i < profile.queries.size(); ++i) {
+    QueryView query = profile.queries.at(i);
+    out << AlignLeft(FixedSeconds(query.durationMs), 10) << AlignLeft(Decimal(query.rowCount), 10);
+    WriteAlignedRight(out, query.queryText, 47);
     EndLine(out);
   }
   EndSection(out);

@@ -17,8 +17,9 @@ void WriteLine(std::ostream& out, const char* text) {
 void WriteTopCalls(const Profile& profile, std::ostream& out) {
   WriteLine(out, "<top_api_calls>");
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
-    out << "<top_call><duration>" << GeneralSeconds(entry->durationMs) << "</duration><api_call>"
-        << XmlText(entry->callText) << "</api_call></top_call>";
+    out << "<top_call><duration>" << GeneralSeconds(entry->durationMs) << "</duration><api_call>";
+    WriteXmlText(out, entry->callText);
+    out << "</api_call></top_call>";
     EndLine(out);
   }
   WriteLine(out, "</top_api_calls>");
@@ -27,8 +28,9 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
 void WriteApiSummary(const Profile& profile, std::ostream& out) {
   WriteLine(out, "<api_call_summary>");
   for (auto row = profile.apiSummary.rbegin(); row != profile.apiSummary.rend(); ++row) {
-    out << "<summary_call><summary_call_api>" << XmlText(row->apiName)
-        << "</summary_call_api><summary_call_freq>" << row->frequency
+    out << "<summary_call><summary_call_api>";
+    WriteXmlText(out, row->apiName);
+    out << "</summary_call_api><summary_call_freq>" << row->frequency
         << "</summary_call_freq><summary_call_duration>" << GeneralSeconds(row->durationMs)
         << "</summary_call_duration></summary_call>";
     EndLine(out);
@@ -38,10 +40,12 @@ void WriteApiSummary(const Profile& profile, std::ostream& out) {
 
 void WriteQueries(const Profile& profile, std::ostream& out) {
   WriteLine(out, "<query_summary>");
-  for (const QueryRecord& query : profile.queries) {
+  for (size_t i = 0; i < profile.queries.size(); ++i) {
+    QueryView query = profile.queries.at(i);
     out << "<query><query_duration>" << GeneralSeconds(query.durationMs)
-        << "</query_duration><num_rows>" << query.rowCount << "</num_rows><query_text>"
-        << XmlText(query.queryText) << "</query_text></query>";
+        << "</query_duration><num_rows>" << query.rowCount << "</num_rows><query_text>";
+    WriteXmlText(out, query.queryText);
+    out << "</query_text></query>";
     EndLine(out);
   }
   WriteLine(out, "</query_summary>");
@@ -49,7 +53,9 @@ void WriteQueries(const Profile& profile, std::ostream& out) {
 
 void WriteTimeSplit(const Profile& profile, std::ostream& out) {
   WriteLine(out, "<time_split>");
-  out << "<start_time>" << XmlText(profile.startTimestamp) << "</start_time>";
+  out << "<start_time>";
+  WriteXmlText(out, profile.startTimestamp);
+  out << "</start_time>";
   EndLine(out);
   out << "<total_trace_duration>"
       << GeneralSeconds(static_cast<double>(profile.timeSplit.elapsedMs))

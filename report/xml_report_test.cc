@@ -8,12 +8,21 @@
 namespace quintrel {
 namespace {
 
+void AddQuery(Profile* profile, QueryApi api, const std::string& text, double ms, int32_t rows) {
+  QueryRecord record;
+  record.api = api;
+  record.queryText.assign(text);
+  record.durationMs = ms;
+  record.rowCount = rows;
+  profile->queries.onQueryRecord(&record);
+}
+
 Profile SampleProfile() {
   Profile profile;
   profile.topCalls = {{"get,c,<a>", 1000}, {"next,c,q0", 1234}, {"save,c,&", 1234}};
   profile.apiSummary = {{1, 1000, "get"}, {2, 2468, "next"}, {3, 2468, "save"}};
-  profile.queries = {{"query", "select \"x\"\nfrom y where a < 'b'", 36, 4},
-                     {"execquery", "bad \x01 byte \xff", 1234567, -1}};
+  AddQuery(&profile, QueryApi::kQuery, "select \"x\"\nfrom y where a < 'b'", 36, 4);
+  AddQuery(&profile, QueryApi::kExecQuery, "bad \x01 byte \xff", 1234567, -1);
   profile.startTimestamp = "Wed Aug  6 14:03:22 2003 412345";
   profile.endTimestamp = "Wed Aug  6 14:05:01 2003 100000";
   profile.timeSplit = {98688, TimeSplitError::kNone};

@@ -1,0 +1,48 @@
+// QueryRecord: one query of a trace: the API name of the call that started
+// it, its text, the time spent on it (the start, every fetch and close) and
+// the number of fetch and close calls. QueryRecordSink receives the records
+// query tracking completes.
+#ifndef QUINTREL_ANALYSIS_QUERY_RECORD_H_
+#define QUINTREL_ANALYSIS_QUERY_RECORD_H_
+
+#include <cstdint>
+#include <string_view>
+
+#include "parse/text_buffer.h"
+
+namespace quintrel {
+
+// The API names that start a query.
+enum class QueryApi : uint8_t { kQuery, kCacheQuery, kReadQuery, kQueryCmd, kExecQuery };
+
+std::string_view QueryApiName(QueryApi api);
+
+struct QueryRecord {
+  QueryApi api = QueryApi::kQuery;
+  TextBuffer queryText;
+  double durationMs = 0.0;
+  int32_t rowCount = 0;  // stays at its largest value once there
+
+  // Counts one fetch or close call of `durationMs`.
+  void addFetch(int64_t fetchMs);
+};
+
+// A query as the reports read it; the texts belong to whoever stores it.
+struct QueryView {
+  std::string_view apiName;
+  std::string_view queryText;
+  double durationMs = 0.0;
+  int32_t rowCount = 0;
+};
+
+class QueryRecordSink {
+ public:
+  virtual ~QueryRecordSink() = default;
+  // Receives a query that is complete: its collection was opened again, or
+  // the trace ended. The receiver may take the record's text.
+  virtual void onQueryRecord(QueryRecord* record) = 0;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_QUERY_RECORD_H_

@@ -1,0 +1,39 @@
+#include "analysis/text_arena.h"
+
+#include <utility>
+
+namespace quintrel {
+
+namespace {
+const size_t kChunkBytes = size_t{1} << 20;
+// Texts from this size on keep their own buffer.
+const size_t kLargeText = size_t{64} << 10;
+}  // namespace
+
+TextArena::Ref TextArena::add(TextBuffer* text) {
+  uint64_t length = text->size();
+  if (length >= kLargeText) {
+    chunks_.push_back(std::move(*text));
+    *text = TextBuffer();
+    return Ref{static_cast<uint32_t>(chunks_.size() - 1), 0, length};
+  }
+  if (!hasPacking_ || chunks_[packing_].capacity() - chunks_[packing_].size() < length) {
+    chunks_.emplace_back();
+    chunks_.back().reserve(kChunkBytes);
+    packing_ = chunks_.size() - 1;
+    hasPacking_ = true;
+  }
+  TextBuffer& chunk = chunks_[packing_];
+  Ref ref{static_cast<uint32_t>(packing_), static_cast<uint32_t>(chunk.size()), length};
+  chunk.append(text->view());
+  text->clear();
+  return ref;
+}
+
+size_t TextArena::bytesHeld() const {
+  size_t bytes = chunks_.capacity() * sizeof(TextBuffer);
+  for (const TextBuffer& chunk : chunks_) bytes += chunk.capacity();
+  return bytes;
+}
+
+}  // namespace quintrel

@@ -1,0 +1,45 @@
+// TextArena: bulk storage for many texts that live as long as the arena, such
+// as the query texts a report lists. It owns the texts.
+//
+// Small texts are packed into large chunks, so a text costs its bytes and no
+// allocation of its own; a large text keeps the buffer it came in as a chunk
+// of its own, so it is never copied.
+#ifndef QUINTREL_ANALYSIS_TEXT_ARENA_H_
+#define QUINTREL_ANALYSIS_TEXT_ARENA_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "parse/text_buffer.h"
+
+namespace quintrel {
+
+class TextArena {
+ public:
+  // Where a text stands in the arena.
+  struct Ref {
+    uint32_t chunk = 0;
+    uint32_t offset = 0;
+    uint64_t length = 0;
+  };
+
+  // Stores `text`: a small one is copied into a chunk, a large one's buffer
+  // is taken over. `text` is left empty.
+  Ref add(TextBuffer* text);
+  std::string_view view(Ref ref) const {
+    return chunks_[ref.chunk].view().substr(ref.offset, ref.length);
+  }
+  // The memory the texts hold.
+  size_t bytesHeld() const;
+
+ private:
+  std::vector<TextBuffer> chunks_;
+  size_t packing_ = 0;  // the chunk small texts go to, if any
+  bool hasPacking_ = false;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_TEXT_ARENA_H_
