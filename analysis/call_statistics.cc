@@ -10,26 +10,37 @@ namespace quintrel {
 
 namespace {
 const size_t kTopCallCount = 10;
+// API texts from this size on are taken over rather than copied, when the
+// call is done with them.
+const size_t kLargeText = size_t{64} << 10;
 }  // namespace
 
-void CallStatistics::add(const TraceCall& call) {
-  if (startTimestamp_.empty()) startTimestamp_ = call.timeStamp;
-  endTimestamp_ = call.timeStamp;
+void CallStatistics::add(TraceCall* call, bool mayTakeText) {
+  if (startTimestamp_.empty()) startTimestamp_ = call->timeStamp;
+  endTimestamp_ = call->timeStamp;
   // A sum that no trace can reach stays at its largest value.
-  if (__builtin_add_overflow(totalCallMillis_, call.durationMs, &totalCallMillis_)) {
+  if (__builtin_add_overflow(totalCallMillis_, call->durationMs, &totalCallMillis_)) {
     totalCallMillis_ = std::numeric_limits<int64_t>::max();
   }
 
-  std::string_view name = ApiNameOf(call.apiLineText());
-  auto row = apiStatistics_.find(name);
-  if (row == apiStatistics_.end()) row = apiStatistics_.emplace(name, ApiSummaryRow()).first;
+  std::string_view text = call->apiLineText();
+  auto row = apiStatistics_.find(ApiNameOf(text));
+  if (row == apiStatistics_.end()) {
+    row = apiStatistics_.emplace(ApiNameOf(text), ApiSummaryRow()).first;
+  }
   row->second.frequency += 1;
-  row->second.durationMs += static_cast<double>(call.durationMs);
+  row->second.durationMs += static_cast<double>(call->durationMs);
 
-  double duration = static_cast<double>(call.durationMs);
+  double duration = static_cast<double>(call->durationMs);
   // Checked before the entry is built, so that most calls copy nothing.
   if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
-  AddToTopList(TopCallEntry{std::string(call.apiLineText()), duration}, kTopCallCount, &topCalls_);
+  TopCallEntry entry{TextBuffer(), duration};
+  if (mayTakeText && text.size() >= kLargeText && text.size() == call->apiText.size()) {
+    entry.callText = std::move(call->apiText);
+  } else {
+    entry.callText.assign(text);
+  }
+  AddToTopList(std::move(entry), kTopCallCount, &topCalls_);
 }
 
 void CallStatistics::moveInto(Profile* profile) {

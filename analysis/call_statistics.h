@@ -17,8 +17,9 @@ namespace quintrel {
 
 class CallStatistics {
  public:
-  // Takes an accepted call.
-  void add(const TraceCall& call);
+  // Takes an accepted call. With `mayTakeText` the call's API text is no
+  // longer needed, and a long one is taken over rather than copied.
+  void add(TraceCall* call, bool mayTakeText);
 
   // Moves the statistics into `profile` (stamps, total, API rows, top calls)
   // and leaves this object empty.

@@ -10,6 +10,7 @@
 
 #include "analysis/query_log.h"
 #include "analysis/time_split.h"
+#include "parse/text_buffer.h"
 
 namespace quintrel {
 
@@ -22,7 +23,7 @@ struct ApiSummaryRow {
 
 // One of the most expensive calls.
 struct TopCallEntry {
-  std::string callText;
+  TextBuffer callText;
   double durationMs = 0.0;
 };
 

@@ -4,13 +4,14 @@ namespace quintrel {
 
 namespace {
 
-// A RAW listing writes every recorded line; a summary reads the result texts
-// and the continuation lines of the calls query tracking looks at; a CSV
-// listing reads neither.
+// A RAW listing writes every recorded line and nothing else; a summary reads
+// the API texts, the result texts and the continuation lines of the calls
+// query tracking looks at; a CSV listing reads the API texts.
 RecordingPolicy PolicyFor(const AnalysisConfig& config) {
   RecordingPolicy policy;
   bool summary = config.output == OutputKind::kSummary;
   policy.rawLines = !summary && config.listing == ListingFormat::kRaw;
+  policy.apiText = !policy.rawLines;
   policy.resultText = summary;
   if (summary) policy.collectsContinuation = &QueryTracker::MayTrack;
   return policy;

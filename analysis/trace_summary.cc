@@ -24,8 +24,9 @@ void TraceSummary::onCall(TraceCall* call) {
   }
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
-  statistics_.add(*call);
-  queries_.track(call);
+  bool tracked = QueryTracker::MayTrack(call->apiLineText());
+  statistics_.add(call, !tracked);
+  if (tracked) queries_.track(call);
 }
 
 Profile TraceSummary::takeProfile() {

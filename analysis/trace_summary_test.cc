@@ -124,7 +124,8 @@ TEST(TraceSummaryTest, KeepsTheTenLongestCalls) {
     for (size_t i = 0; i < c.durations.size(); ++i)
       Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i]) + "||more"});
     std::string kept;
-    for (const TopCallEntry& entry : summary.statistics().topCalls()) kept += entry.callText + " ";
+    for (const TopCallEntry& entry : summary.statistics().topCalls())
+      kept += std::string(entry.callText.view()) + " ";
     EXPECT_EQ(kept, c.kept);
   }
 }

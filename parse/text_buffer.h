@@ -16,6 +16,7 @@ namespace quintrel {
 class TextBuffer {
  public:
   TextBuffer() = default;
+  explicit TextBuffer(std::string_view text) { assign(text); }
   TextBuffer(const TextBuffer& other) { assign(other.view()); }
   TextBuffer(TextBuffer&& other) noexcept;
   TextBuffer& operator=(const TextBuffer& other);

@@ -112,6 +112,7 @@ void TraceLineProcessor::deliverCall(TraceCall* call) {
 void TraceLineProcessor::takeApiLine(const TraceLine& parsed, TraceCall* call) {
   call->apiRpcCount = ReadTraceNumber(parsed.rpcCount);
   call->timeStamp.assign(parsed.timeStamp);
+  if (!policy_.apiText) return;
   call->setApiLineText(parsed.entryText);
   call->continuationOpen =
       policy_.collectsContinuation != nullptr && policy_.collectsContinuation(parsed.entryText);

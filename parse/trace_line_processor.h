@@ -30,6 +30,8 @@ namespace quintrel {
 struct RecordingPolicy {
   // Record every line the state machine records in the call's raw lines.
   bool rawLines = true;
+  // Keep the text of API lines.
+  bool apiText = true;
   // Keep the text of result lines.
   bool resultText = true;
   // Whether a call with this API line text collects the lines that continue

@@ -53,8 +53,8 @@ void Feed(const std::vector<std::string>& lines, RecordingSink* sink,
       continue;
     }
     for (size_t at = 0; at == 0 || at < line.size(); at += pieceSize) {
-      processor.processPiece({std::string_view(line).substr(at, pieceSize), at == 0,
-                              at + pieceSize >= line.size()});
+      processor.processPiece(
+          {std::string_view(line).substr(at, pieceSize), at == 0, at + pieceSize >= line.size()});
     }
   }
   processor.finish();
@@ -65,9 +65,9 @@ using CallValues = std::tuple<CallState, std::string, std::string, std::string, 
                               int32_t, std::string>;
 
 CallValues Values(const TraceCall& call) {
-  return CallValues(call.state, call.getThreadId(), call.timeStamp, std::string(call.apiText.view()),
-                    call.apiRpcCount, call.durationMs, call.resultRpcCount,
-                    std::string(call.resultText.view()));
+  return CallValues(call.state, call.getThreadId(), call.timeStamp,
+                    std::string(call.apiText.view()), call.apiRpcCount, call.durationMs,
+                    call.resultRpcCount, std::string(call.resultText.view()));
 }
 
 const CallValues k3412(Delivered, "3412", kStamp, "query,s0,select name from item", 118, 15, 119,
@@ -171,8 +171,8 @@ TEST(TraceLineProcessor, LeanPoliciesKeepWhatTheirReadersRead) {
   const std::vector<std::string> lines = VariedTrace();
   RecordingSink all, summary, listing;
   Feed(lines, &all);
-  Feed(lines, &summary, RecordingPolicy{false, true, &Always});
-  Feed(lines, &listing, RecordingPolicy{false, false, &Never});
+  Feed(lines, &summary, RecordingPolicy{false, true, true, &Always});
+  Feed(lines, &listing, RecordingPolicy{false, true, false, &Never});
   ASSERT_GT(all.calls.size(), 100u);
   EXPECT_EQ(summary.at, all.at);
   EXPECT_EQ(listing.at, all.at);
@@ -183,15 +183,16 @@ TEST(TraceLineProcessor, LeanPoliciesKeepWhatTheirReadersRead) {
     EXPECT_EQ(collected[i].first, everything[i].first) << i;
     EXPECT_EQ(collected[i].second, "");
     EXPECT_EQ(std::get<3>(lean[i].first), std::get<3>(plain[i].first)) << i;  // the API text
-    EXPECT_EQ(std::get<7>(lean[i].first), "");                               // no result text
+    EXPECT_EQ(std::get<7>(lean[i].first), "");                                // no result text
   }
   EXPECT_NE(everything, plain) << "no multi-line API text";
 }
 
 TEST(TraceLineProcessor, LinesInPiecesGiveWhatWholeLinesGive) {
   const std::vector<std::string> lines = VariedTrace();
-  const RecordingPolicy kPolicies[] = {RecordingPolicy(), RecordingPolicy{false, true, &Always},
-                                       RecordingPolicy{false, false, nullptr}};
+  const RecordingPolicy kPolicies[] = {RecordingPolicy(),
+                                       RecordingPolicy{false, true, true, &Always},
+                                       RecordingPolicy{true, false, false, nullptr}};
   for (const RecordingPolicy& policy : kPolicies) {
     RecordingSink whole;
     Feed(lines, &whole, policy);

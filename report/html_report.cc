@@ -93,7 +93,7 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << "<tr>";
     WriteAlignedCell(out, GeneralSeconds(entry->durationMs), true);
-    WriteAlignedCell(out, entry->callText, false);
+    WriteAlignedCell(out, entry->callText.view(), false);
     WriteRowEnd(out);
   }
   WriteTableEnd(out);

@@ -36,7 +36,7 @@ TEST(HtmlReportTest, WritesHeadTablesAndRowsFromTheModel) {
   sample.startTimestamp = "Wed <Aug>  6 14:03:22 2003 1";
   sample.timeSplit = {98688, TimeSplitError::kNone};
   sample.apiSummary = {{2, 5, "a&b"}, {1, 7, "get"}};
-  sample.topCalls = {{"get,c,<x>", 7}};
+  sample.topCalls = {{TextBuffer("get,c,<x>"), 7}};
   const struct {
     Profile profile;
     std::vector<std::string> inOrder;

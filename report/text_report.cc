@@ -29,7 +29,7 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
                "--------   ---------------------------------");
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << AlignRight(FixedSeconds(entry->durationMs), 8) << " - ";
-    out.write(entry->callText.data(), entry->callText.size());
+    out.write(entry->callText.view().data(), entry->callText.size());
     EndLine(out);
   }
   EndSection(out);

@@ -18,7 +18,7 @@ void WriteTopCalls(const Profile& profile, std::ostream& out) {
   WriteLine(out, "<top_api_calls>");
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     out << "<top_call><duration>" << GeneralSeconds(entry->durationMs) << "</duration><api_call>";
-    WriteXmlText(out, entry->callText);
+    WriteXmlText(out, entry->callText.view());
     out << "</api_call></top_call>";
     EndLine(out);
   }

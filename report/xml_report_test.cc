@@ -19,7 +19,9 @@ void AddQuery(Profile* profile, QueryApi api, const std::string& text, double ms
 
 Profile SampleProfile() {
   Profile profile;
-  profile.topCalls = {{"get,c,<a>", 1000}, {"next,c,q0", 1234}, {"save,c,&", 1234}};
+  profile.topCalls = {{TextBuffer("get,c,<a>"), 1000},
+                      {TextBuffer("next,c,q0"), 1234},
+                      {TextBuffer("save,c,&"), 1234}};
   profile.apiSummary = {{1, 1000, "get"}, {2, 2468, "next"}, {3, 2468, "save"}};
   AddQuery(&profile, QueryApi::kQuery, "select \"x\"\nfrom y where a < 'b'", 36, 4);
   AddQuery(&profile, QueryApi::kExecQuery, "bad \x01 byte \xff", 1234567, -1);

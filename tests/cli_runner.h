@@ -13,9 +13,11 @@
 namespace quintrel_test {
 
 struct CliResult {
-  int exitCode = -1;
-  std::string out;  // standard output
-  std::string err;  // standard error
+  int exitCode = -1;  // 128 + the signal for a run a signal ended
+  std::string out;    // standard output
+  std::string err;    // standard error
+  long peakKb = 0;    // with measureMemory, the run's largest resident memory (not compared)
+  // Compares what a run printed and how it ended.
   bool operator==(const CliResult& o) const {
     return std::tie(exitCode, out, err) == std::tie(o.exitCode, o.out, o.err);
   }
@@ -30,10 +32,17 @@ inline const std::string kPrompt =
 
 // How the binary is started.
 struct RunOptions {
-  std::string input = "";      // standard input
-  std::string workDir = "";    // working directory; the current one when empty
-  bool inputFromPipe = false;  // a pipe instead of a file as standard input
-  long fileSizeLimit = -1;     // RLIMIT_FSIZE in bytes, or none
+  std::string input = "";       // standard input
+  std::string workDir = "";     // working directory; the current one when empty
+  bool inputFromPipe = false;   // a pipe instead of a file as standard input
+  long fileSizeLimit = -1;      // RLIMIT_FSIZE in bytes, or none
+  long memoryLimit = -1;        // RLIMIT_AS in bytes, or none
+  unsigned timeLimit = 0;       // seconds until SIGALRM ends the run, or none
+  std::string stdoutFile = "";  // a file standard output is appended to, instead of captured
+  bool closeStdout = false;     // standard output and error start closed
+  bool closeStderr = false;
+  bool slowPipeOutput = false;  // a non-blocking pipe read late, as standard output
+  bool measureMemory = false;   // sets CliResult::peakKb, through /usr/bin/time
 };
 
 // Runs the binary with `args` (not counting the program name).

@@ -19,8 +19,12 @@ ScratchDir::~ScratchDir() {
 }
 
 std::string ScratchDir::write(const std::string& name, const std::string& contents) const {
-  std::ofstream(file(name), std::ios::binary) << contents;
+  WriteFile(file(name), contents);
   return file(name);
+}
+
+void ScratchDir::WriteFile(const std::string& path, const std::string& contents) {
+  std::ofstream(path, std::ios::binary) << contents;
 }
 
 ScratchWorkingDir::ScratchWorkingDir() : previous_(std::filesystem::current_path()) {

@@ -21,6 +21,8 @@ class ScratchDir {
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   // Writes `contents` to `name` in the folder and returns its path.
   std::string write(const std::string& name, const std::string& contents) const;
+  // Writes `contents` to the file at `path`.
+  static void WriteFile(const std::string& path, const std::string& contents);
 
  private:
   std::string path_;

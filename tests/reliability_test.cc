@@ -1,0 +1,278 @@
+// Black-box tests of the run under pressure: memory that follows what the
+// output must hold, a report that survives running out of memory, standard
+// streams that are closed or slow, an output that is the trace, and output
+// files that only ever appear complete.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <regex>
+
+#include "tests/cli_runner.h"
+
+namespace quintrel_test {
+namespace {
+
+const long kMb = 1024;  // in the KB that peakKb counts
+
+// Memory limits and figures mean nothing under the address sanitizer, which
+// maps terabytes of shadow memory.
+#ifdef QUINTREL_SANITIZED
+#define SKIP_UNDER_SANITIZERS() GTEST_SKIP() << "memory is not measurable under the sanitizers"
+#else
+#define SKIP_UNDER_SANITIZERS() (void)0
+#endif
+
+// Writes a trace of an API line, `body` and a result line.
+std::string WriteCall(const ScratchDir& dir, const std::string& name, const std::string& api,
+                      const std::string& body) {
+  return dir.write(name,
+                   Header("1") + "API> " + api + "\n" + body + Header("1", true) + "Res: 'q0'\n");
+}
+
+std::string RandomBytes(size_t size) {
+  std::mt19937 random(11);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+// Gigabytes of zero bytes without a line feed, as /dev/zero gives them,
+// in a sparse file that takes no disk.
+std::string WriteZeros(const ScratchDir& dir, off_t size) {
+  const std::string path = dir.file("zeros");
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0600);
+  EXPECT_EQ(ftruncate(fd, size), 0);
+  close(fd);
+  return path;
+}
+
+CliResult Measured(const std::vector<std::string>& args) {
+  RunOptions options;
+  options.measureMemory = true;
+  return RunQuintrel(args, options);
+}
+
+TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
+  SKIP_UNDER_SANITIZERS();
+  ScratchDir dir;
+  const std::string longLine(32 << 20, 'x');
+  const struct {
+    const char* what;
+    std::string trace;
+    const char* mode[2];
+    long limitKb;  // 1.5 x what the output holds, plus 16 MB
+  } kCases[] = {
+      {"a long continuation line",
+       WriteCall(dir, "a", "get,c,x", longLine + "\n"),
+       {"-d", "CSV"},
+       16 * kMb},
+      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-d", "CSV"}, 64 * kMb},
+      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
+      {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-d", "CSV"}, 16 * kMb},
+      {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-s", "TEXT"}, 16 * kMb},
+      {"a random tail",
+       WriteCall(dir, "c", "get,c,x", RandomBytes(32 << 20)),
+       {"-d", "CSV"},
+       32 * kMb},
+      {"a random tail",
+       WriteCall(dir, "c", "get,c,x", RandomBytes(32 << 20)),
+       {"-s", "TEXT"},
+       32 * kMb},
+  };
+  for (const auto& c : kCases) {
+    const CliResult result = Measured({c.trace, "CONSOLE", c.mode[0], c.mode[1]});
+    EXPECT_EQ(result.exitCode, 0) << c.what;
+    EXPECT_GT(result.peakKb, 0) << c.what;
+    EXPECT_LE(result.peakKb, c.limitKb) << c.what << " " << c.mode[1];
+  }
+}
+
+TEST(Reliability, ManyShortLinesCostTheirBytesOnly) {
+  SKIP_UNDER_SANITIZERS();
+  // Twice the empty continuation lines may cost their bytes once more, where
+  // a string per line would cost some 65 bytes each.
+  ScratchDir dir;
+  for (const char* mode : {"TEXT", "RAW"}) {
+    long peak[2];
+    for (int i = 0; i < 2; ++i) {
+      const std::string trace =
+          WriteCall(dir, "t" + std::to_string(i), "query,c,x", std::string((8 << 20) << i, '\n'));
+      const CliResult result = Measured({trace, "CONSOLE", mode[0] == 'T' ? "-s" : "-d", mode});
+      ASSERT_EQ(result.exitCode, 0);
+      EXPECT_GE(result.out.size(), size_t{8 << 20} << i);
+      peak[i] = result.peakKb;
+    }
+    EXPECT_LE(peak[1] - peak[0], 14 * kMb) << mode;
+  }
+}
+
+TEST(Reliability, RunningOutOfMemoryStillReports) {
+  SKIP_UNDER_SANITIZERS();
+  ScratchDir dir;
+  std::string calls, lines;
+  for (int i = 0; i < 1000; ++i) calls += Call("1", "get,c," + std::to_string(i));
+  for (int i = 0; i < (64 << 10); ++i) lines += std::string(1023, 'q') + "\n";
+  const std::string trace = dir.write("t.trc", calls + Header("1") + "API> query,c,x\n" + lines);
+  RunOptions options;
+  options.memoryLimit = 100 << 20;
+  const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", "TEXT"}, options);
+  EXPECT_EQ(result.exitCode, 3);
+  std::smatch line;
+  ASSERT_TRUE(std::regex_match(
+      result.err, line, std::regex("quintrel: out of memory at line ([0-9]+) of " + trace + "\n")))
+      << result.err;
+  EXPECT_GT(std::stol(line[1]), 2001);
+  EXPECT_NE(result.out.find("\nget                     1000       2.000\n"), std::string::npos)
+      << result.out.substr(0, 2000);
+}
+
+TEST(Reliability, ClosedStandardStreamsAreNotTakenOver) {
+  ScratchDir dir;
+  const std::string report = dir.file("r.xml"), expected = dir.file("e.xml");
+  ASSERT_EQ(RunQuintrel({Data("small.trc"), expected, "-s", "XML"}).exitCode, 0);
+  RunOptions noStdout;
+  noStdout.input = "*\n";
+  noStdout.closeStdout = true;
+  EXPECT_EQ(RunQuintrel({Data("small.trc"), report, "-l", "-s", "XML"}, noStdout).exitCode, 0);
+  EXPECT_EQ(ReadFile(report), ReadFile(expected));
+  RunOptions noStderr;
+  noStderr.closeStderr = true;
+  const std::string other = dir.file("o.xml");
+  EXPECT_EQ(RunQuintrel({dir.file("missing.trc"), other, "-s", "XML"}, noStderr).exitCode, 3);
+  EXPECT_NE(access(other.c_str(), F_OK), 0);
+}
+
+TEST(Reliability, OutputThatIsTheTraceIsRefused) {
+  ScratchDir dir;
+  const std::string trace = dir.write("t.trc", Call("1", "get,c,x"));
+  RunOptions options;
+  options.stdoutFile = trace;
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW"}, options),
+            (CliResult{2, "", "output is the trace file " + trace + "\n"}));
+  EXPECT_EQ(ReadFile(trace), Call("1", "get,c,x"));
+}
+
+TEST(Reliability, ThreadPromptAndListingLimits) {
+  ScratchDir dir;
+  const std::string trace = dir.write("t.trc", Call("1", "get,c,x"));
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::vector<std::string> args;
+    std::string answer;
+    CliResult expected;
+  } kCases[] = {
+      {{trace, "CONSOLE", "-l", "-d", "CSV"},
+       std::string(4097, '7'),
+       {1, "1\n" + kPrompt, "invalid thread choice\n"}},
+      {{trace, "CONSOLE", "-l", "-d", "CSV"},
+       std::string(4096, '7') + "\n",
+       {0, "1\n" + kPrompt, ""}},
+      {{fifo, "CONSOLE", "-l", "-d", "CSV"},
+       "*\n",
+       {1, "", "cannot list the threads of " + fifo + ": not a regular file\n"}},
+      {{"-", "CONSOLE", "-l", "-d", "CSV"},
+       "*\n",
+       {1, "", "cannot list the threads of -: standard input answers the prompt\n"}},
+  };
+  for (const auto& c : kCases) {
+    RunOptions options;
+    options.input = c.answer;
+    EXPECT_EQ(RunQuintrel(c.args, options), c.expected) << c.args[0];
+  }
+}
+
+TEST(Reliability, SlowNonBlockingReaderGetsEverything) {
+  std::string trace;
+  for (int i = 0; i < 5000; ++i) trace += Call("1", "get,c," + std::to_string(i));
+  ScratchDir dir;
+  const std::string path = dir.write("t.trc", trace);
+  RunOptions options;
+  options.slowPipeOutput = true;
+  const CliResult expected = RunQuintrel({path, "CONSOLE", "-d", "CSV"});
+  ASSERT_GT(expected.out.size(), size_t{1} << 18);
+  EXPECT_EQ(RunQuintrel({path, "CONSOLE", "-d", "CSV"}, options), expected);
+}
+
+// Writes `trace` into the FIFO `fifo` from a child process, then runs
+// `during` in the child and keeps the FIFO open `holdMicros` longer.
+pid_t FeedFifo(const std::string& fifo, const std::string& trace, std::function<void()> during,
+               useconds_t holdMicros) {
+  pid_t writer = fork();
+  if (writer != 0) return writer;
+  signal(SIGPIPE, SIG_IGN);
+  int fd = open(fifo.c_str(), O_WRONLY);
+  size_t written = 0;
+  while (written < trace.size()) {
+    ssize_t n = write(fd, trace.data() + written, trace.size() - written);
+    if (n <= 0) _exit(1);  // the reader went away
+    written += n;
+  }
+  during();
+  usleep(holdMicros);
+  _exit(0);
+}
+
+TEST(Reliability, OutputAppearsOnlyWhenComplete) {
+  ScratchDir dir;
+  const std::string fifo = dir.file("fifo"), output = dir.file("out.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A run killed while it reads leaves nothing under the name.
+  pid_t writer = FeedFifo(
+      fifo, Call("1", "get,c,x"), [] {}, 3000000);
+  RunOptions killed;
+  killed.timeLimit = 1;
+  EXPECT_EQ(RunQuintrel({fifo, output, "-s", "TEXT"}, killed).exitCode, 128 + SIGALRM);
+  EXPECT_NE(access(output.c_str(), F_OK), 0);
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+  // A name taken while the run reads is not overwritten.
+  writer = FeedFifo(
+      fifo, Call("1", "get,c,x"), [&] { ScratchDir::WriteFile(output, "precious\n"); }, 0);
+  EXPECT_EQ(
+      RunQuintrel({fifo, output, "-s", "TEXT"}),
+      (CliResult{2, "File " + output + " already exists\nCannot overwrite existing file\n", ""}));
+  EXPECT_EQ(ReadFile(output), "precious\n");
+  waitpid(writer, nullptr, 0);
+}
+
+TEST(Reliability, FailedWriteStopsReading) {
+  ScratchDir dir;
+  const std::string fifo = dir.file("fifo"), output = dir.file("out.csv");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string trace;
+  while (trace.size() < (64 << 20)) trace += Call("1", "get,c,x");
+  pid_t writer = FeedFifo(
+      fifo, trace, [] {}, 0);
+  RunOptions limited;
+  limited.fileSizeLimit = 1000;
+  EXPECT_EQ(RunQuintrel({fifo, output, "-d", "CSV"}, limited),
+            (CliResult{3, "", "cannot write output file " + output + ": File too large\n"}));
+  int status = 0;
+  waitpid(writer, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "the whole trace was read";
+}
+
+TEST(Reliability, ControlBytesAreEscapedOnATerminalOnly) {
+  ScratchDir dir;
+  const std::string api = "get,c,\x1b[31mred\x01\x7f\tend";
+  const std::string trace = dir.write("t.trc", Call("1", api));
+  const std::string screen = dir.file("screen");
+  const std::string command = "script -qec '" + std::string(QUINTREL_BINARY) + " " + trace +
+                              " CONSOLE -d CSV' /dev/null > " + screen;
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(ReadFile(screen).find("get,c,^[[31mred^A^?\tend"), std::string::npos)
+      << ReadFile(screen);
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}).out, CsvRow("1", api));
+}
+
+}  // namespace
+}  // namespace quintrel_test
