@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary bytes as a trace, read by the line reader and
 // analysed into every report and both detail listings, the way the program
-// does. Besides the sanitizers it checks that the XML report is clean:
-// nothing in it that a UTF-8 XML 1.0 document cannot hold.
+// does. Besides the sanitizers it checks that reading the lines in small
+// pieces gives exactly what reading them whole gives, and that the XML
+// report is clean: nothing in it that a UTF-8 XML 1.0 document cannot hold.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,28 +12,37 @@
 #include <string>
 
 #include "analysis/trace_analysis.h"
+#include "app/file_source.h"
 #include "app/line_reader.h"
 #include "report/markup_escape.h"
 #include "report/report_writer.h"
 
 namespace {
 
-// Analyses the bytes with `config`; the listing or the report in `format`.
+// Analyses the bytes with `config`, reading pieces of at most `bufferSize`;
+// the listing or the report in `format`.
 std::string Analyse(const uint8_t* data, size_t size, const quintrel::AnalysisConfig& config,
-                    quintrel::ReportFormat format) {
+                    quintrel::ReportFormat format, size_t bufferSize) {
   int fd = memfd_create("trace", 0);
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) abort();
   lseek(fd, 0, SEEK_SET);
-  quintrel::LineReader reader;
-  reader.openFd(fd);
+  quintrel::LineReader reader(std::make_unique<quintrel::FileSource>(fd), bufferSize);
 
   std::ostringstream out;
   quintrel::TraceAnalysis analysis(config, &out);
-  std::string_view line;
-  while (reader.next(&line)) analysis.processLine(line);
+  quintrel::LinePiece piece;
+  while (reader.next(&piece)) analysis.processPiece(piece);
   quintrel::Profile profile = analysis.finish();
   if (config.output == quintrel::OutputKind::kSummary) WriteReport(format, profile, out);
   return out.str();
+}
+
+// The output in whole lines, checked against the output in pieces.
+std::string AnalyseBothWays(const uint8_t* data, size_t size,
+                            const quintrel::AnalysisConfig& config, quintrel::ReportFormat format) {
+  std::string whole = Analyse(data, size, config, format, size_t{1} << 20);
+  if (Analyse(data, size, config, format, 16 + size % 17) != whole) abort();
+  return whole;
 }
 
 }  // namespace
@@ -45,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   config.output = OutputKind::kListing;
   for (ListingFormat listing : {ListingFormat::kRaw, ListingFormat::kCsv}) {
     config.listing = listing;
-    Analyse(data, size, config, ReportFormat::kText);
+    AnalyseBothWays(data, size, config, ReportFormat::kText);
   }
   config.output = OutputKind::kSummary;
-  Analyse(data, size, config, ReportFormat::kText);
-  Analyse(data, size, config, ReportFormat::kHtml);
+  AnalyseBothWays(data, size, config, ReportFormat::kText);
+  AnalyseBothWays(data, size, config, ReportFormat::kHtml);
   config.rpcOnly = size % 2 == 1;
-  const std::string xml = Analyse(data, size, config, ReportFormat::kXml);
+  const std::string xml = AnalyseBothWays(data, size, config, ReportFormat::kXml);
   if (quintrel::ReplaceNonXmlBytes(xml) != xml) abort();
   return 0;
 }
