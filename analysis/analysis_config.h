@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/time_window.h"
+
 namespace quintrel {
 
 enum class OutputKind {
@@ -37,6 +39,11 @@ struct AnalysisConfig {
   ListingFormat listing = ListingFormat::kRaw;
   ThreadSelection threads;
   bool rpcOnly = false;  // only calls during which the rpc counter rose
+  TimeWindow window;     // only calls whose API line lies in it
+  // Summary mode: gather the analytics (classes, threads, timeline) instead
+  // of every query for the reports that list them one by one.
+  bool analytics = false;
+  int64_t bucketSeconds = 0;  // the timeline's width; 0: chosen from the trace
 };
 
 }  // namespace quintrel

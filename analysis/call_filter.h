@@ -1,6 +1,7 @@
-// CallFilter: decides which completed calls an analysis takes: those of the
-// selected threads and, with rpc-only, those during which the client's rpc
-// counter rose.
+// CallFilter: decides which completed calls an analysis takes: those in the
+// time window, of the selected threads and, with rpc-only, those during which
+// the client's rpc counter rose. Shown every call in trace order, it owns the
+// window's view of the trace's first date.
 #ifndef QUINTREL_ANALYSIS_CALL_FILTER_H_
 #define QUINTREL_ANALYSIS_CALL_FILTER_H_
 
@@ -12,9 +13,10 @@ namespace quintrel {
 class CallFilter {
  public:
   explicit CallFilter(const AnalysisConfig& config)
-      : threads_(config.threads), rpcOnly_(config.rpcOnly) {}
+      : threads_(config.threads), rpcOnly_(config.rpcOnly), window_(config.window) {}
 
-  bool accepts(const TraceCall& call) const {
+  bool accepts(const TraceCall& call) {
+    if (window_.active() && !window_.accepts(call.timeStamp)) return false;
     return passesThreadFilter(call) && passesRpcFilter(call);
   }
   bool passesThreadFilter(const TraceCall& call) const {
@@ -29,6 +31,7 @@ class CallFilter {
  private:
   ThreadSelection threads_;
   bool rpcOnly_;
+  TimeWindow window_;
 };
 
 }  // namespace quintrel

@@ -1,9 +1,9 @@
 #include "analysis/call_statistics.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
+#include "analysis/saturating_add.h"
 #include "analysis/top_list.h"
 
 namespace quintrel {
@@ -18,10 +18,7 @@ const size_t kLargeText = size_t{64} << 10;
 void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   if (startTimestamp_.empty()) startTimestamp_ = call->timeStamp;
   endTimestamp_ = call->timeStamp;
-  // A sum that no trace can reach stays at its largest value.
-  if (__builtin_add_overflow(totalCallMillis_, call->durationMs, &totalCallMillis_)) {
-    totalCallMillis_ = std::numeric_limits<int64_t>::max();
-  }
+  SaturatingAdd(&totalCallMillis_, call->durationMs);
 
   std::string_view text = call->apiLineText();
   auto row = apiStatistics_.find(ApiNameOf(text));
@@ -34,7 +31,7 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   double duration = static_cast<double>(call->durationMs);
   // Checked before the entry is built, so that most calls copy nothing.
   if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
-  TopCallEntry entry{TextBuffer(), duration};
+  TopCallEntry entry{TextBuffer(), duration, call->getThreadId(), call->timeStamp};
   if (mayTakeText && text.size() >= kLargeText && text.size() == call->apiText.size()) {
     entry.callText = std::move(call->apiText);
   } else {

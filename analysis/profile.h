@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/profile_analytics.h"
 #include "analysis/query_log.h"
 #include "analysis/time_split.h"
 #include "parse/text_buffer.h"
@@ -25,6 +26,8 @@ struct ApiSummaryRow {
 struct TopCallEntry {
   TextBuffer callText;
   double durationMs = 0.0;
+  std::string threadId = "";
+  std::string timeStamp = "";
 };
 
 struct Profile {
@@ -47,6 +50,12 @@ struct Profile {
   // spent inside DMCL calls, both in milliseconds.
   TimeSplit timeSplit;
   int64_t totalCallMillis = 0;
+
+  // The lines of the trace.
+  uint64_t lines = 0;
+  // Where the time went, for the reports that show it; only with analytics.
+  bool hasAnalytics = false;
+  ProfileAnalytics analytics;
 };
 
 }  // namespace quintrel

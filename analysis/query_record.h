@@ -6,6 +6,7 @@
 #define QUINTREL_ANALYSIS_QUERY_RECORD_H_
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "parse/text_buffer.h"
@@ -21,7 +22,9 @@ struct QueryRecord {
   QueryApi api = QueryApi::kQuery;
   TextBuffer queryText;
   double durationMs = 0.0;
-  int32_t rowCount = 0;  // stays at its largest value once there
+  int32_t rowCount = 0;    // stays at its largest value once there
+  std::string threadId;    // of the starting call
+  std::string startStamp;  // the time stamp of the starting call
 
   // Counts one fetch or close call of `durationMs`.
   void addFetch(int64_t fetchMs);

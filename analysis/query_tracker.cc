@@ -88,6 +88,8 @@ QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
   QueryRecord record;
   record.api = api;
   record.durationMs = static_cast<double>(call->durationMs);
+  record.threadId = call->getThreadId();
+  record.startStamp = call->timeStamp;
   std::string_view text = call->apiText.view();
   size_t start = QueryTextStart(text);
   if (start == std::string_view::npos) return record;

@@ -15,7 +15,46 @@ int MonthNumber(std::string_view word) {
   return 0;
 }
 
+// The whitespace of the stamp between month and day.
+bool IsStampSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads the digits at `*at` into `value` and moves past them; false when
+// there are none.
+bool TakeNumber(std::string_view text, size_t* at, int64_t* value) {
+  size_t start = *at;
+  while (*at < text.size() && text[*at] >= '0' && text[*at] <= '9') ++*at;
+  if (*at == start) return false;
+  *value = ReadTraceNumber(text.substr(start, *at - start));
+  return true;
+}
+
+// Moves past `c` at `*at`; false when another byte stands there.
+bool TakeByte(std::string_view text, size_t* at, char c) {
+  if (*at >= text.size() || text[*at] != c) return false;
+  ++*at;
+  return true;
+}
+
 }  // namespace
+
+bool TimeStamp::ReadHeaderStamp(std::string_view text, TimeStamp* out) {
+  // "Wed Aug  6 14:03:22 2003 412345": the header has checked the words, so
+  // the fields only need finding.
+  size_t at = text.find(' ');
+  if (at == std::string_view::npos) return Read(text, out);
+  size_t month = ++at;
+  while (at < text.size() && !IsStampSpace(text[at])) ++at;
+  out->month = MonthNumber(text.substr(month, at - month));
+  size_t spaces = at;
+  while (at < text.size() && IsStampSpace(text[at])) ++at;
+  bool read = at - spaces >= 1 && at - spaces <= 2 && TakeNumber(text, &at, &out->day) &&
+              TakeByte(text, &at, ' ') && TakeNumber(text, &at, &out->hours) &&
+              TakeByte(text, &at, ':') && TakeNumber(text, &at, &out->minutes) &&
+              TakeByte(text, &at, ':') && TakeNumber(text, &at, &out->seconds) &&
+              TakeByte(text, &at, ' ') && TakeNumber(text, &at, &out->year) &&
+              TakeByte(text, &at, ' ') && TakeNumber(text, &at, &out->micros) && at == text.size();
+  return read || Read(text, out);
+}
 
 bool TimeStamp::Read(std::string_view text, TimeStamp* stamp) {
   boost::cmatch match;
@@ -30,6 +69,10 @@ bool TimeStamp::Read(std::string_view text, TimeStamp* stamp) {
   stamp->year = ReadTraceNumber(Capture(match, 6));
   stamp->micros = ReadTraceNumber(Capture(match, 7));
   return true;
+}
+
+int64_t TimeStamp::secondsSinceEpoch() const {
+  return daysSinceEpoch() * 86400 + hours * 3600 + minutes * 60 + seconds;
 }
 
 bool TimeStamp::hasDate() const {

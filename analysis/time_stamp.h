@@ -16,12 +16,18 @@ struct TimeStamp {
 
   // Reads the first stamp found anywhere in `text`; false when there is none.
   static bool Read(std::string_view text, TimeStamp* stamp);
+  // Reads the stamp of a header line, which is nothing but a stamp: the same
+  // as Read, without a search.
+  static bool ReadHeaderStamp(std::string_view stamp, TimeStamp* out);
   // Whether the stamp names a date: an English month, a day from 1 to 31 and
   // a year from 1 to 9999. The bounds keep day counts far from overflowing.
   bool hasDate() const;
   // Days since 1970-01-01 of the date (proleptic Gregorian); only for stamps
   // with a date.
   int64_t daysSinceEpoch() const;
+  // Seconds since 1970-01-01 00:00:00 of the date and time of day; only for
+  // stamps with a date.
+  int64_t secondsSinceEpoch() const;
 };
 
 }  // namespace quintrel

@@ -27,7 +27,9 @@ TraceAnalysis::TraceAnalysis(const AnalysisConfig& config, std::ostream* listing
 
 Profile TraceAnalysis::finish() {
   processor_.finish();
-  return summary_.takeProfile();
+  Profile profile = summary_.takeProfile();
+  profile.lines = lines_;
+  return profile;
 }
 
 }  // namespace quintrel

@@ -27,9 +27,15 @@ class TraceAnalysis {
 
   // Takes the next line of the trace, without its line terminator. The view
   // need not outlive the call.
-  void processLine(std::string_view line) { processor_.processLine(line); }
+  void processLine(std::string_view line) {
+    ++lines_;
+    processor_.processLine(line);
+  }
   // Takes the next piece of a line too long to be held whole.
-  void processPiece(const LinePiece& piece) { processor_.processPiece(piece); }
+  void processPiece(const LinePiece& piece) {
+    lines_ += piece.last;
+    processor_.processPiece(piece);
+  }
   // After a failure while a line was processed (memory ran out): gives up
   // that line and the calls not yet complete, so that finish() can still
   // report what was read.
@@ -42,6 +48,7 @@ class TraceAnalysis {
  private:
   TraceSummary summary_;
   TraceLineProcessor processor_;
+  uint64_t lines_ = 0;
 };
 
 }  // namespace quintrel

@@ -14,6 +14,9 @@ const size_t kTopQueryCount = 20;
 TraceSummary::TraceSummary(const AnalysisConfig& config, std::ostream* listing)
     : filter_(config),
       summaryMode_(config.output == OutputKind::kSummary),
+      analytics_(config.analytics ? std::make_unique<Analytics>(config.bucketSeconds) : nullptr),
+      queries_(analytics_ != nullptr ? static_cast<QueryRecordSink*>(analytics_.get())
+                                     : &queryLog_),
       detail_(config.listing, listing) {}
 
 void TraceSummary::onCall(TraceCall* call) {
@@ -24,6 +27,7 @@ void TraceSummary::onCall(TraceCall* call) {
   }
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
+  if (analytics_ != nullptr) analytics_->addCall(*call);
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);
   if (tracked) queries_.track(call);
@@ -44,6 +48,7 @@ Profile TraceSummary::takeProfile() {
   }
   for (const Ranked& entry : top) profile.topQueries.push_back(entry.index);
   profile.timeSplit = ElapsedMillis(profile.startTimestamp, profile.endTimestamp);
+  if (analytics_ != nullptr) analytics_->moveInto(&profile);
   return profile;
 }
 

@@ -8,9 +8,11 @@
 #ifndef QUINTREL_ANALYSIS_TRACE_SUMMARY_H_
 #define QUINTREL_ANALYSIS_TRACE_SUMMARY_H_
 
+#include <memory>
 #include <ostream>
 
 #include "analysis/analysis_config.h"
+#include "analysis/analytics.h"
 #include "analysis/call_filter.h"
 #include "analysis/call_statistics.h"
 #include "analysis/detail_writer.h"
@@ -46,8 +48,9 @@ class TraceSummary : public TraceCallSink {
   CallFilter filter_;
   bool summaryMode_;
   CallStatistics statistics_;
+  std::unique_ptr<Analytics> analytics_;  // only when the configuration asks for it
   QueryLog queryLog_;
-  QueryTracker queries_{&queryLog_};
+  QueryTracker queries_;
   DetailWriter detail_;
 };
 

@@ -71,6 +71,14 @@ int Main(int argc, char** argv) {
     parameters.usage();
     return quintrel::kExitUsage;
   }
+  if (quintrel::HelpRequested(parameters)) {
+    parameters.help();
+    return quintrel::kExitDone;
+  }
+  if (quintrel::VersionRequested(parameters)) {
+    std::printf("quintrel %s\n", quintrel::VERSION);
+    return quintrel::kExitDone;
+  }
   if (parameters.contains("version")) std::printf("%s", quintrel::BANNER);
   const quintrel::RunConfig config = quintrel::ReadRunConfig(parameters);
   if (config.listThreads && !CanListThreads(config)) return quintrel::kExitUsage;

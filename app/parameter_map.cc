@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "analysis/time_window.h"
 #include "report/version.h"
 
 namespace quintrel {
@@ -17,6 +18,56 @@ const char kUsage[] =
     "         -d[etail]  { RAW | CSV }\n"
     "         -r[pconly]\n"
     "         -l[istthreads]\n";
+
+const char kExtensions[] =
+    "\n"
+    "extensions:\n"
+    "  tracefile -               read the trace from standard input (./- for a file named -)\n"
+    "                            gzip and zstd traces are read as they are\n"
+    "  -s JSON                   the profile as one JSON document\n"
+    "  -s DIGEST                 a one-screen text digest\n"
+    "  -s DASHBOARD              a self-contained HTML page with charts\n"
+    "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
+    "  --since=T                 only calls whose API line is at or after T\n"
+    "  --until=T                 only calls whose API line is before T\n"
+    "                            T: YYYY-MM-DDTHH:MM:SS, 'YYYY-MM-DD HH:MM:SS' or HH:MM:SS\n"
+    "                            (on the trace's first date)\n"
+    "  --top=N                   entries per list of JSON, DIGEST, DASHBOARD (default 50)\n"
+    "  --bucket=SECONDS          the width of the timeline's buckets\n"
+    "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
+    "  --help                    this text\n"
+    "  --version                 the version\n";
+
+// A long option "--name=value": the key its value is stored under and the
+// test of the value.
+struct LongOption {
+  const char* name;
+  bool (*valid)(const std::string& value);
+};
+
+bool ValidThreadList(const std::string& value) {
+  // Ids separated by commas, none of them empty.
+  return !value.empty() && value.front() != ',' && value.back() != ',' &&
+         value.find(",,") == std::string::npos;
+}
+
+bool ValidCount(const std::string& value) {
+  if (value.empty() || value.size() > 9) return false;
+  if (value.find_first_not_of("0123456789") != std::string::npos) return false;
+  return std::stol(value) > 0;
+}
+
+bool ValidTime(const std::string& value) {
+  TimeBound bound;
+  return TimeBound::Parse(value, &bound);
+}
+
+bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
+
+const LongOption kLongOptions[] = {
+    {"threads", &ValidThreadList}, {"since", &ValidTime},   {"until", &ValidTime},
+    {"top", &ValidCount},          {"bucket", &ValidCount}, {"encoding", &ValidEncoding},
+};
 
 }  // namespace
 
@@ -37,7 +88,7 @@ const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
 
 const ParameterMap::FormatOption ParameterMap::kSummaryFormat = {
     "summaryformat",
-    {"TEXT", "HTML", "XML"},
+    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD"},
     "summary mode option must specifiy TEXT, HTML or XML format\n",
     "outputformat must be TEXT, HTML or XML format\n"};
 
@@ -53,11 +104,16 @@ ParameterMap::ParameterMap() {
 }
 
 bool ParameterMap::parse(int argc, const char* const* argv) {
+  if (takeHelpOrVersion(argc, argv)) return true;
   if (argc < 3) return false;
   values_["tracefile"] = argv[1];
   values_["outputfile"] = argv[2];
   for (int index = 3; index < argc; ++index) {
     std::string argument = argv[index];
+    if (argument.compare(0, 2, "--") == 0) {
+      if (!parseLongOption(argument.substr(2))) return false;
+      continue;
+    }
     if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) {
       std::printf("unexpected parameter %s\n", argument.c_str());
       return false;
@@ -71,7 +127,44 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
     std::printf("detail and summary mode are mutually exclusive\n");
     return false;
   }
+  if (contains("threads") && ListThreadsRequested(*this)) {
+    std::printf("--threads and -l are mutually exclusive\n");
+    return false;
+  }
   return true;
+}
+
+// "--help" and "--version" count wherever they stand, also where a trace or
+// output file is expected.
+bool ParameterMap::takeHelpOrVersion(int argc, const char* const* argv) {
+  for (int index = 1; index < argc; ++index) {
+    std::string argument = argv[index];
+    if (argument == "--help") values_["help"] = "true";
+    if (argument == "--version") values_["showversion"] = "true";
+  }
+  return contains("help") || contains("showversion");
+}
+
+// Handles one long option (the argument without its "--").
+bool ParameterMap::parseLongOption(const std::string& word) {
+  size_t equals = word.find('=');
+  std::string name = word.substr(0, equals);
+  for (const LongOption& option : kLongOptions) {
+    if (name != option.name) continue;
+    if (equals == std::string::npos) {
+      std::printf("option --%s needs a value: --%s=...\n", option.name, option.name);
+      return false;
+    }
+    std::string value = word.substr(equals + 1);
+    if (!option.valid(value)) {
+      std::printf("invalid value for --%s: %s\n", option.name, value.c_str());
+      return false;
+    }
+    values_[name] = value;
+    return true;
+  }
+  std::printf("unknown option --%s\n", word.c_str());
+  return false;
 }
 
 // Handles one option word (the argument without its '-' or '/'); `index`
@@ -125,6 +218,8 @@ bool ParameterMap::takeFormat(const FormatOption& option, int argc, const char* 
 
 void ParameterMap::usage() const { std::printf("%s%s", BANNER, kUsage); }
 
+void ParameterMap::help() const { std::printf("%s%s%s", BANNER, kUsage, kExtensions); }
+
 std::string ParameterMap::get(const std::string& key) const {
   auto found = values_.find(key);
   return found == values_.end() ? std::string() : found->second;
@@ -137,6 +232,10 @@ bool ParameterMap::isSummary() const { return get("summary") == "true"; }
 bool ListThreadsRequested(const ParameterMap& parameters) {
   return parameters.get("listthreads") == "true";
 }
+
+bool HelpRequested(const ParameterMap& parameters) { return parameters.contains("help"); }
+
+bool VersionRequested(const ParameterMap& parameters) { return parameters.contains("showversion"); }
 
 bool RpcOnlyRequested(const ParameterMap& parameters) {
   return parameters.get("rpconly") == "true";

@@ -1,5 +1,8 @@
 // ParameterMap: every setting of one run as text, with its defaults, filled
 // once from the command line and only read afterwards.
+//
+// Besides the one-letter options it takes long options, "--name=value" and
+// "--help" and "--version"; these are only present in the map when given.
 #ifndef QUINTREL_APP_PARAMETER_MAP_H_
 #define QUINTREL_APP_PARAMETER_MAP_H_
 
@@ -19,6 +22,8 @@ class ParameterMap {
   bool parse(int argc, const char* const* argv);
   // Prints the banner and the usage text on standard output.
   void usage() const;
+  // Prints the usage text and every extension, a line each.
+  void help() const;
 
   // The value of `key`, or "" when it is absent; never inserts it.
   std::string get(const std::string& key) const;
@@ -31,7 +36,9 @@ class ParameterMap {
   static const FormatOption kDetailFormat;
   static const FormatOption kSummaryFormat;
 
+  bool takeHelpOrVersion(int argc, const char* const* argv);
   bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
+  bool parseLongOption(const std::string& word);
   bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;
@@ -41,6 +48,9 @@ class ParameterMap {
 };
 
 bool ListThreadsRequested(const ParameterMap& parameters);
+// "--help" or "--version" was given: print that and end the run.
+bool HelpRequested(const ParameterMap& parameters);
+bool VersionRequested(const ParameterMap& parameters);
 bool RpcOnlyRequested(const ParameterMap& parameters);
 
 }  // namespace quintrel

@@ -1,0 +1,80 @@
+#include "analysis/analytics.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "analysis/call_statistics.h"
+#include "analysis/fingerprint.h"
+#include "analysis/time_stamp.h"
+
+namespace quintrel {
+
+namespace {
+
+// A query's duration, a sum held as a double, in whole milliseconds.
+int64_t WholeMillis(double durationMs) {
+  if (!(durationMs < 9.2e18)) return std::numeric_limits<int64_t>::max();
+  return static_cast<int64_t>(std::llround(durationMs));
+}
+
+// Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
+std::vector<LatencyBucket> Latency(const ClassTable& apis, int64_t longest) {
+  std::vector<LatencyBucket> buckets;
+  buckets.push_back(LatencyBucket{0, 1, apis.countBetween(0, 1)});
+  const int64_t kSteps[] = {1, 2, 5};
+  for (int64_t scale = 1; buckets.back().toMs <= longest; scale *= 10) {
+    for (int64_t step : kSteps) {
+      int64_t from = step * scale;
+      int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
+      buckets.push_back(LatencyBucket{from, to, apis.countBetween(from, to)});
+      if (to > longest) break;
+    }
+    if (scale > std::numeric_limits<int64_t>::max() / 100) break;
+  }
+  return buckets;
+}
+
+}  // namespace
+
+void Analytics::addCall(const TraceCall& call) {
+  std::string_view text = call.apiLineText();
+  ClassMember member{call.durationMs, 0, text, call.getThreadId(), call.timeStamp};
+  apis_.add(ApiNameOf(text), member, false);
+  CallFingerprint(text, &fingerprint_);
+  callClasses_.add(fingerprint_, member, true);
+  uint32_t thread = threads_.add(call.getThreadId(), call.durationMs, call.timeStamp);
+  TimeStamp stamp;
+  if (TimeStamp::ReadHeaderStamp(call.timeStamp, &stamp) && stamp.hasDate()) {
+    timeline_.add(stamp.secondsSinceEpoch(), call.durationMs, thread);
+  }
+  ++calls_;
+}
+
+void Analytics::onQueryRecord(QueryRecord* record) {
+  std::string_view text = record->queryText.view();
+  QueryFingerprint(text, &fingerprint_);
+  ClassMember member{WholeMillis(record->durationMs), record->rowCount, text, record->threadId,
+                     record->startStamp};
+  queryClasses_.add(fingerprint_, member, true);
+  ++queries_;
+}
+
+void Analytics::moveInto(Profile* profile) {
+  ProfileAnalytics& analytics = profile->analytics;
+  analytics.apis = apis_.ranked();
+  analytics.queryClasses = queryClasses_.ranked();
+  analytics.callClasses = callClasses_.ranked();
+  analytics.threads = threads_.ranked();
+  analytics.bucketSeconds = timeline_.bucketSeconds();
+  analytics.timeline = timeline_.buckets();
+  int64_t longest = 0;
+  for (const ClassRow& api : analytics.apis) longest = std::max(longest, api.stats.maxMs);
+  analytics.latency = Latency(apis_, longest);
+  analytics.calls = calls_;
+  analytics.queries = queries_;
+  profile->hasAnalytics = true;
+  *this = Analytics(0);
+}
+
+}  // namespace quintrel

@@ -1,0 +1,46 @@
+// Analytics: gathers where the time of a trace went, for the reports that
+// show it: per API, query class and call class the durations and the worst
+// member, per thread the calls and time, and the timeline. It takes the
+// accepted calls and, as a QueryRecordSink, the completed queries, and owns
+// everything it gathered until it moves it into a Profile.
+#ifndef QUINTREL_ANALYSIS_ANALYTICS_H_
+#define QUINTREL_ANALYSIS_ANALYTICS_H_
+
+#include <cstdint>
+#include <string>
+
+#include "analysis/class_table.h"
+#include "analysis/profile.h"
+#include "analysis/query_record.h"
+#include "analysis/thread_table.h"
+#include "analysis/timeline.h"
+#include "parse/trace_call.h"
+
+namespace quintrel {
+
+class Analytics : public QueryRecordSink {
+ public:
+  // `bucketSeconds` fixes the timeline's width; 0 lets the trace choose it.
+  explicit Analytics(int64_t bucketSeconds) : timeline_(bucketSeconds) {}
+
+  // Takes an accepted call, before anything may take its API text.
+  void addCall(const TraceCall& call);
+  void onQueryRecord(QueryRecord* record) override;
+
+  // Fills profile->analytics and leaves this object empty.
+  void moveInto(Profile* profile);
+
+ private:
+  ClassTable apis_;
+  ClassTable queryClasses_;
+  ClassTable callClasses_;
+  ThreadTable threads_;
+  Timeline timeline_;
+  int64_t calls_ = 0;
+  int64_t queries_ = 0;
+  std::string fingerprint_;  // reused
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_ANALYTICS_H_

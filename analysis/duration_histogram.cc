@@ -1,0 +1,52 @@
+#include "analysis/duration_histogram.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "analysis/saturating_add.h"
+
+namespace quintrel {
+
+void DurationHistogram::add(int64_t durationMs) {
+  ++counts_[durationMs];
+  ++count_;
+  SaturatingAdd(&totalMs_, durationMs);
+  maxMs_ = std::max(maxMs_, durationMs);
+}
+
+int64_t DurationHistogram::percentile(int p) const {
+  if (count_ == 0) return 0;
+  std::vector<std::pair<int64_t, int64_t>> sorted(counts_.begin(), counts_.end());
+  std::sort(sorted.begin(), sorted.end());
+  // The rank: the smallest cumulative count c with 100 c >= p n.
+  __int128 needed = static_cast<__int128>(p) * count_;
+  __int128 cumulative = 0;
+  for (const auto& [duration, count] : sorted) {
+    cumulative += count;
+    if (cumulative * 100 >= needed) return duration;
+  }
+  return sorted.back().first;
+}
+
+DurationStats DurationHistogram::stats() const {
+  DurationStats stats;
+  stats.count = count_;
+  stats.totalMs = totalMs_;
+  stats.meanMs = count_ == 0 ? 0.0 : static_cast<double>(totalMs_) / static_cast<double>(count_);
+  stats.p50Ms = percentile(50);
+  stats.p95Ms = percentile(95);
+  stats.p99Ms = percentile(99);
+  stats.maxMs = maxMs_;
+  return stats;
+}
+
+int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
+  int64_t count = 0;
+  for (const auto& [duration, times] : counts_) {
+    if (duration >= low && duration < high) count += times;
+  }
+  return count;
+}
+
+}  // namespace quintrel

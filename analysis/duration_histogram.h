@@ -1,0 +1,42 @@
+// DurationHistogram: the durations of a set of calls or queries, as a count
+// per distinct whole millisecond, from which exact percentiles follow. It
+// costs memory per distinct value, not per call.
+#ifndef QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
+#define QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
+
+#include <cstdint>
+#include <unordered_map>
+
+namespace quintrel {
+
+// What a histogram says in numbers.
+struct DurationStats {
+  int64_t count = 0;
+  int64_t totalMs = 0;  // stays at its largest value once there
+  double meanMs = 0.0;
+  int64_t p50Ms = 0, p95Ms = 0, p99Ms = 0, maxMs = 0;
+};
+
+class DurationHistogram {
+ public:
+  void add(int64_t durationMs);
+  int64_t count() const { return count_; }
+  int64_t totalMs() const { return totalMs_; }
+
+  // The p-th percentile by nearest rank: the smallest duration d such that
+  // at least p % of the durations are <= d; 0 without durations.
+  int64_t percentile(int p) const;
+  DurationStats stats() const;
+  // How many durations lie in [low, high).
+  int64_t countBetween(int64_t low, int64_t high) const;
+
+ private:
+  std::unordered_map<int64_t, int64_t> counts_;
+  int64_t count_ = 0;
+  int64_t totalMs_ = 0;
+  int64_t maxMs_ = 0;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_

@@ -1,0 +1,32 @@
+// Fingerprints: the class a query or a call belongs to, its text with the
+// parts that differ from one call of the same kind to the next replaced by
+// "?". Calls that differ only in a literal share a fingerprint.
+#ifndef QUINTREL_ANALYSIS_FINGERPRINT_H_
+#define QUINTREL_ANALYSIS_FINGERPRINT_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quintrel {
+
+// Fingerprints are cut to this many bytes, then "..." follows; classes whose
+// texts only differ beyond it are one class.
+constexpr size_t kMaxFingerprint = 2048;
+
+// The class of a query text, one rule at a time: string literals '...'
+// (with '' inside) become ?, so do numbers and 16-hex-digit object ids; an
+// IN list of such values becomes "in (?+)"; runs of blanks, tabs and line
+// feeds become one blank; words outside literals are lower-cased; trailing
+// blanks and semicolons are dropped. Writes it to `out`, replacing its text.
+void QueryFingerprint(std::string_view query, std::string* out);
+
+// The class of a call text: the API name, then each argument, with object
+// ids, numbers, quoted literals and connection ids ("c", "s12") as ?. An
+// argument over 64 bytes is cut, with "...". "fetch,s3,4e21100000002a11"
+// gives "fetch,?,?".
+void CallFingerprint(std::string_view callText, std::string* out);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_FINGERPRINT_H_

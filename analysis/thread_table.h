@@ -1,0 +1,33 @@
+// ThreadTable: the accepted calls per traced thread: how many, their time,
+// and the stamps of the first and the last. It numbers the threads in the
+// order they appear, for the timeline, and owns their rows.
+#ifndef QUINTREL_ANALYSIS_THREAD_TABLE_H_
+#define QUINTREL_ANALYSIS_THREAD_TABLE_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "analysis/profile_analytics.h"
+
+namespace quintrel {
+
+class ThreadTable {
+ public:
+  // Adds a call of the thread `id`; returns the thread's number.
+  uint32_t add(std::string_view id, int64_t durationMs, std::string_view stamp);
+  size_t size() const { return rows_.size(); }
+  // The rows ranked by time and calls (both descending), then id.
+  std::vector<ThreadRow> ranked() const;
+
+ private:
+  std::unordered_map<std::string, uint32_t> numbers_;
+  std::vector<ThreadRow> rows_;
+  uint32_t last_ = 0;  // the number of the thread of the last call
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_THREAD_TABLE_H_

@@ -1,0 +1,88 @@
+#include "analysis/timeline.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "analysis/saturating_add.h"
+
+namespace quintrel {
+
+namespace {
+
+const int64_t kWidths[] = {1, 5, 10, 30, 60, 300, 900, 3600, 21600, 86400};
+const int64_t kMaxBuckets = 120;
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+
+}  // namespace
+
+Timeline::Timeline(int64_t fixedSeconds)
+    : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
+
+void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
+  Bucket& bucket = buckets_[FloorDiv(seconds, width_)];
+  ++bucket.calls;
+  SaturatingAdd(&bucket.dmclMs, durationMs);
+  bucket.maxMs = std::max(bucket.maxMs, durationMs);
+  AddThread(thread, &bucket);
+  if (!fixed_) widen();
+}
+
+void Timeline::AddThread(uint32_t thread, Bucket* bucket) {
+  auto at = std::lower_bound(bucket->threads.begin(), bucket->threads.end(), thread);
+  if (at == bucket->threads.end() || *at != thread) bucket->threads.insert(at, thread);
+}
+
+void Timeline::Merge(Bucket&& from, Bucket* into) {
+  into->calls += from.calls;
+  SaturatingAdd(&into->dmclMs, from.dmclMs);
+  into->maxMs = std::max(into->maxMs, from.maxMs);
+  for (uint32_t thread : from.threads) AddThread(thread, into);
+}
+
+void Timeline::widen() {
+  auto span = [this] { return buckets_.rbegin()->first - buckets_.begin()->first + 1; };
+  if (span() <= kMaxBuckets || width_ == kWidths[std::size(kWidths) - 1]) return;
+  int64_t width = width_;
+  for (int64_t candidate : kWidths) {
+    width = candidate;
+    if (candidate <= width_) continue;
+    int64_t first = FloorDiv(buckets_.begin()->first * width_, candidate);
+    int64_t last = FloorDiv(buckets_.rbegin()->first * width_, candidate);
+    if (last - first + 1 <= kMaxBuckets) break;
+  }
+  // Every width divides the next, so each bucket falls into one wider bucket.
+  std::map<int64_t, Bucket> wider;
+  for (auto& [index, bucket] : buckets_) {
+    Merge(std::move(bucket), &wider[FloorDiv(index * width_, width)]);
+  }
+  buckets_ = std::move(wider);
+  width_ = width;
+}
+
+std::vector<TimelineBucket> Timeline::buckets() const {
+  std::vector<TimelineBucket> out;
+  if (buckets_.empty()) return out;
+  int64_t first = buckets_.begin()->first, last = buckets_.rbegin()->first;
+  bool fill = static_cast<uint64_t>(last - first) < kMaxFilledBuckets;
+  auto stored = buckets_.begin();
+  for (int64_t index = first; index <= last; ++index) {
+    bool present = stored != buckets_.end() && stored->first == index;
+    if (!present && !fill) {
+      index = stored->first - 1;  // on to the next bucket that holds calls
+      continue;
+    }
+    TimelineBucket bucket{index * width_, 0, 0, 0, 0};
+    if (present) {
+      bucket.calls = stored->second.calls;
+      bucket.dmclMs = stored->second.dmclMs;
+      bucket.threads = static_cast<int64_t>(stored->second.threads.size());
+      bucket.maxMs = stored->second.maxMs;
+      ++stored;
+    }
+    out.push_back(bucket);
+  }
+  return out;
+}
+
+}  // namespace quintrel

@@ -1,0 +1,46 @@
+// Timeline: the accepted calls by the wall-clock time their API line gives,
+// in buckets of equal width. Unless a width is fixed, the width is the
+// smallest of 1 s, 5 s, 10 s, 30 s, 1 min, 5 min, 15 min, 1 h, 6 h and 1 day
+// that gives at most 120 buckets; it widens as calls arrive, merging
+// buckets, so that it never holds many more. It owns its buckets.
+#ifndef QUINTREL_ANALYSIS_TIMELINE_H_
+#define QUINTREL_ANALYSIS_TIMELINE_H_
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "analysis/profile_analytics.h"
+
+namespace quintrel {
+
+class Timeline {
+ public:
+  // `fixedSeconds` 0 chooses the width from the trace.
+  explicit Timeline(int64_t fixedSeconds);
+
+  // Adds a call that started `seconds` after 1970-01-01, of `durationMs`,
+  // of the thread numbered `thread`.
+  void add(int64_t seconds, int64_t durationMs, uint32_t thread);
+
+  int64_t bucketSeconds() const { return width_; }
+  // The buckets in time order (see ProfileAnalytics::timeline).
+  std::vector<TimelineBucket> buckets() const;
+
+ private:
+  struct Bucket {
+    int64_t calls = 0, dmclMs = 0, maxMs = 0;
+    std::vector<uint32_t> threads;  // sorted
+  };
+  static void AddThread(uint32_t thread, Bucket* bucket);
+  static void Merge(Bucket&& from, Bucket* into);
+  void widen();
+
+  bool fixed_;
+  int64_t width_;
+  std::map<int64_t, Bucket> buckets_;  // by start / width
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_TIMELINE_H_
