@@ -44,6 +44,8 @@ class TraceAnalysis {
   // returns the profile of the whole trace (an empty one in listing mode).
   // Call once.
   Profile finish();
+  // The lines of the trace that were header lines.
+  uint64_t headerLines() const { return processor_.headerLines(); }
 
  private:
   TraceSummary summary_;

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "app/output_file.h"
 #include "app/parameter_map.h"
@@ -80,7 +81,10 @@ int Main(int argc, char** argv) {
     return quintrel::kExitDone;
   }
   if (parameters.contains("version")) std::printf("%s", quintrel::BANNER);
-  const quintrel::RunConfig config = quintrel::ReadRunConfig(parameters);
+  quintrel::RunConfig config = quintrel::ReadRunConfig(parameters);
+  for (int index = 3; index < argc; ++index) {
+    config.options += (index > 3 ? " " : "") + std::string(argv[index]);
+  }
   if (config.listThreads && !CanListThreads(config)) return quintrel::kExitUsage;
   std::unique_ptr<quintrel::OutputFile> outputFile;
   if (quintrel::OutputFileExists(parameters, &outputFile)) return quintrel::kExitOutputExists;

@@ -1,14 +1,46 @@
 #include "app/run_config.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace quintrel {
 
 namespace {
 
-// "XML" and "HTML" choose their reports; any other value the TEXT report.
+// "XML" and "HTML" choose their reports, so do the values the extensions
+// add; any other value the TEXT report.
 ReportFormat ReportFormatOf(const std::string& value) {
-  if (value == "XML") return ReportFormat::kXml;
-  if (value == "HTML") return ReportFormat::kHtml;
+  const std::pair<const char*, ReportFormat> kFormats[] = {{"XML", ReportFormat::kXml},
+                                                           {"HTML", ReportFormat::kHtml},
+                                                           {"JSON", ReportFormat::kJson},
+                                                           {"DIGEST", ReportFormat::kDigest},
+                                                           {"DASHBOARD", ReportFormat::kDashboard}};
+  for (const auto& [name, format] : kFormats) {
+    if (value == name) return format;
+  }
   return ReportFormat::kText;
+}
+
+// The ids of "--threads=ID[,ID...]".
+ThreadSelection ThreadsOf(const std::string& list) {
+  ThreadSelection selection;
+  selection.all = false;
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = std::min(list.find(',', start), list.size());
+    selection.ids.insert(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return selection;
+}
+
+TimeBound BoundOf(const ParameterMap& parameters, const std::string& key) {
+  TimeBound bound;
+  if (parameters.contains(key)) TimeBound::Parse(parameters.get(key), &bound);
+  return bound;
+}
+
+int64_t CountOf(const ParameterMap& parameters, const std::string& key, int64_t otherwise) {
+  return parameters.contains(key) ? std::stoll(parameters.get(key)) : otherwise;
 }
 
 }  // namespace
@@ -20,12 +52,20 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   config.toConsole = config.outputFile.empty() || config.outputFile == "CONSOLE";
   config.listThreads = ListThreadsRequested(parameters);
   config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
+  config.cp1252 = parameters.get("encoding") == "cp1252";
+  config.top = static_cast<size_t>(CountOf(parameters, "top", 50));
   AnalysisConfig& analysis = config.analysis;
   analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;
   analysis.listing =
       parameters.get("outputformat") == "CSV" ? ListingFormat::kCsv : ListingFormat::kRaw;
-  analysis.threads = ThreadSelection::FromChoice(parameters.get("thread"));
+  analysis.threads = parameters.contains("threads")
+                         ? ThreadsOf(parameters.get("threads"))
+                         : ThreadSelection::FromChoice(parameters.get("thread"));
   analysis.rpcOnly = RpcOnlyRequested(parameters);
+  analysis.window = TimeWindow(BoundOf(parameters, "since"), BoundOf(parameters, "until"));
+  analysis.analytics =
+      analysis.output == OutputKind::kSummary && ShowsAnalytics(config.reportFormat);
+  analysis.bucketSeconds = CountOf(parameters, "bucket", 0);
   return config;
 }
 

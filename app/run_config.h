@@ -18,7 +18,10 @@ struct RunConfig {
   std::string outputFile;
   bool toConsole = true;     // the output is standard output ("CONSOLE")
   bool listThreads = false;  // list the threads and ask for one first
+  bool cp1252 = false;       // the trace's texts are Windows-1252
   ReportFormat reportFormat = ReportFormat::kHtml;
+  size_t top = 50;      // entries per list of the analytics reports
+  std::string options;  // the options as typed, for the reports that show them
   AnalysisConfig analysis;
 };
 

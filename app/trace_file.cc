@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/cp1252_source.h"
 #include "app/file_source.h"
 
 namespace quintrel {
@@ -23,7 +24,8 @@ bool StatTraceFile(const std::string& path, TraceFileInfo* info) {
   return true;
 }
 
-std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, std::string* error) {
+std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252,
+                                          std::string* error) {
   // Standard input is read through a descriptor of its own, so that the
   // source may close it.
   int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
@@ -32,7 +34,9 @@ std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, std::string* 
     *error = std::strerror(errno);
     return nullptr;
   }
-  return std::make_unique<FileSource>(fd);
+  std::unique_ptr<ByteSource> source = std::make_unique<FileSource>(fd);
+  if (cp1252) source = std::make_unique<Cp1252Source>(std::move(source));
+  return source;
 }
 
 }  // namespace quintrel

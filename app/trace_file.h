@@ -29,7 +29,8 @@ bool StatTraceFile(const std::string& path, TraceFileInfo* info);
 // Opens the trace named `path` ("-": standard input, which stays open) for
 // one reading from its start. Returns null with the system's reason in
 // `error` when it cannot.
-std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, std::string* error);
+// With `cp1252` its texts are taken as Windows-1252 and handed on as UTF-8.
+std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252, std::string* error);
 
 }  // namespace quintrel
 

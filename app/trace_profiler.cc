@@ -1,5 +1,6 @@
 #include "app/trace_profiler.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,12 +35,13 @@ bool MayBecomeThreadMarker(std::string_view text) {
 TraceProfiler::TraceProfiler(const RunConfig* config, OutputFile* outputFile)
     : config_(config), outputFile_(outputFile) {
   int fd = outputFile == nullptr ? STDOUT_FILENO : outputFile->fd();
-  output_ = std::make_unique<FdOutputStream>(fd, config->toConsole ? "CONSOLE" : config->outputFile);
+  output_ =
+      std::make_unique<FdOutputStream>(fd, config->toConsole ? "CONSOLE" : config->outputFile);
 }
 
 bool TraceProfiler::openTraceFile() {
   std::string error;
-  std::unique_ptr<ByteSource> source = OpenTraceFile(config_->traceFile, &error);
+  std::unique_ptr<ByteSource> source = OpenTraceFile(config_->traceFile, config_->cp1252, &error);
   if (source == nullptr) {
     ReportError("cannot open trace file", config_->traceFile, error);
     return false;
@@ -51,6 +53,7 @@ bool TraceProfiler::openTraceFile() {
 }
 
 void TraceProfiler::closeTraceFile() {
+  if (traceInput_ != nullptr) traceBytes_ = traceInput_->bytesConsumed();
   if (traceInput_ != nullptr && traceInput_->readFailed()) {
     ReportError("cannot read trace file", config_->traceFile, traceInput_->error());
     failed_ = true;
@@ -100,6 +103,10 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   TraceAnalysis analysis(analysisConfig, output_.get());
   readTrace(&analysis);
   closeTraceFile();
+  if (traceBytes_ > 0 && analysis.headerLines() == 0) {
+    std::fprintf(stderr, "quintrel: warning: %s holds no trace lines\n",
+                 config_->traceFile.c_str());
+  }
   try {
     Profile profile = analysis.finish();
     if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
@@ -138,8 +145,20 @@ void TraceProfiler::reportFailure(const std::string& what, uint64_t line) {
 }
 
 void TraceProfiler::writeReport(const Profile& profile) {
-  std::printf("%s", TimeSplitMessage(profile.timeSplit.error));
-  WriteReport(config_->reportFormat, profile, *output_);
+  // The reports of the extensions, JSON among them, say so in their text.
+  if (!ShowsAnalytics(config_->reportFormat)) {
+    std::printf("%s", TimeSplitMessage(profile.timeSplit.error));
+  }
+  ReportContext context;
+  context.traceName = config_->traceFile;
+  context.traceBytes = traceBytes_;
+  context.options = config_->options;
+  context.top = config_->top;
+  winsize terminal;
+  if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {
+    context.width = terminal.ws_col;
+  }
+  WriteReport(config_->reportFormat, profile, context, *output_);
 }
 
 ExitCode TraceProfiler::finish() {

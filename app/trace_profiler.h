@@ -59,9 +59,10 @@ class TraceProfiler {
   OutputFile* outputFile_;
   std::unique_ptr<LineReader> traceInput_;
   std::unique_ptr<FdOutputStream> output_;
-  uint64_t traceSize_ = 0;     // the size of a regular trace file, for progress
-  bool traceOpened_ = false;   // the analysis could open the trace
-  bool failed_ = false;        // reading the trace failed in some way
+  uint64_t traceSize_ = 0;    // the size of a regular trace file, for progress
+  uint64_t traceBytes_ = 0;   // the bytes read from it
+  bool traceOpened_ = false;  // the analysis could open the trace
+  bool failed_ = false;       // reading the trace failed in some way
 };
 
 // Runs the analysis that `config` describes, writing to `outputFile` (null

@@ -48,6 +48,7 @@ void TraceLineProcessor::startLine(std::string_view text, bool complete) {
     return;
   }
   if (scan == ScanResult::kHeader) {
+    ++headerLines_;
     if (parsed_.threadId != lastThreadId_) {
       switchThread(parsed_.threadId);
       lastCall_ = &recordOf(parsed_.threadId);

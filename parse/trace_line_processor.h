@@ -68,6 +68,8 @@ class TraceLineProcessor {
   void processPiece(const LinePiece& piece);
   // End of input: delivers the last completed call still held.
   void finish();
+  // The header lines seen so far.
+  uint64_t headerLines() const { return headerLines_; }
   // Gives up the line being processed after a failure (memory ran out) and
   // the memory of every call that is not complete; finish() then delivers
   // the last completed call.
@@ -113,6 +115,7 @@ class TraceLineProcessor {
   TraceLine parsed_;
   boost::cmatch match_;
   std::string key_;  // reused lookup key, so lookups do not allocate
+  uint64_t headerLines_ = 0;
 
   // The line that is arriving in pieces.
   TraceCall* lineCall_ = nullptr;  // null: nothing keeps the rest of it

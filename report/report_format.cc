@@ -20,6 +20,28 @@ std::string FixedSeconds(double millis) { return Format("%.3f", millis * 0.001);
 
 std::string GeneralSeconds(double millis) { return Format("%g", millis * 0.001); }
 
+std::string IsoDateTime(int64_t seconds) {
+  // Days to a civil date in the proleptic Gregorian calendar.
+  int64_t days = seconds / 86400 - (seconds % 86400 < 0);
+  int64_t secondOfDay = seconds - days * 86400;
+  int64_t z = days + 719468;
+  int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  int64_t dayOfEra = z - era * 146097;
+  int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+  int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  int64_t year = yearOfEra + era * 400 + (month <= 2);
+  char text[160];
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld",
+                static_cast<long long>(year), static_cast<long long>(month),
+                static_cast<long long>(day), static_cast<long long>(secondOfDay / 3600),
+                static_cast<long long>(secondOfDay / 60 % 60),
+                static_cast<long long>(secondOfDay % 60));
+  return text;
+}
+
 std::string Decimal(int64_t value) { return std::to_string(value); }
 
 std::string AlignRight(std::string_view text, size_t width) {

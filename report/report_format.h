@@ -15,6 +15,8 @@ std::string FixedSeconds(double millis);
 // Milliseconds as seconds in general notation with six significant digits and
 // no trailing zeros ("1.234", "1", "1234.57"), the default form of a stream.
 std::string GeneralSeconds(double millis);
+// Seconds since 1970-01-01 as "2003-08-06T14:03:00".
+std::string IsoDateTime(int64_t seconds);
 // A signed integer in decimal.
 std::string Decimal(int64_t value);
 

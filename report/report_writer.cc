@@ -1,12 +1,16 @@
 #include "report/report_writer.h"
 
+#include "report/dashboard_report.h"
+#include "report/digest_report.h"
 #include "report/html_report.h"
+#include "report/json_report.h"
 #include "report/text_report.h"
 #include "report/xml_report.h"
 
 namespace quintrel {
 
-void WriteReport(ReportFormat format, const Profile& profile, std::ostream& out) {
+void WriteReport(ReportFormat format, const Profile& profile, const ReportContext& context,
+                 std::ostream& out) {
   switch (format) {
     case ReportFormat::kText:
       WriteTextReport(profile, out);
@@ -16,6 +20,15 @@ void WriteReport(ReportFormat format, const Profile& profile, std::ostream& out)
       return;
     case ReportFormat::kXml:
       WriteXmlReport(profile, out);
+      return;
+    case ReportFormat::kJson:
+      WriteJsonReport(profile, context, out);
+      return;
+    case ReportFormat::kDigest:
+      WriteDigestReport(profile, context, out);
+      return;
+    case ReportFormat::kDashboard:
+      WriteDashboardReport(profile, context, out);
       return;
   }
 }

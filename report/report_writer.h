@@ -2,16 +2,36 @@
 #ifndef QUINTREL_REPORT_REPORT_WRITER_H_
 #define QUINTREL_REPORT_REPORT_WRITER_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "analysis/profile.h"
 
 namespace quintrel {
 
-enum class ReportFormat { kText, kHtml, kXml };
+enum class ReportFormat { kText, kHtml, kXml, kJson, kDigest, kDashboard };
+
+// Whether the report shows the analytics (classes, threads, timeline)
+// rather than every query.
+inline bool ShowsAnalytics(ReportFormat format) {
+  return format == ReportFormat::kJson || format == ReportFormat::kDigest ||
+         format == ReportFormat::kDashboard;
+}
+
+// What a report says of the run beyond the profile.
+struct ReportContext {
+  std::string traceName;
+  uint64_t traceBytes = 0;  // as read from the file
+  std::string options;      // the command line's options, as typed
+  size_t top = 50;          // entries per list of the analytics reports
+  size_t width = 120;       // columns of the terminal the digest is for
+};
 
 // Writes the report of `profile` in `format` to `out`.
-void WriteReport(ReportFormat format, const Profile& profile, std::ostream& out);
+void WriteReport(ReportFormat format, const Profile& profile, const ReportContext& context,
+                 std::ostream& out);
 
 }  // namespace quintrel
 

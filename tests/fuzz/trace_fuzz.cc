@@ -33,7 +33,9 @@ std::string Analyse(const uint8_t* data, size_t size, const quintrel::AnalysisCo
   quintrel::LinePiece piece;
   while (reader.next(&piece)) analysis.processPiece(piece);
   quintrel::Profile profile = analysis.finish();
-  if (config.output == quintrel::OutputKind::kSummary) WriteReport(format, profile, out);
+  if (config.output == quintrel::OutputKind::kSummary) {
+    WriteReport(format, profile, quintrel::ReportContext(), out);
+  }
   return out.str();
 }
 

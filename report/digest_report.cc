@@ -1,0 +1,155 @@
+#include "report/digest_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "report/report_format.h"
+#include "report/text_table.h"
+#include "report/version.h"
+
+namespace quintrel {
+
+namespace {
+
+const size_t kListRows = 10;
+const size_t kShortListRows = 5;
+
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+std::string Seconds(int64_t millis) { return Fixed(double(millis) / 1000.0, 3); }
+
+std::string Share(double part, double whole) {
+  return whole > 0 ? Fixed(100.0 * part / whole, 1) : "0.0";
+}
+
+std::string Size(uint64_t bytes) {
+  const char* const kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
+  double value = double(bytes);
+  int unit = 0;
+  while (value >= 1024 && unit < 4) value /= 1024, ++unit;
+  return unit == 0 ? std::to_string(bytes) + " bytes" : Fixed(value, 1) + " " + kUnits[unit];
+}
+
+// A list's title and how many of its entries it leaves out.
+void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total) {
+  out << '\n' << title << " (" << shown << " of " << total;
+  if (total > shown) out << ", " << total - shown << " more not shown";
+  out << ")\n";
+}
+
+void WriteHeadline(const Profile& profile, const ReportContext& context, std::ostream& out) {
+  const ProfileAnalytics& analytics = profile.analytics;
+  double elapsed = double(profile.timeSplit.elapsedMs);
+  out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
+  out << "  trace        " << Size(context.traceBytes) << ", " << profile.lines << " lines, "
+      << analytics.calls << " calls, " << analytics.threads.size() << " threads, "
+      << analytics.queries << " queries\n";
+  out << "  start        " << (profile.startTimestamp.empty() ? "-" : profile.startTimestamp)
+      << '\n';
+  out << "  elapsed      " << Seconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
+      << Seconds(profile.totalCallMillis) << " s   concurrency "
+      << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
+}
+
+// Per column of the sparkline, the DMCL time of the buckets it stands for.
+std::vector<int64_t> SparkColumns(const std::vector<TimelineBucket>& buckets, size_t columns) {
+  size_t perColumn = (buckets.size() + columns - 1) / columns;
+  std::vector<int64_t> values((buckets.size() + perColumn - 1) / perColumn, 0);
+  for (size_t i = 0; i < buckets.size(); ++i) values[i / perColumn] += buckets[i].dmclMs;
+  return values;
+}
+
+void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream& out) {
+  if (analytics.timeline.empty()) {
+    out << "\ntimeline     (no call with a dated stamp)\n";
+    return;
+  }
+  const char* const kBlocks[] = {" ", "▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
+  std::vector<int64_t> columns =
+      SparkColumns(analytics.timeline, std::max<size_t>(width > 16 ? width - 16 : 0, 10));
+  int64_t peak = *std::max_element(columns.begin(), columns.end());
+  out << "\ntimeline     ";
+  for (int64_t value : columns) {
+    out << kBlocks[peak > 0 ? (value * 8 + peak - 1) / peak : 0];
+  }
+  int64_t perColumn = analytics.bucketSeconds *
+                      int64_t((analytics.timeline.size() + columns.size() - 1) / columns.size());
+  out << "\n             " << IsoDateTime(analytics.timeline.front().start) << " to "
+      << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", " << perColumn
+      << " s a column; █ = " << Seconds(peak) << " s DMCL\n";
+}
+
+// A list of classes: `count` heads the count column, `name` the names.
+void WriteClasses(const std::vector<ClassRow>& rows, const char* title, const char* count,
+                  const char* name, bool fetches, double dmcl, size_t width, std::ostream& out) {
+  size_t shown = std::min(rows.size(), kListRows);
+  WriteTitle(out, title, shown, rows.size());
+  std::vector<std::string> headings = {
+      std::string(">") + count, ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms"};
+  if (fetches) headings.push_back(">fetches");
+  headings.push_back(name);
+  TextTable table(headings);
+  for (size_t i = 0; i < shown; ++i) {
+    const DurationStats& stats = rows[i].stats;
+    std::vector<std::string> cells = {
+        std::to_string(stats.count),        Seconds(stats.totalMs),
+        Share(double(stats.totalMs), dmcl), Fixed(stats.meanMs, 1),
+        std::to_string(stats.p95Ms),        std::to_string(stats.maxMs)};
+    if (fetches) cells.push_back(std::to_string(rows[i].fetches));
+    cells.push_back(rows[i].name);
+    table.addRow(cells);
+  }
+  table.write(out, width);
+}
+
+void WriteSlowestCalls(const Profile& profile, size_t width, std::ostream& out) {
+  size_t shown = std::min(profile.topCalls.size(), kShortListRows);
+  WriteTitle(out, "slowest calls", shown, profile.topCalls.size());
+  TextTable table({">ms", "thread", "start", "call"});
+  for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rbegin() + shown;
+       ++entry) {
+    table.addRow({std::to_string(int64_t(entry->durationMs)), entry->threadId, entry->timeStamp,
+                  std::string(entry->callText.view())});
+  }
+  table.write(out, width);
+}
+
+void WriteThreads(const Profile& profile, size_t width, std::ostream& out) {
+  const std::vector<ThreadRow>& threads = profile.analytics.threads;
+  size_t shown = std::min(threads.size(), kShortListRows);
+  WriteTitle(out, "busiest threads", shown, threads.size());
+  TextTable table({"thread", ">calls", ">DMCL s", ">busy %", "first", "last"});
+  for (size_t i = 0; i < shown; ++i) {
+    const ThreadRow& row = threads[i];
+    table.addRow({row.id, std::to_string(row.calls), Seconds(row.dmclMs),
+                  Share(double(row.dmclMs), double(profile.timeSplit.elapsedMs)), row.first,
+                  row.last});
+  }
+  table.write(out, width);
+}
+
+}  // namespace
+
+void WriteDigestReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
+  const ProfileAnalytics& analytics = profile.analytics;
+  double dmcl = double(profile.totalCallMillis);
+  size_t width = std::max<size_t>(context.width, 60);
+  WriteHeadline(profile, context, out);
+  WriteTimeline(analytics, width, out);
+  WriteClasses(analytics.apis, "top APIs", "calls", "api", false, dmcl, width, out);
+  WriteClasses(analytics.queryClasses, "query classes", "queries", "fingerprint", true, dmcl, width,
+               out);
+  WriteClasses(analytics.callClasses, "call classes", "calls", "fingerprint", false, dmcl, width,
+               out);
+  WriteSlowestCalls(profile, width, out);
+  WriteThreads(profile, width, out);
+  out.flush();
+}
+
+}  // namespace quintrel

@@ -1,0 +1,137 @@
+#include "report/json_report.h"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "analysis/line_end.h"
+#include "report/report_format.h"
+
+namespace quintrel {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A ratio for people: three decimals are enough.
+double Rounded(double value) { return std::round(value * 1000.0) / 1000.0; }
+
+double Percent(double part, double whole) {
+  return whole > 0 ? Rounded(100.0 * part / whole) : 0.0;
+}
+
+// A list of `items`, of which at most `top` are written.
+template <typename Row, typename ToJson>
+Json List(const std::vector<Row>& items, size_t top, ToJson toJson) {
+  Json list = {{"total", items.size()}, {"items", Json::array()}};
+  for (size_t i = 0; i < items.size() && i < top; ++i) list["items"].push_back(toJson(items[i]));
+  return list;
+}
+
+Json ExampleJson(const Example& example) {
+  return {{"text", example.text},
+          {"ms", example.ms},
+          {"thread", example.thread},
+          {"start", example.start}};
+}
+
+// A class row, with the name under `nameKey` and its count under `countKey`.
+Json ClassJson(const ClassRow& row, const char* nameKey, const char* countKey, double dmclMs) {
+  const DurationStats& stats = row.stats;
+  return {{nameKey, row.name},
+          {countKey, stats.count},
+          {"totalMs", stats.totalMs},
+          {"sharePct", Percent(double(stats.totalMs), dmclMs)},
+          {"meanMs", Rounded(stats.meanMs)},
+          {"p50Ms", stats.p50Ms},
+          {"p95Ms", stats.p95Ms},
+          {"p99Ms", stats.p99Ms},
+          {"maxMs", stats.maxMs}};
+}
+
+Json TraceJson(const Profile& profile, const ReportContext& context) {
+  const ProfileAnalytics& analytics = profile.analytics;
+  return {{"name", context.traceName},
+          {"bytes", context.traceBytes},
+          {"lines", profile.lines},
+          {"calls", analytics.calls},
+          {"threads", analytics.threads.size()},
+          {"queries", analytics.queries}};
+}
+
+Json TimeSplitJson(const Profile& profile) {
+  double elapsed = double(profile.timeSplit.elapsedMs), dmcl = double(profile.totalCallMillis);
+  return {{"start", profile.startTimestamp},
+          {"end", profile.endTimestamp},
+          {"elapsedMs", profile.timeSplit.elapsedMs},
+          {"dmclMs", profile.totalCallMillis},
+          {"concurrency", elapsed > 0 ? Rounded(dmcl / elapsed) : 0.0}};
+}
+
+Json ClassesJson(const std::vector<ClassRow>& rows, size_t top, const char* countKey, bool fetches,
+                 double dmclMs) {
+  return List(rows, top, [&](const ClassRow& row) {
+    Json item = ClassJson(row, "fingerprint", countKey, dmclMs);
+    if (fetches) item["fetches"] = row.fetches;
+    item["example"] = ExampleJson(row.example);
+    return item;
+  });
+}
+
+Json TopCallsJson(const Profile& profile, size_t top) {
+  std::vector<const TopCallEntry*> largestFirst;
+  for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
+    largestFirst.push_back(&*entry);
+  }
+  return List(largestFirst, top, [](const TopCallEntry* entry) {
+    return Json{{"text", std::string(entry->callText.view())},
+                {"ms", static_cast<int64_t>(entry->durationMs)},
+                {"thread", entry->threadId},
+                {"start", entry->timeStamp}};
+  });
+}
+
+Json ThreadsJson(const Profile& profile, size_t top) {
+  double elapsed = double(profile.timeSplit.elapsedMs);
+  return List(profile.analytics.threads, top, [&](const ThreadRow& row) {
+    return Json{{"id", row.id},         {"calls", row.calls},
+                {"dmclMs", row.dmclMs}, {"busyPct", Percent(double(row.dmclMs), elapsed)},
+                {"first", row.first},   {"last", row.last}};
+  });
+}
+
+Json TimelineJson(const ProfileAnalytics& analytics) {
+  Json buckets = Json::array();
+  for (const TimelineBucket& bucket : analytics.timeline) {
+    buckets.push_back({{"start", IsoDateTime(bucket.start)},
+                       {"calls", bucket.calls},
+                       {"dmclMs", bucket.dmclMs},
+                       {"threads", bucket.threads},
+                       {"maxMs", bucket.maxMs}});
+  }
+  return {{"bucketSeconds", analytics.bucketSeconds}, {"buckets", buckets}};
+}
+
+}  // namespace
+
+void WriteJsonReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
+  const ProfileAnalytics& analytics = profile.analytics;
+  double dmcl = double(profile.totalCallMillis);
+  Json document = {
+      {"format", "quintrel-profile"},
+      {"version", 1},
+      {"trace", TraceJson(profile, context)},
+      {"timeSplit", TimeSplitJson(profile)},
+      {"apis", List(analytics.apis, context.top,
+                    [&](const ClassRow& row) { return ClassJson(row, "name", "calls", dmcl); })},
+      {"queryClasses", ClassesJson(analytics.queryClasses, context.top, "queries", true, dmcl)},
+      {"callClasses", ClassesJson(analytics.callClasses, context.top, "calls", false, dmcl)},
+      {"topCalls", TopCallsJson(profile, context.top)},
+      {"threads", ThreadsJson(profile, context.top)},
+      {"timeline", TimelineJson(analytics)},
+  };
+  out << document.dump(1, ' ', false, Json::error_handler_t::replace);
+  EndLine(out);
+}
+
+}  // namespace quintrel

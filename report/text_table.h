@@ -1,0 +1,36 @@
+// TextTable: rows of cells printed in aligned columns whose widths follow
+// the data: numbers right-aligned, texts left-aligned, the last column cut
+// to what is left of a given width.
+#ifndef QUINTREL_REPORT_TEXT_TABLE_H_
+#define QUINTREL_REPORT_TEXT_TABLE_H_
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quintrel {
+
+class TextTable {
+ public:
+  // The headings; a heading that starts with '>' makes a right-aligned
+  // column (the '>' is not shown).
+  explicit TextTable(const std::vector<std::string>& headings);
+
+  void addRow(std::vector<std::string> cells);
+  // Writes the heading and the rows, each line indented by two blanks and at
+  // most `width` columns wide.
+  void write(std::ostream& out, size_t width) const;
+
+ private:
+  std::vector<std::string> headings_;
+  std::vector<bool> right_;
+  std::vector<std::vector<std::string>> rows_;
+};
+
+// The number of characters (not bytes) of a UTF-8 text.
+size_t DisplayWidth(const std::string& text);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_REPORT_TEXT_TABLE_H_
