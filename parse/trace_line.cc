@@ -10,7 +10,9 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-void ClassifyEntry(TraceLine* line) {
+}  // namespace
+
+bool ClassifyEntry(bool complete, TraceLine* line) {
   struct Keyword {
     std::string_view text;
     LineKind kind;
@@ -25,14 +27,16 @@ void ClassifyEntry(TraceLine* line) {
     if (StartsWith(line->entry, keyword.text)) {
       line->kind = keyword.kind;
       line->entryText = line->entry.substr(keyword.text.size());
-      return;
+      return true;
     }
+    // No keyword begins another, so an entry cut short inside this one
+    // cannot begin any of the others.
+    if (!complete && StartsWith(keyword.text, line->entry)) return false;
   }
   line->kind = LineKind::kOtherHeader;
   line->entryText = line->entry;
+  return true;
 }
-
-}  // namespace
 
 bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   out->kind = LineKind::kContinuation;
@@ -46,7 +50,7 @@ bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   out->fraction = Capture(match_, 4);
   out->rpcCount = Capture(match_, 5);
   out->entry = Capture(match_, 6);
-  ClassifyEntry(out);
+  ClassifyEntry(true, out);
   return true;
 }
 

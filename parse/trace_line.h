@@ -39,6 +39,12 @@ struct TraceLine {
   std::string_view entryText;
 };
 
+// Sets `line->kind` and `line->entryText` from `line->entry`, the entry of a
+// header line, and returns true. With `complete` false the entry may go on
+// past its end; then it returns false, changing nothing, while the bytes
+// still to come could decide the kind either way.
+bool ClassifyEntry(bool complete, TraceLine* line);
+
 // Classifies lines with one anchored search of the header pattern. Holds the
 // match buffer so that classifying does not allocate in the steady state;
 // not thread-safe.
