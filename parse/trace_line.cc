@@ -40,18 +40,14 @@ bool ClassifyEntry(bool complete, TraceLine* line) {
 
 bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   out->kind = LineKind::kContinuation;
-  // Most lines of a trace that are not headers are query text; they never
-  // reach the regular-expression engine.
+  // Most lines of a trace that are not headers are query text; they are
+  // turned away at their first byte or two.
   if (!StartsWithThreadMarker(line)) return false;
-  if (!SearchAtLineStart(line, HeaderPattern(), &match_)) return false;
-  out->threadId = Capture(match_, 1);
-  out->timeStamp = Capture(match_, 2);
-  out->seconds = Capture(match_, 3);
-  out->fraction = Capture(match_, 4);
-  out->rpcCount = Capture(match_, 5);
-  out->entry = Capture(match_, 6);
-  ClassifyEntry(true, out);
-  return true;
+  return ScanHeader(line, true, out) == ScanResult::kHeader;
+}
+
+ScanResult TraceLineClassifier::classifyPrefix(std::string_view text, TraceLine* out) {
+  return ScanHeader(text, false, out);
 }
 
 }  // namespace quintrel

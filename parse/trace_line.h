@@ -1,16 +1,17 @@
-// TraceLine: what one search of the header pattern tells about a trace line,
-// and TraceLineClassifier, which performs that search.
+// TraceLine: what the header of a trace line tells about it, and
+// TraceLineClassifier, which reads that with the header scanner.
 //
 // The line processor needs, per line, its kind and the values of its header.
 // Because the header up to the entry can match a line in one way only, one
-// anchored search gives exactly what the seven line patterns would give when
-// applied one by one: an API line is a header line whose entry begins with
-// "API> ", a result line one whose entry begins with "Res: '", and so on.
+// scan of the header gives exactly what the seven line patterns would give
+// when applied one by one: an API line is a header line whose entry begins
+// with "API> ", a result line one whose entry begins with "Res: '", and so on.
 #ifndef QUINTREL_PARSE_TRACE_LINE_H_
 #define QUINTREL_PARSE_TRACE_LINE_H_
 
-#include <boost/regex.hpp>
 #include <string_view>
+
+#include "parse/header_scanner.h"
 
 namespace quintrel {
 
@@ -45,17 +46,16 @@ struct TraceLine {
 // still to come could decide the kind either way.
 bool ClassifyEntry(bool complete, TraceLine* line);
 
-// Classifies lines with one anchored search of the header pattern. Holds the
-// match buffer so that classifying does not allocate in the steady state;
-// not thread-safe.
+// Classifies lines with the header scanner. Holds nothing: classifying does
+// not allocate.
 class TraceLineClassifier {
  public:
   // Fills `out` for `line` and returns true for a header line; returns false,
   // with `out->kind` set to kContinuation, for any other line.
   bool classify(std::string_view line, TraceLine* out);
-
- private:
-  boost::cmatch match_;
+  // The same for `text`, the beginning of a line whose rest is still to come:
+  // ScanHeader with `complete` false.
+  ScanResult classifyPrefix(std::string_view text, TraceLine* out);
 };
 
 }  // namespace quintrel
