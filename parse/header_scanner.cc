@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "parse/trace_line.h"
@@ -40,25 +39,37 @@ bool InClass(char c, uint8_t byteClass) {
 constexpr size_t kMismatch = std::numeric_limits<size_t>::max();  // no header, whatever follows
 constexpr size_t kTextEnded = kMismatch - 1;  // the text ended inside the header
 
-// The bytes of `literal`.
+// The bytes of `literal`. The literals are a few bytes long: a loop beats a
+// call to memcmp.
 size_t Literal(std::string_view text, size_t at, std::string_view literal) {
   if (at >= kTextEnded) return at;
-  const size_t present = std::min(literal.size(), text.size() - at);
-  if (std::memcmp(text.data() + at, literal.data(), present) != 0) return kMismatch;
-  return present == literal.size() ? at + present : kTextEnded;
+  for (char c : literal) {
+    if (at == text.size()) return kTextEnded;
+    if (text[at] != c) return kMismatch;
+    ++at;
+  }
+  return at;
 }
 
-// One to `most` bytes of `byteClass`, as many as there are. `field`, if not
+// One or more bytes of `byteClass`, as many as there are. `field`, if not
 // null, receives them. Taking all of them never loses a match: no byte that
 // may follow a run in the header belongs to the run's class.
-size_t Run(std::string_view text, size_t at, uint8_t byteClass, std::string_view* field = nullptr,
-           size_t most = std::numeric_limits<size_t>::max()) {
+size_t Run(std::string_view text, size_t at, uint8_t byteClass, std::string_view* field = nullptr) {
   if (at >= kTextEnded) return at;
   size_t end = at;
-  while (end < text.size() && end - at < most && InClass(text[end], byteClass)) ++end;
+  while (end < text.size() && InClass(text[end], byteClass)) ++end;
   if (end == at) return at == text.size() ? kTextEnded : kMismatch;
   if (field != nullptr) *field = text.substr(at, end - at);
   return end;
+}
+
+// "[[:space:]]{1,2}". Taking the second one whenever it is there never loses
+// a match: a digit must follow, and no digit is whitespace.
+size_t OneOrTwoSpaces(std::string_view text, size_t at) {
+  if (at >= kTextEnded) return at;
+  if (at == text.size()) return kTextEnded;
+  if (!InClass(text[at], kSpace)) return kMismatch;
+  return at + 1 < text.size() && InClass(text[at + 1], kSpace) ? at + 2 : at + 1;
 }
 
 // "\w+ \w+[[:space:]]{1,2}\d+ \d+:\d+:\d+ \d+ \d+": the time stamp.
@@ -67,7 +78,7 @@ size_t Stamp(std::string_view text, size_t at, std::string_view* stamp) {
   at = Run(text, at, kWord);
   at = Literal(text, at, " ");
   at = Run(text, at, kWord);
-  at = Run(text, at, kSpace, nullptr, 2);
+  at = OneOrTwoSpaces(text, at);
   at = Run(text, at, kDigit);
   at = Literal(text, at, " ");
   at = Run(text, at, kDigit);
