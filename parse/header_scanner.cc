@@ -1,6 +1,5 @@
 #include "parse/header_scanner.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
