@@ -1,16 +1,17 @@
-// TraceLine: what one search of the header pattern tells about a trace line,
-// and TraceLineClassifier, which performs that search.
+// TraceLine: what the header of a trace line tells about it, and
+// TraceLineClassifier, which reads that with the header scanner.
 //
 // The line processor needs, per line, its kind and the values of its header.
 // Because the header up to the entry can match a line in one way only, one
-// anchored search gives exactly what the seven line patterns would give when
-// applied one by one: an API line is a header line whose entry begins with
-// "API> ", a result line one whose entry begins with "Res: '", and so on.
+// scan of the header gives exactly what the seven line patterns would give
+// when applied one by one: an API line is a header line whose entry begins
+// with "API> ", a result line one whose entry begins with "Res: '", and so on.
 #ifndef QUINTREL_PARSE_TRACE_LINE_H_
 #define QUINTREL_PARSE_TRACE_LINE_H_
 
-#include <boost/regex.hpp>
 #include <string_view>
+
+#include "parse/header_scanner.h"
 
 namespace quintrel {
 
@@ -39,16 +40,14 @@ struct TraceLine {
   std::string_view entryText;
 };
 
-// What the beginning of a line tells.
-enum class ScanResult {
-  kHeader,     // a header line; its kind and header fields are known
-  kNotHeader,  // a continuation line
-  kNeedMore,   // undecided until more of the line is known
-};
+// Sets `line->kind` and `line->entryText` from `line->entry`, the entry of a
+// header line, and returns true. With `complete` false the entry may go on
+// past its end; then it returns false, changing nothing, while the bytes
+// still to come could decide the kind either way.
+bool ClassifyEntry(bool complete, TraceLine* line);
 
-// Classifies lines with one anchored search of the header pattern. Holds the
-// match buffer so that classifying does not allocate in the steady state;
-// not thread-safe.
+// Classifies lines with the header scanner. Holds nothing: classifying does
+// not allocate.
 class TraceLineClassifier {
  public:
   // Fills `out` for `line` and returns true for a header line; returns false,
@@ -58,9 +57,6 @@ class TraceLineClassifier {
   // kind and fields are those of the whole line, `entry` and `entryText`
   // cover what `text` holds of them. kNeedMore only when not `complete`.
   ScanResult classify(std::string_view text, bool complete, TraceLine* out);
-
- private:
-  boost::cmatch match_;
 };
 
 }  // namespace quintrel

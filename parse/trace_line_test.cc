@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <map>
 #include <random>
 #include <string>
@@ -12,6 +11,7 @@
 #include "parse/trace_call.h"
 #include "parse/trace_grammar.h"
 #include "parse/trace_line_processor.h"
+#include "tests/support/mutated_lines.h"
 #include "tests/support/trace_lines.h"
 
 namespace quintrel {
@@ -107,50 +107,12 @@ TEST(TraceLineClassifier, ExampleAndEdgeLines) {
   }
 }
 
-// A well-formed header line with random fields and a random entry.
-std::string ValidLine(std::mt19937& rng) {
-  auto number = [&rng](unsigned limit) { return std::to_string(rng() % limit); };
-  static const char* const kEntries[] = {
-      "API> ", "Res: '", "SET> ", "Server RPC: ", "Other> ", "API>", "Res: ", ""};
-  static const char* const kTexts[] = {"query,s0,select name from item", "q0'", "'", ""};
-  const std::string day = number(32), separator[] = {" ", "  ", "\t"};
-  return "# [ " + number(100000) + " ] Wed Aug" + separator[rng() % 3] + day + " 14:03:22 2003 " +
-         number(1000000) + " ( " + number(100) + "." + number(10000) + " sec) ( " + number(10000) +
-         " rpc) " + kEntries[rng() % 8] + kTexts[rng() % 4];
-}
-
-std::string Mutate(std::string line, std::mt19937& rng) {
-  if (line.empty()) return line;
-  auto pick = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
-  const size_t at = pick(line.size());
-  const size_t digit = line.find_first_of("0123456789", at);
-  const size_t blank = line.find(' ', at);
-  static const char* const kKeywords[] = {"API", "Res", "SET", "Server RPC", "sec", "rpc"};
-  const size_t word = line.find(kKeywords[pick(6)]);
-  const size_t op = pick(6);
-  // A blank, tab, carriage return, form feed or non-ASCII byte.
-  if (op == 0) line.insert(at, 1, " \t\r\f\x80\xe9\xff"[pick(7)]);
-  if (op == 1 && blank != std::string::npos) line.erase(blank, 1);
-  for (size_t i = word; op == 2 && i < line.size() && line[i] != ' '; ++i)
-    line[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
-  if (op == 3 && digit != std::string::npos) line[digit] = "0123456789aZ_"[pick(13)];
-  if (op == 4) line.resize(at);
-  if (op == 5 && digit != std::string::npos) {  // the digit group grows to 12 digits or more
-    const std::string group =
-        line.substr(digit, line.find_first_not_of("0123456789", digit) - digit);
-    std::string longer = group;
-    while (longer.size() < 12) longer += group;
-    line.replace(digit, group.size(), longer);
-  }
-  return line;
-}
-
 TEST(TraceLineClassifier, GeneratedAndMutatedLinesMatchThePatterns) {
   std::mt19937 rng(20030806);
   std::map<LineKind, int> kinds;
   for (int i = 0; i < 5000 && !HasFailure(); ++i) {
-    std::string line = ValidLine(rng);
-    for (size_t n = rng() % 4; n > 0; --n) line = Mutate(line, rng);
+    std::string line = quintrel_test::ValidHeaderLine(rng);
+    for (size_t n = rng() % 4; n > 0; --n) line = quintrel_test::MutateLine(line, rng);
     ++kinds[ExpectSameAsPatterns(line).kind];
   }
   for (LineKind kind : {LineKind::kContinuation, LineKind::kApi, LineKind::kResult, LineKind::kSet,

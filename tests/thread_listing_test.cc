@@ -38,9 +38,9 @@ TEST(ThreadListing, TraceWithoutMarkersOrWithoutFile) {
   ScratchDir dir;
   const std::string absent = dir.file("absent.trc");
   const std::string message = "cannot open trace file " + absent + ": No such file or directory\n";
-  EXPECT_EQ(
-      RunQuintrel({dir.write("t.trc", "no markers\n"), "CONSOLE", "-l", "-d", "CSV"}, {"*\n"}),
-      (CliResult{0, kPrompt, ""}));
+  const std::string trace = dir.write("t.trc", "no markers\n");
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-l", "-d", "CSV"}, {"*\n"}),
+            (CliResult{0, kPrompt, "quintrel: warning: " + trace + " holds no trace lines\n"}));
   // A missing trace ends the run before the prompt.
   EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-l", "-d", "CSV"}, {"*\n"}),
             (CliResult{3, "", message}));

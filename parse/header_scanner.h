@@ -1,0 +1,41 @@
+// ScanHeader: recognises a trace header line by hand, one byte at a time. It
+// accepts exactly the lines that the header pattern (HeaderPattern() in
+// trace_grammar.h) matches at their first byte and gives the same fields, at
+// a small part of the cost of the regular-expression search. It can also
+// judge the beginning of a line whose rest has not been read yet. It owns
+// nothing: the fields it fills are views into the text it was given.
+#ifndef QUINTREL_PARSE_HEADER_SCANNER_H_
+#define QUINTREL_PARSE_HEADER_SCANNER_H_
+
+#include <string_view>
+
+namespace quintrel {
+
+struct TraceLine;
+
+enum class ScanResult {
+  kHeader,     // a header line; its fields and kind are filled in
+  kNotHeader,  // not a header line, whatever follows the text
+  kNeedMore,   // the text is a beginning that does not decide yet
+};
+
+// Scans `text` for a header line. With `complete` true, `text` is the whole
+// line (without its terminator) and the result is kHeader or kNotHeader. With
+// `complete` false, `text` is only the beginning of the line, which goes on
+// with zero or more bytes not given; the result is kNeedMore exactly when
+// those bytes could still change whether the line is a header or, for a
+// header, its kind. For kHeader, `out` holds what the whole line would give,
+// except that `entry` and `entryText` end where `text` ends. For any other
+// result only `out->kind` is set, to kContinuation.
+ScanResult ScanHeader(std::string_view text, bool complete, TraceLine* out);
+
+// The byte classes of the header pattern, as Boost.Regex's default traits
+// give them in the program's locale (the classic "C" locale: the program
+// never changes it): "\d", "\w" and "[[:space:]]".
+bool IsPatternDigit(unsigned char c);
+bool IsPatternWord(unsigned char c);
+bool IsPatternSpace(unsigned char c);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_PARSE_HEADER_SCANNER_H_
