@@ -52,8 +52,8 @@ bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost
 std::string_view Capture(const boost::cmatch& match, int group);
 
 // The thread id of a line that begins with a thread marker ("# [ ", digits,
-// " ]"): stores it in `id` (a view into `line`) and returns true; returns
-// false, leaving `id` unchanged, otherwise.
+// " ]", as ThreadPattern reads it): stores it in `id` (a view into `line`)
+// and returns true; returns false, leaving `id` unchanged, otherwise.
 bool ExtractThreadId(std::string_view line, std::string_view* id);
 
 // Reads a string of decimal digits like strtol with base 10, clamped to the

@@ -59,11 +59,18 @@ TraceLine ExpectSameAsPatterns(const std::string& line) {
                 ? ResultValues(fresh)
                 : std::make_tuple(text, CallDurationMillis(got.seconds, got.fraction),
                                   ReadTraceNumber(got.rpcCount)));
+  // The thread marker read by hand is the one ThreadPattern finds.
+  std::string_view id;
+  const bool marker = SearchAtLineStart(line, ThreadPattern(), &thread);
+  EXPECT_EQ(ExtractThreadId(line, &id), marker);
+  if (marker) {
+    EXPECT_EQ(id, thread.str(1));
+  }
   if (!header || !headerFound) return got;
   EXPECT_EQ(
       std::tie(got.threadId, got.timeStamp, got.seconds, got.fraction, got.rpcCount, got.entry),
       std::make_tuple(m.str(1), m.str(2), m.str(3), m.str(4), m.str(5), m.str(6)));
-  EXPECT_TRUE(SearchAtLineStart(line, ThreadPattern(), &thread));
+  EXPECT_TRUE(marker);
   EXPECT_EQ(got.threadId, thread.str(1));
   return got;
 }
