@@ -1,0 +1,41 @@
+#include "analysis/duration_histogram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+// The nearest-rank percentile of `sorted`, the obvious way.
+int64_t BruteForce(const std::vector<int64_t>& sorted, int p) {
+  for (size_t rank = 1; rank <= sorted.size(); ++rank) {
+    if (rank * 100 >= static_cast<size_t>(p) * sorted.size()) return sorted[rank - 1];
+  }
+  return 0;
+}
+
+TEST(DurationHistogramTest, PercentilesAreExactNearestRanks) {
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 300; ++trial) {
+    DurationHistogram histogram;
+    std::vector<int64_t> durations(1 + random() % (trial < 100 ? 5 : 2000));
+    for (int64_t& duration : durations) {
+      duration = trial % 3 == 0 ? random() % 4 : static_cast<int64_t>(random() % 100000);
+      histogram.add(duration);
+    }
+    std::sort(durations.begin(), durations.end());
+    for (int p : {1, 50, 95, 99, 100}) {
+      EXPECT_EQ(histogram.percentile(p), BruteForce(durations, p)) << trial << " p" << p;
+    }
+    const DurationStats stats = histogram.stats();
+    EXPECT_EQ(stats.count, static_cast<int64_t>(durations.size()));
+    EXPECT_EQ(stats.maxMs, durations.back());
+  }
+  EXPECT_EQ(DurationHistogram().percentile(50), 0);
+}
+
+}  // namespace
+}  // namespace quintrel

@@ -1,0 +1,68 @@
+#include "analysis/timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+const int64_t kDay = 86400, kStart = 12345 * kDay + 9 * 3600;  // 09:00 on a day
+
+TEST(TimelineTest, WidthIsTheSmallestGivingAtMost120Buckets) {
+  const struct {
+    int64_t span;  // seconds between the first and the last call
+    int64_t width;
+    size_t buckets;
+  } kCases[] = {
+      {0, 1, 1},         {119, 1, 120},      {120, 5, 25},         {599, 5, 120},
+      {600, 10, 61},     {3599, 30, 120},    {7199, 60, 120},      {36000, 900, 41},
+      {35999, 300, 120}, {107999, 900, 120}, {3 * kDay, 3600, 73}, {200 * kDay, kDay, 201},
+  };
+  for (const auto& c : kCases) {
+    Timeline timeline(0);
+    // Calls out of order, as threads deliver them.
+    timeline.add(kStart + c.span, 1, 0);
+    timeline.add(kStart, 2, 1);
+    timeline.add(kStart + c.span / 2, 3, 0);
+    EXPECT_EQ(timeline.bucketSeconds(), c.width) << c.span;
+    EXPECT_EQ(timeline.buckets().size(), c.buckets) << c.span;
+  }
+}
+
+TEST(TimelineTest, MergingKeepsTheSumsAndDistinctThreads) {
+  Timeline timeline(0);
+  int64_t total = 0;
+  for (int64_t second = 0; second < 1000; ++second) {
+    timeline.add(kStart + second, second, static_cast<uint32_t>(second % 3));
+    total += second;
+  }
+  std::vector<TimelineBucket> buckets = timeline.buckets();
+  ASSERT_EQ(timeline.bucketSeconds(), 10);
+  ASSERT_EQ(buckets.size(), 100u);
+  int64_t sum = 0, calls = 0;
+  for (const TimelineBucket& bucket : buckets) {
+    sum += bucket.dmclMs;
+    calls += bucket.calls;
+    EXPECT_EQ(bucket.threads, 3);
+    EXPECT_EQ(bucket.start % 10, 0);
+  }
+  EXPECT_EQ(sum, total);
+  EXPECT_EQ(calls, 1000);
+  EXPECT_EQ(buckets[99].maxMs, 999);
+}
+
+TEST(TimelineTest, FixedWidthAndGaps) {
+  Timeline fixed(7);
+  fixed.add(kStart, 5, 0);
+  fixed.add(kStart + 70, 5, 0);
+  EXPECT_EQ(fixed.bucketSeconds(), 7);
+  EXPECT_EQ(fixed.buckets().size(), 11u);  // the empty buckets between are there
+  Timeline sparse(1);
+  sparse.add(kStart, 1, 0);
+  sparse.add(kStart + 10 * kDay, 1, 0);  // too many buckets to fill
+  EXPECT_EQ(sparse.buckets().size(), 2u);
+}
+
+}  // namespace
+}  // namespace quintrel

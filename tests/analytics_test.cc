@@ -1,0 +1,143 @@
+// Black-box tests of the analytics reports: the JSON profile checked by a
+// JSON Schema validator and against the TEXT report of the same run, exact
+// figures for a small trace, and the digest's bounds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/cli_runner.h"
+
+namespace quintrel_test {
+namespace {
+
+// Runs quintrel with `options` for a JSON profile and a TEXT report of
+// `trace` and has tests/profile_check.py compare them; "ok" when all holds.
+std::string CheckProfile(const std::string& trace, const std::vector<std::string>& options,
+                         int top = 50) {
+  ScratchDir dir;
+  const std::string json = dir.file("p.json"), text = dir.file("p.txt"), out = dir.file("out");
+  std::vector<std::string> args = {trace, json, "-s", "JSON"};
+  args.insert(args.end(), options.begin(), options.end());
+  if (RunQuintrel(args).exitCode != 0) return "the JSON run failed";
+  std::vector<std::string> textArgs = {trace, text, "-s", "TEXT"};
+  for (const std::string& option : options) {
+    if (option.rfind("--top", 0) != 0 && option.rfind("--bucket", 0) != 0) {
+      textArgs.push_back(option);
+    }
+  }
+  if (RunQuintrel(textArgs).exitCode != 0) return "the TEXT run failed";
+  const std::string source = QUINTREL_SOURCE_DIR;
+  const std::string command = "/usr/bin/python3 " + source + "/tests/profile_check.py " + source +
+                              "/docs/quintrel-profile.schema.json " + json + " --top " +
+                              std::to_string(top) + " --text " + text + " > " + out + " 2>&1";
+  std::system(command.c_str());
+  std::string result = ReadFile(out);
+  if (!result.empty() && result.back() == '\n') result.pop_back();
+  return result;
+}
+
+std::string HostileTrace() {
+  const std::string bytes = "<&>\"'\x01\x1b\x7f\x80\xff\xc3\x28";
+  const std::string big(40, '9');
+  return Call("1", "get,c,<script>" + bytes) + Call("2", "query,c,select '" + bytes + "'") +
+         "# [ " + big + " ] Wed Aug " + big + " " + big + ":1:1 " + big + " " + big + " ( " + big +
+         "." + big + " sec) ( 1 rpc) API> x\n" + Call("3", bytes + "," + bytes);
+}
+
+TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
+  ScratchDir dir;
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  const std::string undated =
+      dir.write("undated.trc",
+                "# [ 1 ] Mit Mai  6 14:03:22 2003 1 ( 0.000 sec) ( 1 rpc) API> get,c,x\n"
+                "# [ 1 ] Mit Mai  6 14:03:22 2003 1 ( 0.002 sec) ( 2 rpc) Res: 'T'\n");
+  const struct {
+    std::string trace;
+    std::vector<std::string> options;
+    int top;
+  } kCases[] = {
+      {sample, {}, 50},
+      {sample, {"-r"}, 50},
+      {sample, {"--threads=236,1008", "--bucket=7"}, 50},
+      {sample, {"--top=3"}, 3},
+      {sample, {"--since=14:03:40", "--until=2003-08-06T14:04:20"}, 50},
+      {Data("many.trc"), {}, 50},
+      {Data("empty.trc"), {}, 50},
+      {undated, {}, 50},
+      {dir.write("hostile.trc", HostileTrace()), {}, 50},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(CheckProfile(c.trace, c.options, c.top), "ok")
+        << c.trace << " " << testing::PrintToString(c.options);
+  }
+}
+
+TEST(Analytics, ExactFiguresOfASmallTrace) {
+  // Thread 7: a query of 20 ms with three fetches of 5 ms and a close of
+  // 1 ms, then the same query with another literal; thread 8: two gets.
+  auto line = [](const std::string& thread, const std::string& time, const std::string& seconds,
+                 int rpc, const std::string& entry) {
+    return TraceHeader(thread, seconds, rpc, "Wed Aug  6 " + time + " 2003 0") + entry + "\n";
+  };
+  auto call = [&](const std::string& thread, const std::string& time, const std::string& api,
+                  const std::string& seconds, const std::string& result) {
+    return line(thread, time, "0.000", 1, "API> " + api) +
+           line(thread, time, seconds, 2, "Res: '" + result);
+  };
+  std::string trace =
+      call("7", "10:00:00", "query,c,select a from t where n = 'x'", "0.020", "q0'");
+  for (int i = 0; i < 3; ++i) trace += call("7", "10:00:01", "next,c,q0", "0.005", "T'");
+  trace += call("7", "10:00:02", "close,c,q0", "0.001", "T'") +
+           call("7", "10:00:03", "query,c,select a from t where n = 'y'", "0.040", "q0'") +
+           call("8", "10:01:00", "get,s3,4e21100000002a11", "0.100", "T'") +
+           call("8", "10:01:59", "get,s4,4e21100000002a12", "0.300", "T'");
+  ScratchDir dir;
+  const CliResult result = RunQuintrel({dir.write("t.trc", trace), "CONSOLE", "-s", "JSON"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string& doc = result.out;
+  for (const std::string& expected : {
+           std::string("\"calls\": 8,\n  \"threads\": 2,\n  \"queries\": 2"),
+           std::string("\"elapsedMs\": 119000,\n  \"dmclMs\": 476,\n  \"concurrency\": 0.004"),
+           std::string("\"fingerprint\": \"select a from t where n = ?\",\n    \"queries\": 2,\n"
+                       "    \"totalMs\": 76,\n    \"sharePct\": 15.966,\n    \"meanMs\": 38.0,\n"
+                       "    \"p50Ms\": 36,\n    \"p95Ms\": 40,\n    \"p99Ms\": 40,\n"
+                       "    \"maxMs\": 40,\n    \"fetches\": 4,\n    \"example\": {\n"
+                       "     \"text\": \"select a from t where n = 'y'\",\n     \"ms\": 40,\n"
+                       "     \"thread\": \"7\",\n     \"start\": \"Wed Aug  6 10:00:03 2003 0\""),
+           std::string("\"fingerprint\": \"get,?,?\",\n    \"calls\": 2,\n    \"totalMs\": 400"),
+           std::string("\"id\": \"8\",\n    \"calls\": 2,\n    \"dmclMs\": 400,\n"
+                       "    \"busyPct\": 0.336"),
+           std::string("\"bucketSeconds\": 1,"),
+           std::string("\"start\": \"2003-08-06T10:01:59\",\n    \"calls\": 1,\n"
+                       "    \"dmclMs\": 300,\n    \"threads\": 1,\n    \"maxMs\": 300"),
+       }) {
+    EXPECT_NE(doc.find(expected), std::string::npos) << expected << "\nin\n" << doc;
+  }
+}
+
+TEST(Analytics, DigestStaysOnOneScreen) {
+  std::string wide;
+  for (int i = 0; i < 3000; ++i) {
+    wide += Call(std::to_string(i), "api" + std::to_string(i) + ",c," + std::string(i % 300, 'x'));
+  }
+  ScratchDir dir;
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  for (const std::string& trace : {sample, Data("empty.trc"), dir.write("wide.trc", wide),
+                                   dir.write("h.trc", HostileTrace())}) {
+    const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", "DIGEST"});
+    ASSERT_EQ(result.exitCode, 0) << trace;
+    EXPECT_LE(std::count(result.out.begin(), result.out.end(), '\n'), 100) << trace;
+    for (const char* title : {"\ntimeline ", "\ntop APIs (", "\nquery classes (",
+                              "\ncall classes (", "\nslowest calls (", "\nbusiest threads ("}) {
+      EXPECT_NE(result.out.find(title), std::string::npos) << title << " in " << trace;
+    }
+  }
+  const CliResult wideDigest = RunQuintrel({dir.file("wide.trc"), "CONSOLE", "-s", "DIGEST"});
+  EXPECT_NE(wideDigest.out.find("top APIs (10 of 3000, 2990 more not shown)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quintrel_test
