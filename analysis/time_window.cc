@@ -25,6 +25,12 @@ bool Separator(std::string_view text, size_t* at, std::string_view allowed) {
   return true;
 }
 
+int64_t DaysInMonth(int64_t year, int64_t month) {
+  const int64_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 bool ParseDate(std::string_view text, size_t* at, TimeBound* bound) {
   TimeStamp date;
   if (!Digits(text, at, 4, &date.year) || !Separator(text, at, "-")) return false;
@@ -32,7 +38,7 @@ bool ParseDate(std::string_view text, size_t* at, TimeBound* bound) {
   if (!Digits(text, at, 2, &month) || !Separator(text, at, "-")) return false;
   if (!Digits(text, at, 2, &date.day) || month < 1 || month > 12) return false;
   date.month = static_cast<int>(month);
-  if (!date.hasDate()) return false;
+  if (!date.hasDate() || date.day > DaysInMonth(date.year, month)) return false;
   bound->hasDate = true;
   bound->days = date.daysSinceEpoch();
   return true;

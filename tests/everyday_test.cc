@@ -1,0 +1,126 @@
+// Black-box tests of everyday use: standard input as the trace, filters
+// without a prompt, help and version, unknown options, traces that are no
+// traces, and Windows-1252 texts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/cli_runner.h"
+
+namespace quintrel_test {
+namespace {
+
+const std::string kUsageTail =
+    "Usage:\nquintrel tracefile outputfile [options]\n"
+    "options: -s[ummary] { TEXT | HTML | XML }\n         -d[etail]  { RAW | CSV }\n"
+    "         -r[pconly]\n         -l[istthreads]\n";
+const std::string kUsage = "Palvero Profiler v1.3\n\n" + kUsageTail;
+
+// Three threads, a call each at 14:03:22, and one more of thread 236 an
+// hour later.
+std::string ThreeThreads() {
+  return Call("236", "get,s0,a") + Call("1008", "get,s0,b") + Call("91", "get,s0,c") +
+         TraceHeader("236", "0.000", 1, "Wed Aug  6 15:03:22 2003 1") + "API> get,s0,d\n" +
+         TraceHeader("236", "0.002", 2, "Wed Aug  6 15:03:22 2003 1") + "Res: 'T'\n";
+}
+
+std::string LateRow() {
+  return "\"236\",\"Wed Aug  6 15:03:22 2003 1\",\"1\",\"2\",\"get,s0,d\",\n";
+}
+
+TEST(Everyday, StandardInputIsTheTraceDash) {
+  ScratchDir dir;
+  const std::string csv = CsvRow("3", "get,c,x");
+  RunOptions input;
+  input.input = Call("3", "get,c,x");
+  EXPECT_EQ(RunQuintrel({"-", "CONSOLE", "-d", "CSV"}, input), (CliResult{0, csv, ""}));
+  input.inputFromPipe = true;
+  EXPECT_EQ(RunQuintrel({"-", "CONSOLE", "-d", "CSV"}, input), (CliResult{0, csv, ""}));
+  // A file named "-" is reached as "./-".
+  dir.write("-", Call("4", "get,c,y"));
+  RunOptions inDir;
+  inDir.workDir = dir.path();
+  EXPECT_EQ(RunQuintrel({"./-", "CONSOLE", "-d", "CSV"}, inDir),
+            (CliResult{0, CsvRow("4", "get,c,y"), ""}));
+}
+
+TEST(Everyday, FiltersWithoutAPrompt) {
+  ScratchDir dir;
+  const std::string trace = dir.write("t.trc", ThreeThreads());
+  const std::string early =
+      CsvRow("236", "get,s0,a") + CsvRow("1008", "get,s0,b") + CsvRow("91", "get,s0,c");
+  const std::pair<std::vector<std::string>, std::string> kCases[] = {
+      {{"--threads=236,91"}, CsvRow("236", "get,s0,a") + CsvRow("91", "get,s0,c") + LateRow()},
+      {{"--threads=1008"}, CsvRow("1008", "get,s0,b")},
+      {{"--threads=0236,9"}, ""},
+      {{"--since=15:00:00"}, LateRow()},
+      {{"--until=15:00:00"}, early},
+      {{"--since=2003-08-06T14:03:22", "--until=2003-08-06 14:03:23"}, early},
+      {{"--since=2003-08-07T00:00:00"}, ""},
+      {{"--since=14:03:23", "--threads=236"}, LateRow()},
+  };
+  for (const auto& [filters, expected] : kCases) {
+    std::vector<std::string> args = {trace, "CONSOLE", "-d", "CSV"};
+    args.insert(args.end(), filters.begin(), filters.end());
+    EXPECT_EQ(RunQuintrel(args), (CliResult{0, expected, ""})) << filters[0];
+  }
+  // Summaries take the same calls.
+  const CliResult text = RunQuintrel({trace, "CONSOLE", "-s", "TEXT", "--since=15:00:00"});
+  EXPECT_NE(text.out.find("\nget                        1       0.002\n"), std::string::npos)
+      << text.out;
+}
+
+TEST(Everyday, HelpVersionAndUnknownOptions) {
+  const CliResult help = RunQuintrel({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind(kUsage, 0), 0u);
+  for (const char* extension :
+       {"-s JSON", "-s DIGEST", "-s DASHBOARD", "--threads=", "--since=", "--until=", "--top=",
+        "--bucket=", "--encoding=cp1252", "--version", "tracefile -"}) {
+    EXPECT_NE(help.out.find(extension), std::string::npos) << extension;
+  }
+  EXPECT_EQ(RunQuintrel({"trace.trc", "--help"}).out, help.out);
+  EXPECT_EQ(RunQuintrel({"--version"}), (CliResult{0, "quintrel 1.3\n", ""}));
+  const std::pair<std::vector<std::string>, std::string> kErrors[] = {
+      {{"t", "o", "--bogus"}, "unknown option --bogus\n"},
+      {{"t", "o", "--"}, "unknown option --\n"},
+      {{"t", "o", "--top=0"}, "invalid value for --top: 0\n"},
+      {{"t", "o", "--top"}, "option --top needs a value: --top=...\n"},
+      {{"t", "o", "--since=25:00:00"}, "invalid value for --since: 25:00:00\n"},
+      {{"t", "o", "--until=2003-02-30T00:00:00"},
+       "invalid value for --until: 2003-02-30T00:00:00\n"},
+      {{"t", "o", "--threads=1,,2"}, "invalid value for --threads: 1,,2\n"},
+      {{"t", "o", "--encoding=utf-16"}, "invalid value for --encoding: utf-16\n"},
+      {{"t", "o", "-l", "--threads=1"}, "--threads and -l are mutually exclusive\n"},
+      {{"t", "o", "-s", "json"}, "outputformat must be TEXT, HTML or XML format\n"},
+  };
+  for (const auto& [args, message] : kErrors) {
+    EXPECT_EQ(RunQuintrel(args), (CliResult{1, message + kUsage, ""})) << args[2];
+  }
+}
+
+TEST(Everyday, AFileWithoutTraceLinesIsNamed) {
+  ScratchDir dir;
+  const std::string notATrace = dir.write("passwd", "root:x:0:0:root:/root:/bin/bash\n");
+  EXPECT_EQ(RunQuintrel({notATrace, "CONSOLE", "-d", "CSV"}),
+            (CliResult{0, "", "quintrel: warning: " + notATrace + " holds no trace lines\n"}));
+  // An empty trace is no such case.
+  EXPECT_EQ(RunQuintrel({Data("empty.trc"), "CONSOLE", "-d", "CSV"}), (CliResult{0, "", ""}));
+}
+
+TEST(Everyday, WindowsTextsBecomeUtf8) {
+  ScratchDir dir;
+  const std::string trace = dir.write("w.trc", Call("5", "get,c,caf\xe9 \x80 \x81"));
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV", "--encoding=cp1252"}).out,
+            CsvRow("5", "get,c,caf\xc3\xa9 \xe2\x82\xac \xef\xbf\xbd"));
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}).out,
+            CsvRow("5", "get,c,caf\xe9 \x80 \x81"));
+  const CliResult xml = RunQuintrel({trace, "CONSOLE", "-s", "XML", "--encoding=cp1252"});
+  EXPECT_NE(xml.out.find("<api_call>get,c,caf\xc3\xa9 \xe2\x82\xac \xef\xbf\xbd</api_call>"),
+            std::string::npos)
+      << xml.out;
+}
+
+}  // namespace
+}  // namespace quintrel_test
