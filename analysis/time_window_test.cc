@@ -10,8 +10,8 @@ namespace {
 TEST(TimeWindowTest, ParsesTheThreeForms) {
   const struct {
     std::string text;
-    bool valid, hasDate;
-    int64_t secondOfDay;
+    bool valid, hasDate = false;
+    int64_t secondOfDay = 0;
   } kCases[] = {
       {"14:03:22", true, false, 50602},
       {"2003-08-06T14:03:22", true, true, 50602},
