@@ -21,10 +21,9 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   SaturatingAdd(&totalCallMillis_, call->durationMs);
 
   std::string_view text = call->apiLineText();
-  auto row = apiStatistics_.find(ApiNameOf(text));
-  if (row == apiStatistics_.end()) {
-    row = apiStatistics_.emplace(ApiNameOf(text), ApiSummaryRow()).first;
-  }
+  key_.assign(ApiNameOf(text));
+  auto row = apiStatistics_.find(key_);
+  if (row == apiStatistics_.end()) row = apiStatistics_.emplace(key_, ApiSummaryRow()).first;
   row->second.frequency += 1;
   row->second.durationMs += static_cast<double>(call->durationMs);
 
@@ -49,9 +48,11 @@ void CallStatistics::moveInto(Profile* profile) {
     profile->apiSummary.push_back(std::move(row));
     profile->apiSummary.back().apiName = name;
   }
-  std::stable_sort(
-      profile->apiSummary.begin(), profile->apiSummary.end(),
-      [](const ApiSummaryRow& a, const ApiSummaryRow& b) { return a.durationMs < b.durationMs; });
+  // Ascending by total, rows of equal totals in ascending name order.
+  std::sort(profile->apiSummary.begin(), profile->apiSummary.end(),
+            [](const ApiSummaryRow& a, const ApiSummaryRow& b) {
+              return std::tie(a.durationMs, a.apiName) < std::tie(b.durationMs, b.apiName);
+            });
   profile->topCalls = std::move(topCalls_);
   *this = CallStatistics();
 }

@@ -5,7 +5,7 @@
 #define QUINTREL_ANALYSIS_CALL_STATISTICS_H_
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +26,7 @@ class CallStatistics {
   void moveInto(Profile* profile);
 
   // Used by tests.
-  const std::map<std::string, ApiSummaryRow, std::less<>>& apiStatistics() const {
+  const std::unordered_map<std::string, ApiSummaryRow>& apiStatistics() const {
     return apiStatistics_;
   }
   const std::vector<TopCallEntry>& topCalls() const { return topCalls_; }
@@ -36,7 +36,8 @@ class CallStatistics {
   std::string endTimestamp_;
   int64_t totalCallMillis_ = 0;
   // Keyed by API name; the rows' own names stay empty until reported.
-  std::map<std::string, ApiSummaryRow, std::less<>> apiStatistics_;
+  std::unordered_map<std::string, ApiSummaryRow> apiStatistics_;
+  std::string key_;  // reused lookup key
   std::vector<TopCallEntry> topCalls_;  // ascending, at most ten
 };
 

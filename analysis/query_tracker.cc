@@ -32,23 +32,36 @@ const std::vector<boost::regex>& QueryPatterns() {
   return patterns;
 }
 
-bool QueryStartOf(std::string_view name, QueryApi* api) {
-  const std::pair<std::string_view, QueryApi> kStarts[] = {{"query", QueryApi::kQuery},
-                                                           {"cachequery", QueryApi::kCacheQuery},
-                                                           {"readquery", QueryApi::kReadQuery},
-                                                           {"query_cmd", QueryApi::kQueryCmd}};
-  for (const auto& [startName, startApi] : kStarts) {
-    if (name == startName) {
-      *api = startApi;
-      return true;
+// What a call does for query tracking, by its API name.
+enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch };
+
+struct NamedRole {
+  std::string_view name;
+  Role role;
+  QueryApi api;  // for kStart
+};
+
+constexpr NamedRole kRoles[] = {
+    {"query", Role::kStart, QueryApi::kQuery},
+    {"cachequery", Role::kStart, QueryApi::kCacheQuery},
+    {"readquery", Role::kStart, QueryApi::kReadQuery},
+    {"query_cmd", Role::kStart, QueryApi::kQueryCmd},
+    {"execquery", Role::kExecQuery, QueryApi::kExecQuery},
+    {"getlastcoll", Role::kGetLastColl, QueryApi::kQuery},
+    {"next", Role::kFetch, QueryApi::kQuery},
+    {"close", Role::kFetch, QueryApi::kQuery},
+};
+
+// Asked of every call: the names are told apart by length and first byte
+// before any comparison.
+const NamedRole* RoleOf(std::string_view name) {
+  for (const NamedRole& role : kRoles) {
+    if (name.size() == role.name.size() && name[0] == role.name[0] && name == role.name) {
+      return &role;
     }
   }
-  return false;
+  return nullptr;
 }
-
-// Every API name query tracking looks at.
-const std::string_view kTrackedNames[] = {"query",     "cachequery",  "readquery", "query_cmd",
-                                          "execquery", "getlastcoll", "next",      "close"};
 
 }  // namespace
 
@@ -61,20 +74,30 @@ void QueryTracker::track(TraceCall* call) {
   // length below is then larger than what is left); without any comma it is
   // the whole text.
   std::string connection(p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1));
-  QueryApi api;
-  if (QueryStartOf(name, &api)) {
-    openQuery(startRecord(api, call), connection, CollectionOf(call->resultText.view()));
-  } else if (name == "execquery") {
-    pending_[connection] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
-  } else if (name == "getlastcoll") {
-    auto pending = pending_.find(connection);
-    if (pending != pending_.end()) {
-      openQuery(pending->second, connection, CollectionOf(call->resultText.view()));
+  const NamedRole* role = RoleOf(name);
+  if (role == nullptr) return;
+  switch (role->role) {
+    case Role::kStart:
+      openQuery(startRecord(role->api, call), connection, CollectionOf(call->resultText.view()));
+      return;
+    case Role::kExecQuery:
+      pending_[connection] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
+      return;
+    case Role::kGetLastColl: {
+      auto pending = pending_.find(connection);
+      if (pending != pending_.end()) {
+        openQuery(pending->second, connection, CollectionOf(call->resultText.view()));
+      }
+      return;
     }
-  } else if (name == "next" || name == "close") {
-    if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
-    std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
-    recordFetch(connection, rest.substr(0, rest.find(',')), call->durationMs);
+    case Role::kFetch: {
+      if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
+      std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
+      recordFetch(connection, rest.substr(0, rest.find(',')), call->durationMs);
+      return;
+    }
+    case Role::kNone:
+      return;
   }
 }
 
@@ -105,13 +128,11 @@ QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
 
 bool QueryTracker::MayTrack(std::string_view apiLineText) {
   size_t comma = apiLineText.find(',');
-  for (std::string_view name : kTrackedNames) {
-    // Without a comma on the API line its continuation lines may still
-    // complete the name.
-    if (comma == std::string_view::npos ? name.substr(0, apiLineText.size()) == apiLineText
-                                        : apiLineText.substr(0, comma) == name) {
-      return true;
-    }
+  if (comma != std::string_view::npos) return comma > 0 && RoleOf(apiLineText.substr(0, comma));
+  // Without a comma on the API line its continuation lines may still
+  // complete the name.
+  for (const NamedRole& role : kRoles) {
+    if (role.name.substr(0, apiLineText.size()) == apiLineText) return true;
   }
   return false;
 }

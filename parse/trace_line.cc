@@ -6,23 +6,30 @@ namespace quintrel {
 
 namespace {
 
+// The keywords are a few bytes long: a loop beats a call to memcmp.
 bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (text[i] != prefix[i]) return false;
+  }
+  return true;
 }
+
+struct Keyword {
+  std::string_view text;
+  LineKind kind;
+};
+
+constexpr Keyword kKeywords[] = {
+    {"API> ", LineKind::kApi},
+    {"Res: '", LineKind::kResult},
+    {"SET> ", LineKind::kSet},
+    {"Server RPC: ", LineKind::kServerRpc},
+};
 
 }  // namespace
 
 bool ClassifyEntry(bool complete, TraceLine* line) {
-  struct Keyword {
-    std::string_view text;
-    LineKind kind;
-  };
-  static const Keyword kKeywords[] = {
-      {"API> ", LineKind::kApi},
-      {"Res: '", LineKind::kResult},
-      {"SET> ", LineKind::kSet},
-      {"Server RPC: ", LineKind::kServerRpc},
-  };
   for (const Keyword& keyword : kKeywords) {
     if (StartsWith(line->entry, keyword.text)) {
       line->kind = keyword.kind;

@@ -4,6 +4,19 @@
 
 namespace quintrel {
 
+namespace {
+
+// Thread ids are a few digits: compared byte by byte, without a call.
+bool SameId(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void TraceLineProcessor::processLine(std::string_view line) {
   startLine(line, true);
   endLine();
@@ -49,7 +62,7 @@ void TraceLineProcessor::startLine(std::string_view text, bool complete) {
   }
   if (scan == ScanResult::kHeader) {
     ++headerLines_;
-    if (parsed_.threadId != lastThreadId_) {
+    if (!SameId(parsed_.threadId, lastThreadId_)) {
       switchThread(parsed_.threadId);
       lastCall_ = &recordOf(parsed_.threadId);
       lastThreadId_.assign(parsed_.threadId);
@@ -100,7 +113,7 @@ TraceCall& TraceLineProcessor::recordOf(std::string_view threadId) {
 }
 
 void TraceLineProcessor::switchThread(std::string_view threadId) {
-  if (lastCall_ == nullptr || threadId == lastThreadId_) return;
+  if (lastCall_ == nullptr || SameId(threadId, lastThreadId_)) return;
   if (lastCall_->state == ResultSeen) deliverCall(lastCall_);
 }
 
