@@ -37,13 +37,13 @@ std::vector<LatencyBucket> Latency(const ClassTable& apis, int64_t longest) {
 
 }  // namespace
 
-void Analytics::addCall(const TraceCall& call) {
-  std::string_view text = call.apiLineText();
-  ClassMember member{call.durationMs, 0, text, call.getThreadId(), call.timeStamp};
+void Analytics::addCall(const CallFacts& call) {
+  std::string_view text = call.apiLineText;
+  ClassMember member{call.durationMs, 0, text, call.threadId, call.timeStamp};
   apis_.add(ApiNameOf(text), member, false);
   CallFingerprint(text, &fingerprint_);
   callClasses_.add(fingerprint_, member, true);
-  uint32_t thread = threads_.add(call.getThreadId(), call.durationMs, call.timeStamp);
+  uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   TimeStamp stamp;
   if (TimeStamp::ReadHeaderStamp(call.timeStamp, &stamp) && stamp.hasDate()) {
     timeline_.add(stamp.secondsSinceEpoch(), call.durationMs, thread);

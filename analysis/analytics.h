@@ -18,13 +18,22 @@
 
 namespace quintrel {
 
+// What the analytics read of an accepted call; the texts belong to the
+// caller.
+struct CallFacts {
+  std::string_view apiLineText;
+  std::string_view threadId;
+  std::string_view timeStamp;
+  int64_t durationMs = 0;
+};
+
 class Analytics : public QueryRecordSink {
  public:
   // `bucketSeconds` fixes the timeline's width; 0 lets the trace choose it.
   explicit Analytics(int64_t bucketSeconds) : timeline_(bucketSeconds) {}
 
-  // Takes an accepted call, before anything may take its API text.
-  void addCall(const TraceCall& call);
+  // Takes an accepted call.
+  void addCall(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 
   // Fills profile->analytics and leaves this object empty.

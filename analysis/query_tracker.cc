@@ -63,6 +63,37 @@ const NamedRole* RoleOf(std::string_view name) {
   return nullptr;
 }
 
+// The query patterns read by hand at the start of a text: the name and its
+// comma, the connection ("c" or "s" and digits) and its comma, and as many
+// fields and their commas as the pattern skips.
+struct QueryPrefix {
+  std::string_view name;
+  int skippedFields;
+};
+
+constexpr QueryPrefix kQueryPrefixes[] = {
+    {"query,", 0}, {"cachequery,", 0}, {"readquery,", 0}, {"execquery,", 1}, {"query_cmd,", 6},
+};
+
+size_t MatchQueryPrefix(std::string_view text, const QueryPrefix& prefix) {
+  if (text.substr(0, prefix.name.size()) != prefix.name) return std::string_view::npos;
+  size_t at = prefix.name.size();
+  if (at < text.size() && text[at] == 'c') {
+    ++at;
+  } else if (at < text.size() && text[at] == 's') {
+    size_t digits = text.find_first_not_of("0123456789", at + 1);
+    if (digits == at + 1) return std::string_view::npos;
+    at = digits;
+  } else {
+    return std::string_view::npos;
+  }
+  for (int field = 0; field <= prefix.skippedFields; ++field) {
+    if (at >= text.size() || text[at] != ',') return std::string_view::npos;
+    at = field < prefix.skippedFields ? text.find(',', at + 1) : at + 1;
+  }
+  return at;
+}
+
 }  // namespace
 
 void QueryTracker::track(TraceCall* call) {
@@ -138,6 +169,19 @@ bool QueryTracker::MayTrack(std::string_view apiLineText) {
 }
 
 size_t QueryTracker::QueryTextStart(std::string_view apiText) {
+  // "^" matches at the start and after these bytes alone; without them only
+  // the start counts, and the patterns read by hand there say the same.
+  if (apiText.find_first_of("\n\r\f") != std::string_view::npos) {
+    return QueryTextStartByPatterns(apiText);
+  }
+  for (const QueryPrefix& prefix : kQueryPrefixes) {
+    size_t start = MatchQueryPrefix(apiText, prefix);
+    if (start != std::string_view::npos) return start;
+  }
+  return std::string_view::npos;
+}
+
+size_t QueryTracker::QueryTextStartByPatterns(std::string_view apiText) {
   boost::cmatch match;
   const char* begin = apiText.data();
   const char* end = begin + apiText.size();

@@ -41,6 +41,10 @@ class QueryTracker {
   // runs to the end of the text. npos when the text fits none of the query
   // patterns.
   static size_t QueryTextStart(std::string_view apiText);
+  // The same by searching the five query patterns, which QueryTextStart
+  // reads by hand where it can.
+  // Used by tests.
+  static size_t QueryTextStartByPatterns(std::string_view apiText);
 
   // Used by tests.
   const std::map<std::string, QueryRecord>& openQueries() const { return open_; }

@@ -7,10 +7,13 @@ namespace quintrel {
 namespace {
 
 int MonthNumber(std::string_view word) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  if (word.size() != 3) return 0;
   for (int i = 0; i < 12; ++i) {
-    if (word == kMonths[i]) return i + 1;
+    if (word[0] == kMonths[3 * i] && word[1] == kMonths[3 * i + 1] &&
+        word[2] == kMonths[3 * i + 2]) {
+      return i + 1;
+    }
   }
   return 0;
 }

@@ -14,7 +14,8 @@ const size_t kTopQueryCount = 20;
 TraceSummary::TraceSummary(const AnalysisConfig& config, std::ostream* listing)
     : filter_(config),
       summaryMode_(config.output == OutputKind::kSummary),
-      analytics_(config.analytics ? std::make_unique<Analytics>(config.bucketSeconds) : nullptr),
+      analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
+                                  : nullptr),
       queries_(analytics_ != nullptr ? static_cast<QueryRecordSink*>(analytics_.get())
                                      : &queryLog_),
       detail_(config.listing, listing) {}
@@ -27,7 +28,10 @@ void TraceSummary::onCall(TraceCall* call) {
   }
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
-  if (analytics_ != nullptr) analytics_->addCall(*call);
+  if (analytics_ != nullptr) {
+    analytics_->addCall(
+        CallFacts{call->apiLineText(), call->getThreadId(), call->timeStamp, call->durationMs});
+  }
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);
   if (tracked) queries_.track(call);

@@ -12,7 +12,7 @@
 #include <ostream>
 
 #include "analysis/analysis_config.h"
-#include "analysis/analytics.h"
+#include "analysis/analytics_worker.h"
 #include "analysis/call_filter.h"
 #include "analysis/call_statistics.h"
 #include "analysis/detail_writer.h"
@@ -48,7 +48,7 @@ class TraceSummary : public TraceCallSink {
   CallFilter filter_;
   bool summaryMode_;
   CallStatistics statistics_;
-  std::unique_ptr<Analytics> analytics_;  // only when the configuration asks for it
+  std::unique_ptr<AnalyticsWorker> analytics_;  // only when the configuration asks for it
   QueryLog queryLog_;
   QueryTracker queries_;
   DetailWriter detail_;
