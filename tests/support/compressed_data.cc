@@ -33,13 +33,13 @@ std::string SampleText(size_t size, unsigned seed) {
   return text;
 }
 
-std::string GzipMember(const std::string& text, int level, bool fullHeader) {
+std::string GzipMember(const std::string& text, int level, const std::string& name) {
   z_stream stream = {};
   deflateInit2(&stream, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
   gz_header header = {};
   std::string extra = "QX\x04\x00test";
-  if (fullHeader) {
-    header.name = reinterpret_cast<Bytef*>(const_cast<char*>("trace.trc"));
+  if (!name.empty()) {
+    header.name = reinterpret_cast<Bytef*>(const_cast<char*>(name.c_str()));
     header.comment = reinterpret_cast<Bytef*>(const_cast<char*>("made by a test"));
     header.extra = reinterpret_cast<Bytef*>(extra.data());
     header.extra_len = static_cast<uInt>(extra.size());
@@ -47,7 +47,7 @@ std::string GzipMember(const std::string& text, int level, bool fullHeader) {
     header.os = 3;
     deflateSetHeader(&stream, &header);
   }
-  std::vector<unsigned char> out(deflateBound(&stream, text.size()) + 256);
+  std::vector<unsigned char> out(deflateBound(&stream, text.size()) + name.size() + 256);
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
   stream.avail_in = static_cast<uInt>(text.size());
   stream.next_out = out.data();

@@ -13,9 +13,9 @@ namespace quintrel_test {
 std::string SampleText(size_t size, unsigned seed = 1);
 
 // One gzip member holding `text`, at zlib `level` (0: stored blocks). With
-// `fullHeader` the header carries a file name, a comment, an extra field
-// and a header crc, as some writers add.
-std::string GzipMember(const std::string& text, int level = 6, bool fullHeader = false);
+// a file `name` the header carries it, a comment, an extra field and a
+// header crc too, as some writers add.
+std::string GzipMember(const std::string& text, int level = 6, const std::string& name = "");
 
 // One zstd frame holding `text`, at `level`, with a content checksum unless
 // `checksum` is false.
