@@ -1,8 +1,10 @@
 // GzipSource: the decompressed bytes of a gzip stream read from another
-// ByteSource, decompressed with zlib as they are read. Concatenated gzip
-// members are one stream, their contents following each other. Memory stays
-// at a fixed input buffer and zlib's state (about 50 KB) whatever the size of
-// the stream. It owns the source of the compressed bytes.
+// ByteSource, decompressed with ISA-L's igzip as they are read (three times
+// as fast as zlib on a trace). Concatenated gzip members are one stream,
+// their contents following each other. Memory stays at the inflate state
+// (85 KB) and a 128 KB input buffer, which grows to hold a member header
+// with a long name or comment, up to 1 MB; it does not grow with the size
+// of the stream. It owns the source of the compressed bytes.
 #ifndef QUINTREL_APP_GZIP_SOURCE_H_
 #define QUINTREL_APP_GZIP_SOURCE_H_
 
@@ -12,7 +14,7 @@
 
 #include "app/byte_source.h"
 
-struct z_stream_s;
+struct inflate_state;
 
 namespace quintrel {
 
@@ -37,18 +39,23 @@ class GzipSource : public ByteSource {
  private:
   enum class State { kBetweenMembers, kInMember, kEnded, kFailed };
 
-  // Decompresses some more into the output set in the stream; false once
-  // the stream ended or failed.
+  // Decompresses some more into the output set in the state; false once the
+  // stream ended or failed.
   bool step();
-  // Refills the empty input buffer; false at the end of the source or when
-  // it failed, having set the state.
+  // Reads on until the input holds the next member's whole header and makes
+  // the inflate state ready for it; false at the end or on failure.
+  bool startMember();
+  // Makes the inflate state ready for a new member, keeping its input.
+  void resetInflater();
+  // Reads more input behind the part not yet taken; false at the end of the
+  // source or when it failed, having set the state.
   bool fillInput();
   void fail(const std::string& reason);
-  // Why zlib returned `status`.
+  // Why isal_inflate returned `status`.
   std::string describe(int status) const;
 
   std::unique_ptr<ByteSource> compressed_;
-  std::unique_ptr<z_stream_s> stream_;
+  std::unique_ptr<inflate_state> inflate_;
   std::vector<unsigned char> input_;
   State state_ = State::kBetweenMembers;
   bool memberEnded_ = false;  // at least one member was read to its end

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Throughput of the trace sources on the 200 MB generated trace: plain, gzip -6
-# (zlib and ISA-L) and zstd at its default level, each alone and behind a
+# and zstd at its default level, each alone and behind a
 # ThreadedSource, with the bytes dropped and with a summary analysis reading
 # them as a run does.
 #
@@ -66,7 +66,7 @@ main() {
   [[ "$ANALYSE" == 1 ]] && modes+=(analyse)
   local mode stack file threaded
   for mode in "${modes[@]}"; do
-    for stack in "plain:$TRACE" "zlib:$TRACE.gz" "isal:$TRACE.gz" "zstd:$TRACE.zst"; do
+    for stack in "plain:$TRACE" "gzip:$TRACE.gz" "zstd:$TRACE.zst"; do
       file="${stack#*:}"
       for threaded in "" threaded; do
         row "${stack%%:*} ${threaded:-alone} $mode" "${stack%%:*}" "$file" $threaded \

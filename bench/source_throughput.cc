@@ -2,7 +2,7 @@
 // prints the bytes it gave, the wall and CPU time and the MB/s of output.
 //
 // Usage: source_throughput STACK FILE [threaded] [analyse]
-//   STACK     plain (FileSource), zlib, isal (gzip) or zstd
+//   STACK     plain (FileSource), gzip or zstd
 //   threaded  put the stack behind a ThreadedSource
 //   analyse   split the bytes into lines and run a summary analysis over
 //             them, as a run does; otherwise the bytes are dropped
@@ -21,7 +21,6 @@
 #include "analysis/trace_analysis.h"
 #include "app/file_source.h"
 #include "app/gzip_source.h"
-#include "app/isal_gzip_source.h"
 #include "app/threaded_source.h"
 #include "app/zstd_source.h"
 
@@ -33,8 +32,7 @@ std::unique_ptr<ByteSource> MakeStack(const std::string& stack, const std::strin
   if (fd < 0) return nullptr;
   std::unique_ptr<ByteSource> file = std::make_unique<FileSource>(fd);
   if (stack == "plain") return file;
-  if (stack == "zlib") return std::make_unique<GzipSource>(std::move(file));
-  if (stack == "isal") return std::make_unique<IsalGzipSource>(std::move(file));
+  if (stack == "gzip") return std::make_unique<GzipSource>(std::move(file));
   if (stack == "zstd") return std::make_unique<ZstdSource>(std::move(file));
   return nullptr;
 }
