@@ -2,8 +2,9 @@
 // prints the bytes it gave, the wall and CPU time and the MB/s of output.
 //
 // Usage: source_throughput STACK FILE [threaded] [analyse]
-//   STACK     plain (FileSource), gzip or zstd
-//   threaded  put the stack behind a ThreadedSource
+//   STACK     plain (FileSource), gzip, zstd, or open (what
+//             OpenTraceSource builds for the file)
+//   threaded  put the stack behind a(nother) ThreadedSource
 //   analyse   split the bytes into lines and run a summary analysis over
 //             them, as a run does; otherwise the bytes are dropped
 #include <fcntl.h>
@@ -22,12 +23,19 @@
 #include "app/file_source.h"
 #include "app/gzip_source.h"
 #include "app/threaded_source.h"
+#include "app/trace_source.h"
 #include "app/zstd_source.h"
 
 namespace quintrel {
 namespace {
 
 std::unique_ptr<ByteSource> MakeStack(const std::string& stack, const std::string& path) {
+  if (stack == "open") {
+    OpenedTrace trace;
+    std::string error;
+    if (!OpenTraceSource(path, &trace, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+    return std::move(trace.source);
+  }
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   std::unique_ptr<ByteSource> file = std::make_unique<FileSource>(fd);
