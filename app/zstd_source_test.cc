@@ -95,6 +95,9 @@ TEST(ZstdSourceTest, ReturnsEveryByteBeforeAFault) {
       {"checksum corrupt", Flip(frame, size - 1), "", "invalid compressed data (checksum mismatch)",
        text, 0},
       {"data corrupt", Flip(frame, size / 2), "", "invalid compressed data (", "", 0},
+      // A frame asking for a 256 MB window, twice the limit, with one empty block.
+      {"window too large", std::string("\x28\xb5\x2f\xfd\x00\x90\x01\x00\x00", 9), "",
+       "compressed data needs more memory than allowed (window too large)", "", 0},
       {"second frame cut", frame + frame.substr(0, 100), "", cut, text + text, text.size()},
       {"trailing garbage", frame + "junk", "", garbage, text, text.size()},
       {"trailing zeros", frame + std::string(8, '\0'), "", garbage, text, text.size()},
