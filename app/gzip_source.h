@@ -22,11 +22,13 @@ class GzipSource : public ByteSource {
  public:
   // Decompresses the bytes of `compressed`, which the GzipSource takes over.
   explicit GzipSource(std::unique_ptr<ByteSource> compressed);
+  // Frees the decoder's state and destroys the source of compressed bytes.
   ~GzipSource() override;
   GzipSource(const GzipSource&) = delete;
   GzipSource& operator=(const GzipSource&) = delete;
 
-  // Fills `buffer` as far as the stream allows. Bytes decompressed before a
+  // Fills the caller's `buffer` (not kept after the call) as far as the
+  // stream allows, decompressing straight into it. Bytes decompressed before a
   // fault (corrupt or truncated data, a failing source) are returned first;
   // the call after them returns -1.
   long read(char* buffer, size_t size) override;

@@ -19,6 +19,8 @@ class PrefixedSource : public ByteSource {
   PrefixedSource(const PrefixedSource&) = delete;
   PrefixedSource& operator=(const PrefixedSource&) = delete;
 
+  // Copies from the prefix, then reads from the rest, into the caller's
+  // `buffer` (not kept after the call).
   long read(char* buffer, size_t size) override;
   // The failure of the source behind the prefix.
   std::string error() const override { return rest_->error(); }

@@ -38,8 +38,9 @@ class ThreadedSource : public ByteSource {
   ThreadedSource(const ThreadedSource&) = delete;
   ThreadedSource& operator=(const ThreadedSource&) = delete;
 
-  // Copies read-ahead bytes to `buffer`, waiting (without spinning) for the
-  // reading thread when none are ready.
+  // Copies read-ahead bytes to the caller's `buffer` (not kept after the
+  // call), waiting (without spinning) for the reading thread when none are
+  // ready.
   long read(char* buffer, size_t size) override;
   // The wrapped source's failure, once read() has returned -1.
   std::string error() const override { return error_; }
