@@ -1,6 +1,5 @@
 #include "app/trace_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +7,7 @@
 #include <cstring>
 
 #include "app/cp1252_source.h"
-#include "app/file_source.h"
+#include "app/trace_source.h"
 
 namespace quintrel {
 
@@ -26,17 +25,10 @@ bool StatTraceFile(const std::string& path, TraceFileInfo* info) {
 
 std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252,
                                           std::string* error) {
-  // Standard input is read through a descriptor of its own, so that the
-  // source may close it.
-  int fd = path == "-" ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
-                       : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = std::strerror(errno);
-    return nullptr;
-  }
-  std::unique_ptr<ByteSource> source = std::make_unique<FileSource>(fd);
-  if (cp1252) source = std::make_unique<Cp1252Source>(std::move(source));
-  return source;
+  OpenedTrace trace;
+  if (!OpenTraceSource(path, &trace, error)) return nullptr;
+  if (cp1252) return std::make_unique<Cp1252Source>(std::move(trace.source));
+  return std::move(trace.source);
 }
 
 }  // namespace quintrel

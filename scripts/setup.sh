@@ -4,8 +4,9 @@
 # prints the command a person must run and stops.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libboost-regex-dev libgtest-dev libbenchmark-dev
-          libxml2-utils python3 time)
+packages=(cmake ninja-build g++ pkg-config libboost-regex-dev zlib1g-dev libzstd-dev libisal-dev
+          nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3 python3-jsonschema
+          time gzip zstd)
 # The sanitizer and fuzzing builds use clang and its runtime.
 if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Throughput of the trace sources on the 200 MB generated trace: plain, gzip -6
+# and zstd at its default level, each alone and behind a
+# ThreadedSource, with the bytes dropped and with a summary analysis reading
+# them as a run does.
+#
+# Usage: bench/source_bench.sh [BUILD_DIR]
+#
+# Environment:
+#   BENCH_RUNS             runs per row, median reported (default 5)
+#   BENCH_ANALYSE          1 to add the rows with the analysis (default 1)
+#   QUINTREL_BENCH_CACHE   where the trace and its compressed copies are kept
+#                          (default /var/tmp/quintrel-bench)
+set -euo pipefail
+export LC_ALL=C
+
+REPO_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
+readonly HARNESS="$BUILD_DIR/bench/source_throughput"
+readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
+readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
+readonly RUNS="${BENCH_RUNS:-5}"
+readonly ANALYSE="${BENCH_ANALYSE:-1}"
+readonly TRACE="$CACHE_DIR/trace-seed20030806-200MB.trc"
+
+die() {
+  echo "source_bench: $*" >&2
+  exit 1
+}
+
+prepare() {
+  [[ -x "$HARNESS" ]] || die "no harness at $HARNESS (build first)"
+  mkdir -p "$CACHE_DIR"
+  if [[ ! -s "$TRACE" ]]; then
+    "$GENERATOR" 20030806 200 "$TRACE.partial" && mv "$TRACE.partial" "$TRACE"
+  fi
+  [[ -s "$TRACE.gz" ]] || { gzip -6 -c "$TRACE" > "$TRACE.gz.partial" && mv "$TRACE.gz.partial" "$TRACE.gz"; }
+  [[ -s "$TRACE.zst" ]] || { zstd -q -c "$TRACE" > "$TRACE.zst.partial" && mv "$TRACE.zst.partial" "$TRACE.zst"; }
+  cat "$TRACE" "$TRACE.gz" "$TRACE.zst" > /dev/null # start from the page cache
+}
+
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Runs the harness RUNS times and prints one row: medians of MB/s and CPU seconds.
+row() {
+  local label="$1" rates=() cpus=() line run
+  shift
+  for ((run = 0; run < RUNS; run++)); do
+    line="$("$HARNESS" "$@")"
+    rates+=("$(awk '{ print $(NF - 1) }' <<< "$line")")
+    cpus+=("$(awk '{ print $6 }' <<< "$line")")
+  done
+  printf '%-34s %9s %8s\n' "$label" "$(printf '%s\n' "${rates[@]}" | median)" \
+    "$(printf '%s\n' "${cpus[@]}" | median)"
+}
+
+main() {
+  prepare
+  echo "machine: $(nproc) cpus, $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+  echo "files: $(stat -c %s "$TRACE") plain, $(stat -c %s "$TRACE.gz") gzip -6, $(stat -c %s "$TRACE.zst") zstd"
+  echo "runs: $RUNS, medians; MB/s of decompressed output (1 MB = 1048576 bytes)"
+  printf '%-34s %9s %8s\n' "stack" "MB/s" "cpu s"
+  local modes=(drop)
+  [[ "$ANALYSE" == 1 ]] && modes+=(analyse)
+  local mode stack file threaded
+  for mode in "${modes[@]}"; do
+    for stack in "plain:$TRACE" "gzip:$TRACE.gz" "zstd:$TRACE.zst"; do
+      file="${stack#*:}"
+      for threaded in "" threaded; do
+        row "${stack%%:*} ${threaded:-alone} $mode" "${stack%%:*}" "$file" $threaded \
+          $([[ "$mode" == analyse ]] && echo analyse)
+      done
+    done
+  done
+}
+
+main "$@"
