@@ -3,10 +3,12 @@
 // traces, and Windows-1252 texts.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tests/cli_runner.h"
+#include "tests/support/compressed_data.h"
 
 namespace quintrel_test {
 namespace {
@@ -120,6 +122,56 @@ TEST(Everyday, WindowsTextsBecomeUtf8) {
   EXPECT_NE(xml.out.find("<api_call>get,c,caf\xc3\xa9 \xe2\x82\xac \xef\xbf\xbd</api_call>"),
             std::string::npos)
       << xml.out;
+}
+
+TEST(Everyday, CompressedTracesAreReadAsTheyAre) {
+  ScratchDir dir;
+  const std::string plain = ThreeThreads(), half = plain.substr(0, plain.size() / 2);
+  const std::string csv = RunQuintrel({dir.write("t.trc", plain), "CONSOLE", "-d", "CSV"}).out;
+  ASSERT_FALSE(csv.empty());
+  const std::pair<std::string, std::string> kTraces[] = {
+      {"gzip", GzipMember(plain)},
+      {"gzip members", GzipMember(half) + GzipMember(plain.substr(half.size()), 1)},
+      {"zstd", ZstdFrame(plain)},
+      {"zstd frames",
+       ZstdFrame(half) + ZstdSkippableFrame("x") + ZstdFrame(plain.substr(half.size()))},
+  };
+  for (const auto& [what, bytes] : kTraces) {
+    // Recognised by the bytes, whatever the name says.
+    const std::string trace = dir.write("trace.txt", bytes);
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}), (CliResult{0, csv, ""})) << what;
+    RunOptions input;
+    input.input = bytes;
+    input.inputFromPipe = true;
+    EXPECT_EQ(RunQuintrel({"-", "CONSOLE", "-d", "CSV"}, input), (CliResult{0, csv, ""})) << what;
+    input.input = "*\n";
+    input.inputFromPipe = false;
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-l", "-d", "CSV"}, input),
+              (CliResult{0, "1008\n236\n91\n" + kPrompt + csv, ""}))
+        << what;
+  }
+}
+
+TEST(Everyday, DamagedCompressedTracesReportWhatWasRead) {
+  ScratchDir dir;
+  std::string calls;
+  for (int i = 0; i < 2000; ++i) calls += Call("1", "get,c," + std::to_string(i));
+  const std::string gzip = GzipMember(calls, 1), zstd = ZstdFrame(calls);
+  std::string corrupt = gzip;
+  corrupt[corrupt.size() - 6] ^= 0x55;  // the crc
+  const std::pair<std::string, std::string> kTraces[] = {
+      {gzip.substr(0, gzip.size() * 2 / 3), "unexpected end of compressed data"},
+      {zstd.substr(0, zstd.size() / 2), "unexpected end of compressed data"},
+      {corrupt, "invalid compressed data (crc mismatch)"},
+  };
+  for (const auto& [bytes, reason] : kTraces) {
+    const std::string trace = dir.write("t.gz", bytes), output = dir.file("out.txt");
+    std::remove(output.c_str());
+    const CliResult result = RunQuintrel({trace, output, "-s", "TEXT"});
+    EXPECT_EQ(result, (CliResult{3, "", "cannot read trace file " + trace + ": " + reason + "\n"}));
+    const std::string report = ReadFile(output);
+    EXPECT_NE(report.find("\nget  "), std::string::npos) << reason;
+  }
 }
 
 }  // namespace

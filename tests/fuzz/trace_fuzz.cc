@@ -1,6 +1,6 @@
 // Fuzz target: arbitrary bytes as a trace, read by the line reader and
-// analysed into every report and both detail listings, the way the program
-// does. Besides the sanitizers it checks that reading the lines in small
+// analysed into every report (the analytics ones included) and both detail
+// listings, the way the program does. Besides the sanitizers it checks that reading the lines in small
 // pieces gives exactly what reading them whole gives, and that the XML
 // report is clean: nothing in it that a UTF-8 XML 1.0 document cannot hold.
 #include <sys/mman.h>
@@ -62,6 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   config.output = OutputKind::kSummary;
   AnalyseBothWays(data, size, config, ReportFormat::kText);
   AnalyseBothWays(data, size, config, ReportFormat::kHtml);
+  config.analytics = true;
+  AnalyseBothWays(data, size, config, ReportFormat::kJson);
+  AnalyseBothWays(data, size, config, ReportFormat::kDigest);
+  config.analytics = false;
   config.rpcOnly = size % 2 == 1;
   const std::string xml = AnalyseBothWays(data, size, config, ReportFormat::kXml);
   if (quintrel::ReplaceNonXmlBytes(xml) != xml) abort();
