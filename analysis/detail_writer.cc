@@ -1,6 +1,7 @@
 #include "analysis/detail_writer.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "analysis/line_end.h"
 
@@ -12,15 +13,20 @@ namespace {
 const size_t kCopiedText = size_t{64} << 10;
 
 void AppendCsvField(std::string_view text, std::string* out) {
+  // Most fields hold no quote: one copy with the quotes around it.
+  if (text.find('"') == std::string_view::npos) {
+    size_t at = out->size();
+    out->resize(at + text.size() + 3);
+    char* p = out->data() + at;
+    *p = '"';
+    std::memcpy(p + 1, text.data(), text.size());
+    p[text.size() + 1] = '"';
+    p[text.size() + 2] = ',';
+    return;
+  }
   out->push_back('"');
   DetailWriter::CsvQuote(text, out);
   out->append("\",");
-}
-
-void AppendCsvNumber(int64_t value, std::string* out) {
-  char digits[24];
-  auto result = std::to_chars(digits, digits + sizeof digits, value);
-  AppendCsvField(std::string_view(digits, result.ptr - digits), out);
 }
 
 }  // namespace
@@ -39,17 +45,23 @@ void DetailWriter::writeRawRecord(const TraceCall& call) {
 }
 
 void DetailWriter::writeCsvRow(const TraceCall& call) {
+  char rpc[24], duration[24];
+  auto number = [](int64_t value, char* digits) {
+    return std::string_view(digits, std::to_chars(digits, digits + 24, value).ptr - digits);
+  };
+  std::string_view apiText = call.apiLineText();
+  const std::string_view fields[] = {
+      call.getThreadId(), call.timeStamp,
+      number(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, rpc),
+      number(call.durationMs, duration), apiText};
   // The record is built in a reused buffer and written at once; only an API
   // text too long to copy is written on its own.
   line_.clear();
-  AppendCsvField(call.getThreadId(), &line_);
-  AppendCsvField(call.timeStamp, &line_);
-  AppendCsvNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &line_);
-  AppendCsvNumber(call.durationMs, &line_);
-  std::string_view apiText = call.apiLineText();
-  if (apiText.size() < kCopiedText) {
-    AppendCsvField(apiText, &line_);
-  } else {
+  for (std::string_view field : fields) {
+    if (field.data() == apiText.data() && apiText.size() >= kCopiedText) break;
+    AppendCsvField(field, &line_);
+  }
+  if (apiText.size() >= kCopiedText) {
     line_.push_back('"');
     out_->write(line_.data(), line_.size());
     writeCsvQuoted(apiText);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Throughput benchmark of quintrel on large generated traces.
+# Throughput benchmark of quintrel on large generated traces, side by side
+# with an awk script that sums the time per API, the way a person would.
 #
 # Usage: bench/run_bench.sh [BUILD_DIR]
 #
@@ -9,17 +10,19 @@
 # Environment:
 #   BENCH_SIZES            trace sizes in MB, 1 MB = 1048576 bytes (default "200 1024")
 #   BENCH_RUNS             timed runs per mode (default 5)
+#   BENCH_MODES            the modes to run, by name (default: all of them)
 #   QUINTREL_BENCH_CACHE   where the generated traces are kept between runs
-#                          (default /var/tmp/quintrel-bench); a trace is generated
-#                          only when missing, so delete it after changing the generator
-#   PEER_AWK               awk script of the awk peer
+#                          (default /var/tmp/quintrel-bench); a trace and its gzip and
+#                          zstd copies are made only when missing
+#   PEER_AWK               the awk peer's script
 #                          (default ../shared/bench/peer-per-api.awk next to the repository)
 #
-# For every size and mode the table shows the median throughput, the largest peak
-# resident set size over the runs, and our median time divided by the median time
-# of two peers run on the same file in the same invocation: `grep -c "API> "` and
-# the awk script. Quintrel writes into a scratch directory inside the cache
-# directory; the peers write to /dev/null.
+# Each run of a mode is paired with a run of the awk peer on the same file,
+# one after the other, so that both see the same load. The table shows per
+# mode the median wall-clock throughput, the median throughput in CPU time
+# (user + system, the steadier figure on a shared machine), the largest peak
+# resident set size, and the median of the paired ratios of quintrel's time
+# to the peer's (below 1 is faster than the peer).
 
 set -euo pipefail
 export LC_ALL=C
@@ -37,14 +40,20 @@ readonly PEER_AWK="${PEER_AWK:-$SCRIPT_DIR/../../shared/bench/peer-per-api.awk}"
 readonly SEED=20030806
 readonly TIME_BIN=/usr/bin/time
 
-# name|quintrel options
-readonly MODES=(
-  "TEXT|-s TEXT"
-  "HTML|"
-  "XML|-s XML"
-  "CSV|-d CSV"
-  "RAW|-d RAW"
-  "rpc-TEXT|-r -s TEXT"
+# name|trace suffix|quintrel options ("|" pipes the console into cat)
+readonly ALL_MODES=(
+  "TEXT||-s TEXT"
+  "HTML||"
+  "XML||-s XML"
+  "JSON||-s JSON"
+  "DIGEST||-s DIGEST"
+  "DASHBOARD||-s DASHBOARD"
+  "CSV||-d CSV"
+  "CSV-pipe||-d CSV |"
+  "RAW||-d RAW"
+  "rpc-TEXT||-r -s TEXT"
+  "TEXT.gz|.gz|-s TEXT"
+  "TEXT.zst|.zst|-s TEXT"
 )
 
 die() {
@@ -56,21 +65,13 @@ check_setup() {
   [[ $# -le 1 ]] || die "usage: bench/run_bench.sh [BUILD_DIR]"
   [[ -x "$QUINTREL" ]] || die "no quintrel binary at $QUINTREL (build first)"
   [[ -x "$GENERATOR" ]] || die "no trace generator at $GENERATOR (build first)"
+  [[ -x "$TIME_BIN" ]] || die "$TIME_BIN not found (apt-get install time)"
+  [[ -r "$PEER_AWK" ]] || die "awk peer script not found: $PEER_AWK (set PEER_AWK)"
   [[ "$RUNS" =~ ^[1-9][0-9]*$ ]] || die "BENCH_RUNS must be a positive integer, not '$RUNS'"
   local size
   for size in $SIZES; do
     [[ "$size" =~ ^[0-9]+([.][0-9]+)?$ ]] || die "bad size '$size' in BENCH_SIZES"
   done
-  if [[ ! -x "$TIME_BIN" ]]; then
-    echo "warning: $TIME_BIN not found, so peak RSS is not measured" >&2
-    echo "         install it with: apt-get install time" >&2
-  fi
-  HAVE_AWK_PEER=1
-  if [[ ! -r "$PEER_AWK" ]]; then
-    echo "warning: awk peer script not found: $PEER_AWK" >&2
-    echo "         set PEER_AWK to its path; the t/awk column is left empty" >&2
-    HAVE_AWK_PEER=0
-  fi
 }
 
 print_machine() {
@@ -79,29 +80,24 @@ print_machine() {
   memory="$(awk '/^MemTotal:/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo)"
   echo "machine:  $(nproc) cpus, ${model:-unknown cpu}, $memory memory"
   echo "kernel:   $(uname -sr)"
+  echo "load:     $(cut -d' ' -f1-3 /proc/loadavg) at the start"
   echo "awk:      $(awk -W version 2> /dev/null | head -n1 || awk --version | head -n1)"
   echo "quintrel: $QUINTREL ($(git -C "$REPO_ROOT" rev-parse --short HEAD 2> /dev/null || echo "no commit"))"
-  echo "runs:     $RUNS per mode, median reported"
+  echo "runs:     $RUNS per mode, each paired with a run of the awk peer; medians"
 }
 
-# Runs a command once with its standard output sent to /dev/null; sets
-# RUN_SECONDS (wall clock) and RUN_KB (peak resident set size, empty without
-# /usr/bin/time).
+# Runs a command once; sets RUN_WALL and RUN_CPU (seconds) and RUN_KB (peak
+# resident set size). With PIPE set its standard output goes through cat.
 measure() {
-  local start end status=0
-  RUN_KB=""
-  start="${EPOCHREALTIME:-$(date +%s.%N)}"
-  if [[ -x "$TIME_BIN" ]]; then
-    "$TIME_BIN" -f %M -o "$SCRATCH/rss" "$@" > /dev/null || status=$?
+  local status=0
+  if [[ -n "${PIPE:-}" ]]; then
+    "$TIME_BIN" -f "%e %U %S %M" -o "$SCRATCH/time" "$@" | cat > /dev/null || status=$?
   else
-    "$@" > /dev/null || status=$?
+    "$TIME_BIN" -f "%e %U %S %M" -o "$SCRATCH/time" "$@" > /dev/null || status=$?
   fi
-  end="${EPOCHREALTIME:-$(date +%s.%N)}"
   [[ $status -eq 0 ]] || die "exit status $status from: $*"
-  RUN_SECONDS="$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.6f", e - s }')"
-  if [[ -x "$TIME_BIN" ]]; then
-    RUN_KB="$(tail -n1 "$SCRATCH/rss")"
-  fi
+  read -r RUN_WALL user system RUN_KB < <(tail -n1 "$SCRATCH/time")
+  RUN_CPU="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.3f", u + s }')"
 }
 
 median() {
@@ -109,77 +105,72 @@ median() {
     END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# Runs a command RUNS times, removing quintrel's output file before each run;
-# sets MEDIAN_SECONDS and PEAK_KB (the largest peak over the runs).
-bench() {
-  local times=() run
-  PEAK_KB=0
-  for ((run = 0; run < RUNS; run++)); do
-    rm -f "$SCRATCH/out"
-    measure "$@"
-    times+=("$RUN_SECONDS")
-    if [[ -z "$RUN_KB" ]]; then
-      PEAK_KB=""
-    elif ((RUN_KB > PEAK_KB)); then
-      PEAK_KB=$RUN_KB
-    fi
-  done
-  MEDIAN_SECONDS="$(printf '%s\n' "${times[@]}" | median)"
-}
-
-trace_file() {
+# Makes the trace of `size` MB and its compressed copies when missing.
+prepare_traces() {
   local size="$1" file="$CACHE_DIR/trace-seed$SEED-${1}MB.trc"
   if [[ ! -s "$file" ]]; then
     echo "generating $file ..." >&2
     "$GENERATOR" "$SEED" "$size" "$file.partial" || die "trace generator failed"
     mv "$file.partial" "$file"
   fi
-  echo "$file"
+  [[ -s "$file.gz" ]] || { gzip -6 -c "$file" > "$file.gz.partial" && mv "$file.gz.partial" "$file.gz"; }
+  [[ -s "$file.zst" ]] || { zstd -q -c "$file" > "$file.zst.partial" && mv "$file.zst.partial" "$file.zst"; }
+  TRACE="$file"
 }
 
-ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'
+# Runs one mode RUNS times, each after a run of the peer; prints its row.
+bench_mode() {
+  local name="$1" suffix="$2" options="$3" bytes="$4" run walls=() cpus=() ratios=() peak=0
+  local output="$SCRATCH/out"
+  PIPE=""
+  if [[ "$options" == *"|" ]]; then
+    PIPE=1
+    options="${options%|}"
+    output=CONSOLE
+  fi
+  local args=()
+  read -r -a args <<< "$options"
+  for ((run = 0; run < RUNS; run++)); do
+    PIPE="" measure awk -f "$PEER_AWK" "$TRACE"
+    local peer="$RUN_WALL"
+    rm -f "$SCRATCH/out"
+    measure "$QUINTREL" "$TRACE$suffix" "$output" ${args[@]+"${args[@]}"}
+    walls+=("$RUN_WALL")
+    cpus+=("$RUN_CPU")
+    ratios+=("$(awk -v a="$RUN_WALL" -v b="$peer" 'BEGIN { printf "%.3f", a / b }')")
+    ((RUN_KB > peak)) && peak=$RUN_KB
+  done
+  row "$name" "$(mbps "$bytes" "$(printf '%s\n' "${walls[@]}" | median)")" \
+    "$(mbps "$bytes" "$(printf '%s\n' "${cpus[@]}" | median)")" \
+    "$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')" \
+    "$(printf '%s\n' "${ratios[@]}" | median | awk '{ printf "%.2f", $1 }')"
 }
 
 row() {
-  printf '%-12s %8s %13s %8s %8s\n' "$@"
-}
-
-bench_size() {
-  local size="$1" trace bytes grep_s awk_s mode name options
-  trace="$(trace_file "$size")"
-  bytes="$(stat -c %s "$trace")"
-  cat "$trace" > /dev/null # read once so that every tool starts from the page cache
-  echo
-  echo "== $trace ($(mb "$((bytes / 1024))") MB)"
-  row mode MB/s "peakRSS(MB)" t/grep t/awk
-
-  bench grep -c "API> " "$trace"
-  grep_s="$MEDIAN_SECONDS"
-  row "peer grep" "$(mbps "$bytes" "$grep_s")" "$(mb "$PEAK_KB")" - -
-  awk_s=0
-  if ((HAVE_AWK_PEER)); then
-    bench awk -f "$PEER_AWK" "$trace"
-    awk_s="$MEDIAN_SECONDS"
-    row "peer awk" "$(mbps "$bytes" "$awk_s")" "$(mb "$PEAK_KB")" - -
-  fi
-
-  for mode in "${MODES[@]}"; do
-    name="${mode%%|*}"
-    read -r -a options <<< "${mode#*|}"
-    bench "$QUINTREL" "$trace" "$SCRATCH/out" ${options[@]+"${options[@]}"}
-    [[ -e "$SCRATCH/out" ]] || die "quintrel wrote no output in mode $name"
-    row "$name" "$(mbps "$bytes" "$MEDIAN_SECONDS")" "$(mb "$PEAK_KB")" \
-      "$(ratio "$MEDIAN_SECONDS" "$grep_s")" "$(ratio "$MEDIAN_SECONDS" "$awk_s")"
-  done
+  printf '%-12s %9s %9s %12s %8s\n' "$@"
 }
 
 mbps() {
   awk -v b="$1" -v s="$2" 'BEGIN { if (s > 0) printf "%.1f", b / 1048576 / s; else print "-" }'
 }
 
-mb() {
-  awk -v k="$1" 'BEGIN { if (k == "") print "-"; else printf "%.1f", k / 1024 }'
+bench_size() {
+  local bytes mode name suffix options
+  prepare_traces "$1"
+  bytes="$(stat -c %s "$TRACE")"
+  cat "$TRACE" "$TRACE.gz" "$TRACE.zst" > /dev/null  # every tool starts from the page cache
+  echo
+  echo "== $TRACE ($(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1048576 }') MB)"
+  row mode "MB/s" "CPU MB/s" "peakRSS(MB)" "t/awk"
+  for ((run = 0; run < RUNS; run++)); do measure awk -f "$PEER_AWK" "$TRACE"; done
+  row "peer awk" "$(mbps "$bytes" "$RUN_WALL")" "$(mbps "$bytes" "$RUN_CPU")" \
+    "$(awk -v k="$RUN_KB" 'BEGIN { printf "%.1f", k / 1024 }')" -
+  for mode in "${ALL_MODES[@]}"; do
+    IFS='|' read -r name suffix options <<< "$mode"
+    if [[ "$mode" == *"|" ]]; then options="$options|"; fi
+    if [[ -n "${BENCH_MODES:-}" && " $BENCH_MODES " != *" $name "* ]]; then continue; fi
+    bench_mode "$name" "$suffix" "$options" "$bytes"
+  done
 }
 
 main() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "parse/trace_line.h"
@@ -38,10 +39,15 @@ bool InClass(char c, uint8_t byteClass) {
 constexpr size_t kMismatch = std::numeric_limits<size_t>::max();  // no header, whatever follows
 constexpr size_t kTextEnded = kMismatch - 1;  // the text ended inside the header
 
-// The bytes of `literal`. The literals are a few bytes long: a loop beats a
-// call to memcmp.
+// The bytes of `literal`. Where the text holds enough bytes they are compared
+// at once (the literals are constants, so the comparison is inlined);
+// otherwise byte by byte, to tell a mismatch from a text that ended.
 size_t Literal(std::string_view text, size_t at, std::string_view literal) {
   if (at >= kTextEnded) return at;
+  if (text.size() - at >= literal.size()) {
+    return std::memcmp(text.data() + at, literal.data(), literal.size()) == 0 ? at + literal.size()
+                                                                              : kMismatch;
+  }
   for (char c : literal) {
     if (at == text.size()) return kTextEnded;
     if (text[at] != c) return kMismatch;
