@@ -31,6 +31,12 @@ class TraceAnalysis {
     ++lines_;
     processor_.processLine(line);
   }
+  // Takes the next line, classified already (see
+  // TraceLineProcessor::processClassifiedLine).
+  void processClassifiedLine(std::string_view line, const TraceLine& parsed) {
+    ++lines_;
+    processor_.processClassifiedLine(line, parsed);
+  }
   // Takes the next piece of a line too long to be held whole.
   void processPiece(const LinePiece& piece) {
     lines_ += piece.last;

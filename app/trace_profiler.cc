@@ -53,11 +53,17 @@ bool TraceProfiler::openTraceFile() {
 }
 
 void TraceProfiler::closeTraceFile() {
-  if (traceInput_ != nullptr) traceBytes_ = traceInput_->bytesConsumed();
-  if (traceInput_ != nullptr && traceInput_->readFailed()) {
+  if (scanner_ != nullptr) {
+    traceBytes_ = scanner_->bytesConsumed();
+    if (scanner_->readFailed()) {
+      ReportError("cannot read trace file", config_->traceFile, scanner_->error());
+      failed_ = true;
+    }
+  } else if (traceInput_ != nullptr && traceInput_->readFailed()) {
     ReportError("cannot read trace file", config_->traceFile, traceInput_->error());
     failed_ = true;
   }
+  scanner_.reset();
   traceInput_.reset();
 }
 
@@ -98,6 +104,7 @@ std::set<std::string, std::less<>> TraceProfiler::collectThreadIds(bool* opened)
 bool TraceProfiler::analyse(const ThreadSelection& threads) {
   if (!openTraceFile()) return false;
   traceOpened_ = true;
+  scanner_ = std::make_unique<LineScanner>(std::move(traceInput_));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
   TraceAnalysis analysis(analysisConfig, output_.get());
@@ -121,10 +128,15 @@ void TraceProfiler::readTrace(TraceAnalysis* analysis) {
   uint64_t lines = 0;
   try {
     LinePiece piece;
-    while (traceInput_->next(&piece)) {
-      analysis->processPiece(piece);
+    TraceLine parsed;
+    while (scanner_->next(&piece, &parsed)) {
+      if (piece.first && piece.last) {
+        analysis->processClassifiedLine(piece.text, parsed);
+      } else {
+        analysis->processPiece(piece);
+      }
       if (!piece.last || (++lines & 0x3FFF) != 0) continue;
-      meter.update(traceInput_->bytesConsumed());
+      meter.update(scanner_->bytesConsumed());
       if (output_->failed()) return;  // nothing more can be written
     }
   } catch (const std::bad_alloc&) {

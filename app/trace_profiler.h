@@ -16,6 +16,7 @@
 #include "analysis/trace_analysis.h"
 #include "app/fd_output_stream.h"
 #include "app/line_reader.h"
+#include "app/line_scanner.h"
 #include "app/output_file.h"
 #include "app/run_config.h"
 
@@ -57,7 +58,8 @@ class TraceProfiler {
 
   const RunConfig* config_;
   OutputFile* outputFile_;
-  std::unique_ptr<LineReader> traceInput_;
+  std::unique_ptr<LineReader> traceInput_;  // while the threads are listed
+  std::unique_ptr<LineScanner> scanner_;    // while the trace is analysed
   std::unique_ptr<FdOutputStream> output_;
   uint64_t traceSize_ = 0;    // the size of a regular trace file, for progress
   uint64_t traceBytes_ = 0;   // the bytes read from it

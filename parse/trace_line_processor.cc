@@ -60,17 +60,29 @@ void TraceLineProcessor::startLine(std::string_view text, bool complete) {
     nextTry_ = 2 * text.size();
     return;
   }
-  if (scan == ScanResult::kHeader) {
+  takeLine(text, parsed_);
+}
+
+void TraceLineProcessor::processClassifiedLine(std::string_view line, const TraceLine& parsed) {
+  lineEnded_ = false;
+  lineCall_ = nullptr;
+  targets_ = LineTargets();
+  takeLine(line, parsed);
+  endLine();
+}
+
+void TraceLineProcessor::takeLine(std::string_view text, const TraceLine& parsed) {
+  if (parsed.kind != LineKind::kContinuation) {
     ++headerLines_;
-    if (!SameId(parsed_.threadId, lastThreadId_)) {
-      switchThread(parsed_.threadId);
-      lastCall_ = &recordOf(parsed_.threadId);
-      lastThreadId_.assign(parsed_.threadId);
+    if (!SameId(parsed.threadId, lastThreadId_)) {
+      switchThread(parsed.threadId);
+      lastCall_ = &recordOf(parsed.threadId);
+      lastThreadId_.assign(parsed.threadId);
     }
   } else if (lastCall_ == nullptr) {
     return;  // a continuation line before the first header line
   }
-  dispatchLine(text, parsed_, lastCall_);
+  dispatchLine(text, parsed, lastCall_);
 }
 
 void TraceLineProcessor::continueLine(std::string_view piece) {

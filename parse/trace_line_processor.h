@@ -66,6 +66,10 @@ class TraceLineProcessor {
   // Handles the next piece of a line; the pieces of a line arrive in order,
   // the first with `first`, the last with `last`.
   void processPiece(const LinePiece& piece);
+  // Handles a whole line that a TraceLineClassifier has classified as
+  // `parsed` (whose views point into `line`), elsewhere, perhaps on another
+  // thread.
+  void processClassifiedLine(std::string_view line, const TraceLine& parsed);
   // End of input: delivers the last completed call still held.
   void finish();
   // The header lines seen so far.
@@ -95,6 +99,7 @@ class TraceLineProcessor {
   };
 
   void startLine(std::string_view text, bool complete);
+  void takeLine(std::string_view text, const TraceLine& parsed);
   void continueLine(std::string_view piece);
   void endLine();
   TraceCall& recordOf(std::string_view threadId);

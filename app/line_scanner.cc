@@ -1,0 +1,151 @@
+#include "app/line_scanner.h"
+
+#include <cstring>
+#include <utility>
+
+namespace quintrel {
+
+namespace {
+
+// A batch holds a piece of the reader's largest size at least, and a bounded
+// number of lines however short they are.
+const size_t kBatchBytes = size_t{1} << 20;
+const size_t kBatchLines = 16384;
+const size_t kBatches = 3;
+
+}  // namespace
+
+LineScanner::LineScanner(std::unique_ptr<LineReader> reader) : reader_(std::move(reader)) {
+  for (size_t i = 0; i < kBatches; ++i) {
+    free_.push_back(std::make_unique<Batch>());
+    free_.back()->bytes.reserve(kBatchBytes);
+    free_.back()->lines.reserve(kBatchLines);
+  }
+  thread_ = std::thread(&LineScanner::run, this);
+}
+
+LineScanner::~LineScanner() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+bool LineScanner::next(LinePiece* piece, TraceLine* parsed) {
+  while (current_ == nullptr || at_ == current_->lines.size()) {
+    if (ended_ || !nextBatch()) return false;
+  }
+  const Line& line = current_->lines[at_++];
+  const char* bytes = current_->bytes.data();
+  auto view = [bytes](Line::Field field) {
+    return std::string_view(bytes + field.begin, field.length);
+  };
+  *piece = LinePiece{view(line.text), line.first, line.last};
+  parsed->kind = line.kind;
+  if (line.kind == LineKind::kContinuation) return true;
+  parsed->threadId = view(line.threadId);
+  parsed->timeStamp = view(line.timeStamp);
+  parsed->seconds = view(line.seconds);
+  parsed->fraction = view(line.fraction);
+  parsed->rpcCount = view(line.rpcCount);
+  parsed->entry = view(line.entry);
+  parsed->entryText = view(line.entryText);
+  return true;
+}
+
+// Hands the current batch back and takes the next one; false at the end.
+bool LineScanner::nextBatch() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (current_ != nullptr) {
+    ended_ = current_->end;
+    current_->lines.clear();
+    current_->bytes.clear();
+    current_->end = false;
+    free_.push_back(std::move(current_));
+    changed_.notify_all();
+  }
+  at_ = 0;
+  if (ended_) return false;
+  changed_.wait(lock, [this] { return !full_.empty() || failure_ != nullptr; });
+  if (full_.empty()) std::rethrow_exception(failure_);
+  current_ = std::move(full_.front());
+  full_.pop_front();
+  return true;
+}
+
+void LineScanner::run() {
+  LinePiece pending;
+  bool hasPending = false, more = true;
+  try {
+    while (more) {
+      std::unique_ptr<Batch> batch = takeFree();
+      if (batch == nullptr) return;
+      more = fill(batch.get(), &pending, &hasPending);
+      batch->end = !more;
+      std::lock_guard<std::mutex> lock(mutex_);
+      full_.push_back(std::move(batch));
+      changed_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = std::current_exception();
+    changed_.notify_all();
+  }
+}
+
+std::unique_ptr<LineScanner::Batch> LineScanner::takeFree() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !free_.empty() || stopping_; });
+  if (stopping_) return nullptr;
+  std::unique_ptr<Batch> batch = std::move(free_.back());
+  free_.pop_back();
+  return batch;
+}
+
+// Fills `batch` with lines until it is full; a piece that does not fit is
+// left pending for the next batch. Returns false at the end of the input.
+bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
+  if (*hasPending) add(*pending, batch);
+  *hasPending = false;
+  while (reader_->next(pending)) {
+    consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
+    if (batch->bytes.size() + pending->text.size() > batch->bytes.capacity() ||
+        batch->lines.size() == kBatchLines) {
+      *hasPending = true;
+      return true;
+    }
+    add(*pending, batch);
+  }
+  consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
+  readFailed_ = reader_->readFailed();
+  if (readFailed_) error_ = reader_->error();
+  return false;
+}
+
+void LineScanner::add(const LinePiece& piece, Batch* batch) {
+  const uint32_t begin = static_cast<uint32_t>(batch->bytes.size());
+  batch->bytes.insert(batch->bytes.end(), piece.text.begin(), piece.text.end());
+  const char* base = batch->bytes.data();
+  std::string_view text(base + begin, piece.text.size());
+  TraceLine parsed;
+  if (piece.first && piece.last) classifier_.classify(text, &parsed);
+  auto field = [base](std::string_view view) {
+    return Line::Field{static_cast<uint32_t>(view.data() - base),
+                       static_cast<uint32_t>(view.size())};
+  };
+  Line line{field(text), {}, {}, {}, {}, {}, {}, {}, parsed.kind, piece.first, piece.last};
+  if (parsed.kind != LineKind::kContinuation) {
+    line.threadId = field(parsed.threadId);
+    line.timeStamp = field(parsed.timeStamp);
+    line.seconds = field(parsed.seconds);
+    line.fraction = field(parsed.fraction);
+    line.rpcCount = field(parsed.rpcCount);
+    line.entry = field(parsed.entry);
+    line.entryText = field(parsed.entryText);
+  }
+  batch->lines.push_back(line);
+}
+
+}  // namespace quintrel

@@ -1,0 +1,90 @@
+// LineScanner: reads the lines of a trace and classifies them on a thread of
+// its own, ahead of the caller, so that reading, decompressing, splitting
+// and classifying lines overlap with the state machine the caller runs on
+// them. Classifying a line needs nothing of the lines before it.
+//
+// It owns the LineReader (and so the source), the thread, and three batches
+// of lines of about a megabyte each. One thread calls its operations.
+#ifndef QUINTREL_APP_LINE_SCANNER_H_
+#define QUINTREL_APP_LINE_SCANNER_H_
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/line_reader.h"
+#include "parse/trace_line.h"
+
+namespace quintrel {
+
+class LineScanner {
+ public:
+  // Takes over `reader` and starts reading it.
+  explicit LineScanner(std::unique_ptr<LineReader> reader);
+  // Stops the reading thread, which may first finish a read in progress.
+  ~LineScanner();
+  LineScanner(const LineScanner&) = delete;
+  LineScanner& operator=(const LineScanner&) = delete;
+
+  // Stores the next line or piece in `piece`, and for a whole line (first
+  // and last) its classification in `parsed`; returns false at the end of
+  // the input. The views are valid until the next call. Throws what the
+  // reading thread threw (running out of memory).
+  bool next(LinePiece* piece, TraceLine* parsed);
+  // Whether reading failed, and why; known once next() returned false.
+  bool readFailed() const { return readFailed_; }
+  std::string error() const { return error_; }
+  // Bytes taken from the underlying file so far.
+  uint64_t bytesConsumed() const { return consumed_.load(std::memory_order_relaxed); }
+
+ private:
+  // A line or piece of a batch; the texts as offsets into its bytes.
+  struct Line {
+    struct Field {
+      uint32_t begin, length;
+    };
+    Field text, threadId, timeStamp, seconds, fraction, rpcCount, entry, entryText;
+    LineKind kind;
+    bool first, last;
+  };
+  struct Batch {
+    std::vector<char> bytes;  // never grows beyond its first capacity
+    std::vector<Line> lines;
+    bool end = false;  // the input ends after these lines
+  };
+
+  void run();
+  bool fill(Batch* batch, LinePiece* pending, bool* hasPending);
+  void add(const LinePiece& piece, Batch* batch);
+  std::unique_ptr<Batch> takeFree();
+  bool nextBatch();
+
+  std::unique_ptr<LineReader> reader_;
+  TraceLineClassifier classifier_;  // the reading thread's
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> full_;
+  std::vector<std::unique_ptr<Batch>> free_;
+  bool stopping_ = false;
+  std::exception_ptr failure_;
+  std::atomic<uint64_t> consumed_{0};
+
+  // The caller's side.
+  std::unique_ptr<Batch> current_;
+  size_t at_ = 0;
+  bool ended_ = false;
+  bool readFailed_ = false;
+  std::string error_;
+  std::thread thread_;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_APP_LINE_SCANNER_H_
