@@ -40,15 +40,29 @@ std::vector<LatencyBucket> Latency(const ClassTable& apis, int64_t longest) {
 void Analytics::addCall(const CallFacts& call) {
   std::string_view text = call.apiLineText;
   ClassMember member{call.durationMs, 0, text, call.threadId, call.timeStamp};
-  apis_.add(ApiNameOf(text), member, false);
   CallFingerprint(text, &fingerprint_);
-  callClasses_.add(fingerprint_, member, true);
+  ClassTable::Class* callClass = callClasses_.classOf(fingerprint_);
+  // A call class has one API: its fingerprint begins with the name.
+  if (callClass->group == nullptr) callClass->group = apis_.classOf(ApiNameOf(text));
+  ClassTable::Add(callClass, member, true);
+  ClassTable::Add(callClass->group, member, false);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
-  TimeStamp stamp;
-  if (TimeStamp::ReadHeaderStamp(call.timeStamp, &stamp) && stamp.hasDate()) {
-    timeline_.add(stamp.secondsSinceEpoch(), call.durationMs, thread);
-  }
+  int64_t seconds;
+  if (secondsOf(call.timeStamp, &seconds)) timeline_.add(seconds, call.durationMs, thread);
   ++calls_;
+}
+
+bool Analytics::secondsOf(std::string_view stamp, int64_t* seconds) {
+  // Calls of one second share their stamp up to its sub-second number.
+  std::string_view second = stamp.substr(0, stamp.rfind(' '));
+  if (second != lastSecondText_) {
+    TimeStamp read;
+    lastSecondValid_ = TimeStamp::ReadHeaderStamp(stamp, &read) && read.hasDate();
+    lastSeconds_ = lastSecondValid_ ? read.secondsSinceEpoch() : 0;
+    lastSecondText_.assign(second);
+  }
+  *seconds = lastSeconds_;
+  return lastSecondValid_;
 }
 
 void Analytics::onQueryRecord(QueryRecord* record) {

@@ -5,11 +5,15 @@
 
 namespace quintrel {
 
-void ClassTable::add(std::string_view name, const ClassMember& member, bool keepExamples) {
+ClassTable::Class* ClassTable::classOf(std::string_view name) {
   key_.assign(name);
   auto found = classes_.find(key_);
   if (found == classes_.end()) found = classes_.emplace(key_, Class()).first;
-  Class& entry = found->second;
+  return &found->second;
+}
+
+void ClassTable::Add(Class* group, const ClassMember& member, bool keepExamples) {
+  Class& entry = *group;
   entry.durations.add(member.ms);
   entry.fetches += member.fetches;
   if (keepExamples && member.ms > entry.example.ms) {

@@ -26,9 +26,16 @@ struct ClassMember {
 
 class ClassTable {
  public:
-  // Adds `member` to the class `name`. With `keepExamples` the worst member
-  // of each class is kept as its example.
-  void add(std::string_view name, const ClassMember& member, bool keepExamples);
+  struct Class;
+
+  // The class `name`, made when new; it lives as long as the table.
+  Class* classOf(std::string_view name);
+  // Adds `member` to `group`. With `keepExamples` the worst member of each
+  // class is kept as its example.
+  static void Add(Class* group, const ClassMember& member, bool keepExamples);
+  void add(std::string_view name, const ClassMember& member, bool keepExamples) {
+    Add(classOf(name), member, keepExamples);
+  }
   size_t size() const { return classes_.size(); }
   // Every class with its statistics, ranked by total time and count (both
   // descending), then name.
@@ -36,13 +43,17 @@ class ClassTable {
   // The durations of all members of all classes in [low, high).
   int64_t countBetween(int64_t low, int64_t high) const;
 
- private:
+ public:
   struct Class {
     DurationHistogram durations;
     int64_t fetches = 0;
     Example example;
+    // The class this one belongs to in another table (a call class's API),
+    // for its owner to set and use.
+    Class* group = nullptr;
   };
 
+ private:
   std::unordered_map<std::string, Class> classes_;
   std::string key_;  // reused lookup key
 };

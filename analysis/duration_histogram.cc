@@ -9,7 +9,12 @@
 namespace quintrel {
 
 void DurationHistogram::add(int64_t durationMs) {
-  ++counts_[durationMs];
+  if (durationMs >= 0 && durationMs < kDense) {
+    if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
+    ++small_[durationMs];
+  } else {
+    ++large_[durationMs];
+  }
   ++count_;
   SaturatingAdd(&totalMs_, durationMs);
   maxMs_ = std::max(maxMs_, durationMs);
@@ -17,7 +22,10 @@ void DurationHistogram::add(int64_t durationMs) {
 
 int64_t DurationHistogram::percentile(int p) const {
   if (count_ == 0) return 0;
-  std::vector<std::pair<int64_t, int64_t>> sorted(counts_.begin(), counts_.end());
+  std::vector<std::pair<int64_t, int64_t>> sorted(large_.begin(), large_.end());
+  for (size_t duration = 0; duration < small_.size(); ++duration) {
+    if (small_[duration] != 0) sorted.emplace_back(duration, small_[duration]);
+  }
   std::sort(sorted.begin(), sorted.end());
   // The rank: the smallest cumulative count c with 100 c >= p n.
   __int128 needed = static_cast<__int128>(p) * count_;
@@ -43,7 +51,10 @@ DurationStats DurationHistogram::stats() const {
 
 int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
   int64_t count = 0;
-  for (const auto& [duration, times] : counts_) {
+  for (size_t duration = 0; duration < small_.size(); ++duration) {
+    if (int64_t(duration) >= low && int64_t(duration) < high) count += small_[duration];
+  }
+  for (const auto& [duration, times] : large_) {
     if (duration >= low && duration < high) count += times;
   }
   return count;

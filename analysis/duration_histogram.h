@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 namespace quintrel {
 
@@ -31,7 +32,11 @@ class DurationHistogram {
   int64_t countBetween(int64_t low, int64_t high) const;
 
  private:
-  std::unordered_map<int64_t, int64_t> counts_;
+  // Durations below kDense ms, most of a trace's, are counted in place; the
+  // others per distinct value.
+  static constexpr int64_t kDense = 64;
+  std::vector<int64_t> small_;
+  std::unordered_map<int64_t, int64_t> large_;
   int64_t count_ = 0;
   int64_t totalMs_ = 0;
   int64_t maxMs_ = 0;

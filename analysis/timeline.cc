@@ -20,7 +20,13 @@ Timeline::Timeline(int64_t fixedSeconds)
     : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
 
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
-  Bucket& bucket = buckets_[FloorDiv(seconds, width_)];
+  // Calls mostly fall into the bucket of the call before.
+  int64_t index = FloorDiv(seconds, width_);
+  if (last_ == nullptr || index != lastIndex_) {
+    last_ = &buckets_[index];
+    lastIndex_ = index;
+  }
+  Bucket& bucket = *last_;
   ++bucket.calls;
   SaturatingAdd(&bucket.dmclMs, durationMs);
   bucket.maxMs = std::max(bucket.maxMs, durationMs);
@@ -58,6 +64,7 @@ void Timeline::widen() {
   }
   buckets_ = std::move(wider);
   width_ = width;
+  last_ = nullptr;
 }
 
 std::vector<TimelineBucket> Timeline::buckets() const {

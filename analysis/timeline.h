@@ -39,6 +39,8 @@ class Timeline {
   bool fixed_;
   int64_t width_;
   std::map<int64_t, Bucket> buckets_;  // by start / width
+  Bucket* last_ = nullptr;             // the bucket of the last call
+  int64_t lastIndex_ = 0;
 };
 
 }  // namespace quintrel
