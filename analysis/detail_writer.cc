@@ -64,22 +64,16 @@ void DetailWriter::writeCsvRow(const TraceCall& call) {
   if (apiText.size() >= kCopiedText) {
     line_.push_back('"');
     out_->write(line_.data(), line_.size());
-    writeCsvQuoted(apiText);
+    // Quoted and written a part at a time, which stays bounded.
+    for (size_t at = 0; at < apiText.size(); at += kCopiedText) {
+      line_.clear();
+      CsvQuote(apiText.substr(at, kCopiedText), &line_);
+      out_->write(line_.data(), line_.size());
+    }
     line_ = "\",";
   }
   out_->write(line_.data(), line_.size());
   EndLine(*out_);
-}
-
-void DetailWriter::writeCsvQuoted(std::string_view text) {
-  size_t start = 0;
-  for (size_t quote = text.find('"'); quote != std::string_view::npos;
-       quote = text.find('"', quote + 1)) {
-    out_->write(text.data() + start, quote + 1 - start);
-    out_->put('"');
-    start = quote + 1;
-  }
-  out_->write(text.data() + start, text.size() - start);
 }
 
 void DetailWriter::CsvQuote(std::string_view text, std::string* out) {

@@ -29,9 +29,6 @@ class DetailWriter {
   static void CsvQuote(std::string_view text, std::string* out);
 
  private:
-  // Writes `text` with every double quote doubled.
-  void writeCsvQuoted(std::string_view text);
-
   ListingFormat format_;
   std::ostream* out_;
   std::string line_;  // reused for each CSV record
