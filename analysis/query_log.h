@@ -1,6 +1,6 @@
 // QueryLog: every query of a trace, in the order the reports list them, kept
 // in bulk: the records in large blocks, their texts in a TextArena. A record
-// costs its text's length plus 32 bytes. The log owns everything it holds.
+// costs its text's length plus 24 bytes. The log owns everything it holds.
 #ifndef QUINTREL_ANALYSIS_QUERY_LOG_H_
 #define QUINTREL_ANALYSIS_QUERY_LOG_H_
 
@@ -28,13 +28,17 @@ class QueryLog : public QueryRecordSink {
   size_t bytesHeld() const;
 
  private:
+  // The API name shares a word with the text's chunk number, which leaves
+  // room for 2^29 chunks.
   struct Stored {
-    TextArena::Ref text;
-    double durationMs;
+    uint32_t chunk : 29;
+    uint32_t api : 3;
+    uint32_t offset;
+    uint32_t length;
     int32_t rowCount;
-    QueryApi api;
+    double durationMs;
   };
-  static_assert(sizeof(Stored) <= 32, "a stored query costs its text plus 32 bytes");
+  static_assert(sizeof(Stored) <= 24, "a stored query costs its text plus 24 bytes");
   static constexpr size_t kBlockRecords = 4096;
 
   std::vector<std::unique_ptr<Stored[]>> blocks_;

@@ -11,11 +11,11 @@ const size_t kLargeText = size_t{64} << 10;
 }  // namespace
 
 TextArena::Ref TextArena::add(TextBuffer* text) {
-  uint64_t length = text->size();
+  size_t length = text->size();
   if (length >= kLargeText) {
     chunks_.push_back(std::move(*text));
     *text = TextBuffer();
-    return Ref{static_cast<uint32_t>(chunks_.size() - 1), 0, length};
+    return Ref{static_cast<uint32_t>(chunks_.size() - 1), 0, kWholeChunk};
   }
   if (!hasPacking_ || chunks_[packing_].capacity() - chunks_[packing_].size() < length) {
     chunks_.emplace_back();
@@ -24,7 +24,8 @@ TextArena::Ref TextArena::add(TextBuffer* text) {
     hasPacking_ = true;
   }
   TextBuffer& chunk = chunks_[packing_];
-  Ref ref{static_cast<uint32_t>(packing_), static_cast<uint32_t>(chunk.size()), length};
+  Ref ref{static_cast<uint32_t>(packing_), static_cast<uint32_t>(chunk.size()),
+          static_cast<uint32_t>(length)};
   chunk.append(text->view());
   text->clear();
   return ref;

@@ -18,18 +18,21 @@ namespace quintrel {
 
 class TextArena {
  public:
-  // Where a text stands in the arena.
+  // Where a text stands in the arena: a large text is a whole chunk of its
+  // own, of any length.
+  static constexpr uint32_t kWholeChunk = 0xFFFFFFFF;
   struct Ref {
     uint32_t chunk = 0;
     uint32_t offset = 0;
-    uint64_t length = 0;
+    uint32_t length = 0;  // kWholeChunk: all of the chunk
   };
 
   // Stores `text`: a small one is copied into a chunk, a large one's buffer
   // is taken over. `text` is left empty.
   Ref add(TextBuffer* text);
   std::string_view view(Ref ref) const {
-    return chunks_[ref.chunk].view().substr(ref.offset, ref.length);
+    std::string_view chunk = chunks_[ref.chunk].view();
+    return ref.length == kWholeChunk ? chunk : chunk.substr(ref.offset, ref.length);
   }
   // The memory the texts hold.
   size_t bytesHeld() const;

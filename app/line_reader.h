@@ -39,6 +39,8 @@ class LineReader {
   std::string error() const { return source_->error(); }
   // Bytes taken from the underlying file so far.
   uint64_t bytesConsumed() const { return source_->bytesConsumed(); }
+  // The longest piece it hands out.
+  size_t bufferSize() const { return buffer_.size(); }
 
  private:
   // Reads more behind the unread data; false at the end or on failure.
@@ -46,11 +48,11 @@ class LineReader {
 
   std::unique_ptr<ByteSource> source_;
   std::vector<char> buffer_;
-  size_t begin_ = 0;       // first unread byte in buffer_
-  size_t end_ = 0;         // one past the last valid byte in buffer_
-  bool atEnd_ = false;     // the source has nothing more
-  bool done_ = false;      // everything was handed out
-  bool midLine_ = false;   // the line being read has been handed out in part
+  size_t begin_ = 0;      // first unread byte in buffer_
+  size_t end_ = 0;        // one past the last valid byte in buffer_
+  bool atEnd_ = false;    // the source has nothing more
+  bool done_ = false;     // everything was handed out
+  bool midLine_ = false;  // the line being read has been handed out in part
   bool readFailed_ = false;
 };
 

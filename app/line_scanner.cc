@@ -7,10 +7,9 @@ namespace quintrel {
 
 namespace {
 
-// A batch holds a piece of the reader's largest size at least, and a bounded
-// number of lines however short they are.
-const size_t kBatchBytes = size_t{1} << 20;
-const size_t kBatchLines = 16384;
+// A batch holds a piece of the reader's largest size, and a bounded number
+// of lines however short they are.
+const size_t kBatchLines = 4096;
 const size_t kBatches = 3;
 
 }  // namespace
@@ -18,7 +17,7 @@ const size_t kBatches = 3;
 LineScanner::LineScanner(std::unique_ptr<LineReader> reader) : reader_(std::move(reader)) {
   for (size_t i = 0; i < kBatches; ++i) {
     free_.push_back(std::make_unique<Batch>());
-    free_.back()->bytes.reserve(kBatchBytes);
+    free_.back()->bytes.reserve(reader_->bufferSize());
     free_.back()->lines.reserve(kBatchLines);
   }
   thread_ = std::thread(&LineScanner::run, this);

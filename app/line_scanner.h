@@ -4,7 +4,7 @@
 // them. Classifying a line needs nothing of the lines before it.
 //
 // It owns the LineReader (and so the source), the thread, and three batches
-// of lines of about a megabyte each. One thread calls its operations.
+// of lines, each of the reader's buffer size. One thread calls its operations.
 #ifndef QUINTREL_APP_LINE_SCANNER_H_
 #define QUINTREL_APP_LINE_SCANNER_H_
 

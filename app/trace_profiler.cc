@@ -21,6 +21,9 @@ namespace quintrel {
 
 namespace {
 
+// The reader's block, the longest piece of a line it hands out.
+const size_t kReadBlock = size_t{512} << 10;
+
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
 
 // Whether `text`, the beginning of a line, may still become a thread marker:
@@ -48,7 +51,7 @@ bool TraceProfiler::openTraceFile() {
   }
   TraceFileInfo info;
   traceSize_ = StatTraceFile(config_->traceFile, &info) ? info.size : 0;
-  traceInput_ = std::make_unique<LineReader>(std::move(source));
+  traceInput_ = std::make_unique<LineReader>(std::move(source), kReadBlock);
   return true;
 }
 
