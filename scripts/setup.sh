@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libboost-regex-dev libgtest-dev libbenchmark-dev
-          libxml2-utils python3 time)
+          libxml2-utils python3 time man-db dpkg-dev)
 # The sanitizer and fuzzing builds use clang and its runtime.
 if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
