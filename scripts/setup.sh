@@ -4,7 +4,7 @@
 # prints the command a person must run and stops.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libboost-regex-dev libgtest-dev libbenchmark-dev
+packages=(cmake ninja-build g++ libboost-regex-dev nlohmann-json3-dev libgtest-dev libbenchmark-dev
           libxml2-utils python3 time man-db dpkg-dev)
 # The sanitizer and fuzzing builds use clang and its runtime.
 if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
