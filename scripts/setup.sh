@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
 # Installs what building and testing quintrel needs on a Debian machine, and
-# nothing when it is all there already. Run as root it installs; otherwise it
-# prints the command a person must run and stops.
+# nothing when it is all there already; `scripts/setup.sh quintrel` only what
+# building the program needs. Run as root it installs; otherwise it prints
+# the command a person must run and stops.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libboost-regex-dev zlib1g-dev libzstd-dev libisal-dev
-          nlohmann-json3-dev libgtest-dev libbenchmark-dev libxml2-utils python3 python3-jsonschema
-          time gzip zstd)
-# The sanitizer and fuzzing builds use clang and its runtime.
-if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+# The program.
+packages=(cmake ninja-build g++ pkg-config libboost-regex-dev nlohmann-json3-dev libzstd-dev
+          libisal-dev)
+case "${1:-}" in
+  quintrel) ;;
+  "")
+    # The tests, the benchmarks and the .deb.
+    packages+=(zlib1g-dev libgtest-dev libbenchmark-dev libxml2-utils python3 python3-jsonschema
+               time gzip zstd man-db dpkg-dev)
+    # The sanitizer and fuzzing builds use clang and its runtime.
+    if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
+      packages+=(clang libclang-rt-14-dev)
+    fi
+    ;;
+  *)
+    echo "usage: scripts/setup.sh [quintrel]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

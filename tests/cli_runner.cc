@@ -57,6 +57,12 @@ void DrainLate(int fd, const std::string& path) {
 }  // namespace
 
 CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& options) {
+  std::vector<std::string> command = {QUINTREL_BINARY};
+  command.insert(command.end(), args.begin(), args.end());
+  return RunCommand(command, options);
+}
+
+CliResult RunCommand(const std::vector<std::string>& command, const RunOptions& options) {
   ScratchDir io;
   const std::string in = io.write("in", options.input), out = io.file("out"), err = io.file("err");
   const std::string rss = io.file("rss");
@@ -72,14 +78,13 @@ CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& op
     if (options.timeLimit > 0) alarm(options.timeLimit);
     // time(1) measures its own child, which shares none of this process's
     // memory, as a child of this process would.
-    std::vector<std::string> command = {"/usr/bin/time", "-f", "%M", "-o", rss};
-    if (!options.measureMemory) command.clear();
-    command.push_back(QUINTREL_BINARY);
-    command.insert(command.end(), args.begin(), args.end());
+    std::vector<std::string> words = {"/usr/bin/time", "-f", "%M", "-o", rss};
+    if (!options.measureMemory) words.clear();
+    words.insert(words.end(), command.begin(), command.end());
     std::vector<char*> argv;
-    for (std::string& word : command) argv.push_back(word.data());
+    for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    execv(argv[0], argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   if (slow[1] >= 0) {

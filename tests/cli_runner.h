@@ -48,6 +48,10 @@ struct RunOptions {
 // Runs the binary with `args` (not counting the program name).
 CliResult RunQuintrel(const std::vector<std::string>& args, const RunOptions& options = {});
 
+// Runs `command`, its program (looked up in PATH unless it holds a '/')
+// followed by its arguments, as RunQuintrel runs the binary.
+CliResult RunCommand(const std::vector<std::string>& command, const RunOptions& options = {});
+
 // The path of a file of tests/data.
 std::string Data(const std::string& name);
 
