@@ -44,6 +44,13 @@ std::string IsoDateTime(int64_t seconds) {
 
 std::string Decimal(int64_t value) { return std::to_string(value); }
 
+std::string Grouped(int64_t value) {
+  std::string digits = std::to_string(value);
+  size_t first = digits[0] == '-' ? 1 : 0;
+  for (size_t at = digits.size(); at > first + 3; at -= 3) digits.insert(at - 3, 1, ',');
+  return digits;
+}
+
 std::string Fixed(double value, int decimals) {
   char format[16];
   std::snprintf(format, sizeof format, "%%.%df", decimals);

@@ -19,6 +19,9 @@ std::string GeneralSeconds(double millis);
 std::string IsoDateTime(int64_t seconds);
 // A signed integer in decimal.
 std::string Decimal(int64_t value);
+// A signed integer in decimal with commas between groups of three digits
+// ("-1,234,567").
+std::string Grouped(int64_t value);
 // `value` in fixed notation with `decimals` decimals ("12.3").
 std::string Fixed(double value, int decimals);
 // `part` as a share of `whole` in percent with one decimal ("12.5"); "0.0"

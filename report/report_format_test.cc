@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -12,6 +13,16 @@ TEST(ReportFormatTest, NumbersAndSizes) {
   EXPECT_EQ(Fixed(12.345, 1), "12.3");
   EXPECT_EQ(Fixed(0.5, 0), "0");  // to even, as printf rounds
   EXPECT_EQ(Fixed(2.0 / 3.0, 3), "0.667");
+  const std::pair<int64_t, std::string> grouped[] = {
+      {0, "0"},
+      {999, "999"},
+      {1000, "1,000"},
+      {-1000, "-1,000"},
+      {-999, "-999"},
+      {1234567, "1,234,567"},
+      {INT64_MIN, "-9,223,372,036,854,775,808"},
+  };
+  for (const auto& [value, expected] : grouped) EXPECT_EQ(Grouped(value), expected) << value;
   EXPECT_EQ(PercentOf(1, 8), "12.5");
   EXPECT_EQ(PercentOf(5, 0), "0.0");
   EXPECT_EQ(PercentOf(5, -1), "0.0");
