@@ -4,8 +4,9 @@
 # prints the command a person must run and stops.
 set -euo pipefail
 
+# chromium: the dashboard's tests render its pages headless.
 packages=(cmake ninja-build g++ libboost-regex-dev libgtest-dev libbenchmark-dev
-          libxml2-utils python3 time)
+          libxml2-utils python3 time chromium)
 # The sanitizer and fuzzing builds use clang and its runtime.
 if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
