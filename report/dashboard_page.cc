@@ -27,7 +27,7 @@ h2{font-size:17px;margin:0 0 10px}
 .cards{display:grid;grid-template-columns:repeat(auto-fill,minmax(160px,1fr));gap:12px}
 .card{border:1px solid var(--line);border-radius:8px;padding:10px 14px}
 .card b{display:block;font-size:22px;font-weight:600;font-variant-numeric:tabular-nums}
-.card span{color:var(--muted);font-size:12px;text-transform:uppercase;letter-spacing:.04em}
+.card span{color:var(--muted);font-size:12.5px}
 dl.facts{display:grid;grid-template-columns:max-content 1fr;gap:4px 16px;margin:14px 0 0;
 font-size:14px}
 dl.facts dt{color:var(--muted)}
@@ -43,7 +43,7 @@ td.text,td.label{font-family:ui-monospace,"SFMono-Regular",Menlo,Consolas,"DejaV
 monospace;font-size:12.5px}
 td.text{overflow-wrap:anywhere;min-width:16em}
 td.label{white-space:nowrap}
-.barcell svg.bar{float:left;width:140px;height:10px;margin:5px 12px 0 0}
+svg.bar{display:inline-block;width:140px;height:10px;margin:0 10px 0 0;vertical-align:-1px}
 svg.bar rect{fill:var(--accent)}
 .js th{cursor:pointer;user-select:none}
 .js th:hover{color:var(--fg)}
@@ -72,7 +72,8 @@ footer{color:var(--muted);font-size:12.5px;padding-top:4px;padding-bottom:32px;
 overflow-wrap:anywhere}
 @media (max-width:640px){body{font-size:14px}header,main,footer{padding:0 10px}
 header{padding-top:14px}section{padding:12px;border-radius:8px}.card b{font-size:19px}
-.barcell svg.bar{width:70px}}
+.cards{grid-template-columns:repeat(2,1fr);gap:8px}
+svg.bar{width:60px}}
 @media print{body{background:#fff;font-size:11pt}nav{display:none}
 header,main,footer{max-width:none;padding:0}
 section{border:0;padding:0;margin:0 0 18px;break-inside:avoid-page}

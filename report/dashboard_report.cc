@@ -30,9 +30,9 @@ void WriteCut(std::ostream& out, std::string_view text, size_t maxBytes) {
 void WriteHeader(const ReportContext& context, std::ostream& out) {
   out << "<header><h1>quintrel dashboard <span>";
   WriteCut(out, context.traceName, kTraceNameBytes);
-  out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a><a href=\"#apis\">APIs</a>"
-         "<a href=\"#latency\">Latency</a><a href=\"#queries\">Query classes</a>"
-         "<a href=\"#calls\">Call classes</a><a href=\"#slowest\">Slowest calls</a>"
+  out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a> <a href=\"#apis\">APIs</a> "
+         "<a href=\"#latency\">Latency</a> <a href=\"#queries\">Query classes</a> "
+         "<a href=\"#calls\">Call classes</a> <a href=\"#slowest\">Slowest calls</a> "
          "<a href=\"#threads\">Threads</a></nav></header>\n<main>\n";
 }
 

@@ -28,7 +28,7 @@ void DashboardTable::percent(double part, double whole) {
 
 void DashboardTable::secondsWithBar(int64_t ms, int64_t maxMs, std::string_view title) {
   double length = maxMs > 0 ? 100.0 * double(ms) / double(maxMs) : 0.0;
-  row_ << "<td class=\"num barcell\" data-v=\"" << ms
+  row_ << "<td class=\"num\" data-v=\"" << ms
        << "\"><svg class=\"bar\" viewBox=\"0 0 100 10\" preserveAspectRatio=\"none\"><title>";
   WriteHtmlText(row_, title);
   row_ << "</title><rect width=\"" << Coordinate(length) << "\" height=\"10\"/></svg>"
