@@ -71,7 +71,10 @@ struct ClassList {
 
 void AddFingerprint(const ClassRow& row, DashboardTable* table) {
   const Example& example = row.example;
-  if (example.ms < 0) return table->text(row.name, kTextBytes);
+  if (example.ms < 0) {
+    table->text(row.name, kTextBytes);
+    return;
+  }
   std::string summary = "slowest: " + Grouped(example.ms) + " ms, thread " +
                         std::string(Utf8Prefix(example.thread, kStampBytes)) + ", " +
                         std::string(Utf8Prefix(example.start, kStampBytes));
@@ -101,7 +104,10 @@ void WriteClassSection(const std::vector<ClassRow>& rows, const ClassList& list,
 // The call text of a slowest call: cut in the table, whole (as far as the
 // model keeps examples) on expanding.
 void AddCallText(std::string_view text, DashboardTable* table) {
-  if (text.size() <= kTextBytes) return table->text(text, kTextBytes);
+  if (text.size() <= kTextBytes) {
+    table->text(text, kTextBytes);
+    return;
+  }
   std::string_view kept = Utf8Prefix(text, kMaxExample);
   std::string summary =
       "whole call (" + Grouped(int64_t(text.size())) + " bytes" +
