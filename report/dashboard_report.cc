@@ -1,10 +1,118 @@
 #include "report/dashboard_report.h"
 
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/dashboard_charts.h"
+#include "report/dashboard_lists.h"
+#include "report/dashboard_page.h"
+#include "report/markup_escape.h"
+#include "report/option_filters.h"
+#include "report/report_format.h"
+#include "report/version.h"
+
 namespace quintrel {
 
-void WriteDashboardReport(const Profile&, const ReportContext&, std::ostream& out) {
-  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>quintrel</title>"
-         "</head><body></body></html>\n";
+namespace {
+
+// How much of the trace's name, the options and one filter the page shows.
+const size_t kTraceNameBytes = 300;
+const size_t kOptionBytes = 1000;
+const size_t kFilterBytes = 200;
+
+void WriteCut(std::ostream& out, std::string_view text, size_t maxBytes) {
+  std::string_view shown = Utf8Prefix(text, maxBytes);
+  WriteHtmlText(out, shown);
+  if (shown.size() < text.size()) out << "\u2026";
+}
+
+void WriteHeader(const ReportContext& context, std::ostream& out) {
+  out << "<header><h1>quintrel dashboard <span>";
+  WriteCut(out, context.traceName, kTraceNameBytes);
+  out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a> <a href=\"#apis\">APIs</a> "
+         "<a href=\"#latency\">Latency</a> <a href=\"#queries\">Query classes</a> "
+         "<a href=\"#calls\">Call classes</a> <a href=\"#slowest\">Slowest calls</a> "
+         "<a href=\"#threads\">Threads</a></nav></header>\n<main>\n";
+}
+
+void WriteCard(const std::string& value, const char* label, std::ostream& out) {
+  out << "<div class=\"card\"><b>" << value << "</b><span>" << label << "</span></div>";
+}
+
+void WriteCards(const Profile& profile, std::ostream& out) {
+  const ProfileAnalytics& analytics = profile.analytics;
+  double elapsed = double(profile.timeSplit.elapsedMs);
+  bool timed = profile.timeSplit.error == TimeSplitError::kNone;
+  out << "<div class=\"cards\">";
+  WriteCard(timed ? FixedSeconds(elapsed) + " s" : "\u2013", "elapsed", out);
+  WriteCard(FixedSeconds(double(profile.totalCallMillis)) + " s", "DMCL time", out);
+  WriteCard(elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "\u2013",
+            "concurrency (DMCL / elapsed)", out);
+  WriteCard(Grouped(analytics.calls), "calls", out);
+  WriteCard(Grouped(int64_t(analytics.threads.size())), "threads", out);
+  WriteCard(Grouped(analytics.queries), "queries", out);
+  out << "</div>\n";
+}
+
+void WriteFact(const char* term, std::string_view text, std::ostream& out) {
+  out << "<dt>" << term << "</dt><dd>";
+  WriteCut(out, text.empty() ? "\u2013" : text, kOptionBytes);
+  out << "</dd>";
+}
+
+void WriteFilters(const ReportContext& context, std::ostream& out) {
+  std::vector<std::string> filters = FilterOptions(context.options);
+  out << "<dt>filters</dt><dd>";
+  if (filters.empty()) out << "none";
+  for (size_t i = 0; i < filters.size(); ++i) {
+    out << (i > 0 ? ", " : "") << "<code>";
+    WriteCut(out, filters[i], kFilterBytes);
+    out << "</code>";
+  }
+  out << "</dd>";
+}
+
+void WriteSummary(const Profile& profile, const ReportContext& context, std::ostream& out) {
+  WriteSectionStart(out, "summary", "Summary");
+  WriteCards(profile, out);
+  out << "<dl class=\"facts\">";
+  WriteFact("first call", profile.startTimestamp, out);
+  WriteFact("last call", profile.endTimestamp, out);
+  WriteFilters(context, out);
+  std::string problem = TimeSplitMessage(profile.timeSplit.error);  // ends in a line feed
+  if (!problem.empty()) WriteFact("elapsed", problem.substr(0, problem.size() - 1), out);
+  out << "</dl>\n";
+  WriteSectionEnd(out);
+}
+
+void WriteFooter(const ReportContext& context, std::ostream& out) {
+  out << "</main>\n<footer>Trace ";
+  WriteCut(out, context.traceName, kTraceNameBytes);
+  out << ", " << ByteSize(context.traceBytes) << " (" << Grouped(int64_t(context.traceBytes))
+      << " bytes). quintrel " << VERSION << ", options: ";
+  WriteCut(out, context.options.empty() ? "none" : context.options, kOptionBytes);
+  out << ".</footer>\n";
+}
+
+}  // namespace
+
+void WriteDashboardReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
+  std::string title =
+      "quintrel dashboard: " + std::string(Utf8Prefix(context.traceName, kTraceNameBytes));
+  WriteDashboardHead(out, title);
+  WriteHeader(context, out);
+  WriteSummary(profile, context, out);
+  WriteTimelineSection(profile.analytics, out);
+  WriteApiSection(profile, context.top, out);
+  WriteLatencySection(profile.analytics, out);
+  WriteQueryClassSection(profile, context.top, out);
+  WriteCallClassSection(profile, context.top, out);
+  WriteSlowestCallSection(profile, context.top, out);
+  WriteThreadSection(profile, context.top, out);
+  WriteFooter(context, out);
+  WriteDashboardEnd(out);
+  out.flush();
 }
 
 }  // namespace quintrel

@@ -1,7 +1,6 @@
 #include "report/digest_report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,26 +15,6 @@ namespace {
 const size_t kListRows = 10;
 const size_t kShortListRows = 5;
 
-std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
-
-std::string Seconds(int64_t millis) { return Fixed(double(millis) / 1000.0, 3); }
-
-std::string Share(double part, double whole) {
-  return whole > 0 ? Fixed(100.0 * part / whole, 1) : "0.0";
-}
-
-std::string Size(uint64_t bytes) {
-  const char* const kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
-  double value = double(bytes);
-  int unit = 0;
-  while (value >= 1024 && unit < 4) value /= 1024, ++unit;
-  return unit == 0 ? std::to_string(bytes) + " bytes" : Fixed(value, 1) + " " + kUnits[unit];
-}
-
 // A list's title and how many of its entries it leaves out.
 void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total) {
   out << '\n' << title << " (" << shown << " of " << total;
@@ -47,13 +26,13 @@ void WriteHeadline(const Profile& profile, const ReportContext& context, std::os
   const ProfileAnalytics& analytics = profile.analytics;
   double elapsed = double(profile.timeSplit.elapsedMs);
   out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
-  out << "  trace        " << Size(context.traceBytes) << ", " << profile.lines << " lines, "
+  out << "  trace        " << ByteSize(context.traceBytes) << ", " << profile.lines << " lines, "
       << analytics.calls << " calls, " << analytics.threads.size() << " threads, "
       << analytics.queries << " queries\n";
   out << "  start        " << (profile.startTimestamp.empty() ? "-" : profile.startTimestamp)
       << '\n';
-  out << "  elapsed      " << Seconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
-      << Seconds(profile.totalCallMillis) << " s   concurrency "
+  out << "  elapsed      " << FixedSeconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
+      << FixedSeconds(profile.totalCallMillis) << " s   concurrency "
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
 }
 
@@ -82,7 +61,7 @@ void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream
                       int64_t((analytics.timeline.size() + columns.size() - 1) / columns.size());
   out << "\n             " << IsoDateTime(analytics.timeline.front().start) << " to "
       << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", " << perColumn
-      << " s a column; █ = " << Seconds(peak) << " s DMCL\n";
+      << " s a column; █ = " << FixedSeconds(peak) << " s DMCL\n";
 }
 
 // A list of classes: `count` heads the count column, `name` the names.
@@ -97,10 +76,12 @@ void WriteClasses(const std::vector<ClassRow>& rows, const char* title, const ch
   TextTable table(headings);
   for (size_t i = 0; i < shown; ++i) {
     const DurationStats& stats = rows[i].stats;
-    std::vector<std::string> cells = {
-        std::to_string(stats.count),        Seconds(stats.totalMs),
-        Share(double(stats.totalMs), dmcl), Fixed(stats.meanMs, 1),
-        std::to_string(stats.p95Ms),        std::to_string(stats.maxMs)};
+    std::vector<std::string> cells = {std::to_string(stats.count),
+                                      FixedSeconds(stats.totalMs),
+                                      PercentOf(double(stats.totalMs), dmcl),
+                                      Fixed(stats.meanMs, 1),
+                                      std::to_string(stats.p95Ms),
+                                      std::to_string(stats.maxMs)};
     if (fetches) cells.push_back(std::to_string(rows[i].fetches));
     cells.push_back(rows[i].name);
     table.addRow(cells);
@@ -127,8 +108,8 @@ void WriteThreads(const Profile& profile, size_t width, std::ostream& out) {
   TextTable table({"thread", ">calls", ">DMCL s", ">busy %", "first", "last"});
   for (size_t i = 0; i < shown; ++i) {
     const ThreadRow& row = threads[i];
-    table.addRow({row.id, std::to_string(row.calls), Seconds(row.dmclMs),
-                  Share(double(row.dmclMs), double(profile.timeSplit.elapsedMs)), row.first,
+    table.addRow({row.id, std::to_string(row.calls), FixedSeconds(row.dmclMs),
+                  PercentOf(double(row.dmclMs), double(profile.timeSplit.elapsedMs)), row.first,
                   row.last});
   }
   table.write(out, width);

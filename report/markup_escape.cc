@@ -9,22 +9,22 @@ namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD";
 
-// The length of the valid UTF-8 sequence of an XML character that starts at
-// `text[0]`, or 0 when the bytes there form none.
-size_t XmlCharLength(std::string_view text) {
+// The markup a text is written into.
+enum class Markup { kXml, kHtml };
+
+// The code point of the valid UTF-8 sequence at `text[0]` and its length, or
+// length 0 when the bytes there form none.
+size_t DecodeUtf8(std::string_view text, uint32_t* code) {
   unsigned char lead = static_cast<unsigned char>(text[0]);
-  if (lead < 0x80) {
-    return (lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r') ? 1 : 0;
-  }
+  if (lead < 0x80) return *code = lead, 1;
   size_t length;
-  uint32_t code;
   uint32_t minimum;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, code = lead & 0x1F, minimum = 0x80;
+    length = 2, *code = lead & 0x1F, minimum = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, code = lead & 0x0F, minimum = 0x800;
+    length = 3, *code = lead & 0x0F, minimum = 0x800;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, code = lead & 0x07, minimum = 0x10000;
+    length = 4, *code = lead & 0x07, minimum = 0x10000;
   } else {
     return 0;
   }
@@ -32,13 +32,32 @@ size_t XmlCharLength(std::string_view text) {
   for (size_t i = 1; i < length; ++i) {
     unsigned char next = static_cast<unsigned char>(text[i]);
     if ((next & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (next & 0x3F);
+    *code = (*code << 6) | (next & 0x3F);
   }
+  return *code < minimum || *code > 0x10FFFF ? 0 : length;
+}
+
+bool IsXmlChar(uint32_t code) {
+  if (code < 0x20) return code == '\t' || code == '\n' || code == '\r';
   bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  if (code < minimum || code > 0x10FFFF || surrogate || code == 0xFFFE || code == 0xFFFF) {
-    return 0;
-  }
-  return length;
+  return !surrogate && code != 0xFFFE && code != 0xFFFF;
+}
+
+// HTML takes what XML takes, less the controls DEL and U+0080 to U+009F and
+// the noncharacters, which its parser reports as errors.
+bool IsHtmlChar(uint32_t code) {
+  bool control = code >= 0x7F && code <= 0x9F;
+  bool noncharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
+  return IsXmlChar(code) && !control && !noncharacter;
+}
+
+// The length of the valid UTF-8 sequence of a character of `markup` that
+// starts at `text[0]`, or 0 when the bytes there form none.
+size_t CharLength(std::string_view text, Markup markup) {
+  uint32_t code = 0;
+  size_t length = DecodeUtf8(text, &code);
+  if (length == 0) return 0;
+  return (markup == Markup::kXml ? IsXmlChar(code) : IsHtmlChar(code)) ? length : 0;
 }
 
 const char* MarkupEntity(char c) {
@@ -51,6 +70,18 @@ const char* MarkupEntity(char c) {
       return "&gt;";
     default:
       return nullptr;
+  }
+}
+
+// As MarkupEntity, and the quotes that would end an attribute value.
+const char* AttributeEntity(char c) {
+  switch (c) {
+    case '"':
+      return "&quot;";
+    case '\'':
+      return "&#39;";
+    default:
+      return MarkupEntity(c);
   }
 }
 
@@ -71,6 +102,18 @@ void WriteReplaced(std::ostream& out, std::string_view text, Replace replace) {
   out.write(text.data() + start, text.size() - start);
 }
 
+// Writes `text` with every byte that cannot stand in `markup` replaced by
+// U+FFFD and each one-byte character as `entity` gives it.
+void WriteClean(std::ostream& out, std::string_view text, Markup markup,
+                const char* (*entity)(char)) {
+  WriteReplaced(out, text, [&](std::string_view rest, size_t* length) -> const char* {
+    size_t valid = CharLength(rest, markup);
+    if (valid == 0) return kReplacement;  // one replacement per offending byte
+    *length = valid;
+    return valid == 1 && entity != nullptr ? entity(rest[0]) : nullptr;
+  });
+}
+
 }  // namespace
 
 void WriteMarkup(std::ostream& out, std::string_view text) {
@@ -78,12 +121,15 @@ void WriteMarkup(std::ostream& out, std::string_view text) {
 }
 
 void WriteXmlText(std::ostream& out, std::string_view text) {
-  WriteReplaced(out, text, [](std::string_view rest, size_t* length) -> const char* {
-    size_t valid = XmlCharLength(rest);
-    if (valid == 0) return kReplacement;  // one replacement per offending byte
-    *length = valid;
-    return valid == 1 ? MarkupEntity(rest[0]) : nullptr;
-  });
+  WriteClean(out, text, Markup::kXml, &MarkupEntity);
+}
+
+void WriteHtmlText(std::ostream& out, std::string_view text) {
+  WriteClean(out, text, Markup::kHtml, &MarkupEntity);
+}
+
+void WriteHtmlAttribute(std::ostream& out, std::string_view text) {
+  WriteClean(out, text, Markup::kHtml, &AttributeEntity);
 }
 
 std::string EscapeMarkup(std::string_view text) {
@@ -94,12 +140,13 @@ std::string EscapeMarkup(std::string_view text) {
 
 std::string ReplaceNonXmlBytes(std::string_view text) {
   std::ostringstream out;
-  WriteReplaced(out, text, [](std::string_view rest, size_t* length) -> const char* {
-    size_t valid = XmlCharLength(rest);
-    if (valid == 0) return kReplacement;
-    *length = valid;
-    return nullptr;
-  });
+  WriteClean(out, text, Markup::kXml, nullptr);
+  return out.str();
+}
+
+std::string ReplaceNonHtmlBytes(std::string_view text) {
+  std::ostringstream out;
+  WriteClean(out, text, Markup::kHtml, nullptr);
   return out.str();
 }
 

@@ -1,4 +1,4 @@
-// Writing trace texts into the HTML page and the XML document safely.
+// Writing trace texts into the HTML pages and the XML document safely.
 #ifndef QUINTREL_REPORT_MARKUP_ESCAPE_H_
 #define QUINTREL_REPORT_MARKUP_ESCAPE_H_
 
@@ -17,10 +17,20 @@ void WriteMarkup(std::ostream& out, std::string_view text);
 // sequence, the bytes of a sequence that encodes no XML character), then
 // escaped as WriteMarkup does.
 void WriteXmlText(std::ostream& out, std::string_view text);
+// Writes `text` as element text of an HTML5 page: as WriteXmlText does, and
+// DEL, the C1 controls (U+0080 to U+009F) and the noncharacters (U+FDD0 to
+// U+FDEF, U+xFFFE, U+xFFFF) replaced by U+FFFD too.
+void WriteHtmlText(std::ostream& out, std::string_view text);
+// Writes `text` as the value of a quoted HTML attribute: as WriteHtmlText
+// does, and '"' as "&quot;" and "'" as "&#39;".
+void WriteHtmlAttribute(std::ostream& out, std::string_view text);
 
-// The same as texts.
+// EscapeMarkup returns what WriteMarkup writes; ReplaceNonXmlBytes and
+// ReplaceNonHtmlBytes return `text` with the replacements of WriteXmlText and
+// WriteHtmlText, without escaping.
 std::string EscapeMarkup(std::string_view text);
 std::string ReplaceNonXmlBytes(std::string_view text);
+std::string ReplaceNonHtmlBytes(std::string_view text);
 
 }  // namespace quintrel
 

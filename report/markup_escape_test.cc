@@ -45,5 +45,47 @@ TEST(MarkupEscapeTest, ReplacesBytesThatCannotStandInXml) {
   }
 }
 
+std::string HtmlText(const std::string& text) {
+  std::ostringstream out;
+  WriteHtmlText(out, text);
+  return out.str();
+}
+
+std::string HtmlAttribute(const std::string& text) {
+  std::ostringstream out;
+  WriteHtmlAttribute(out, text);
+  return out.str();
+}
+
+TEST(MarkupEscapeTest, HtmlReplacesWhatXmlDoesAndMore) {
+  // Each case: the text, then what HTML keeps of it where XML keeps it all.
+  const std::pair<std::string, std::string> cases[] = {
+      {"\x7F", kBad},
+      {"\xC2\x80\xC2\x9F", kBad + kBad + kBad + kBad},  // one per byte
+      {"\xC2\xA0\xC2\xBF", "\xC2\xA0\xC2\xBF"},
+      {"\xEF\xB7\x90\xEF\xB7\xAF", kBad + kBad + kBad + kBad + kBad + kBad},
+      {"\xEF\xB7\x8F\xEF\xB7\xB0", "\xEF\xB7\x8F\xEF\xB7\xB0"},
+      {"\xF0\x9F\xBF\xBE", kBad + kBad + kBad + kBad},
+      {"\xF4\x8F\xBF\xBF", kBad + kBad + kBad + kBad},
+      {"\xF0\x9F\xBF\xBD", "\xF0\x9F\xBF\xBD"},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(ReplaceNonXmlBytes(text), text) << testing::PrintToString(text);
+    EXPECT_EQ(ReplaceNonHtmlBytes(text), expected) << testing::PrintToString(text);
+  }
+  // Everything XML replaces, HTML replaces too.
+  for (const std::string& text : {std::string("a\0b", 3), std::string("\x01\x80\xED\xA0\x80")}) {
+    EXPECT_EQ(ReplaceNonHtmlBytes(text), ReplaceNonXmlBytes(text));
+  }
+}
+
+TEST(MarkupEscapeTest, HtmlTextAndAttributesEscapeWhatEndsThem) {
+  const std::string hostile = "\"><img src=x onerror='alert(1)'>&\x01";
+  EXPECT_EQ(HtmlText(hostile), "\"&gt;&lt;img src=x onerror='alert(1)'&gt;&amp;" + kBad);
+  EXPECT_EQ(HtmlAttribute(hostile),
+            "&quot;&gt;&lt;img src=x onerror=&#39;alert(1)&#39;&gt;&amp;" + kBad);
+  EXPECT_EQ(HtmlAttribute("caf\xC3\xA9 \x7F"), "caf\xC3\xA9 " + kBad);
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -44,6 +44,42 @@ std::string IsoDateTime(int64_t seconds) {
 
 std::string Decimal(int64_t value) { return std::to_string(value); }
 
+std::string Grouped(int64_t value) {
+  std::string digits = std::to_string(value);
+  size_t first = digits[0] == '-' ? 1 : 0;
+  for (size_t at = digits.size(); at > first + 3; at -= 3) digits.insert(at - 3, 1, ',');
+  return digits;
+}
+
+std::string Fixed(double value, int decimals) {
+  char format[16];
+  std::snprintf(format, sizeof format, "%%.%df", decimals);
+  return Format(format, value);
+}
+
+std::string PercentOf(double part, double whole) {
+  return whole > 0 ? Fixed(100.0 * part / whole, 1) : "0.0";
+}
+
+std::string ByteSize(uint64_t bytes) {
+  const char* const kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
+  double value = double(bytes);
+  int unit = 0;
+  while (value >= 1024 && unit < 4) value /= 1024, ++unit;
+  return unit == 0 ? std::to_string(bytes) + " bytes" : Fixed(value, 1) + " " + kUnits[unit];
+}
+
+std::string_view Utf8Prefix(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t end = maxBytes;
+  // Back over continuation bytes to the start of the character they belong to.
+  for (size_t back = 0; back < 3 && end > 0; ++back) {
+    if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
+    --end;
+  }
+  return text.substr(0, end);
+}
+
 std::string AlignRight(std::string_view text, size_t width) {
   std::string aligned(width > text.size() ? width - text.size() : 0, ' ');
   aligned += text;

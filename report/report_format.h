@@ -19,6 +19,19 @@ std::string GeneralSeconds(double millis);
 std::string IsoDateTime(int64_t seconds);
 // A signed integer in decimal.
 std::string Decimal(int64_t value);
+// A signed integer in decimal with commas between groups of three digits
+// ("-1,234,567").
+std::string Grouped(int64_t value);
+// `value` in fixed notation with `decimals` decimals ("12.3").
+std::string Fixed(double value, int decimals);
+// `part` as a share of `whole` in percent with one decimal ("12.5"); "0.0"
+// when `whole` is not positive.
+std::string PercentOf(double part, double whole);
+// A size for people: "812 bytes", "35.3 KB", "200.0 MB" (units of 1024).
+std::string ByteSize(uint64_t bytes);
+// The longest beginning of the UTF-8 text `text` of at most `maxBytes` bytes
+// that does not end inside a character.
+std::string_view Utf8Prefix(std::string_view text, size_t maxBytes);
 
 // `text` padded with blanks to `width`, the blanks before it (right-aligned)
 // or after it (left-aligned). A longer text is returned whole.

@@ -11,9 +11,10 @@ packages=(cmake ninja-build g++ pkg-config libboost-regex-dev nlohmann-json3-dev
 case "${1:-}" in
   quintrel) ;;
   "")
-    # The tests, the benchmarks and the .deb.
+    # The tests, the benchmarks and the .deb; chromium renders the dashboard
+    # headless in its tests.
     packages+=(zlib1g-dev libgtest-dev libbenchmark-dev libxml2-utils python3 python3-jsonschema
-               time gzip zstd man-db dpkg-dev)
+               time gzip zstd man-db dpkg-dev chromium)
     # The sanitizer and fuzzing builds use clang and its runtime.
     if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
       packages+=(clang libclang-rt-14-dev)

@@ -1,8 +1,9 @@
 // Fuzz target: arbitrary bytes as a trace, read by the line reader and
 // analysed into every report (the analytics ones included) and both detail
-// listings, the way the program does. Besides the sanitizers it checks that reading the lines in small
-// pieces gives exactly what reading them whole gives, and that the XML
-// report is clean: nothing in it that a UTF-8 XML 1.0 document cannot hold.
+// listings, the way the program does. Besides the sanitizers it checks that
+// reading the lines in small pieces gives exactly what reading them whole
+// gives, that the XML report is clean (nothing in it that a UTF-8 XML 1.0
+// document cannot hold), and so is the dashboard for HTML.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -69,5 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   config.rpcOnly = size % 2 == 1;
   const std::string xml = AnalyseBothWays(data, size, config, ReportFormat::kXml);
   if (quintrel::ReplaceNonXmlBytes(xml) != xml) abort();
+  config.analytics = true;
+  const std::string page = AnalyseBothWays(data, size, config, ReportFormat::kDashboard);
+  if (quintrel::ReplaceNonHtmlBytes(page) != page) abort();
   return 0;
 }

@@ -1,0 +1,194 @@
+#include "report/dashboard_charts.h"
+
+#include <algorithm>
+
+#include "report/dashboard_page.h"
+#include "report/report_format.h"
+#include "report/svg_chart.h"
+#include "report/timeline_bars.h"
+
+namespace quintrel {
+
+namespace {
+
+// Both charts span the view box's width less a margin on either side.
+const double kWidth = 1000, kLeft = 10, kRight = 990;
+
+// The timeline: DMCL time above, calls below, times under both.
+const int kTimelineHeight = 250;
+const double kDmclTop = 24, kDmclBottom = 150, kCallsTop = 166, kCallsBottom = 222;
+
+// The histogram: bars, their counts above, the bucket bounds below.
+const int kLatencyHeight = 220;
+const double kLatencyTop = 26, kLatencyBottom = 180;
+
+// The height of a bar of `value` in an area of `height` topped by `max`; a
+// bar of a value above zero is at least one unit high.
+double BarHeight(int64_t value, int64_t max, double height) {
+  if (value <= 0 || max <= 0) return 0;
+  return std::max(1.0, height * (double(value) / double(max)));
+}
+
+// The x and width of bar `index` of `count` across the chart.
+void BarSlot(size_t index, size_t count, double* x, double* width) {
+  double slot = (kRight - kLeft) / double(count);
+  *x = kLeft + slot * double(index);
+  *width = slot >= 3 ? slot * 0.8 : slot;
+}
+
+std::string BarTitle(const TimelineBar& bar, const TimelineBars& bars, int64_t bucketSeconds) {
+  std::string threads = Grouped(bar.threads) + (bar.threads == 1 ? " thread" : " threads");
+  if (bars.bucketsPerBar > 1) threads += " at most in one " + SpanText(bucketSeconds) + " bucket";
+  return IsoDateTime(bar.start) + " (" + SpanText(bars.barSeconds) + "): " + Grouped(bar.calls) +
+         (bar.calls == 1 ? " call, " : " calls, ") + Grouped(bar.dmclMs) + " ms DMCL, " + threads +
+         ", longest " + Grouped(bar.maxMs) + " ms";
+}
+
+void DrawTimelineBar(const TimelineBars& bars, size_t index, int64_t bucketSeconds, int64_t maxDmcl,
+                     int64_t maxCalls, SvgChart* chart) {
+  const TimelineBar& bar = bars.bars[index];
+  double x, width;
+  BarSlot(index, bars.bars.size(), &x, &width);
+  chart->beginGroup(BarTitle(bar, bars, bucketSeconds));
+  chart->rect(x, kDmclTop, width, kCallsBottom - kDmclTop, "hit");
+  double dmcl = BarHeight(bar.dmclMs, maxDmcl, kDmclBottom - kDmclTop);
+  bool busiest = index == bars.busiest;
+  if (dmcl > 0) chart->rect(x, kDmclBottom - dmcl, width, dmcl, busiest ? "peak" : "dmcl");
+  double calls = BarHeight(bar.calls, maxCalls, kCallsBottom - kCallsTop);
+  if (calls > 0) chart->rect(x, kCallsBottom - calls, width, calls, "calls");
+  chart->endGroup();
+}
+
+// The marker over the busiest bar, and the times under the chart.
+void DrawTimelineLabels(const TimelineBars& bars, SvgChart* chart) {
+  double x, width;
+  BarSlot(bars.busiest, bars.bars.size(), &x, &width);
+  double middle = x + width / 2;
+  chart->marker(middle, kDmclTop - 4, "peak");
+  bool right = middle > kWidth * 0.75;
+  chart->text(right ? middle - 9 : middle + 9, kDmclTop - 6, "busiest", right ? "end" : "start",
+              "strong");
+  chart->line(kLeft, kDmclBottom + 0.5, kRight, kDmclBottom + 0.5, "axis");
+  chart->line(kLeft, kCallsBottom + 0.5, kRight, kCallsBottom + 0.5, "axis");
+  int64_t first = bars.bars.front().start;
+  int64_t end = bars.bars.back().start + bars.barSeconds;
+  double y = kTimelineHeight - 8;
+  chart->text(kLeft, y, IsoDateTime(first), "start");
+  if (bars.bars.size() > 1)
+    chart->text(kWidth / 2, y, IsoDateTime(first + (end - first) / 2), "middle");
+  chart->text(kRight, y, IsoDateTime(end), "end");
+}
+
+void WriteTimelineChart(const TimelineBars& bars, int64_t bucketSeconds, std::ostream& out) {
+  int64_t maxDmcl = 0, maxCalls = 0;
+  for (const TimelineBar& bar : bars.bars) {
+    maxDmcl = std::max(maxDmcl, bar.dmclMs);
+    maxCalls = std::max(maxCalls, bar.calls);
+  }
+  out << "<p class=\"note legend\"><span class=\"key dmcl\"></span>DMCL time (tallest bar "
+      << FixedSeconds(double(maxDmcl)) << " s)<span class=\"key calls\"></span>calls (tallest bar "
+      << Grouped(maxCalls) << ")<span class=\"key peak\"></span>busiest</p>\n<div class=\"chart\">";
+  SvgChart chart(out, int(kWidth), kTimelineHeight, "DMCL time and calls over time");
+  for (size_t i = 0; i < bars.bars.size(); ++i) {
+    if (bars.bars[i].calls > 0) DrawTimelineBar(bars, i, bucketSeconds, maxDmcl, maxCalls, &chart);
+  }
+  DrawTimelineLabels(bars, &chart);
+  chart.end();
+  out << "</div>\n";
+}
+
+void WriteTimelineNotes(const TimelineBars& bars, const ProfileAnalytics& analytics,
+                        std::ostream& out) {
+  const TimelineBar& busiest = bars.bars[bars.busiest];
+  out << "<p class=\"note\">Busiest: " << IsoDateTime(busiest.start) << " to "
+      << IsoDateTime(busiest.start + bars.barSeconds) << ", "
+      << FixedSeconds(double(busiest.dmclMs)) << " s DMCL time in " << Grouped(busiest.calls)
+      << " calls. ";
+  size_t buckets = analytics.timeline.size();
+  out << Grouped(int64_t(buckets)) << (buckets == 1 ? " bucket" : " buckets") << " of "
+      << SpanText(analytics.bucketSeconds);
+  if (bars.bucketsPerBar > 1) {
+    out << ", merged into " << Grouped(int64_t(bars.bars.size())) << " bars of "
+        << SpanText(bars.barSeconds) << " to keep the chart small";
+  }
+  out << ". Hover a bar for its figures.</p>\n";
+}
+
+// The bound of a latency bucket: "0 ms", "500 ms", "2 s".
+std::string BoundText(int64_t ms) {
+  return ms < 1000 || ms % 1000 != 0 ? Grouped(ms) + " ms" : Grouped(ms / 1000) + " s";
+}
+
+void DrawLatencyBar(const LatencyBucket& bucket, size_t index, size_t count, int64_t maxCalls,
+                    int64_t allCalls, SvgChart* chart) {
+  double x, width, slot = (kRight - kLeft) / double(count);
+  BarSlot(index, count, &x, &width);
+  chart->beginGroup(Grouped(bucket.fromMs) + " to " + Grouped(bucket.toMs) +
+                    " ms: " + Grouped(bucket.calls) + (bucket.calls == 1 ? " call (" : " calls (") +
+                    PercentOf(double(bucket.calls), double(allCalls)) + " %)");
+  chart->rect(x, kLatencyTop, width, kLatencyBottom - kLatencyTop, "hit");
+  double height = BarHeight(bucket.calls, maxCalls, kLatencyBottom - kLatencyTop);
+  if (height > 0) chart->rect(x, kLatencyBottom - height, width, height, "dmcl");
+  chart->endGroup();
+  if (slot >= 40 && bucket.calls > 0) {
+    chart->text(x + width / 2, kLatencyBottom - height - 5, Grouped(bucket.calls), "middle");
+  }
+}
+
+void DrawLatencyBounds(const std::vector<LatencyBucket>& buckets, SvgChart* chart) {
+  double slot = (kRight - kLeft) / double(buckets.size());
+  size_t step = std::max<size_t>(1, size_t(56 / slot) + 1);  // labels 56 units apart at least
+  for (size_t i = 0; i <= buckets.size(); i += step) {
+    int64_t bound = i < buckets.size() ? buckets[i].fromMs : buckets.back().toMs;
+    const char* anchor = i == 0 ? "start" : (i == buckets.size() ? "end" : "middle");
+    chart->text(kLeft + slot * double(i), kLatencyBottom + 18, BoundText(bound), anchor);
+  }
+  chart->line(kLeft, kLatencyBottom + 0.5, kRight, kLatencyBottom + 0.5, "axis");
+}
+
+}  // namespace
+
+void WriteTimelineSection(const ProfileAnalytics& analytics, std::ostream& out) {
+  WriteSectionStart(out, "timeline", "Timeline");
+  TimelineBars bars =
+      TimelineBars::Merge(analytics.timeline, analytics.bucketSeconds, kMaxTimelineBars);
+  if (bars.bars.empty()) {
+    out << "<div class=\"chart\">";
+    SvgChart chart(out, int(kWidth), 60, "DMCL time and calls over time");
+    chart.text(kWidth / 2, 34, "No call with a dated time stamp", "middle");
+    chart.end();
+    out << "</div>\n";
+  } else {
+    WriteTimelineChart(bars, analytics.bucketSeconds, out);
+    WriteTimelineNotes(bars, analytics, out);
+  }
+  WriteSectionEnd(out);
+}
+
+void WriteLatencySection(const ProfileAnalytics& analytics, std::ostream& out) {
+  WriteSectionStart(out, "latency", "Latency of all calls");
+  const std::vector<LatencyBucket>& buckets = analytics.latency;
+  int64_t maxCalls = 0;
+  for (const LatencyBucket& bucket : buckets) maxCalls = std::max(maxCalls, bucket.calls);
+  out << "<div class=\"chart\">";
+  SvgChart chart(out, int(kWidth), kLatencyHeight, "Calls by duration");
+  for (size_t i = 0; i < buckets.size(); ++i) {
+    DrawLatencyBar(buckets[i], i, buckets.size(), maxCalls, analytics.calls, &chart);
+  }
+  if (!buckets.empty()) DrawLatencyBounds(buckets, &chart);
+  if (maxCalls == 0) chart.text(kWidth / 2, kLatencyTop + 60, "No calls", "middle");
+  chart.end();
+  out << "</div>\n<p class=\"note\">Calls by duration, in buckets that grow 1, 2, 5 per decade; "
+         "a bucket holds the calls from its left bound up to its right one. Hover a bar for its "
+         "count.</p>\n";
+  WriteSectionEnd(out);
+}
+
+std::string SpanText(int64_t seconds) {
+  if (seconds > 0 && seconds % 86400 == 0) return Grouped(seconds / 86400) + " d";
+  if (seconds > 0 && seconds % 3600 == 0) return Grouped(seconds / 3600) + " h";
+  if (seconds > 0 && seconds % 60 == 0) return Grouped(seconds / 60) + " min";
+  return Grouped(seconds) + " s";
+}
+
+}  // namespace quintrel
