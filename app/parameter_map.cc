@@ -32,7 +32,7 @@ const char kExtensions[] =
     "  --until=T                 only calls whose API line is before T\n"
     "                            T: YYYY-MM-DDTHH:MM:SS, 'YYYY-MM-DD HH:MM:SS' or HH:MM:SS\n"
     "                            (on the trace's first date)\n"
-    "  --top=N                   entries per list of JSON, DIGEST, DASHBOARD (default 50)\n"
+    "  --top=N                   entries per list of JSON and DASHBOARD (default 50)\n"
     "  --bucket=SECONDS          the width of the timeline's buckets\n"
     "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
     "  --help                    this text\n"
