@@ -1,6 +1,8 @@
 // ThreadedSource: reads another ByteSource on a thread of its own, ahead of
 // the caller, into a few fixed blocks, so that reading (and decompressing)
-// the input overlaps with what the caller does with the bytes. It owns the
+// the input overlaps with what the caller does with the bytes. A run does
+// not use it: its LineScanner reads, decompresses and splits on a thread of
+// its own, which measured faster; bench/source_bench.sh compares the two. It owns the
 // source it reads, the thread and the blocks; memory stays at
 // blockCount * blockSize bytes.
 //

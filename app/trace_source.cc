@@ -11,7 +11,6 @@
 #include "app/file_source.h"
 #include "app/gzip_source.h"
 #include "app/prefixed_source.h"
-#include "app/threaded_source.h"
 #include "app/zstd_source.h"
 
 namespace quintrel {
@@ -77,12 +76,10 @@ bool OpenTraceSource(const std::string& path, OpenedTrace* trace, std::string* e
   auto source = std::make_unique<PrefixedSource>(std::move(magic), std::move(file));
   switch (trace->compression) {
     case OpenedTrace::Compression::kGzip:
-      trace->source =
-          std::make_unique<ThreadedSource>(std::make_unique<GzipSource>(std::move(source)));
+      trace->source = std::make_unique<GzipSource>(std::move(source));
       break;
     case OpenedTrace::Compression::kZstd:
-      trace->source =
-          std::make_unique<ThreadedSource>(std::make_unique<ZstdSource>(std::move(source)));
+      trace->source = std::make_unique<ZstdSource>(std::move(source));
       break;
     case OpenedTrace::Compression::kNone:
       trace->source = std::move(source);

@@ -2,8 +2,8 @@
 // bytes of the trace whatever its compression, with what a caller needs to
 // know about the file it came from. The compression is recognised by the
 // first bytes of the input, never by the file's name: gzip (1f 8b) and zstd
-// (28 b5 2f fd, or a skippable frame) are decompressed on a reading thread,
-// anything else is read as it is.
+// (28 b5 2f fd, or a skippable frame) are decompressed as they are read (on
+// the line scanner's thread, in a run), anything else is read as it is.
 #ifndef QUINTREL_APP_TRACE_SOURCE_H_
 #define QUINTREL_APP_TRACE_SOURCE_H_
 
