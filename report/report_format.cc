@@ -1,24 +1,31 @@
 #include "report/report_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace quintrel {
 
 namespace {
 
-std::string Format(const char* format, double value) {
+// `value` as printf's %.<precision>f or %.<precision>g gives it (to_chars
+// promises the same text), without printf's cost.
+std::string Format(std::chars_format format, int precision, double value) {
   char text[512];  // fixed notation of the largest double needs 300-odd digits
-  int length = std::snprintf(text, sizeof text, format, value);
-  if (length < 0) return std::string();
-  return std::string(text, std::min(static_cast<size_t>(length), sizeof text - 1));
+  std::to_chars_result result = std::to_chars(text, text + sizeof text, value, format, precision);
+  if (result.ec != std::errc()) return std::string();
+  return std::string(text, result.ptr);
 }
 
 }  // namespace
 
-std::string FixedSeconds(double millis) { return Format("%.3f", millis * 0.001); }
+std::string FixedSeconds(double millis) {
+  return Format(std::chars_format::fixed, 3, millis * 0.001);
+}
 
-std::string GeneralSeconds(double millis) { return Format("%g", millis * 0.001); }
+std::string GeneralSeconds(double millis) {
+  return Format(std::chars_format::general, 6, millis * 0.001);
+}
 
 std::string IsoDateTime(int64_t seconds) {
   // Days to a civil date in the proleptic Gregorian calendar.
@@ -52,9 +59,7 @@ std::string Grouped(int64_t value) {
 }
 
 std::string Fixed(double value, int decimals) {
-  char format[16];
-  std::snprintf(format, sizeof format, "%%.%df", decimals);
-  return Format(format, value);
+  return Format(std::chars_format::fixed, decimals, value);
 }
 
 std::string PercentOf(double part, double whole) {
