@@ -12,18 +12,7 @@ namespace {
 // API texts up to this size are copied into the record's line.
 const size_t kCopiedText = size_t{64} << 10;
 
-void AppendCsvField(std::string_view text, std::string* out) {
-  // Most fields hold no quote: one copy with the quotes around it.
-  if (text.find('"') == std::string_view::npos) {
-    size_t at = out->size();
-    out->resize(at + text.size() + 3);
-    char* p = out->data() + at;
-    *p = '"';
-    std::memcpy(p + 1, text.data(), text.size());
-    p[text.size() + 1] = '"';
-    p[text.size() + 2] = ',';
-    return;
-  }
+void AppendCsvField(std::string_view text, TextBuffer* out) {
   out->push_back('"');
   DetailWriter::CsvQuote(text, out);
   out->append("\",");
@@ -63,28 +52,28 @@ void DetailWriter::writeCsvRow(const TraceCall& call) {
   }
   if (apiText.size() >= kCopiedText) {
     line_.push_back('"');
-    out_->write(line_.data(), line_.size());
+    out_->write(line_.view().data(), line_.size());
     // Quoted and written a part at a time, which stays bounded.
     for (size_t at = 0; at < apiText.size(); at += kCopiedText) {
       line_.clear();
       CsvQuote(apiText.substr(at, kCopiedText), &line_);
-      out_->write(line_.data(), line_.size());
+      out_->write(line_.view().data(), line_.size());
     }
-    line_ = "\",";
+    line_.assign("\",");
   }
-  out_->write(line_.data(), line_.size());
+  out_->write(line_.view().data(), line_.size());
   EndLine(*out_);
 }
 
-void DetailWriter::CsvQuote(std::string_view text, std::string* out) {
+void DetailWriter::CsvQuote(std::string_view text, TextBuffer* out) {
   size_t start = 0;
   for (size_t quote = text.find('"'); quote != std::string_view::npos;
        quote = text.find('"', quote + 1)) {
-    out->append(text.data() + start, quote + 1 - start);
+    out->append(text.substr(start, quote + 1 - start));
     out->push_back('"');
     start = quote + 1;
   }
-  out->append(text.data() + start, text.size() - start);
+  out->append(text.substr(start));
 }
 
 }  // namespace quintrel

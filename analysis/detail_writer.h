@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "analysis/analysis_config.h"
+#include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 
 namespace quintrel {
@@ -26,12 +27,12 @@ class DetailWriter {
   void writeCsvRow(const TraceCall& call);
 
   // Appends `text` to `out` with every double quote doubled.
-  static void CsvQuote(std::string_view text, std::string* out);
+  static void CsvQuote(std::string_view text, TextBuffer* out);
 
  private:
   ListingFormat format_;
   std::ostream* out_;
-  std::string line_;  // reused for each CSV record
+  TextBuffer line_;  // reused for each CSV record
 };
 
 }  // namespace quintrel
