@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "parse/trace_line.h"
 
@@ -77,9 +78,9 @@ size_t OneOrTwoSpaces(std::string_view text, size_t at) {
   return at + 1 < text.size() && InClass(text[at + 1], kSpace) ? at + 2 : at + 1;
 }
 
-// "\w+ \w+[[:space:]]{1,2}\d+ \d+:\d+:\d+ \d+ \d+": the time stamp.
-size_t Stamp(std::string_view text, size_t at, std::string_view* stamp) {
-  const size_t begin = at;
+// "\w+ \w+[[:space:]]{1,2}\d+ \d+:\d+:\d+ \d+ ": the time stamp up to its
+// sub-second number.
+size_t StampHead(std::string_view text, size_t at) {
   at = Run(text, at, kWord);
   at = Literal(text, at, " ");
   at = Run(text, at, kWord);
@@ -93,18 +94,14 @@ size_t Stamp(std::string_view text, size_t at, std::string_view* stamp) {
   at = Run(text, at, kDigit);
   at = Literal(text, at, " ");
   at = Run(text, at, kDigit);
-  at = Literal(text, at, " ");
-  at = Run(text, at, kDigit);
-  if (at < kTextEnded) *stamp = text.substr(begin, at - begin);
-  return at;
+  return Literal(text, at, " ");
 }
 
-// Everything before the entry; returns where the entry begins.
-size_t Header(std::string_view text, TraceLine* out) {
-  size_t at = Literal(text, 0, "# [ ");
-  at = Run(text, at, kDigit, &out->threadId);
-  at = Literal(text, at, " ] ");
-  at = Stamp(text, at, &out->timeStamp);
+// The stamp's sub-second number, which begins at `at`, and the rest of the
+// header; the stamp began at `stampBegin`. Returns where the entry begins.
+size_t Tail(std::string_view text, size_t at, size_t stampBegin, TraceLine* out) {
+  at = Run(text, at, kDigit);
+  if (at < kTextEnded) out->timeStamp = text.substr(stampBegin, at - stampBegin);
   at = Literal(text, at, " ( ");
   at = Run(text, at, kDigit, &out->seconds);
   at = Literal(text, at, ".");
@@ -114,12 +111,21 @@ size_t Header(std::string_view text, TraceLine* out) {
   return Literal(text, at, " rpc) ");
 }
 
-}  // namespace
+// Everything before the entry; returns where the entry begins. `tailAt`
+// receives where the stamp's sub-second number begins.
+size_t Header(std::string_view text, TraceLine* out, size_t* tailAt) {
+  size_t at = Literal(text, 0, "# [ ");
+  at = Run(text, at, kDigit, &out->threadId);
+  at = Literal(text, at, " ] ");
+  const size_t stampBegin = at;
+  at = StampHead(text, at);
+  *tailAt = at;
+  return Tail(text, at, stampBegin, out);
+}
 
-ScanResult ScanHeader(std::string_view text, bool complete, TraceLine* out) {
-  out->kind = LineKind::kContinuation;
-  TraceLine header;  // copied to `out` only if it is one
-  const size_t entry = Header(text, &header);
+// The result for the header that ends where the entry begins at `entry`.
+ScanResult Finish(std::string_view text, size_t entry, bool complete, TraceLine header,
+                  TraceLine* out) {
   if (entry == kMismatch || (entry == kTextEnded && complete)) return ScanResult::kNotHeader;
   if (entry == kTextEnded) return ScanResult::kNeedMore;
   // The entry is ".*", and "." matches every byte: it is the rest of the line.
@@ -127,6 +133,40 @@ ScanResult ScanHeader(std::string_view text, bool complete, TraceLine* out) {
   if (!ClassifyEntry(complete, &header)) return ScanResult::kNeedMore;
   *out = header;
   return ScanResult::kHeader;
+}
+
+}  // namespace
+
+ScanResult ScanHeader(std::string_view text, bool complete, TraceLine* out) {
+  out->kind = LineKind::kContinuation;
+  TraceLine header;  // copied to `out` only if it is one
+  size_t tailAt;
+  const size_t entry = Header(text, &header, &tailAt);
+  return Finish(text, entry, complete, header, out);
+}
+
+ScanResult ScanHeaderLine(std::string_view line, HeaderPrefix* prefix, TraceLine* out) {
+  out->kind = LineKind::kContinuation;
+  TraceLine header;
+  const std::string& shared = prefix->bytes;
+  // The scan reads left to right and decides by what it has read: a line
+  // that begins with the bytes of one it scanned before stands where that
+  // one stood at their end.
+  if (!shared.empty() && line.size() > shared.size() &&
+      std::memcmp(line.data(), shared.data(), shared.size()) == 0) {
+    header.threadId = line.substr(prefix->threadBegin, prefix->threadLength);
+    return Finish(line, Tail(line, shared.size(), prefix->stampBegin, &header), true, header, out);
+  }
+  size_t tailAt;
+  const size_t entry = Header(line, &header, &tailAt);
+  ScanResult result = Finish(line, entry, true, header, out);
+  if (result == ScanResult::kHeader) {
+    prefix->bytes.assign(line.substr(0, tailAt));
+    prefix->threadBegin = header.threadId.data() - line.data();
+    prefix->threadLength = header.threadId.size();
+    prefix->stampBegin = header.timeStamp.data() - line.data();
+  }
+  return result;
 }
 
 bool IsPatternDigit(unsigned char c) { return InClass(static_cast<char>(c), kDigit); }

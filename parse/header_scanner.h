@@ -7,6 +7,8 @@
 #ifndef QUINTREL_PARSE_HEADER_SCANNER_H_
 #define QUINTREL_PARSE_HEADER_SCANNER_H_
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace quintrel {
@@ -28,6 +30,19 @@ enum class ScanResult {
 // except that `entry` and `entryText` end where `text` ends. For any other
 // result only `out->kind` is set, to kContinuation.
 ScanResult ScanHeader(std::string_view text, bool complete, TraceLine* out);
+
+// The beginning of the last header line ScanHeaderLine read in full, up to
+// the sub-second number of its stamp: consecutive header lines mostly share
+// it (the same thread within the same second).
+struct HeaderPrefix {
+  std::string bytes;  // empty: none yet
+  size_t threadBegin = 0, threadLength = 0, stampBegin = 0;
+};
+
+// ScanHeader of a whole line, which does not read again what `prefix` holds
+// when the line begins with it, and keeps the beginning of a header line it
+// reads in full in `prefix`.
+ScanResult ScanHeaderLine(std::string_view line, HeaderPrefix* prefix, TraceLine* out);
 
 // The byte classes of the header pattern, as Boost.Regex's default traits
 // give them in the program's locale (the classic "C" locale: the program

@@ -271,5 +271,38 @@ TEST(HeaderScanner, GeneratedAndMutatedLinesMatchThePatterns) {
     EXPECT_GT(kinds[kind], 2000) << "kind " << static_cast<int>(kind) << " barely generated";
 }
 
+TEST(HeaderScanner, LinesSharingABeginningGetWhatAFreshScanGives) {
+  // Runs of lines made from one header line, mutated or with another tail,
+  // so that most share a beginning with the line before, some up to where
+  // the stamp's sub-second number begins, some not; read in sequence with
+  // one prefix.
+  std::mt19937 rng(807);
+  HeaderPrefix prefix;
+  int resumed = 0;
+  std::string base;
+  for (int i = 0; i < 100000 && !HasFailure(); ++i) {
+    if (i % 50 == 0) base = quintrel_test::ValidHeaderLine(rng);
+    std::string next = rng() % 3 == 0 ? quintrel_test::MutateLine(base, rng) : base;
+    if (rng() % 2 == 0) next = next.substr(0, next.size() - rng() % 8);  // another tail
+    const bool shares =
+        !prefix.bytes.empty() && next.compare(0, prefix.bytes.size(), prefix.bytes) == 0;
+    TraceLine sequential, fresh;
+    const ScanResult result = ScanHeaderLine(next, &prefix, &sequential);
+    ASSERT_EQ(result, ScanHeader(next, true, &fresh)) << testing::PrintToString(next);
+    resumed += shares && next.size() > prefix.bytes.size();
+    if (result == ScanResult::kHeader) {
+      const TraceLine expected = quintrel_test::ReadWithPatterns(next);
+      ASSERT_EQ(
+          std::make_tuple(sequential.kind, sequential.threadId, sequential.timeStamp,
+                          sequential.seconds, sequential.fraction, sequential.rpcCount,
+                          sequential.entry, sequential.entryText),
+          std::make_tuple(expected.kind, expected.threadId, expected.timeStamp, expected.seconds,
+                          expected.fraction, expected.rpcCount, expected.entry, expected.entryText))
+          << testing::PrintToString(next);
+    }
+  }
+  EXPECT_GT(resumed, 30000) << "the shared beginning was barely used";
+}
+
 }  // namespace
 }  // namespace quintrel

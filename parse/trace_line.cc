@@ -50,7 +50,7 @@ bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
   // Most lines of a trace that are not headers are query text; they are
   // turned away at their first byte or two.
   if (!StartsWithThreadMarker(line)) return false;
-  return ScanHeader(line, true, out) == ScanResult::kHeader;
+  return ScanHeaderLine(line, &prefix_, out) == ScanResult::kHeader;
 }
 
 ScanResult TraceLineClassifier::classify(std::string_view text, bool complete, TraceLine* out) {

@@ -46,8 +46,8 @@ struct TraceLine {
 // still to come could decide the kind either way.
 bool ClassifyEntry(bool complete, TraceLine* line);
 
-// Classifies lines with the header scanner. Holds nothing: classifying does
-// not allocate.
+// Classifies lines with the header scanner. It keeps the beginning of the
+// last header line, which the next one mostly shares; not thread-safe.
 class TraceLineClassifier {
  public:
   // Fills `out` for `line` and returns true for a header line; returns false,
@@ -57,6 +57,9 @@ class TraceLineClassifier {
   // kind and fields are those of the whole line, `entry` and `entryText`
   // cover what `text` holds of them. kNeedMore only when not `complete`.
   ScanResult classify(std::string_view text, bool complete, TraceLine* out);
+
+ private:
+  HeaderPrefix prefix_;  // of the last header line read in full
 };
 
 }  // namespace quintrel
