@@ -1,6 +1,7 @@
 #include "analysis/query_tracker.h"
 
 #include <boost/regex.hpp>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -104,27 +105,33 @@ void QueryTracker::track(TraceCall* call) {
   // Without a second comma the connection runs to the end of the text (the
   // length below is then larger than what is left); without any comma it is
   // the whole text.
-  std::string connection(p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1));
+  std::string_view connection =
+      p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1);
   const NamedRole* role = RoleOf(name);
   if (role == nullptr) return;
   switch (role->role) {
     case Role::kStart:
-      openQuery(startRecord(role->api, call), connection, CollectionOf(call->resultText.view()));
+      setKey(connection, CollectionOf(call->resultText.view()));
+      openQuery(startRecord(role->api, call));  // the record may take the text
       return;
-    case Role::kExecQuery:
-      pending_[connection] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
+    case Role::kExecQuery: {
+      std::string pendingKey(connection);
+      pending_[pendingKey] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
       return;
+    }
     case Role::kGetLastColl: {
       auto pending = pending_.find(connection);
-      if (pending != pending_.end()) {
-        openQuery(pending->second, connection, CollectionOf(call->resultText.view()));
-      }
+      if (pending == pending_.end()) return;
+      setKey(connection, CollectionOf(call->resultText.view()));
+      openQuery(pending->second);
       return;
     }
     case Role::kFetch: {
       if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
       std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
-      recordFetch(connection, rest.substr(0, rest.find(',')), call->durationMs);
+      setKey(connection, rest.substr(0, rest.find(',')));
+      auto open = open_.find(key_);
+      if (open != open_.end()) open->second.addFetch(call->durationMs);
       return;
     }
     case Role::kNone:
@@ -171,7 +178,9 @@ bool QueryTracker::MayTrack(std::string_view apiLineText) {
 size_t QueryTracker::QueryTextStart(std::string_view apiText) {
   // "^" matches at the start and after these bytes alone; without them only
   // the start counts, and the patterns read by hand there say the same.
-  if (apiText.find_first_of("\n\r\f") != std::string_view::npos) {
+  const void* begin = apiText.data();
+  if (std::memchr(begin, '\n', apiText.size()) || std::memchr(begin, '\r', apiText.size()) ||
+      std::memchr(begin, '\f', apiText.size())) {
     return QueryTextStartByPatterns(apiText);
   }
   for (const QueryPrefix& prefix : kQueryPrefixes) {
@@ -191,10 +200,12 @@ size_t QueryTracker::QueryTextStartByPatterns(std::string_view apiText) {
   return std::string_view::npos;
 }
 
-void QueryTracker::openQuery(QueryRecord record, std::string_view connection,
-                             std::string_view collection) {
+void QueryTracker::setKey(std::string_view connection, std::string_view collection) {
   key_.assign(connection);
   key_ += collection;
+}
+
+void QueryTracker::openQuery(QueryRecord record) {
   auto open = open_.find(key_);
   if (open == open_.end()) {
     open_.emplace(key_, std::move(record));
@@ -202,14 +213,6 @@ void QueryTracker::openQuery(QueryRecord record, std::string_view connection,
   }
   sink_->onQueryRecord(&open->second);
   open->second = std::move(record);
-}
-
-void QueryTracker::recordFetch(std::string_view connection, std::string_view collection,
-                               int64_t durationMs) {
-  key_.assign(connection);
-  key_ += collection;
-  auto open = open_.find(key_);
-  if (open != open_.end()) open->second.addFetch(durationMs);
 }
 
 }  // namespace quintrel

@@ -51,14 +51,16 @@ class QueryTracker {
 
  private:
   QueryRecord startRecord(QueryApi api, TraceCall* call);
-  void openQuery(QueryRecord record, std::string_view connection, std::string_view collection);
-  void recordFetch(std::string_view connection, std::string_view collection, int64_t durationMs);
+  // The key of a query: its connection followed by its collection.
+  void setKey(std::string_view connection, std::string_view collection);
+  // Opens `record` under the key set last, completing the record open there.
+  void openQuery(QueryRecord record);
 
   QueryRecordSink* sink_;
   std::map<std::string, QueryRecord> open_;
   // The last "execquery" of each connection, waiting for its collection.
   std::map<std::string, QueryRecord, std::less<>> pending_;
-  std::string key_;  // reused while looking up a key
+  std::string key_;  // the key set last
 };
 
 }  // namespace quintrel

@@ -39,18 +39,6 @@ void TextBuffer::assign(std::string_view text) {
   append(text);
 }
 
-void TextBuffer::append(std::string_view text) {
-  if (text.empty()) return;
-  reserveFor(text.size());
-  std::memcpy(data_ + size_, text.data(), text.size());
-  size_ += text.size();
-}
-
-void TextBuffer::push_back(char c) {
-  reserveFor(1);
-  data_[size_++] = c;
-}
-
 void TextBuffer::erasePrefix(size_t count) {
   if (count >= size_) {
     size_ = 0;
@@ -77,7 +65,7 @@ void TextBuffer::clear() {
   }
 }
 
-void TextBuffer::reserveFor(size_t extra) {
+void TextBuffer::grow(size_t extra) {
   if (capacity_ - size_ >= extra) return;
   if (extra > static_cast<size_t>(-1) / 2 - size_) throw std::bad_alloc();
   // Half again as much: realloc of a large block moves pages rather than

@@ -9,6 +9,7 @@
 #define QUINTREL_PARSE_TEXT_BUFFER_H_
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace quintrel {
@@ -27,8 +28,15 @@ class TextBuffer {
   // buffer.
   void assign(std::string_view text);
   // Appends a copy of `text`, which must not point into this buffer.
-  void append(std::string_view text);
-  void push_back(char c);
+  void append(std::string_view text) {
+    if (capacity_ - size_ < text.size()) grow(text.size());
+    if (!text.empty()) std::memcpy(data_ + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  void push_back(char c) {
+    if (capacity_ == size_) grow(1);
+    data_[size_++] = c;
+  }
   // Drops the text; releases the memory when it is larger than a typical
   // text, so that one huge text does not pin its memory for the whole run.
   void clear();
@@ -46,7 +54,8 @@ class TextBuffer {
   size_t capacity() const { return capacity_; }
 
  private:
-  void reserveFor(size_t extra);
+  // Makes room for `extra` more bytes.
+  void grow(size_t extra);
 
   char* data_ = nullptr;
   size_t size_ = 0;
