@@ -5,8 +5,11 @@
 namespace quintrel {
 
 namespace {
-// Calls per batch, and batches in existence at most: a few megabytes.
+// A batch goes to the worker at this many calls or bytes of text, whichever
+// comes first; with at most kMaxBatches of them, a few megabytes are held
+// (and a text longer than a batch, once).
 const size_t kBatchCalls = 4096;
+const size_t kBatchBytes = size_t{1} << 20;
 const size_t kMaxBatches = 4;
 }  // namespace
 
@@ -14,6 +17,11 @@ void AnalyticsWorker::Batch::clear() {
   calls.clear();
   queries.clear();
   texts.clear();
+  bytes = 0;
+}
+
+bool AnalyticsWorker::Batch::full() const {
+  return calls.size() == kBatchCalls || texts.size() + bytes >= kBatchBytes;
 }
 
 AnalyticsWorker::AnalyticsWorker(int64_t bucketSeconds)
@@ -41,11 +49,13 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
   batch.calls.push_back(Batch::Call{text, call.apiLineText.size(), thread, call.threadId.size(),
                                     stamp, call.timeStamp.size(), call.durationMs,
                                     batch.queries.size()});
-  if (batch.calls.size() == kBatchCalls) handOver();
+  if (batch.full()) handOver();
 }
 
 void AnalyticsWorker::onQueryRecord(QueryRecord* record) {
+  filling_->bytes += record->queryText.size();
   filling_->queries.push_back(std::move(*record));
+  if (filling_->full()) handOver();
 }
 
 void AnalyticsWorker::handOver() {

@@ -50,7 +50,9 @@ class AnalyticsWorker : public QueryRecordSink {
     std::vector<Call> calls;
     std::vector<QueryRecord> queries;
     std::string texts;
+    size_t bytes = 0;  // of the query texts
     void clear();
+    bool full() const;
   };
 
   void handOver();

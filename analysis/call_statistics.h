@@ -5,9 +5,9 @@
 #define QUINTREL_ANALYSIS_CALL_STATISTICS_H_
 
 #include <cstdint>
-#include <unordered_map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/profile.h"
@@ -37,7 +37,7 @@ class CallStatistics {
   int64_t totalCallMillis_ = 0;
   // Keyed by API name; the rows' own names stay empty until reported.
   std::unordered_map<std::string, ApiSummaryRow> apiStatistics_;
-  std::string key_;  // reused lookup key
+  std::string key_;                     // reused lookup key
   std::vector<TopCallEntry> topCalls_;  // ascending, at most ten
 };
 

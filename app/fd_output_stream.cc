@@ -14,8 +14,6 @@ namespace quintrel {
 
 namespace {
 const size_t kBufferSize = 1 << 20;
-
-bool IsEscapedControl(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F; }
 }  // namespace
 
 FdOutputBuffer::FdOutputBuffer(int fd, std::string name)
@@ -23,7 +21,15 @@ FdOutputBuffer::FdOutputBuffer(int fd, std::string name)
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
-bool FdOutputBuffer::finish() { return writeBuffered() && !failed_; }
+bool FdOutputBuffer::finish() {
+  if (!writeBuffered()) return false;
+  if (terminal_) {
+    std::string held;
+    escaper_.finish(&held);
+    if (!writeAll(held.data(), held.size())) return false;
+  }
+  return !failed_;
+}
 
 FdOutputBuffer::int_type FdOutputBuffer::overflow(int_type c) {
   if (!writeBuffered()) return traits_type::eof();
@@ -71,15 +77,7 @@ bool FdOutputBuffer::writeOut(const char* data, size_t size) {
 bool FdOutputBuffer::writeEscaped(const char* data, size_t size) {
   std::string shown;
   shown.reserve(size + size / 8);
-  for (size_t i = 0; i < size; ++i) {
-    unsigned char c = static_cast<unsigned char>(data[i]);
-    if (IsEscapedControl(c)) {
-      shown += '^';
-      shown += static_cast<char>(c ^ 0x40);
-    } else {
-      shown += static_cast<char>(c);
-    }
-  }
+  escaper_.escape(data, size, &shown);
   return writeAll(shown.data(), shown.size());
 }
 

@@ -7,8 +7,9 @@
 // on a terminal does every line reach the screen at once. Whatever was
 // printed through stdio before the buffer is written comes first.
 //
-// On a terminal, control bytes of the text other than tab and line feed are
-// shown escaped ("^[" for escape), so that a trace cannot drive the terminal.
+// On a terminal, control characters of the text other than tab and line feed
+// are shown escaped (see TerminalEscaper), so that a trace cannot drive the
+// terminal.
 #ifndef QUINTREL_APP_FD_OUTPUT_STREAM_H_
 #define QUINTREL_APP_FD_OUTPUT_STREAM_H_
 
@@ -16,6 +17,8 @@
 #include <streambuf>
 #include <string>
 #include <vector>
+
+#include "app/terminal_escaper.h"
 
 namespace quintrel {
 
@@ -46,6 +49,7 @@ class FdOutputBuffer : public std::streambuf {
   bool terminal_;  // the descriptor is a terminal: every line goes out at once
   bool failed_ = false;
   std::vector<char> buffer_;
+  TerminalEscaper escaper_;
 };
 
 class FdOutputStream : public std::ostream {

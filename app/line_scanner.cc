@@ -59,9 +59,11 @@ bool LineScanner::nextBatch() {
   std::unique_lock<std::mutex> lock(mutex_);
   if (current_ != nullptr) {
     ended_ = current_->end;
+    readFailed_ = current_->readFailed;
+    error_ = current_->error;
     current_->lines.clear();
     current_->bytes.clear();
-    current_->end = false;
+    current_->end = current_->readFailed = false;
     free_.push_back(std::move(current_));
     changed_.notify_all();
   }
@@ -108,8 +110,8 @@ std::unique_ptr<LineScanner::Batch> LineScanner::takeFree() {
 bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
   if (*hasPending) add(*pending, batch);
   *hasPending = false;
+  consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
   while (reader_->next(pending)) {
-    consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
     if (batch->bytes.size() + pending->text.size() > batch->bytes.capacity() ||
         batch->lines.size() == kBatchLines) {
       *hasPending = true;
@@ -118,8 +120,8 @@ bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
     add(*pending, batch);
   }
   consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
-  readFailed_ = reader_->readFailed();
-  if (readFailed_) error_ = reader_->error();
+  batch->readFailed = reader_->readFailed();
+  batch->error = batch->readFailed ? reader_->error() : "";
   return false;
 }
 

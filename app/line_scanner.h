@@ -38,7 +38,8 @@ class LineScanner {
   // the input. The views are valid until the next call. Throws what the
   // reading thread threw (running out of memory).
   bool next(LinePiece* piece, TraceLine* parsed);
-  // Whether reading failed, and why; known once next() returned false.
+  // Whether reading failed, and why; known once next() returned false, and
+  // false before.
   bool readFailed() const { return readFailed_; }
   std::string error() const { return error_; }
   // Bytes taken from the underlying file so far.
@@ -57,7 +58,9 @@ class LineScanner {
   struct Batch {
     std::vector<char> bytes;  // never grows beyond its first capacity
     std::vector<Line> lines;
-    bool end = false;  // the input ends after these lines
+    bool end = false;         // the input ends after these lines
+    bool readFailed = false;  // with `end`: because reading failed
+    std::string error;        // why
   };
 
   void run();
@@ -76,7 +79,8 @@ class LineScanner {
   std::exception_ptr failure_;
   std::atomic<uint64_t> consumed_{0};
 
-  // The caller's side.
+  // The caller's side; the reading thread tells of the end with the last
+  // batch.
   std::unique_ptr<Batch> current_;
   size_t at_ = 0;
   bool ended_ = false;

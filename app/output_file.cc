@@ -80,7 +80,14 @@ OutputFile::LinkResult OutputFile::link() {
   if (result != 0) return errno == EEXIST ? LinkResult::kNameTaken : LinkResult::kFailed;
   int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) return LinkResult::kFailed;
+  if (::close(fd) != 0) {
+    // Some file systems report a failed write only now: the name just given
+    // must not stay on a file that lacks data.
+    int error = errno;
+    ::unlink(name_.c_str());
+    errno = error;
+    return LinkResult::kFailed;
+  }
   return LinkResult::kLinked;
 }
 

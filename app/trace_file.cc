@@ -23,10 +23,11 @@ bool StatTraceFile(const std::string& path, TraceFileInfo* info) {
   return true;
 }
 
-std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252,
+std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252, uint64_t* fileSize,
                                           std::string* error) {
   OpenedTrace trace;
   if (!OpenTraceSource(path, &trace, error)) return nullptr;
+  *fileSize = trace.fileSize;
   if (cp1252) return std::make_unique<Cp1252Source>(std::move(trace.source));
   return std::move(trace.source);
 }

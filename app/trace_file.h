@@ -27,10 +27,12 @@ struct TraceFileInfo {
 bool StatTraceFile(const std::string& path, TraceFileInfo* info);
 
 // Opens the trace named `path` ("-": standard input, which stays open) for
-// one reading from its start. Returns null with the system's reason in
-// `error` when it cannot.
+// one reading from its start, and sets `fileSize` to the bytes it will read
+// from the file (0 when unknown), for progress. Returns null with the
+// system's reason in `error` when it cannot.
 // With `cp1252` its texts are taken as Windows-1252 and handed on as UTF-8.
-std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252, std::string* error);
+std::unique_ptr<ByteSource> OpenTraceFile(const std::string& path, bool cp1252, uint64_t* fileSize,
+                                          std::string* error);
 
 }  // namespace quintrel
 

@@ -44,13 +44,12 @@ TraceProfiler::TraceProfiler(const RunConfig* config, OutputFile* outputFile)
 
 bool TraceProfiler::openTraceFile() {
   std::string error;
-  std::unique_ptr<ByteSource> source = OpenTraceFile(config_->traceFile, config_->cp1252, &error);
+  std::unique_ptr<ByteSource> source =
+      OpenTraceFile(config_->traceFile, config_->cp1252, &traceSize_, &error);
   if (source == nullptr) {
     ReportError("cannot open trace file", config_->traceFile, error);
     return false;
   }
-  TraceFileInfo info;
-  traceSize_ = StatTraceFile(config_->traceFile, &info) ? info.size : 0;
   traceInput_ = std::make_unique<LineReader>(std::move(source), kReadBlock);
   return true;
 }
@@ -106,7 +105,6 @@ std::set<std::string, std::less<>> TraceProfiler::collectThreadIds(bool* opened)
 
 bool TraceProfiler::analyse(const ThreadSelection& threads) {
   if (!openTraceFile()) return false;
-  traceOpened_ = true;
   scanner_ = std::make_unique<LineScanner>(std::move(traceInput_));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
@@ -121,7 +119,11 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
     Profile profile = analysis.finish();
     if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
   } catch (const std::bad_alloc&) {
-    reportFailure("out of memory while writing the report", 0);
+    reportFailure("out of memory while making the report", 0);
+    reportIncomplete_ = true;
+  } catch (const std::exception& error) {
+    reportFailure(std::string(error.what()) + " while making the report", 0);
+    reportIncomplete_ = true;
   }
   return true;
 }
@@ -177,8 +179,8 @@ void TraceProfiler::writeReport(const Profile& profile) {
 }
 
 ExitCode TraceProfiler::finish() {
-  bool written = output_->finish();
-  if (!traceOpened_ || !written) return kExitFailed;
+  // An output that is cut short keeps no name.
+  if (!output_->finish() || reportIncomplete_) return kExitFailed;
   if (outputFile_ != nullptr) {
     switch (outputFile_->link()) {
       case OutputFile::LinkResult::kLinked:

@@ -45,8 +45,9 @@ class TraceProfiler {
   // opened (already reported); nothing is written then.
   bool analyse(const ThreadSelection& threads);
 
-  // Writes out the output and gives the output file its name unless the run
-  // failed to open its trace or to write. Returns the run's exit code.
+  // Writes out the output and gives the output file its name unless the
+  // output is incomplete: writing failed, or the report could not be made.
+  // Returns the run's exit code.
   ExitCode finish();
 
  private:
@@ -61,10 +62,10 @@ class TraceProfiler {
   std::unique_ptr<LineReader> traceInput_;  // while the threads are listed
   std::unique_ptr<LineScanner> scanner_;    // while the trace is analysed
   std::unique_ptr<FdOutputStream> output_;
-  uint64_t traceSize_ = 0;    // the size of a regular trace file, for progress
-  uint64_t traceBytes_ = 0;   // the bytes read from it
-  bool traceOpened_ = false;  // the analysis could open the trace
-  bool failed_ = false;       // reading the trace failed in some way
+  uint64_t traceSize_ = 0;         // the bytes to read from a regular trace file, for progress
+  uint64_t traceBytes_ = 0;        // the bytes read from it
+  bool failed_ = false;            // reading the trace failed in some way
+  bool reportIncomplete_ = false;  // the report could not be made whole
 };
 
 // Runs the analysis that `config` describes, writing to `outputFile` (null

@@ -55,12 +55,24 @@ void TraceLineProcessor::startLine(std::string_view text, bool complete) {
   ScanResult scan = classifier_.classify(text, complete, &parsed_);
   if (scan == ScanResult::kNeedMore) {
     // A header longer than a piece: gather its beginning until it decides.
+    // A line that begins like a header but has a huge field is held whole
+    // until then.
     gathering_ = true;
     gathered_.assign(text);
     nextTry_ = 2 * text.size();
     return;
   }
   takeLine(text, parsed_);
+}
+
+void TraceLineProcessor::classifyGathered(bool complete) {
+  if (classifier_.classify(gathered_.view(), complete, &parsed_) == ScanResult::kNeedMore) {
+    nextTry_ = 2 * gathered_.size();
+    return;
+  }
+  gathering_ = false;
+  takeLine(gathered_.view(), parsed_);
+  gathered_ = TextBuffer();  // gives back what a long beginning took
 }
 
 void TraceLineProcessor::processClassifiedLine(std::string_view line, const TraceLine& parsed) {
@@ -90,10 +102,7 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
     gathered_.append(piece);
     // Classifying again only when the beginning has doubled keeps the work
     // linear in its length.
-    if (gathered_.size() < nextTry_) return;
-    gathering_ = false;
-    TextBuffer beginning = std::move(gathered_);
-    startLine(beginning.view(), false);
+    if (gathered_.size() >= nextTry_) classifyGathered(false);
     return;
   }
   if (lineCall_ == nullptr) return;
@@ -104,12 +113,7 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
 }
 
 void TraceLineProcessor::endLine() {
-  if (gathering_) {
-    // The whole line is known now.
-    gathering_ = false;
-    TextBuffer line = std::move(gathered_);
-    startLine(line.view(), true);
-  }
+  if (gathering_) classifyGathered(true);  // the whole line is known now
   if (lineCall_ != nullptr && targets_.continuation) lineCall_->apiText.push_back('\n');
   lineCall_ = nullptr;
   lineEnded_ = true;

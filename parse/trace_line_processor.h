@@ -99,6 +99,7 @@ class TraceLineProcessor {
   };
 
   void startLine(std::string_view text, bool complete);
+  void classifyGathered(bool complete);
   void takeLine(std::string_view text, const TraceLine& parsed);
   void continueLine(std::string_view piece);
   void endLine();

@@ -26,8 +26,7 @@ auto ApiValues(const TraceCall& call) {
   return std::make_tuple(call.timeStamp, call.apiRpcCount, std::string(call.apiText.view()));
 }
 auto ResultValues(const TraceCall& call) {
-  return std::make_tuple(std::string(call.resultText.view()), call.durationMs,
-                         call.resultRpcCount);
+  return std::make_tuple(std::string(call.resultText.view()), call.durationMs, call.resultRpcCount);
 }
 
 // Classifies `line` with the classifier's single header search and checks that

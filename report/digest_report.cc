@@ -1,11 +1,13 @@
 #include "report/digest_report.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "report/report_format.h"
 #include "report/text_table.h"
+#include "report/timeline_bars.h"
 #include "report/version.h"
 
 namespace quintrel {
@@ -36,32 +38,24 @@ void WriteHeadline(const Profile& profile, const ReportContext& context, std::os
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
 }
 
-// Per column of the sparkline, the DMCL time of the buckets it stands for.
-std::vector<int64_t> SparkColumns(const std::vector<TimelineBucket>& buckets, size_t columns) {
-  size_t perColumn = (buckets.size() + columns - 1) / columns;
-  std::vector<int64_t> values((buckets.size() + perColumn - 1) / perColumn, 0);
-  for (size_t i = 0; i < buckets.size(); ++i) values[i / perColumn] += buckets[i].dmclMs;
-  return values;
-}
-
 void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream& out) {
   if (analytics.timeline.empty()) {
     out << "\ntimeline     (no call with a dated stamp)\n";
     return;
   }
   const char* const kBlocks[] = {" ", "▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
-  std::vector<int64_t> columns =
-      SparkColumns(analytics.timeline, std::max<size_t>(width > 16 ? width - 16 : 0, 10));
-  int64_t peak = *std::max_element(columns.begin(), columns.end());
+  TimelineBars columns = TimelineBars::Merge(analytics.timeline, analytics.bucketSeconds,
+                                             std::max<size_t>(width > 16 ? width - 16 : 0, 10));
+  int64_t peak = columns.bars[columns.busiest].dmclMs;
   out << "\ntimeline     ";
-  for (int64_t value : columns) {
-    out << kBlocks[peak > 0 ? (value * 8 + peak - 1) / peak : 0];
+  for (const TimelineBar& column : columns.bars) {
+    // In doubles, as DMCL times can come near the largest int64_t.
+    double level = peak > 0 ? std::ceil(8.0 * double(column.dmclMs) / double(peak)) : 0;
+    out << kBlocks[size_t(std::min(level, 8.0))];
   }
-  int64_t perColumn = analytics.bucketSeconds *
-                      int64_t((analytics.timeline.size() + columns.size() - 1) / columns.size());
-  out << "\n             " << IsoDateTime(analytics.timeline.front().start) << " to "
-      << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", " << perColumn
-      << " s a column; █ = " << FixedSeconds(peak) << " s DMCL\n";
+  out << "\n             " << IsoDateTime(columns.bars.front().start) << " to "
+      << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", "
+      << columns.barSeconds << " s a column; █ = " << FixedSeconds(peak) << " s DMCL\n";
 }
 
 // A list of classes: `count` heads the count column, `name` the names.

@@ -50,7 +50,8 @@ TEST(Cli, OutputThatExistsOrCannotBeCreatedExitsWithTwo) {
 TEST(Cli, UnreadableTraceExitsWithThree) {
   ScratchDir dir;
   const std::string absent = dir.file("absent.trc"), output = dir.file("out.txt");
-  const std::string notOpened = "cannot open trace file " + absent + ": No such file or directory\n";
+  const std::string notOpened =
+      "cannot open trace file " + absent + ": No such file or directory\n";
   // A trace that cannot be opened: nothing is written, no file is created.
   EXPECT_EQ(RunQuintrel({absent, "CONSOLE", "-s", "TEXT"}), (CliResult{3, "", notOpened}));
   EXPECT_EQ(RunQuintrel({absent, output, "-s", "TEXT"}), (CliResult{3, "", notOpened}));

@@ -1,7 +1,6 @@
 // Black-box tests with hostile traces: whatever the input, quintrel ends
 // with a sound exit code and writes exactly what the line grammar implies.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>

@@ -12,7 +12,7 @@ namespace quintrel_test {
 namespace {
 
 const char kVersion[] = "quintrel 1.3\n";
-const std::vector<std::string> kLongOptions = {"--threads=", "--since=", "--until=",
+const std::vector<std::string> kLongOptions = {"--threads=", "--since=",  "--until=",
                                                "--top=",     "--bucket=", "--encoding=cp1252",
                                                "--help",     "--version"};
 
@@ -57,14 +57,16 @@ TEST(Install, TheManPageRendersWithoutWarnings) {
 
 TEST(Install, PacksTheInstallationAsADeb) {
   ScratchDir out;
-  const CliResult pack = RunCommand({QUINTREL_CPACK, "--config", QUINTREL_BUILD_DIR
-                                     "/CPackConfig.cmake", "-G", "DEB", "-B", out.path()});
+  const CliResult pack =
+      RunCommand({QUINTREL_CPACK, "--config", QUINTREL_BUILD_DIR "/CPackConfig.cmake", "-G", "DEB",
+                  "-B", out.path()});
   ASSERT_EQ(pack.exitCode, 0) << pack.out << pack.err;
   const std::string deb =
       RunCommand({"sh", "-c", "printf %s \"$1\"/quintrel_1.3_*.deb", "sh", out.path()}).out;
   EXPECT_EQ(RunCommand({"dpkg-deb", "-f", deb, "Package", "Version", "Section"}),
             (CliResult{0, "Package: quintrel\nVersion: 1.3\nSection: utils\n", ""}));
-  const CliResult fields = RunCommand({"dpkg-deb", "-f", deb, "Maintainer", "Description", "Depends"});
+  const CliResult fields =
+      RunCommand({"dpkg-deb", "-f", deb, "Maintainer", "Description", "Depends"});
   EXPECT_NE(fields.out.find("Maintainer: "), std::string::npos) << fields.out;
   EXPECT_NE(fields.out.find("Description: profiler for DMCL trace files\n"), std::string::npos)
       << fields.out;
