@@ -5,14 +5,12 @@
 
 #include "analysis/saturating_add.h"
 #include "analysis/top_list.h"
+#include "parse/text_buffer.h"
 
 namespace quintrel {
 
 namespace {
 const size_t kTopCallCount = 10;
-// API texts from this size on are taken over rather than copied, when the
-// call is done with them.
-const size_t kLargeText = size_t{64} << 10;
 }  // namespace
 
 void CallStatistics::add(TraceCall* call, bool mayTakeText) {

@@ -9,9 +9,6 @@ namespace quintrel {
 
 namespace {
 
-// API texts up to this size are copied into the record's line.
-const size_t kCopiedText = size_t{64} << 10;
-
 void AppendCsvField(std::string_view text, TextBuffer* out) {
   out->push_back('"');
   DetailWriter::CsvQuote(text, out);
@@ -38,31 +35,34 @@ void DetailWriter::writeCsvRow(const TraceCall& call) {
   auto number = [](int64_t value, char* digits) {
     return std::string_view(digits, std::to_chars(digits, digits + 24, value).ptr - digits);
   };
-  std::string_view apiText = call.apiLineText();
   const std::string_view fields[] = {
       call.getThreadId(), call.timeStamp,
       number(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, rpc),
-      number(call.durationMs, duration), apiText};
+      number(call.durationMs, duration)};
   // The record is built in a reused buffer and written at once; only an API
   // text too long to copy is written on its own.
   line_.clear();
-  for (std::string_view field : fields) {
-    if (field.data() == apiText.data() && apiText.size() >= kCopiedText) break;
-    AppendCsvField(field, &line_);
-  }
-  if (apiText.size() >= kCopiedText) {
-    line_.push_back('"');
-    out_->write(line_.view().data(), line_.size());
-    // Quoted and written a part at a time, which stays bounded.
-    for (size_t at = 0; at < apiText.size(); at += kCopiedText) {
-      line_.clear();
-      CsvQuote(apiText.substr(at, kCopiedText), &line_);
-      out_->write(line_.view().data(), line_.size());
-    }
-    line_.assign("\",");
+  for (std::string_view field : fields) AppendCsvField(field, &line_);
+  std::string_view apiText = call.apiLineText();
+  if (apiText.size() < kLargeText) {
+    AppendCsvField(apiText, &line_);
+  } else {
+    writeLargeField(apiText);
   }
   out_->write(line_.view().data(), line_.size());
   EndLine(*out_);
+}
+
+void DetailWriter::writeLargeField(std::string_view text) {
+  line_.push_back('"');
+  out_->write(line_.view().data(), line_.size());
+  // Quoted and written a part at a time, which stays bounded.
+  for (size_t at = 0; at < text.size(); at += kLargeText) {
+    line_.clear();
+    CsvQuote(text.substr(at, kLargeText), &line_);
+    out_->write(line_.view().data(), line_.size());
+  }
+  line_.assign("\",");
 }
 
 void DetailWriter::CsvQuote(std::string_view text, TextBuffer* out) {

@@ -25,6 +25,9 @@ class DetailWriter {
   // CSV: thread, time stamp, rpc count (result minus API counter), duration
   // in ms and API text, then a line end.
   void writeCsvRow(const TraceCall& call);
+  // Writes what line_ holds and `text` quoted as a field; leaves in line_
+  // what follows the field.
+  void writeLargeField(std::string_view text);
 
   // Appends `text` to `out` with every double quote doubled.
   static void CsvQuote(std::string_view text, TextBuffer* out);

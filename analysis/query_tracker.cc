@@ -6,14 +6,11 @@
 #include <vector>
 
 #include "analysis/call_statistics.h"
+#include "parse/text_buffer.h"
 
 namespace quintrel {
 
 namespace {
-
-// Query texts from this size on are taken over with the call's API text
-// rather than copied.
-const size_t kLargeQueryText = size_t{64} << 10;
 
 // The collection named by a result text: the text without its last
 // character, the closing quote of the result line.
@@ -154,7 +151,7 @@ QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
   std::string_view text = call->apiText.view();
   size_t start = QueryTextStart(text);
   if (start == std::string_view::npos) return record;
-  if (text.size() - start >= kLargeQueryText) {
+  if (text.size() - start >= kLargeText) {
     // The call is done with its API text: the record takes it over.
     record.queryText = std::move(call->apiText);
     record.queryText.erasePrefix(start);

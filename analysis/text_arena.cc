@@ -6,8 +6,6 @@ namespace quintrel {
 
 namespace {
 const size_t kChunkBytes = size_t{1} << 20;
-// Texts from this size on keep their own buffer.
-const size_t kLargeText = size_t{64} << 10;
 }  // namespace
 
 TextArena::Ref TextArena::add(TextBuffer* text) {

@@ -7,11 +7,6 @@
 
 namespace quintrel {
 
-namespace {
-// Texts up to this size keep their memory across clear().
-const size_t kKeptCapacity = size_t{64} << 10;
-}  // namespace
-
 TextBuffer::TextBuffer(TextBuffer&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
@@ -58,7 +53,7 @@ void TextBuffer::reserve(size_t capacity) {
 
 void TextBuffer::clear() {
   size_ = 0;
-  if (capacity_ > kKeptCapacity) {
+  if (capacity_ > kLargeText) {
     std::free(data_);
     data_ = nullptr;
     capacity_ = 0;

@@ -14,6 +14,11 @@
 
 namespace quintrel {
 
+// A text from this size on is large: it is taken over rather than copied
+// where its owner is done with it, it keeps a buffer of its own, and clear()
+// gives its memory back.
+const size_t kLargeText = size_t{64} << 10;
+
 class TextBuffer {
  public:
   TextBuffer() = default;
