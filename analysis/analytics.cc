@@ -6,7 +6,6 @@
 
 #include "analysis/call_statistics.h"
 #include "analysis/fingerprint.h"
-#include "analysis/time_stamp.h"
 
 namespace quintrel {
 
@@ -48,21 +47,8 @@ void Analytics::addCall(const CallFacts& call) {
   ClassTable::Add(callClass->group, member, false);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   int64_t seconds;
-  if (secondsOf(call.timeStamp, &seconds)) timeline_.add(seconds, call.durationMs, thread);
+  if (clock_.secondsOf(call.timeStamp, &seconds)) timeline_.add(seconds, call.durationMs, thread);
   ++calls_;
-}
-
-bool Analytics::secondsOf(std::string_view stamp, int64_t* seconds) {
-  // Calls of one second share their stamp up to its sub-second number.
-  std::string_view second = stamp.substr(0, stamp.rfind(' '));
-  if (second != lastSecondText_) {
-    TimeStamp read;
-    lastSecondValid_ = TimeStamp::ReadHeaderStamp(stamp, &read) && read.hasDate();
-    lastSeconds_ = lastSecondValid_ ? read.secondsSinceEpoch() : 0;
-    lastSecondText_.assign(second);
-  }
-  *seconds = lastSeconds_;
-  return lastSecondValid_;
 }
 
 void Analytics::onQueryRecord(QueryRecord* record) {

@@ -12,6 +12,7 @@
 #include "analysis/class_table.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
+#include "analysis/stamp_clock.h"
 #include "analysis/thread_table.h"
 #include "analysis/timeline.h"
 #include "parse/trace_call.h"
@@ -40,10 +41,6 @@ class Analytics : public QueryRecordSink {
   void moveInto(Profile* profile);
 
  private:
-  // The seconds since 1970 of a call's stamp; false for a stamp without a
-  // date.
-  bool secondsOf(std::string_view stamp, int64_t* seconds);
-
   ClassTable apis_;
   ClassTable queryClasses_;
   ClassTable callClasses_;
@@ -51,10 +48,8 @@ class Analytics : public QueryRecordSink {
   Timeline timeline_;
   int64_t calls_ = 0;
   int64_t queries_ = 0;
-  std::string fingerprint_;     // reused
-  std::string lastSecondText_;  // the stamp of the last call, to its whole second
-  int64_t lastSeconds_ = 0;
-  bool lastSecondValid_ = false;
+  std::string fingerprint_;  // reused
+  StampClock clock_;
 };
 
 }  // namespace quintrel

@@ -68,15 +68,14 @@ bool TimeBound::Parse(std::string_view text, TimeBound* bound) {
 }
 
 bool TimeWindow::accepts(std::string_view stampText) {
-  TimeStamp stamp;
-  if (!TimeStamp::ReadHeaderStamp(stampText, &stamp) || !stamp.hasDate()) return false;
+  int64_t moment;
+  if (!clock_.secondsOf(stampText, &moment)) return false;
   if (!firstDateKnown_) {
     firstDateKnown_ = true;
-    firstDate_ = stamp.daysSinceEpoch();
+    firstDate_ = clock_.lastDays();
   }
   // The sub-second part never reaches the next whole second, so whole
   // seconds decide: at or after the start, before the end.
-  int64_t moment = stamp.secondsSinceEpoch();
   if (since_.given && moment < secondsOf(since_)) return false;
   return !until_.given || moment < secondsOf(until_);
 }

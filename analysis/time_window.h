@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "analysis/stamp_clock.h"
+
 namespace quintrel {
 
 // One bound as given: "YYYY-MM-DDTHH:MM:SS", "YYYY-MM-DD HH:MM:SS" or
@@ -40,6 +42,7 @@ class TimeWindow {
   int64_t secondsOf(const TimeBound& bound) const;
 
   TimeBound since_, until_;
+  StampClock clock_;
   bool firstDateKnown_ = false;
   int64_t firstDate_ = 0;
 };

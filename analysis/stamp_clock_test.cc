@@ -1,0 +1,42 @@
+#include "analysis/stamp_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quintrel {
+namespace {
+
+// One clock reads the stamps in order, as it does the calls of a trace: a
+// stamp read after another of the same second must not take over what the
+// earlier one was found to be.
+TEST(StampClock, ReadsStampsInOrder) {
+  struct Step {
+    std::string stamp;
+    bool dated;
+    int64_t seconds;
+  } steps[] = {
+      {"", false, 0},
+      {"Thu Jan  1 00:00:00 1970 5", true, 0},
+      {"Thu Jan  1 00:00:00 1970 999999", true, 0},
+      {"Wed Aug  6 14:03:22 2003 412345", true, 1060178602},
+      {"Wed Aug  6 14:03:22 2003 1", true, 1060178602},
+      {"14:03:22", false, 0},
+      {"14:03:22", false, 0},
+      {"Wed Aug  6 14:03:23 2003 0", true, 1060178603},
+      {"Wed Xyz  6 14:03:23 2003 0", false, 0},
+      {"Wed Aug  6 14:03:23 2003 7", true, 1060178603},
+  };
+  StampClock clock;
+  for (const Step& step : steps) {
+    int64_t seconds = -1;
+    EXPECT_EQ(clock.secondsOf(step.stamp, &seconds), step.dated) << step.stamp;
+    if (step.dated) {
+      EXPECT_EQ(seconds, step.seconds) << step.stamp;
+      EXPECT_EQ(clock.lastDays(), step.seconds / 86400) << step.stamp;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quintrel
