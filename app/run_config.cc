@@ -39,6 +39,18 @@ TimeBound BoundOf(const ParameterMap& parameters, const std::string& key) {
   return bound;
 }
 
+// The filters in force, with the values as given.
+std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
+  std::vector<std::string> filters;
+  if (RpcOnlyRequested(parameters)) filters.push_back("-r");
+  if (ListThreadsRequested(parameters)) filters.push_back("-l");
+  for (const char* key : {"threads", "since", "until"}) {
+    if (parameters.contains(key))
+      filters.push_back(std::string("--") + key + "=" + parameters.get(key));
+  }
+  return filters;
+}
+
 int64_t CountOf(const ParameterMap& parameters, const std::string& key, int64_t otherwise) {
   return parameters.contains(key) ? std::stoll(parameters.get(key)) : otherwise;
 }
@@ -54,6 +66,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
   config.cp1252 = parameters.get("encoding") == "cp1252";
   config.top = static_cast<size_t>(CountOf(parameters, "top", 50));
+  config.filters = FiltersOf(parameters);
   AnalysisConfig& analysis = config.analysis;
   analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;
   analysis.listing =

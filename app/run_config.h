@@ -6,6 +6,7 @@
 #define QUINTREL_APP_RUN_CONFIG_H_
 
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_config.h"
 #include "app/parameter_map.h"
@@ -22,6 +23,9 @@ struct RunConfig {
   ReportFormat reportFormat = ReportFormat::kHtml;
   size_t top = 50;      // entries per list of the analytics reports
   std::string options;  // the options as typed, for the reports that show them
+  // The options in force that narrow the calls analysed, each as the
+  // command line names it: "-r", "--threads=ID,ID", "--since=TIME".
+  std::vector<std::string> filters;
   AnalysisConfig analysis;
 };
 

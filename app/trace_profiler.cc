@@ -170,6 +170,7 @@ void TraceProfiler::writeReport(const Profile& profile) {
   context.traceName = config_->traceFile;
   context.traceBytes = traceBytes_;
   context.options = config_->options;
+  context.filters = config_->filters;
   context.top = config_->top;
   winsize terminal;
   if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {

@@ -8,7 +8,6 @@
 #include "report/dashboard_lists.h"
 #include "report/dashboard_page.h"
 #include "report/markup_escape.h"
-#include "report/option_filters.h"
 #include "report/report_format.h"
 #include "report/version.h"
 
@@ -62,7 +61,7 @@ void WriteFact(const char* term, std::string_view text, std::ostream& out) {
 }
 
 void WriteFilters(const ReportContext& context, std::ostream& out) {
-  std::vector<std::string> filters = FilterOptions(context.options);
+  const std::vector<std::string>& filters = context.filters;
   out << "<dt>filters</dt><dd>";
   if (filters.empty()) out << "none";
   for (size_t i = 0; i < filters.size(); ++i) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "analysis/profile.h"
 
@@ -25,8 +26,11 @@ struct ReportContext {
   std::string traceName;
   uint64_t traceBytes = 0;  // as read from the file
   std::string options;      // the command line's options, as typed
-  size_t top = 50;          // entries per list of the analytics reports
-  size_t width = 120;       // columns of the terminal the digest is for
+  // The options in force that narrow the calls covered, as named on the
+  // command line ("-r", "--threads=ID,ID").
+  std::vector<std::string> filters;
+  size_t top = 50;     // entries per list of the analytics reports
+  size_t width = 120;  // columns of the terminal the digest is for
 };
 
 // Writes the report of `profile` in `format` to `out`.
