@@ -20,15 +20,9 @@ const size_t kTraceNameBytes = 300;
 const size_t kOptionBytes = 1000;
 const size_t kFilterBytes = 200;
 
-void WriteCut(std::ostream& out, std::string_view text, size_t maxBytes) {
-  std::string_view shown = Utf8Prefix(text, maxBytes);
-  WriteHtmlText(out, shown);
-  if (shown.size() < text.size()) out << "\u2026";
-}
-
 void WriteHeader(const ReportContext& context, std::ostream& out) {
   out << "<header><h1>quintrel dashboard <span>";
-  WriteCut(out, context.traceName, kTraceNameBytes);
+  WriteHtmlTextCut(out, context.traceName, kTraceNameBytes);
   out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a> <a href=\"#apis\">APIs</a> "
          "<a href=\"#latency\">Latency</a> <a href=\"#queries\">Query classes</a> "
          "<a href=\"#calls\">Call classes</a> <a href=\"#slowest\">Slowest calls</a> "
@@ -56,7 +50,7 @@ void WriteCards(const Profile& profile, std::ostream& out) {
 
 void WriteFact(const char* term, std::string_view text, std::ostream& out) {
   out << "<dt>" << term << "</dt><dd>";
-  WriteCut(out, text.empty() ? "\u2013" : text, kOptionBytes);
+  WriteHtmlTextCut(out, text.empty() ? "\u2013" : text, kOptionBytes);
   out << "</dd>";
 }
 
@@ -66,7 +60,7 @@ void WriteFilters(const ReportContext& context, std::ostream& out) {
   if (filters.empty()) out << "none";
   for (size_t i = 0; i < filters.size(); ++i) {
     out << (i > 0 ? ", " : "") << "<code>";
-    WriteCut(out, filters[i], kFilterBytes);
+    WriteHtmlTextCut(out, filters[i], kFilterBytes);
     out << "</code>";
   }
   out << "</dd>";
@@ -87,10 +81,10 @@ void WriteSummary(const Profile& profile, const ReportContext& context, std::ost
 
 void WriteFooter(const ReportContext& context, std::ostream& out) {
   out << "</main>\n<footer>Trace ";
-  WriteCut(out, context.traceName, kTraceNameBytes);
+  WriteHtmlTextCut(out, context.traceName, kTraceNameBytes);
   out << ", " << ByteSize(context.traceBytes) << " (" << Grouped(int64_t(context.traceBytes))
       << " bytes). quintrel " << VERSION << ", options: ";
-  WriteCut(out, context.options.empty() ? "none" : context.options, kOptionBytes);
+  WriteHtmlTextCut(out, context.options.empty() ? "none" : context.options, kOptionBytes);
   out << ".</footer>\n";
 }
 

@@ -82,18 +82,14 @@ void DashboardTable::numberCell(const std::string& raw, const std::string& shown
 }
 
 void DashboardTable::textCellStart(std::string_view text, size_t maxBytes, const char* cssClass) {
-  std::string_view shown = Utf8Prefix(text, maxBytes);
   row_ << "<td class=\"" << cssClass;
-  if (shown.size() == text.size()) {
-    row_ << "\">";
-    WriteHtmlText(row_, text);
-    return;
+  if (text.size() > maxBytes) {
+    // A cut text keeps more of itself in the cell's title.
+    row_ << "\" title=\"";
+    WriteHtmlAttribute(row_, Utf8Prefix(text, kTitleBytes));
   }
-  row_ << "\" title=\"";
-  WriteHtmlAttribute(row_, Utf8Prefix(text, kTitleBytes));
   row_ << "\">";
-  WriteHtmlText(row_, shown);
-  row_ << "\u2026";
+  WriteHtmlTextCut(row_, text, maxBytes);
 }
 
 }  // namespace quintrel

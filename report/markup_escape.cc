@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <sstream>
 
+#include "report/report_format.h"
+
 namespace quintrel {
 
 namespace {
@@ -126,6 +128,12 @@ void WriteXmlText(std::ostream& out, std::string_view text) {
 
 void WriteHtmlText(std::ostream& out, std::string_view text) {
   WriteClean(out, text, Markup::kHtml, &MarkupEntity);
+}
+
+void WriteHtmlTextCut(std::ostream& out, std::string_view text, size_t maxBytes) {
+  std::string_view shown = Utf8Prefix(text, maxBytes);
+  WriteHtmlText(out, shown);
+  if (shown.size() < text.size()) out << "\u2026";
 }
 
 void WriteHtmlAttribute(std::ostream& out, std::string_view text) {

@@ -21,6 +21,9 @@ void WriteXmlText(std::ostream& out, std::string_view text);
 // DEL, the C1 controls (U+0080 to U+009F) and the noncharacters (U+FDD0 to
 // U+FDEF, U+xFFFE, U+xFFFF) replaced by U+FFFD too.
 void WriteHtmlText(std::ostream& out, std::string_view text);
+// Writes the first `maxBytes` of `text`, cut where a character begins, as
+// WriteHtmlText does, and "\u2026" where the text was cut.
+void WriteHtmlTextCut(std::ostream& out, std::string_view text, size_t maxBytes);
 // Writes `text` as the value of a quoted HTML attribute: as WriteHtmlText
 // does, and '"' as "&quot;" and "'" as "&#39;".
 void WriteHtmlAttribute(std::ostream& out, std::string_view text);
