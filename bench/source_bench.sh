@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Throughput of the trace sources on the 200 MB generated trace: plain, gzip -6
-# and zstd at its default level, each alone and behind a
-# ThreadedSource, with the bytes dropped and with a summary analysis reading
-# them as a run does.
+# and zstd at its default level, with the bytes dropped and with a summary
+# analysis reading them on the same thread.
 #
 # Usage: bench/source_bench.sh [BUILD_DIR]
 #
@@ -64,14 +63,11 @@ main() {
   printf '%-34s %9s %8s\n' "stack" "MB/s" "cpu s"
   local modes=(drop)
   [[ "$ANALYSE" == 1 ]] && modes+=(analyse)
-  local mode stack file threaded
+  local mode stack
   for mode in "${modes[@]}"; do
     for stack in "plain:$TRACE" "gzip:$TRACE.gz" "zstd:$TRACE.zst"; do
-      file="${stack#*:}"
-      for threaded in "" threaded; do
-        row "${stack%%:*} ${threaded:-alone} $mode" "${stack%%:*}" "$file" $threaded \
-          $([[ "$mode" == analyse ]] && echo analyse)
-      done
+      row "${stack%%:*} $mode" "${stack%%:*}" "${stack#*:}" \
+        $([[ "$mode" == analyse ]] && echo analyse)
     done
   done
 }

@@ -1,10 +1,9 @@
 // Throughput of the trace sources: reads a file through one source stack and
 // prints the bytes it gave, the wall and CPU time and the MB/s of output.
 //
-// Usage: source_throughput STACK FILE [threaded] [analyse]
+// Usage: source_throughput STACK FILE [analyse]
 //   STACK     plain (FileSource), gzip, zstd, or open (what
 //             OpenTraceSource builds for the file)
-//   threaded  put the stack behind a(nother) ThreadedSource
 //   analyse   split the bytes into lines and run a summary analysis over
 //             them, as a run does; otherwise the bytes are dropped
 #include <fcntl.h>
@@ -22,7 +21,6 @@
 #include "analysis/trace_analysis.h"
 #include "app/file_source.h"
 #include "app/gzip_source.h"
-#include "app/threaded_source.h"
 #include "app/trace_source.h"
 #include "app/zstd_source.h"
 
@@ -77,19 +75,14 @@ long long Drain(ByteSource* source, TraceAnalysis* analysis) {
 
 int Main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: source_throughput STACK FILE [threaded] [analyse]\n");
+    std::fprintf(stderr, "usage: source_throughput STACK FILE [analyse]\n");
     return 1;
   }
-  bool threaded = false, analyse = false;
-  for (int i = 3; i < argc; ++i) {
-    threaded = threaded || std::strcmp(argv[i], "threaded") == 0;
-    analyse = analyse || std::strcmp(argv[i], "analyse") == 0;
-  }
+  bool analyse = argc > 3 && std::strcmp(argv[3], "analyse") == 0;
   auto start = std::chrono::steady_clock::now();
   double cpuStart = CpuSeconds();
   std::unique_ptr<ByteSource> source = MakeStack(argv[1], argv[2]);
   if (source == nullptr) return 1;
-  if (threaded) source = std::make_unique<ThreadedSource>(std::move(source));
   std::ostringstream sink;
   TraceAnalysis analysis(AnalysisConfig(), &sink);
   long long total = Drain(source.get(), analyse ? &analysis : nullptr);
