@@ -20,31 +20,43 @@ void DurationHistogram::add(int64_t durationMs) {
   maxMs_ = std::max(maxMs_, durationMs);
 }
 
-int64_t DurationHistogram::percentile(int p) const {
-  if (count_ == 0) return 0;
+namespace {
+
+// The nearest-rank percentile of `count` durations counted in `sorted`: the
+// smallest duration whose cumulative count c has 100 c >= p count.
+int64_t Percentile(const std::vector<std::pair<int64_t, int64_t>>& sorted, int64_t count, int p) {
+  if (sorted.empty()) return 0;
+  __int128 needed = static_cast<__int128>(p) * count;
+  __int128 cumulative = 0;
+  for (const auto& [duration, times] : sorted) {
+    cumulative += times;
+    if (cumulative * 100 >= needed) return duration;
+  }
+  return sorted.back().first;
+}
+
+}  // namespace
+
+std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const {
   std::vector<std::pair<int64_t, int64_t>> sorted(large_.begin(), large_.end());
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (small_[duration] != 0) sorted.emplace_back(duration, small_[duration]);
   }
   std::sort(sorted.begin(), sorted.end());
-  // The rank: the smallest cumulative count c with 100 c >= p n.
-  __int128 needed = static_cast<__int128>(p) * count_;
-  __int128 cumulative = 0;
-  for (const auto& [duration, count] : sorted) {
-    cumulative += count;
-    if (cumulative * 100 >= needed) return duration;
-  }
-  return sorted.back().first;
+  return sorted;
 }
+
+int64_t DurationHistogram::percentile(int p) const { return Percentile(sortedCounts(), count_, p); }
 
 DurationStats DurationHistogram::stats() const {
   DurationStats stats;
   stats.count = count_;
   stats.totalMs = totalMs_;
   stats.meanMs = count_ == 0 ? 0.0 : static_cast<double>(totalMs_) / static_cast<double>(count_);
-  stats.p50Ms = percentile(50);
-  stats.p95Ms = percentile(95);
-  stats.p99Ms = percentile(99);
+  std::vector<std::pair<int64_t, int64_t>> sorted = sortedCounts();
+  stats.p50Ms = Percentile(sorted, count_, 50);
+  stats.p95Ms = Percentile(sorted, count_, 95);
+  stats.p99Ms = Percentile(sorted, count_, 99);
   stats.maxMs = maxMs_;
   return stats;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quintrel {
@@ -32,6 +33,9 @@ class DurationHistogram {
   int64_t countBetween(int64_t low, int64_t high) const;
 
  private:
+  // (duration, count) for every duration counted, ascending.
+  std::vector<std::pair<int64_t, int64_t>> sortedCounts() const;
+
   // Durations below kDense ms, most of a trace's, are counted in place; the
   // others per distinct value.
   static constexpr int64_t kDense = 64;

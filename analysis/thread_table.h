@@ -26,6 +26,7 @@ class ThreadTable {
   std::unordered_map<std::string, uint32_t> numbers_;
   std::vector<ThreadRow> rows_;
   uint32_t last_ = 0;  // the number of the thread of the last call
+  std::string key_;    // reused lookup key, so lookups do not allocate
 };
 
 }  // namespace quintrel

@@ -1,6 +1,7 @@
 #include "analysis/timeline.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "analysis/saturating_add.h"
@@ -43,7 +44,11 @@ void Timeline::Merge(Bucket&& from, Bucket* into) {
   into->calls += from.calls;
   SaturatingAdd(&into->dmclMs, from.dmclMs);
   into->maxMs = std::max(into->maxMs, from.maxMs);
-  for (uint32_t thread : from.threads) AddThread(thread, into);
+  std::vector<uint32_t> threads;
+  threads.reserve(into->threads.size() + from.threads.size());
+  std::set_union(into->threads.begin(), into->threads.end(), from.threads.begin(),
+                 from.threads.end(), std::back_inserter(threads));
+  into->threads = std::move(threads);
 }
 
 void Timeline::widen() {
