@@ -26,7 +26,14 @@ struct ClassMember {
 
 class ClassTable {
  public:
-  struct Class;
+  struct Class {
+    DurationHistogram durations;
+    int64_t fetches = 0;
+    Example example;
+    // The class this one belongs to in another table (a call class's API),
+    // for its owner to set and use.
+    Class* group = nullptr;
+  };
 
   // The class `name`, made when new; it lives as long as the table.
   Class* classOf(std::string_view name);
@@ -42,16 +49,6 @@ class ClassTable {
   std::vector<ClassRow> ranked() const;
   // The durations of all members of all classes in [low, high).
   int64_t countBetween(int64_t low, int64_t high) const;
-
- public:
-  struct Class {
-    DurationHistogram durations;
-    int64_t fetches = 0;
-    Example example;
-    // The class this one belongs to in another table (a call class's API),
-    // for its owner to set and use.
-    Class* group = nullptr;
-  };
 
  private:
   std::unordered_map<std::string, Class> classes_;

@@ -23,7 +23,8 @@ enum class HeaderScan { kComplete, kIncomplete, kNotGzip };
 // that is not ended yet is noted in `zeroField` (where it starts) and
 // `zeroSearched` (bytes known to hold no zero), so that a scan of the same
 // header with more bytes goes on where this one stopped.
-HeaderScan ScanHeader(const uint8_t* bytes, size_t size, size_t* zeroField, size_t* zeroSearched) {
+HeaderScan ScanGzipHeader(const uint8_t* bytes, size_t size, size_t* zeroField,
+                          size_t* zeroSearched) {
   if ((size >= 1 && bytes[0] != 0x1f) || (size >= 2 && bytes[1] != 0x8b)) {
     return HeaderScan::kNotGzip;
   }
@@ -98,7 +99,8 @@ bool GzipSource::startMember() {
   // so it gets each header whole.
   size_t zeroField = 0, zeroSearched = 0;
   while (true) {
-    HeaderScan scan = ScanHeader(inflate_->next_in, inflate_->avail_in, &zeroField, &zeroSearched);
+    HeaderScan scan =
+        ScanGzipHeader(inflate_->next_in, inflate_->avail_in, &zeroField, &zeroSearched);
     if (scan == HeaderScan::kComplete) break;
     if (scan == HeaderScan::kNotGzip) {
       fail(memberEnded_ ? kTrailingGarbage : "not a gzip stream");
