@@ -39,6 +39,9 @@ readonly RUNS="${BENCH_RUNS:-5}"
 readonly PEER_AWK="${PEER_AWK:-$SCRIPT_DIR/../../shared/bench/peer-per-api.awk}"
 readonly SEED=20030806
 readonly TIME_BIN=/usr/bin/time
+readonly BENCH_NAME=run_bench
+# shellcheck source=bench/bench_lib.sh
+source "$SCRIPT_DIR/bench_lib.sh"
 
 # name|trace suffix|quintrel options ("|" pipes the console into cat)
 readonly ALL_MODES=(
@@ -55,11 +58,6 @@ readonly ALL_MODES=(
   "TEXT.gz|.gz|-s TEXT"
   "TEXT.zst|.zst|-s TEXT"
 )
-
-die() {
-  echo "run_bench: $*" >&2
-  exit 1
-}
 
 check_setup() {
   [[ $# -le 1 ]] || die "usage: bench/run_bench.sh [BUILD_DIR]"
@@ -100,23 +98,6 @@ measure() {
   RUN_CPU="$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.3f", u + s }')"
 }
 
-median() {
-  sort -g | awk '{ v[NR] = $1 }
-    END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
-
-# Makes the trace of `size` MB and its compressed copies when missing.
-prepare_traces() {
-  local size="$1" file="$CACHE_DIR/trace-seed$SEED-${1}MB.trc"
-  if [[ ! -s "$file" ]]; then
-    echo "generating $file ..." >&2
-    "$GENERATOR" "$SEED" "$size" "$file.partial" || die "trace generator failed"
-    mv "$file.partial" "$file"
-  fi
-  [[ -s "$file.gz" ]] || { gzip -6 -c "$file" > "$file.gz.partial" && mv "$file.gz.partial" "$file.gz"; }
-  [[ -s "$file.zst" ]] || { zstd -q -c "$file" > "$file.zst.partial" && mv "$file.zst.partial" "$file.zst"; }
-  TRACE="$file"
-}
 
 # Runs one mode RUNS times, each after a run of the peer; prints its row.
 bench_mode() {

@@ -13,33 +13,24 @@
 set -euo pipefail
 export LC_ALL=C
 
-REPO_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+SCRIPT_DIR="$(cd "$(dirname "$0")" && pwd)"
+REPO_ROOT="$(cd "$SCRIPT_DIR/.." && pwd)"
+readonly SCRIPT_DIR REPO_ROOT
 readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
 readonly HARNESS="$BUILD_DIR/bench/source_throughput"
 readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
 readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
 readonly RUNS="${BENCH_RUNS:-5}"
 readonly ANALYSE="${BENCH_ANALYSE:-1}"
-readonly TRACE="$CACHE_DIR/trace-seed20030806-200MB.trc"
-
-die() {
-  echo "source_bench: $*" >&2
-  exit 1
-}
+readonly SEED=20030806
+readonly BENCH_NAME=source_bench
+# shellcheck source=bench/bench_lib.sh
+source "$SCRIPT_DIR/bench_lib.sh"
 
 prepare() {
   [[ -x "$HARNESS" ]] || die "no harness at $HARNESS (build first)"
-  mkdir -p "$CACHE_DIR"
-  if [[ ! -s "$TRACE" ]]; then
-    "$GENERATOR" 20030806 200 "$TRACE.partial" && mv "$TRACE.partial" "$TRACE"
-  fi
-  [[ -s "$TRACE.gz" ]] || { gzip -6 -c "$TRACE" > "$TRACE.gz.partial" && mv "$TRACE.gz.partial" "$TRACE.gz"; }
-  [[ -s "$TRACE.zst" ]] || { zstd -q -c "$TRACE" > "$TRACE.zst.partial" && mv "$TRACE.zst.partial" "$TRACE.zst"; }
+  prepare_traces 200
   cat "$TRACE" "$TRACE.gz" "$TRACE.zst" > /dev/null # start from the page cache
-}
-
-median() {
-  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # Runs the harness RUNS times and prints one row: medians of MB/s and CPU seconds.

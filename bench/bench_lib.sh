@@ -1,0 +1,27 @@
+# Steps the bench scripts share; sourced, not run. The sourcing script sets
+# BENCH_NAME (for messages), GENERATOR, CACHE_DIR and SEED first.
+
+die() {
+  echo "$BENCH_NAME: $*" >&2
+  exit 1
+}
+
+median() {
+  sort -g | awk '{ v[NR] = $1 }
+    END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Makes the trace of `size` MB and its gzip -6 and zstd copies when missing,
+# and sets TRACE to its path.
+prepare_traces() {
+  local size="$1" file="$CACHE_DIR/trace-seed$SEED-${1}MB.trc"
+  mkdir -p "$CACHE_DIR"
+  if [[ ! -s "$file" ]]; then
+    echo "generating $file ..." >&2
+    "$GENERATOR" "$SEED" "$size" "$file.partial" || die "trace generator failed"
+    mv "$file.partial" "$file"
+  fi
+  [[ -s "$file.gz" ]] || { gzip -6 -c "$file" > "$file.gz.partial" && mv "$file.gz.partial" "$file.gz"; }
+  [[ -s "$file.zst" ]] || { zstd -q -c "$file" > "$file.zst.partial" && mv "$file.zst.partial" "$file.zst"; }
+  TRACE="$file"
+}
