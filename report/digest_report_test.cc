@@ -1,0 +1,61 @@
+#include "report/digest_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+// The sparkline of a digest whose timeline holds `buckets` of a minute.
+std::string Sparkline(const std::vector<TimelineBucket>& buckets, size_t width) {
+  Profile profile;
+  profile.analytics.bucketSeconds = 60;
+  profile.analytics.timeline = buckets;
+  ReportContext context;
+  context.width = width;
+  std::ostringstream out;
+  WriteDigestReport(profile, context, out);
+  std::string text = out.str();
+  size_t start = text.find("\ntimeline     ") + 14;
+  return text.substr(start, text.find('\n', start) - start);
+}
+
+// `count` buckets of a minute with 1 ms each, the first with 2.
+std::vector<TimelineBucket> Minutes(int64_t count) {
+  std::vector<TimelineBucket> buckets;
+  for (int64_t i = 0; i < count; ++i) buckets.push_back({60 * i, 1, i == 0 ? 2 : 1, 1, 1});
+  return buckets;
+}
+
+std::string Repeat(const std::string& text, size_t times) {
+  std::string repeated;
+  for (size_t i = 0; i < times; ++i) repeated += text;
+  return repeated;
+}
+
+TEST(DigestReportTest, SparklineShowsTimeInEqualStretches) {
+  const int64_t kHuge = std::numeric_limits<int64_t>::max();
+  const struct {
+    std::vector<TimelineBucket> buckets;
+    size_t width;
+    std::string line;
+  } cases[] = {
+      {{{0, 1, 800, 1, 1}, {60, 1, 400, 1, 1}, {120, 1, 1, 1, 1}, {180, 1, 0, 1, 0}}, 26, "█▄▁ "},
+      // Gaps between kept buckets are stretches without calls.
+      {{{0, 1, 8, 1, 1}, {240, 1, 8, 1, 1}}, 26, "█   █"},
+      // Two buckets a column once they outnumber the columns (44 on the
+      // narrowest terminal the digest assumes).
+      {Minutes(88), 20, "█" + Repeat("▆", 43)},
+      // Times near the largest number neither overflow nor vanish.
+      {{{0, 1, kHuge, 1, 1}, {60, 1, kHuge / 2, 1, 1}, {120, 1, 1, 1, 1}}, 26, "█▄▁"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Sparkline(c.buckets, c.width), c.line) << c.line;
+}
+
+}  // namespace
+}  // namespace quintrel
