@@ -77,11 +77,13 @@ class LineScanner {
   std::vector<std::unique_ptr<Batch>> free_;
   bool stopping_ = false;
   std::exception_ptr failure_;
-  std::atomic<uint64_t> consumed_{0};
+  std::atomic<uint64_t> consumed_{0};  // stored once a batch, not a line
 
   // The caller's side; the reading thread tells of the end with the last
-  // batch.
-  std::unique_ptr<Batch> current_;
+  // batch. On a cache line of its own: the caller writes at_ for every line,
+  // and sharing a line with what the reading thread writes cost a quarter of
+  // the run's time.
+  alignas(64) std::unique_ptr<Batch> current_;
   size_t at_ = 0;
   bool ended_ = false;
   bool readFailed_ = false;
