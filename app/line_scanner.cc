@@ -1,5 +1,6 @@
 #include "app/line_scanner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -17,7 +18,7 @@ const size_t kBatches = 3;
 LineScanner::LineScanner(std::unique_ptr<LineReader> reader) : reader_(std::move(reader)) {
   for (size_t i = 0; i < kBatches; ++i) {
     free_.push_back(std::make_unique<Batch>());
-    free_.back()->bytes.reserve(reader_->bufferSize());
+    free_.back()->bytes.resize(reader_->bufferSize());
     free_.back()->lines.reserve(kBatchLines);
   }
   thread_ = std::thread(&LineScanner::run, this);
@@ -62,17 +63,25 @@ bool LineScanner::nextBatch() {
     readFailed_ = current_->readFailed;
     error_ = current_->error;
     current_->lines.clear();
-    current_->bytes.clear();
+    current_->used = 0;
     current_->end = current_->readFailed = false;
+    current_->classified = 0;
     free_.push_back(std::move(current_));
     changed_.notify_all();
   }
   at_ = 0;
   if (ended_) return false;
-  changed_.wait(lock, [this] { return !full_.empty() || failure_ != nullptr; });
+  if (full_.empty() && failure_ == nullptr) {
+    callerWaiting_ = true;
+    changed_.wait(lock, [this] { return !full_.empty() || failure_ != nullptr; });
+    callerWaiting_ = false;
+  }
   if (full_.empty()) std::rethrow_exception(failure_);
   current_ = std::move(full_.front());
   full_.pop_front();
+  queued_ = full_.size();
+  lock.unlock();
+  Classify(current_.get(), current_->lines.size(), &callerClassifier_);
   return true;
 }
 
@@ -85,9 +94,7 @@ void LineScanner::run() {
       if (batch == nullptr) return;
       more = fill(batch.get(), &pending, &hasPending);
       batch->end = !more;
-      std::lock_guard<std::mutex> lock(mutex_);
-      full_.push_back(std::move(batch));
-      changed_.notify_all();
+      hand(std::move(batch));
     }
   } catch (...) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -112,7 +119,7 @@ bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
   *hasPending = false;
   consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
   while (reader_->next(pending)) {
-    if (batch->bytes.size() + pending->text.size() > batch->bytes.capacity() ||
+    if (batch->used + pending->text.size() > batch->bytes.size() ||
         batch->lines.size() == kBatchLines) {
       *hasPending = true;
       return true;
@@ -125,19 +132,56 @@ bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
   return false;
 }
 
+// Classifies the batch here, a stretch of lines at a time, until the caller
+// waits for it: then the caller classifies the rest, and this thread goes on
+// reading.
+void LineScanner::hand(std::unique_ptr<Batch> batch) {
+  const size_t kStretch = 256;
+  while (batch->classified < batch->lines.size() &&
+         !callerWaiting_.load(std::memory_order_relaxed) &&
+         queued_.load(std::memory_order_relaxed) > 0) {
+    Classify(batch.get(), std::min(batch->classified + kStretch, batch->lines.size()),
+             &classifier_);
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  full_.push_back(std::move(batch));
+  queued_ = full_.size();
+  changed_.notify_all();
+}
+
 void LineScanner::add(const LinePiece& piece, Batch* batch) {
-  const uint32_t begin = static_cast<uint32_t>(batch->bytes.size());
-  batch->bytes.insert(batch->bytes.end(), piece.text.begin(), piece.text.end());
+  const uint32_t begin = static_cast<uint32_t>(batch->used);
+  if (!piece.text.empty()) std::memcpy(&batch->bytes[begin], piece.text.data(), piece.text.size());
+  batch->used += piece.text.size();
+  Line line{{begin, static_cast<uint32_t>(piece.text.size())},
+            {},
+            {},
+            {},
+            {},
+            {},
+            {},
+            {},
+            LineKind::kContinuation,
+            piece.first,
+            piece.last};
+  batch->lines.push_back(line);
+}
+
+void LineScanner::Classify(Batch* batch, size_t end, TraceLineClassifier* classifier) {
   const char* base = batch->bytes.data();
-  std::string_view text(base + begin, piece.text.size());
-  TraceLine parsed;
-  if (piece.first && piece.last) classifier_.classify(text, &parsed);
   auto field = [base](std::string_view view) {
     return Line::Field{static_cast<uint32_t>(view.data() - base),
                        static_cast<uint32_t>(view.size())};
   };
-  Line line{field(text), {}, {}, {}, {}, {}, {}, {}, parsed.kind, piece.first, piece.last};
-  if (parsed.kind != LineKind::kContinuation) {
+  TraceLine parsed;
+  for (; batch->classified < end; ++batch->classified) {
+    Line& line = batch->lines[batch->classified];
+    if (!line.first || !line.last) continue;
+    if (!classifier->classify(std::string_view(base + line.text.begin, line.text.length),
+                              &parsed)) {
+      continue;
+    }
+    line.kind = parsed.kind;
     line.threadId = field(parsed.threadId);
     line.timeStamp = field(parsed.timeStamp);
     line.seconds = field(parsed.seconds);
@@ -146,7 +190,6 @@ void LineScanner::add(const LinePiece& piece, Batch* batch) {
     line.entry = field(parsed.entry);
     line.entryText = field(parsed.entryText);
   }
-  batch->lines.push_back(line);
 }
 
 }  // namespace quintrel

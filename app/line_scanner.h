@@ -1,7 +1,11 @@
 // LineScanner: reads the lines of a trace and classifies them on a thread of
 // its own, ahead of the caller, so that reading, decompressing, splitting
 // and classifying lines overlap with the state machine the caller runs on
-// them. Classifying a line needs nothing of the lines before it.
+// them. Classifying a line needs nothing of the lines before it, so either
+// thread can do it: once the caller waits for a batch, the reading thread
+// hands over the one it is classifying, and the caller classifies the rest.
+// That keeps both threads busy when decompressing makes the reading thread
+// the slower one.
 //
 // It owns the LineReader (and so the source), the thread, and three batches
 // of lines, each of the reader's buffer size. One thread calls its operations.
@@ -56,8 +60,10 @@ class LineScanner {
     bool first, last;
   };
   struct Batch {
-    std::vector<char> bytes;  // never grows beyond its first capacity
+    std::vector<char> bytes;  // sized once, to the reader's buffer size
+    size_t used = 0;          // of `bytes`
     std::vector<Line> lines;
+    size_t classified = 0;    // lines whose fields are set
     bool end = false;         // the input ends after these lines
     bool readFailed = false;  // with `end`: because reading failed
     std::string error;        // why
@@ -66,6 +72,9 @@ class LineScanner {
   void run();
   bool fill(Batch* batch, LinePiece* pending, bool* hasPending);
   void add(const LinePiece& piece, Batch* batch);
+  // Classifies lines of `batch` from its first unclassified one to `end`.
+  static void Classify(Batch* batch, size_t end, TraceLineClassifier* classifier);
+  void hand(std::unique_ptr<Batch> batch);
   std::unique_ptr<Batch> takeFree();
   bool nextBatch();
 
@@ -77,7 +86,9 @@ class LineScanner {
   std::vector<std::unique_ptr<Batch>> free_;
   bool stopping_ = false;
   std::exception_ptr failure_;
-  std::atomic<uint64_t> consumed_{0};  // stored once a batch, not a line
+  std::atomic<size_t> queued_{0};
+  std::atomic<bool> callerWaiting_{false};  // the caller waits for a batch
+  std::atomic<uint64_t> consumed_{0};       // stored once a batch, not a line
 
   // The caller's side; the reading thread tells of the end with the last
   // batch. On a cache line of its own: the caller writes at_ for every line,
@@ -88,6 +99,7 @@ class LineScanner {
   bool ended_ = false;
   bool readFailed_ = false;
   std::string error_;
+  TraceLineClassifier callerClassifier_;
   std::thread thread_;
 };
 

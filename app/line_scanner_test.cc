@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/memory_source.h"
@@ -13,11 +15,19 @@ namespace {
 
 using quintrel_test::MemorySource;
 
+// How the scanner is read: a source that gives a few bytes a read and a
+// caller that takes lines as fast as it can (the caller classifies most
+// lines), or a fast source and a caller that pauses (the reading thread
+// classifies them).
+enum class Pace { kSlowSource, kSlowCaller };
+
 // What the lines of `text` are, with their classification, as the scanner
 // hands them out and as a reader and a classifier on this thread see them.
-std::vector<std::string> Lines(const std::string& text, bool scanned, bool fail = false) {
+std::vector<std::string> Lines(const std::string& text, bool scanned, bool fail = false,
+                               Pace pace = Pace::kSlowSource) {
+  size_t readSize = pace == Pace::kSlowSource ? 7 : 1 << 16;
   auto reader = std::make_unique<LineReader>(
-      std::make_unique<MemorySource>(text, 7, fail ? "Input/output error" : ""), 64);
+      std::make_unique<MemorySource>(text, readSize, fail ? "Input/output error" : ""), 256);
   std::vector<std::string> lines;
   LinePiece piece;
   TraceLine parsed;
@@ -31,7 +41,12 @@ std::vector<std::string> Lines(const std::string& text, bool scanned, bool fail 
   };
   if (scanned) {
     LineScanner scanner(std::move(reader));
-    while (scanner.next(&piece, &parsed)) describe();
+    while (scanner.next(&piece, &parsed)) {
+      describe();
+      if (pace == Pace::kSlowCaller && lines.size() % 2000 == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    }
     EXPECT_EQ(scanner.readFailed(), fail);
     EXPECT_EQ(scanner.error(), fail ? "Input/output error" : "");
     return lines;
@@ -55,7 +70,9 @@ TEST(LineScannerTest, HandsOutWhatTheReaderAndClassifierGive) {
   for (bool fail : {false, true}) {
     const std::vector<std::string> expected = Lines(trace, false, fail);
     ASSERT_GT(expected.size(), 40000u);
-    EXPECT_EQ(Lines(trace, true, fail), expected);
+    for (Pace pace : {Pace::kSlowSource, Pace::kSlowCaller}) {
+      EXPECT_EQ(Lines(trace, true, fail, pace), expected);
+    }
   }
   EXPECT_EQ(Lines("", true), Lines("", false));
 }
