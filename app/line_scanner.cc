@@ -125,6 +125,11 @@ bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
       return true;
     }
     add(*pending, batch);
+    // Classified at once while the line is fresh in the cache, as long as
+    // the caller has lines to go on with.
+    if (batch->classified + 1 == batch->lines.size() && callerBusy()) {
+      Classify(batch, batch->lines.size(), &classifier_);
+    }
   }
   consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
   batch->readFailed = reader_->readFailed();
@@ -132,14 +137,17 @@ bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
   return false;
 }
 
+bool LineScanner::callerBusy() const {
+  return !callerWaiting_.load(std::memory_order_relaxed) &&
+         queued_.load(std::memory_order_relaxed) > 0;
+}
+
 // Classifies the batch here, a stretch of lines at a time, until the caller
 // waits for it: then the caller classifies the rest, and this thread goes on
 // reading.
 void LineScanner::hand(std::unique_ptr<Batch> batch) {
   const size_t kStretch = 256;
-  while (batch->classified < batch->lines.size() &&
-         !callerWaiting_.load(std::memory_order_relaxed) &&
-         queued_.load(std::memory_order_relaxed) > 0) {
+  while (batch->classified < batch->lines.size() && callerBusy()) {
     Classify(batch.get(), std::min(batch->classified + kStretch, batch->lines.size()),
              &classifier_);
   }

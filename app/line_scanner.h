@@ -75,6 +75,9 @@ class LineScanner {
   // Classifies lines of `batch` from its first unclassified one to `end`.
   static void Classify(Batch* batch, size_t end, TraceLineClassifier* classifier);
   void hand(std::unique_ptr<Batch> batch);
+  // Whether the caller has batches to go on with, so that this thread should
+  // classify.
+  bool callerBusy() const;
   std::unique_ptr<Batch> takeFree();
   bool nextBatch();
 
