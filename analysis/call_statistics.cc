@@ -22,10 +22,10 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   key_.assign(ApiNameOf(text));
   auto row = apiStatistics_.find(key_);
   if (row == apiStatistics_.end()) row = apiStatistics_.emplace(key_, ApiSummaryRow()).first;
-  row->second.frequency += 1;
-  row->second.durationMs += static_cast<double>(call->durationMs);
-
   double duration = static_cast<double>(call->durationMs);
+  row->second.frequency += 1;
+  row->second.durationMs += duration;
+
   // Checked before the entry is built, so that most calls copy nothing.
   if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
   TopCallEntry entry{TextBuffer(), duration, call->getThreadId(), call->timeStamp};

@@ -43,7 +43,6 @@ class ClassTable {
   void add(std::string_view name, const ClassMember& member, bool keepExamples) {
     Add(classOf(name), member, keepExamples);
   }
-  size_t size() const { return classes_.size(); }
   // Every class with its statistics, ranked by total time and count (both
   // descending), then name.
   std::vector<ClassRow> ranked() const;

@@ -19,7 +19,13 @@ class DetailWriter {
   // `out` must outlive the writer.
   DetailWriter(ListingFormat format, std::ostream* out) : format_(format), out_(out) {}
 
+  // Writes the record of `call` in the writer's format.
   void write(const TraceCall& call);
+
+  // Appends `text` to `out` with every double quote doubled.
+  static void CsvQuote(std::string_view text, TextBuffer* out);
+
+ private:
   // RAW: the call's raw text, each line followed by a line feed.
   void writeRawRecord(const TraceCall& call);
   // CSV: thread, time stamp, rpc count (result minus API counter), duration
@@ -29,10 +35,6 @@ class DetailWriter {
   // what follows the field.
   void writeLargeField(std::string_view text);
 
-  // Appends `text` to `out` with every double quote doubled.
-  static void CsvQuote(std::string_view text, TextBuffer* out);
-
- private:
   ListingFormat format_;
   std::ostream* out_;
   TextBuffer line_;  // reused for each CSV record

@@ -18,7 +18,6 @@ class ThreadTable {
  public:
   // Adds a call of the thread `id`; returns the thread's number.
   uint32_t add(std::string_view id, int64_t durationMs, std::string_view stamp);
-  size_t size() const { return rows_.size(); }
   // The rows ranked by time and calls (both descending), then id.
   std::vector<ThreadRow> ranked() const;
 

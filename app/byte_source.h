@@ -1,6 +1,6 @@
 // ByteSource: where the bytes of a trace come from: a file, standard input,
-// a decompressor, or a reader thread in front of any of these. The line
-// reader takes its bytes from one.
+// or a decompressor in front of either. The line reader takes its bytes from
+// one.
 #ifndef QUINTREL_APP_BYTE_SOURCE_H_
 #define QUINTREL_APP_BYTE_SOURCE_H_
 

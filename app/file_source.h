@@ -21,7 +21,6 @@ class FileSource : public ByteSource {
   std::string error() const override { return error_; }
   uint64_t bytesConsumed() const override { return consumed_; }
 
-  int fd() const { return fd_; }
 
  private:
   int fd_;

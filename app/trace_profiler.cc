@@ -55,14 +55,12 @@ bool TraceProfiler::openTraceFile() {
 }
 
 void TraceProfiler::closeTraceFile() {
-  if (scanner_ != nullptr) {
-    traceBytes_ = scanner_->bytesConsumed();
-    if (scanner_->readFailed()) {
-      ReportError("cannot read trace file", config_->traceFile, scanner_->error());
-      failed_ = true;
-    }
-  } else if (traceInput_ != nullptr && traceInput_->readFailed()) {
-    ReportError("cannot read trace file", config_->traceFile, traceInput_->error());
+  if (scanner_ != nullptr) traceBytes_ = scanner_->bytesConsumed();
+  bool readFailed = scanner_ != nullptr ? scanner_->readFailed()
+                                        : traceInput_ != nullptr && traceInput_->readFailed();
+  if (readFailed) {
+    std::string error = scanner_ != nullptr ? scanner_->error() : traceInput_->error();
+    ReportError("cannot read trace file", config_->traceFile, error);
     failed_ = true;
   }
   scanner_.reset();

@@ -54,7 +54,6 @@ bool TraceLineClassifier::classify(std::string_view line, TraceLine* out) {
 }
 
 ScanResult TraceLineClassifier::classify(std::string_view text, bool complete, TraceLine* out) {
-  out->kind = LineKind::kContinuation;
   return ScanHeader(text, complete, out);
 }
 

@@ -48,10 +48,14 @@ void TraceLineProcessor::abandonLine() {
   }
 }
 
-void TraceLineProcessor::startLine(std::string_view text, bool complete) {
+void TraceLineProcessor::beginLine() {
   lineEnded_ = false;
   lineCall_ = nullptr;
   targets_ = LineTargets();
+}
+
+void TraceLineProcessor::startLine(std::string_view text, bool complete) {
+  beginLine();
   ScanResult scan = classifier_.classify(text, complete, &parsed_);
   if (scan == ScanResult::kNeedMore) {
     // A header longer than a piece: gather its beginning until it decides.
@@ -76,9 +80,7 @@ void TraceLineProcessor::classifyGathered(bool complete) {
 }
 
 void TraceLineProcessor::processClassifiedLine(std::string_view line, const TraceLine& parsed) {
-  lineEnded_ = false;
-  lineCall_ = nullptr;
-  targets_ = LineTargets();
+  beginLine();
   takeLine(line, parsed);
   endLine();
 }

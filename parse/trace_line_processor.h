@@ -81,8 +81,7 @@ class TraceLineProcessor {
 
   // The line patterns applied as written, one search each. The state machine
   // gets the same answers from a single scan per line; these are the
-  // reference it is tested against.
-  // Used by tests.
+  // reference it is tested against. Used by tests.
   bool isApiLine(std::string_view line);
   void parseApiLine(std::string_view line, TraceCall* call);
   bool parseResultLine(std::string_view line, TraceCall* call);
@@ -98,6 +97,8 @@ class TraceLineProcessor {
     bool resultText = false;    // the call's result text
   };
 
+  // Forgets where the rest of the previous line went.
+  void beginLine();
   void startLine(std::string_view text, bool complete);
   void classifyGathered(bool complete);
   void takeLine(std::string_view text, const TraceLine& parsed);
