@@ -4,8 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "analysis/call_statistics.h"
 #include "analysis/fingerprint.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 

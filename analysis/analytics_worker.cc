@@ -33,6 +33,7 @@ AnalyticsWorker::~AnalyticsWorker() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
+    dropping_.store(true, std::memory_order_relaxed);
     full_.clear();
   }
   changed_.notify_all();
@@ -105,6 +106,7 @@ void AnalyticsWorker::process(Batch* batch) {
   std::string_view texts = batch->texts;
   size_t query = 0;
   for (const Batch::Call& call : batch->calls) {
+    if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
     analytics_.addCall(CallFacts{texts.substr(call.text, call.textLength),
                                  texts.substr(call.thread, call.threadLength),

@@ -2,10 +2,13 @@
 // own, so that the analytics reports cost the line processing hardly more
 // than the TEXT report does. The calling thread hands over what the
 // analytics read, in batches; the worker owns the Analytics until
-// moveInto(), which waits for it. One thread calls all operations.
+// moveInto(), which waits for it. One thread calls all operations. How the
+// batches change hands and how the worker stops early is the discipline of
+// a run's threads, written down in cli/trace_profiler.h.
 #ifndef QUINTREL_ANALYSIS_ANALYTICS_WORKER_H_
 #define QUINTREL_ANALYSIS_ANALYTICS_WORKER_H_
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -24,7 +27,8 @@ namespace quintrel {
 class AnalyticsWorker : public QueryRecordSink {
  public:
   explicit AnalyticsWorker(int64_t bucketSeconds);
-  // Stops the worker; what it had not done is dropped.
+  // Stops the worker before its next call and waits for it; what it had not
+  // done is dropped.
   ~AnalyticsWorker() override;
   AnalyticsWorker(const AnalyticsWorker&) = delete;
   AnalyticsWorker& operator=(const AnalyticsWorker&) = delete;
@@ -59,8 +63,13 @@ class AnalyticsWorker : public QueryRecordSink {
   void run();
   void process(Batch* batch);
 
+  // The worker's until it has ended, then the caller's (moveInto).
   Analytics analytics_;
+  // The caller's alone: the batch being filled.
   std::unique_ptr<Batch> filling_;
+
+  // Guarded by mutex_; changed_ tells of every change. A batch is filling_,
+  // in full_, in free_, or held by the worker while it processes it.
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::unique_ptr<Batch>> full_;   // for the worker
@@ -68,7 +77,10 @@ class AnalyticsWorker : public QueryRecordSink {
   size_t batches_ = 0;                        // batches in existence
   bool finished_ = false;                     // nothing more will be handed over
   bool stopped_ = false;                      // the worker has ended
-  std::exception_ptr failure_;
+  std::exception_ptr failure_;                // what ended the worker; read after join
+  // Set under mutex_ by the destructor alone; read without it by the worker
+  // at each call, so that it stops there.
+  std::atomic<bool> dropping_{false};
   std::thread thread_;
 };
 

@@ -6,6 +6,7 @@
 #include "analysis/saturating_add.h"
 #include "analysis/top_list.h"
 #include "parse/text_buffer.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 

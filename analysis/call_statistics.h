@@ -41,12 +41,6 @@ class CallStatistics {
   std::vector<TopCallEntry> topCalls_;  // ascending, at most ten
 };
 
-// The API name of a call text: the text before the first comma, or the whole
-// text.
-inline std::string_view ApiNameOf(std::string_view apiText) {
-  return apiText.substr(0, apiText.find(','));
-}
-
 }  // namespace quintrel
 
 #endif  // QUINTREL_ANALYSIS_CALL_STATISTICS_H_

@@ -5,17 +5,8 @@
 namespace quintrel {
 
 std::string_view QueryApiName(QueryApi api) {
-  switch (api) {
-    case QueryApi::kQuery:
-      return "query";
-    case QueryApi::kCacheQuery:
-      return "cachequery";
-    case QueryApi::kReadQuery:
-      return "readquery";
-    case QueryApi::kQueryCmd:
-      return "query_cmd";
-    case QueryApi::kExecQuery:
-      return "execquery";
+  for (const QueryApiSyntax& syntax : kQueryApis) {
+    if (syntax.api == api) return syntax.name;
   }
   return "";
 }

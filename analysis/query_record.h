@@ -16,6 +16,23 @@ namespace quintrel {
 // The API names that start a query.
 enum class QueryApi : uint8_t { kQuery, kCacheQuery, kReadQuery, kQueryCmd, kExecQuery };
 
+// How a call that starts a query is written: its API name, then the
+// connection ("c" or "s" and digits), then `skippedFields` fields, then the
+// query text, all separated by commas.
+struct QueryApiSyntax {
+  QueryApi api;
+  std::string_view name;
+  int skippedFields;
+};
+
+// Every API that starts a query, in the order their texts are tried: the one
+// list of their names.
+constexpr QueryApiSyntax kQueryApis[] = {
+    {QueryApi::kQuery, "query", 0},         {QueryApi::kCacheQuery, "cachequery", 0},
+    {QueryApi::kReadQuery, "readquery", 0}, {QueryApi::kExecQuery, "execquery", 1},
+    {QueryApi::kQueryCmd, "query_cmd", 6},
+};
+
 std::string_view QueryApiName(QueryApi api);
 
 struct QueryRecord {

@@ -2,11 +2,13 @@
 
 #include <boost/regex.hpp>
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <utility>
 #include <vector>
 
-#include "analysis/call_statistics.h"
 #include "parse/text_buffer.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 
@@ -18,15 +20,19 @@ std::string_view CollectionOf(std::string_view resultText) {
   return resultText.substr(0, resultText.empty() ? 0 : resultText.size() - 1);
 }
 
+// The syntax of each query API as a pattern: "^query,(c|s[0-9]+),(.*)",
+// with "[^,]*," for each skipped field before the text. Tried in the order
+// of kQueryApis; group 2 of each is the query text.
 const std::vector<boost::regex>& QueryPatterns() {
-  // Tried in this order; group 2 of each is the query text.
-  static const std::vector<boost::regex> patterns = {
-      boost::regex("^query,(c|s[0-9]+),(.*)"),
-      boost::regex("^cachequery,(c|s[0-9]+),(.*)"),
-      boost::regex("^readquery,(c|s[0-9]+),(.*)"),
-      boost::regex("^execquery,(c|s[0-9]+),[^,]*,(.*)"),
-      boost::regex("^query_cmd,(c|s[0-9]+),[^,]*,[^,]*,[^,]*,[^,]*,[^,]*,[^,]*,(.*)"),
-  };
+  static const std::vector<boost::regex> patterns = [] {
+    std::vector<boost::regex> built;
+    for (const QueryApiSyntax& syntax : kQueryApis) {
+      std::string pattern = "^" + std::string(syntax.name) + ",(c|s[0-9]+),";
+      for (int field = 0; field < syntax.skippedFields; ++field) pattern += "[^,]*,";
+      built.emplace_back(pattern + "(.*)");
+    }
+    return built;
+  }();
   return patterns;
 }
 
@@ -39,16 +45,24 @@ struct NamedRole {
   QueryApi api;  // for kStart
 };
 
+// The query APIs first, in the order of kQueryApis, then the calls that
+// complete or fetch from a query.
+constexpr NamedRole StartRole(const QueryApiSyntax& syntax) {
+  return {syntax.name, syntax.api == QueryApi::kExecQuery ? Role::kExecQuery : Role::kStart,
+          syntax.api};
+}
+
 constexpr NamedRole kRoles[] = {
-    {"query", Role::kStart, QueryApi::kQuery},
-    {"cachequery", Role::kStart, QueryApi::kCacheQuery},
-    {"readquery", Role::kStart, QueryApi::kReadQuery},
-    {"query_cmd", Role::kStart, QueryApi::kQueryCmd},
-    {"execquery", Role::kExecQuery, QueryApi::kExecQuery},
+    StartRole(kQueryApis[0]),
+    StartRole(kQueryApis[1]),
+    StartRole(kQueryApis[2]),
+    StartRole(kQueryApis[3]),
+    StartRole(kQueryApis[4]),
     {"getlastcoll", Role::kGetLastColl, QueryApi::kQuery},
     {"next", Role::kFetch, QueryApi::kQuery},
     {"close", Role::kFetch, QueryApi::kQuery},
 };
+static_assert(std::size(kQueryApis) == 5, "kRoles names every query API");
 
 // Asked of every call: the names are told apart by length and first byte
 // before any comparison.
@@ -61,21 +75,16 @@ const NamedRole* RoleOf(std::string_view name) {
   return nullptr;
 }
 
-// The query patterns read by hand at the start of a text: the name and its
+// A query pattern read by hand at the start of a text: the name and its
 // comma, the connection ("c" or "s" and digits) and its comma, and as many
-// fields and their commas as the pattern skips.
-struct QueryPrefix {
-  std::string_view name;
-  int skippedFields;
-};
-
-constexpr QueryPrefix kQueryPrefixes[] = {
-    {"query,", 0}, {"cachequery,", 0}, {"readquery,", 0}, {"execquery,", 1}, {"query_cmd,", 6},
-};
-
-size_t MatchQueryPrefix(std::string_view text, const QueryPrefix& prefix) {
-  if (text.substr(0, prefix.name.size()) != prefix.name) return std::string_view::npos;
+// fields and their commas as the pattern skips. Where the query text
+// starts, or npos.
+size_t MatchQueryPrefix(std::string_view text, const QueryApiSyntax& prefix) {
   size_t at = prefix.name.size();
+  if (text.substr(0, at) != prefix.name || at >= text.size() || text[at] != ',') {
+    return std::string_view::npos;
+  }
+  ++at;
   if (at < text.size() && text[at] == 'c') {
     ++at;
   } else if (at < text.size() && text[at] == 's') {
@@ -180,7 +189,7 @@ size_t QueryTracker::QueryTextStart(std::string_view apiText) {
       std::memchr(begin, '\f', apiText.size())) {
     return QueryTextStartByPatterns(apiText);
   }
-  for (const QueryPrefix& prefix : kQueryPrefixes) {
+  for (const QueryApiSyntax& prefix : kQueryApis) {
     size_t start = MatchQueryPrefix(apiText, prefix);
     if (start != std::string_view::npos) return start;
   }

@@ -1,8 +1,8 @@
 // QueryTracker: follows each query of a trace from its starting call through
 // the fetch ("next") and "close" calls on its collection.
 //
-// A starting call ("query", "cachequery", "readquery", "query_cmd") opens a
-// record under its key: the connection id followed by the collection its
+// A starting call (one of kQueryApis, execquery aside) opens a record under
+// its key: the connection id followed by the collection its
 // result names. An "execquery" waits, per connection, for the "getlastcoll"
 // that names its collection. A later start under the same key completes the
 // open record. Completed records go to the sink; at the end of the trace the

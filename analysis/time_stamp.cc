@@ -1,10 +1,26 @@
 #include "analysis/time_stamp.h"
 
+#include <boost/regex.hpp>
+
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
 
 namespace {
+
+// A time stamp anywhere in a text (searched, not anchored): groups 1 month
+// word, 2 day, 3 hours, 4 minutes, 5 seconds, 6 year, 7 the trailing
+// sub-second number. It accepts exactly the texts of a header's stamp.
+// Compiled once, on first use.
+const boost::regex& TimeStampPattern() {
+  static const boost::regex pattern(
+      "\\w+ (\\w+)[[:space:]]{1,2}(\\d+) (\\d+):(\\d+):(\\d+) (\\d+) (\\d+)");
+  return pattern;
+}
+
+std::string_view Capture(const boost::cmatch& match, int group) {
+  return std::string_view(match[group].first, match[group].second - match[group].first);
+}
 
 int MonthNumber(std::string_view word) {
   constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";

@@ -19,15 +19,26 @@ RecordingPolicy PolicyFor(const AnalysisConfig& config) {
 
 }  // namespace
 
-TraceAnalysis::TraceAnalysis(const AnalysisConfig& config, std::ostream* listing)
-    : summary_(config, listing) {
+TraceAnalysis::TraceAnalysis(const AnalysisConfig& config, TraceCallSink* listing) {
   processor_.setRecordingPolicy(PolicyFor(config));
-  processor_.setSink(&summary_);
+  if (config.output == OutputKind::kSummary) {
+    builder_ = std::make_unique<ProfileBuilder>(config);
+    processor_.setSink(builder_.get());
+  } else {
+    listingFilter_ = std::make_unique<ListingFilter>(config, listing);
+    processor_.setSink(listingFilter_.get());
+  }
+}
+
+void TraceAnalysis::takeLine(std::string_view line) {
+  TraceLine parsed;
+  classifier_.classify(line, &parsed);
+  take(LinePiece{line, true, true}, parsed);
 }
 
 Profile TraceAnalysis::finish() {
   processor_.finish();
-  Profile profile = summary_.takeProfile();
+  Profile profile = builder_ != nullptr ? builder_->takeProfile() : Profile();
   profile.lines = lines_;
   return profile;
 }

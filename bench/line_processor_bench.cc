@@ -10,13 +10,17 @@
 #include "parse/trace_grammar.h"
 #include "parse/trace_line.h"
 #include "parse/trace_line_processor.h"
+#include "report/detail_writer.h"
 #include "tests/support/trace_lines.h"
+#include "tests/support/trace_patterns.h"
 
 namespace quintrel {
 namespace {
 
 using quintrel_test::ApiLine;
+using quintrel_test::HeaderPattern;
 using quintrel_test::ResultLine;
+using quintrel_test::SearchAtLineStart;
 using quintrel_test::TraceHeader;
 
 const std::string kApi = ApiLine(
@@ -63,9 +67,10 @@ void BM_AnalyseCall(benchmark::State& state, std::vector<std::string> lines, Out
   config.output = output;
   config.listing = listing;
   std::ostringstream sink;
-  TraceAnalysis analysis(config, &sink);
+  DetailWriter writer(listing, &sink);
+  TraceAnalysis analysis(config, &writer);
   for (auto _ : state) {
-    for (const std::string& line : lines) analysis.processLine(line);
+    for (const std::string& line : lines) analysis.takeLine(line);
     if (sink.tellp() > (1 << 20)) sink.str("");
   }
   state.SetBytesProcessed(state.iterations() * Bytes(lines));

@@ -3,9 +3,9 @@
 //
 // Usage: source_throughput STACK FILE [analyse]
 //   STACK     plain (FileSource), gzip, zstd, or open (what
-//             OpenTraceSource builds for the file)
-//   analyse   split the bytes into lines and run a summary analysis over
-//             them, as a run does; otherwise the bytes are dropped
+//             TraceFile opens for the file)
+//   analyse   scan the bytes into lines and run a summary analysis over
+//             them, the way a run does; otherwise the bytes are dropped
 #include <fcntl.h>
 #include <sys/resource.h>
 
@@ -13,26 +13,27 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/trace_analysis.h"
-#include "app/file_source.h"
-#include "app/gzip_source.h"
-#include "app/trace_source.h"
-#include "app/zstd_source.h"
+#include "input/file_source.h"
+#include "input/gzip_source.h"
+#include "input/line_reader.h"
+#include "input/line_scanner.h"
+#include "input/trace_file.h"
+#include "input/zstd_source.h"
 
 namespace quintrel {
 namespace {
 
 std::unique_ptr<ByteSource> MakeStack(const std::string& stack, const std::string& path) {
   if (stack == "open") {
-    OpenedTrace trace;
     std::string error;
-    if (!OpenTraceSource(path, &trace, &error)) std::fprintf(stderr, "%s\n", error.c_str());
-    return std::move(trace.source);
+    std::unique_ptr<ByteSource> source = TraceFile(path).open(false, &error);
+    if (source == nullptr) std::fprintf(stderr, "%s\n", error.c_str());
+    return source;
   }
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
@@ -50,27 +51,30 @@ double CpuSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Reads `source` to its end in 1 MiB reads, handing the complete lines to
-// `analysis` when there is one; returns the bytes read, -1 on failure.
-long long Drain(ByteSource* source, TraceAnalysis* analysis) {
-  std::vector<char> buffer(2 << 20);
-  size_t kept = 0;  // bytes of an unfinished line at the front of buffer
+// Reads `source` to its end in 1 MiB reads and drops the bytes; returns the
+// bytes read, -1 on failure.
+long long Drain(ByteSource* source) {
+  std::vector<char> buffer(1 << 20);
   long long total = 0;
   long count;
-  while ((count = source->read(buffer.data() + kept, 1 << 20)) > 0) {
-    total += count;
-    if (analysis == nullptr) continue;
-    const char* begin = buffer.data();
-    const char* end = begin + kept + count;
-    for (const char* feed; (feed = static_cast<const char*>(std::memchr(begin, '\n', end - begin)));
-         begin = feed + 1) {
-      analysis->processLine(std::string_view(begin, feed - begin));
-    }
-    kept = end - begin;
-    if (kept > (1 << 20)) return -1;  // no line that long in a bench trace
-    std::memmove(buffer.data(), begin, kept);
-  }
+  while ((count = source->read(buffer.data(), buffer.size())) > 0) total += count;
   return count < 0 ? -1 : total;
+}
+
+// Reads `source` through the line scanner into `analysis`, the path every
+// line of a run takes; returns the bytes of the lines, -1 on failure.
+long long Analyse(std::unique_ptr<ByteSource> source, TraceAnalysis* analysis, std::string* error) {
+  LineScanner scanner(std::make_unique<LineReader>(std::move(source), size_t{512} << 10));
+  long long total = 0;
+  LinePiece piece;
+  TraceLine parsed;
+  while (scanner.next(&piece, &parsed)) {
+    total += piece.text.size() + piece.last;
+    analysis->take(piece, parsed);
+  }
+  analysis->finish();
+  *error = scanner.error();
+  return scanner.readFailed() ? -1 : total;
 }
 
 int Main(int argc, char** argv) {
@@ -83,11 +87,11 @@ int Main(int argc, char** argv) {
   double cpuStart = CpuSeconds();
   std::unique_ptr<ByteSource> source = MakeStack(argv[1], argv[2]);
   if (source == nullptr) return 1;
-  std::ostringstream sink;
-  TraceAnalysis analysis(AnalysisConfig(), &sink);
-  long long total = Drain(source.get(), analyse ? &analysis : nullptr);
+  TraceAnalysis analysis(AnalysisConfig(), nullptr);
+  std::string error;
+  long long total = analyse ? Analyse(std::move(source), &analysis, &error) : Drain(source.get());
   if (total < 0) {
-    std::fprintf(stderr, "read failed: %s\n", source->error().c_str());
+    std::fprintf(stderr, "read failed: %s\n", (analyse ? error : source->error()).c_str());
     return 1;
   }
   source.reset();

@@ -1,7 +1,7 @@
 // ScanHeader: recognises a trace header line by hand, one byte at a time. It
-// accepts exactly the lines that the header pattern (HeaderPattern() in
-// trace_grammar.h) matches at their first byte and gives the same fields, at
-// a small part of the cost of the regular-expression search. It can also
+// accepts exactly the lines that the header pattern of the trace grammar
+// matches at their first byte and gives the same fields, at a small part of
+// the cost of the regular-expression search (the tests hold the pattern). It can also
 // judge the beginning of a line whose rest has not been read yet. It owns
 // nothing: the fields it fills are views into the text it was given.
 #ifndef QUINTREL_PARSE_HEADER_SCANNER_H_

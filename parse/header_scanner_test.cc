@@ -13,11 +13,13 @@
 #include "parse/trace_line.h"
 #include "tests/support/mutated_lines.h"
 #include "tests/support/pattern_reading.h"
+#include "tests/support/trace_patterns.h"
 
 namespace quintrel {
 namespace {
 
 using quintrel_test::ScannerMismatch;
+using quintrel_test::SearchAtLineStart;
 
 const std::string kNul(1, '\0');
 const std::string kHead = "# [ 3412 ] Wed Aug  6 14:03:22 2003 427345 ( 0.015 sec) ( 119 rpc) ";

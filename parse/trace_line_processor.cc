@@ -17,11 +17,6 @@ bool SameId(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void TraceLineProcessor::processLine(std::string_view line) {
-  startLine(line, true);
-  endLine();
-}
-
 void TraceLineProcessor::processPiece(const LinePiece& piece) {
   if (piece.first) {
     startLine(piece.text, piece.last);
@@ -219,33 +214,6 @@ void TraceLineProcessor::dispatchLine(std::string_view line, const TraceLine& pa
     case Delivered:
       return;
   }
-}
-
-bool TraceLineProcessor::isApiLine(std::string_view line) {
-  return SearchAtLineStart(line, ApiLinePattern(), &match_);
-}
-
-void TraceLineProcessor::parseApiLine(std::string_view line, TraceCall* call) {
-  if (!SearchAtLineStart(line, ApiCallPattern(), &match_)) return;
-  call->apiRpcCount = ReadTraceNumber(Capture(match_, 2));
-  call->timeStamp.assign(Capture(match_, 1));
-  call->setApiLineText(Capture(match_, 3));
-}
-
-bool TraceLineProcessor::parseResultLine(std::string_view line, TraceCall* call) {
-  if (!SearchAtLineStart(line, ResultPattern(), &match_)) return false;
-  call->resultText.assign(Capture(match_, 4));
-  call->durationMs = CallDurationMillis(Capture(match_, 1), Capture(match_, 2));
-  call->resultRpcCount = ReadTraceNumber(Capture(match_, 3));
-  return true;
-}
-
-bool TraceLineProcessor::isSetLine(std::string_view line) {
-  return SearchAtLineStart(line, SetPattern(), &match_);
-}
-
-bool TraceLineProcessor::isServerRpcLine(std::string_view line) {
-  return SearchAtLineStart(line, ServerRpcPattern(), &match_);
 }
 
 }  // namespace quintrel

@@ -5,14 +5,14 @@
 // sink: at the thread's next API line, at a header line of another thread, or
 // at finish(). It applies no filter. It owns its records, not the sink.
 //
-// A line arrives whole (processLine) or, when it is too long to hold, in
-// pieces (processPiece). The line is classified from its beginning; the rest
-// goes to whatever the state machine keeps of it, or nowhere, so a line
-// nothing keeps costs no memory however long it is.
+// A line arrives whole and classified already (processClassifiedLine) or,
+// when it is too long to hold, in pieces (processPiece), which it classifies
+// itself from the line's beginning; the rest goes to whatever the state
+// machine keeps of it, or nowhere, so a line nothing keeps costs no memory
+// however long it is.
 #ifndef QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 #define QUINTREL_PARSE_TRACE_LINE_PROCESSOR_H_
 
-#include <boost/regex.hpp>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -60,9 +60,6 @@ class TraceLineProcessor {
   // Everything is kept unless set; set it before the first line.
   void setRecordingPolicy(const RecordingPolicy& policy) { policy_ = policy; }
 
-  // Handles one line of the trace, given without its line terminator. The
-  // view need not outlive the call.
-  void processLine(std::string_view line);
   // Handles the next piece of a line; the pieces of a line arrive in order,
   // the first with `first`, the last with `last`.
   void processPiece(const LinePiece& piece);
@@ -78,15 +75,6 @@ class TraceLineProcessor {
   // the memory of every call that is not complete; finish() then delivers
   // the last completed call.
   void abandonLine();
-
-  // The line patterns applied as written, one search each. The state machine
-  // gets the same answers from a single scan per line; these are the
-  // reference it is tested against. Used by tests.
-  bool isApiLine(std::string_view line);
-  void parseApiLine(std::string_view line, TraceCall* call);
-  bool parseResultLine(std::string_view line, TraceCall* call);
-  bool isSetLine(std::string_view line);
-  bool isServerRpcLine(std::string_view line);
 
  private:
   // Where the rest of a line that arrives in pieces goes.
@@ -120,7 +108,6 @@ class TraceLineProcessor {
   RecordingPolicy policy_;
   TraceLineClassifier classifier_;
   TraceLine parsed_;
-  boost::cmatch match_;
   std::string key_;  // reused lookup key, so lookups do not allocate
   uint64_t headerLines_ = 0;
 

@@ -40,16 +40,20 @@ struct RecordingSink : TraceCallSink {
   size_t position = 0;
 };
 
-// Feeds `lines` whole or, with a `pieceSize`, in pieces of that size.
+// Feeds `lines` whole, classified first as the line scanner does, or, with a
+// `pieceSize`, in pieces of that size.
 void Feed(const std::vector<std::string>& lines, RecordingSink* sink,
           const RecordingPolicy& policy = RecordingPolicy(), size_t pieceSize = 0) {
   TraceLineProcessor processor;
   processor.setSink(sink);
   processor.setRecordingPolicy(policy);
+  TraceLineClassifier classifier;
+  TraceLine parsed;
   for (sink->position = 0; sink->position < lines.size(); ++sink->position) {
     const std::string& line = lines[sink->position];
     if (pieceSize == 0) {
-      processor.processLine(line);
+      classifier.classify(line, &parsed);
+      processor.processClassifiedLine(line, parsed);
       continue;
     }
     for (size_t at = 0; at == 0 || at < line.size(); at += pieceSize) {

@@ -13,9 +13,14 @@
 #include "parse/trace_line_processor.h"
 #include "tests/support/mutated_lines.h"
 #include "tests/support/trace_lines.h"
+#include "tests/support/trace_patterns.h"
 
 namespace quintrel {
 namespace {
+
+using quintrel_test::HeaderPattern;
+using quintrel_test::SearchAtLineStart;
+using quintrel_test::ThreadPattern;
 
 const std::string kHead = quintrel_test::TraceHeader("3412", "0.000", 118);
 const std::string kApi = kHead + "API> query,s0,select name from item";
@@ -31,12 +36,12 @@ auto ResultValues(const TraceCall& call) {
 
 // Classifies `line` with the classifier's single header search and checks that
 // kind and values are those of the seven patterns applied one by one, the way
-// the processor's pattern operations apply them. Returns the classification.
+// the pattern reader applies them. Returns the classification.
 TraceLine ExpectSameAsPatterns(const std::string& line) {
   SCOPED_TRACE(testing::PrintToString(line));
   TraceLine got;
   const bool header = TraceLineClassifier().classify(line, &got);
-  TraceLineProcessor patterns;
+  quintrel_test::PatternReader patterns;
   boost::cmatch m, thread;
   TraceCall fresh, api, result;
   patterns.parseApiLine(line, &api);

@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "analysis/line_end.h"
+#include "report/line_end.h"
 #include "report/markup_escape.h"
 #include "report/report_format.h"
 #include "report/version.h"

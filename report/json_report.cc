@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "analysis/line_end.h"
+#include "report/line_end.h"
 #include "report/report_format.h"
 
 namespace quintrel {

@@ -21,6 +21,9 @@ inline bool ShowsAnalytics(ReportFormat format) {
          format == ReportFormat::kDashboard;
 }
 
+// Entries per list of the analytics reports unless --top says otherwise.
+constexpr size_t kDefaultTop = 50;
+
 // What a report says of the run beyond the profile.
 struct ReportContext {
   std::string traceName;
@@ -29,8 +32,8 @@ struct ReportContext {
   // The options in force that narrow the calls covered, as named on the
   // command line ("-r", "--threads=ID,ID").
   std::vector<std::string> filters;
-  size_t top = 50;     // entries per list of the analytics reports
-  size_t width = 120;  // columns of the terminal the digest is for
+  size_t top = kDefaultTop;  // entries per list of the analytics reports
+  size_t width = 120;        // columns of the terminal the digest is for
 };
 
 // Writes the report of `profile` in `format` to `out`.

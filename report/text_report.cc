@@ -1,6 +1,6 @@
 #include "report/text_report.h"
 
-#include "analysis/line_end.h"
+#include "report/line_end.h"
 #include "report/report_format.h"
 
 namespace quintrel {

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "analysis/trace_summary.h"
+#include "analysis/profile_builder.h"
 
 namespace quintrel {
 namespace {
 
 // The TEXT report of calls given as "apiText|ms|resultText|timeStamp".
 std::string TextReport(const std::vector<std::string>& calls) {
-  TraceSummary summary(AnalysisConfig(), nullptr);
+  ProfileBuilder summary((AnalysisConfig()));
   for (const std::string& fields : calls) {
     std::istringstream in(fields);
     std::string apiText, ms, resultText;

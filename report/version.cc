@@ -2,7 +2,8 @@
 
 namespace quintrel {
 
-const char VERSION[] = "1.3";
-const char BANNER[] = "Palvero Profiler v1.3\n\n";
+// QUINTREL_VERSION comes from the build, which holds the one copy of it.
+const char VERSION[] = QUINTREL_VERSION;
+const char BANNER[] = "Palvero Profiler v" QUINTREL_VERSION "\n\n";
 
 }  // namespace quintrel

@@ -5,9 +5,9 @@
 
 namespace quintrel {
 
-// "1.3".
+// The version, "1.3" for example.
 extern const char VERSION[];
-// "Palvero Profiler v1.3\n\n": the banner line and an empty line.
+// "Palvero Profiler v" and the version, then an empty line: the banner.
 extern const char BANNER[];
 
 }  // namespace quintrel

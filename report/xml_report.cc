@@ -1,6 +1,6 @@
 #include "report/xml_report.h"
 
-#include "analysis/line_end.h"
+#include "report/line_end.h"
 #include "report/markup_escape.h"
 #include "report/report_format.h"
 

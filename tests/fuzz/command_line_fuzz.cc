@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/parameter_map.h"
+#include "cli/parameter_map.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> words = {"quintrel", ""};

@@ -1,6 +1,6 @@
-// Fuzz target: arbitrary bytes as a trace, read by the line reader and
+// Fuzz target: arbitrary bytes as a trace, read by the line scanner and
 // analysed into every report (the analytics ones included) and both detail
-// listings, the way the program does. Besides the sanitizers it checks that
+// listings, on the path every line of a run takes. Besides the sanitizers it checks that
 // reading the lines in small pieces gives exactly what reading them whole
 // gives, that the XML report is clean (nothing in it that a UTF-8 XML 1.0
 // document cannot hold), and so is the dashboard for HTML.
@@ -13,8 +13,10 @@
 #include <string>
 
 #include "analysis/trace_analysis.h"
-#include "app/file_source.h"
-#include "app/line_reader.h"
+#include "input/file_source.h"
+#include "input/line_reader.h"
+#include "input/line_scanner.h"
+#include "report/detail_writer.h"
 #include "report/markup_escape.h"
 #include "report/report_writer.h"
 
@@ -27,12 +29,15 @@ std::string Analyse(const uint8_t* data, size_t size, const quintrel::AnalysisCo
   int fd = memfd_create("trace", 0);
   if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) abort();
   lseek(fd, 0, SEEK_SET);
-  quintrel::LineReader reader(std::make_unique<quintrel::FileSource>(fd), bufferSize);
+  quintrel::LineScanner scanner(std::make_unique<quintrel::LineReader>(
+      std::make_unique<quintrel::FileSource>(fd), bufferSize));
 
   std::ostringstream out;
-  quintrel::TraceAnalysis analysis(config, &out);
+  quintrel::DetailWriter listing(config.listing, &out);
+  quintrel::TraceAnalysis analysis(config, &listing);
   quintrel::LinePiece piece;
-  while (reader.next(&piece)) analysis.processPiece(piece);
+  quintrel::TraceLine parsed;
+  while (scanner.next(&piece, &parsed)) analysis.take(piece, parsed);
   quintrel::Profile profile = analysis.finish();
   if (config.output == quintrel::OutputKind::kSummary) {
     WriteReport(format, profile, quintrel::ReportContext(), out);

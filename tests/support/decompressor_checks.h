@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/byte_source.h"
+#include "input/byte_source.h"
 
 namespace quintrel_test {
 

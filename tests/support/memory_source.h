@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/byte_source.h"
+#include "input/byte_source.h"
 
 namespace quintrel_test {
 

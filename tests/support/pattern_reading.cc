@@ -4,6 +4,7 @@
 
 #include "parse/header_scanner.h"
 #include "parse/trace_grammar.h"
+#include "tests/support/trace_patterns.h"
 
 namespace quintrel_test {
 

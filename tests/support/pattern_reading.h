@@ -1,9 +1,8 @@
 // The regular-expression reading of a trace line that the header scanner is
 // checked against: the header pattern and the keyword patterns of
-// trace_grammar.h, applied the way the line processor's pattern operations
-// apply them, and Boost.Regex's partial matching to tell whether the
-// beginning of a line already decides. Shared by the unit tests and the fuzz
-// target; owns nothing.
+// trace_patterns.h, applied the way its pattern reader applies them, and Boost.Regex's partial
+// matching to tell whether the beginning of a line already decides. Shared by the unit tests and
+// the fuzz target; owns nothing.
 #ifndef QUINTREL_TESTS_SUPPORT_PATTERN_READING_H_
 #define QUINTREL_TESTS_SUPPORT_PATTERN_READING_H_
 

@@ -1,5 +1,7 @@
 #include "tests/support/trace_lines.h"
 
+#include <sstream>
+
 namespace quintrel_test {
 
 namespace {
@@ -33,6 +35,26 @@ std::string Call(const std::string& thread, const std::string& api) {
 
 std::string CsvRow(const std::string& thread, const std::string& api) {
   return "\"" + thread + "\",\"" + kShortStamp + "\",\"1\",\"2\",\"" + api + "\",\n";
+}
+
+quintrel::TraceCall CallFromFields(const std::string& fields, const std::string& thread,
+                                   int32_t apiRpc, int32_t resultRpc) {
+  std::istringstream in(fields);
+  std::string apiText, ms, resultText;
+  std::getline(std::getline(std::getline(in, apiText, '|'), ms, '|'), resultText, '|');
+  quintrel::TraceCall call;
+  call.setApiLineText(apiText);
+  call.resultText.assign(resultText);
+  call.durationMs = ms.empty() ? 0 : std::stoll(ms);
+  call.setThreadId(thread);
+  call.timeStamp = kStamp;
+  call.apiRpcCount = apiRpc;
+  call.resultRpcCount = resultRpc;
+  call.appendLine(ApiLine(thread, apiText));
+  for (std::string line; std::getline(in, line, '|');) call.appendLine(line);
+  call.appendLine(ResultLine(thread, resultText, "0.001", 1));
+  call.appendContinuationToApiText();
+  return call;
 }
 
 }  // namespace quintrel_test

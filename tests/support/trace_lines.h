@@ -3,7 +3,10 @@
 #ifndef QUINTREL_TESTS_SUPPORT_TRACE_LINES_H_
 #define QUINTREL_TESTS_SUPPORT_TRACE_LINES_H_
 
+#include <cstdint>
 #include <string>
+
+#include "parse/trace_call.h"
 
 namespace quintrel_test {
 
@@ -28,6 +31,14 @@ std::string Header(const std::string& thread, bool result = false);
 std::string Call(const std::string& thread, const std::string& api);
 // The CSV record of that call.
 std::string CsvRow(const std::string& thread, const std::string& api);
+
+// A completed call of `thread` at kStamp from
+// "apiText|ms|resultText|continuation|..." (the result text with its closing
+// quote) and the rpc counts given; its recorded lines are the API line, the
+// continuation lines and the result line, and its API text carries the
+// continuation lines, as the line processor would deliver it.
+quintrel::TraceCall CallFromFields(const std::string& fields, const std::string& thread = "1",
+                                   int32_t apiRpc = 1, int32_t resultRpc = 1);
 
 }  // namespace quintrel_test
 

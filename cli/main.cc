@@ -1,0 +1,114 @@
+// The program entry: quintrel tracefile outputfile [options].
+//
+// Exit codes: 0 the run completed, 1 usage error, 2 the output file exists
+// or cannot be created, 3 the run could not read its trace or write its
+// output (or failed unexpectedly).
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "cli/messages.h"
+#include "cli/output_target.h"
+#include "cli/parameter_map.h"
+#include "cli/run_config.h"
+#include "cli/trace_profiler.h"
+#include "input/trace_file.h"
+#include "output/output_file.h"
+#include "report/version.h"
+
+namespace {
+
+using quintrel::ExitCode;
+
+// Descriptors 0 to 2 that are closed are opened on /dev/null, so that no
+// file the run opens takes their place.
+void OpenClosedStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", O_RDWR);
+  }
+}
+
+// The process settings every run starts with.
+void PrepareProcess() {
+  OpenClosedStandardStreams();
+  // A file-size limit ends writing with an error, not the process.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Large blocks get mappings of their own, which grow without copying.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+// Listing the threads reads the trace twice and the answer from standard
+// input: a usage error for a trace that is not a regular file.
+bool CanListThreads(const quintrel::TraceFile& trace) {
+  if (!trace.found() || trace.rereadable()) return true;  // a missing one is reported when opened
+  quintrel::ReportError(
+      "cannot list the threads of", trace.path(),
+      trace.standardInput() ? "standard input answers the prompt" : "not a regular file");
+  return false;
+}
+
+// Whether standard output is the trace itself, which the run would read
+// back as it writes it.
+bool OutputIsTheTrace(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
+  struct stat output;
+  if (!config.toConsole || fstat(STDOUT_FILENO, &output) != 0 || !S_ISREG(output.st_mode)) {
+    return false;
+  }
+  return trace.isFile(output.st_dev, output.st_ino);
+}
+
+int Main(int argc, char** argv) {
+  quintrel::ParameterMap parameters;
+  if (!parameters.parse(argc, argv)) {
+    parameters.usage();
+    return quintrel::kExitUsage;
+  }
+  if (parameters.helpRequested()) {
+    parameters.help();
+    return quintrel::kExitDone;
+  }
+  if (parameters.versionRequested()) {
+    quintrel::PrintMessage(std::string("quintrel ") + quintrel::VERSION + "\n");
+    return quintrel::kExitDone;
+  }
+  if (parameters.contains("version")) quintrel::PrintMessage(quintrel::BANNER);
+  quintrel::RunConfig config = quintrel::ReadRunConfig(parameters);
+  for (int index = 3; index < argc; ++index) {
+    config.options += (index > 3 ? " " : "") + std::string(argv[index]);
+  }
+  const quintrel::TraceFile trace(config.traceFile);
+  if (config.listThreads && !CanListThreads(trace)) return quintrel::kExitUsage;
+  std::unique_ptr<quintrel::OutputFile> outputFile;
+  if (!quintrel::CreateOutputFile(config, &outputFile)) return quintrel::kExitOutputExists;
+  if (OutputIsTheTrace(config, trace)) {
+    quintrel::ReportError("output is the trace file", trace.path());
+    return quintrel::kExitOutputExists;
+  }
+  return quintrel::Run(config, trace, outputFile.get());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareProcess();
+  int code;
+  try {
+    code = Main(argc, argv);
+  } catch (const std::exception& error) {
+    quintrel::ReportFailure(error.what());
+    code = quintrel::kExitFailed;
+  } catch (...) {
+    quintrel::ReportFailure("unexpected failure");
+    code = quintrel::kExitFailed;
+  }
+  std::fflush(stdout);
+  return code;
+}

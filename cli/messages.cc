@@ -1,0 +1,30 @@
+#include "cli/messages.h"
+
+#include <cstdio>
+
+namespace quintrel {
+
+namespace {
+
+void WriteToStandardError(const std::string& line) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+void PrintMessage(const std::string& text) { std::fputs(text.c_str(), stdout); }
+
+void ReportError(const std::string& what, const std::string& name, const std::string& reason) {
+  std::string line = what;
+  if (!name.empty()) line += " " + name;
+  if (!reason.empty()) line += ": " + reason;
+  WriteToStandardError(line);
+}
+
+void ReportFailure(const std::string& what) { WriteToStandardError("quintrel: " + what); }
+
+void ReportWarning(const std::string& what) { WriteToStandardError("quintrel: warning: " + what); }
+
+}  // namespace quintrel

@@ -1,0 +1,32 @@
+#include "cli/output_target.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/messages.h"
+
+namespace quintrel {
+
+void ReportOutputExists(const std::string& name) {
+  PrintMessage("File " + name + " already exists\n");
+  PrintMessage("Cannot overwrite existing file\n");
+}
+
+bool CreateOutputFile(const RunConfig& config, std::unique_ptr<OutputFile>* created) {
+  created->reset();
+  if (config.toConsole) return true;
+  const std::string& name = config.outputFile;
+  struct stat status;
+  if (::lstat(name.c_str(), &status) == 0) {
+    ReportOutputExists(name);
+    return false;
+  }
+  *created = OutputFile::Create(name);
+  if (*created != nullptr) return true;
+  PrintMessage("Cannot create file " + name + ": " + std::strerror(errno) + "\n");
+  return false;
+}
+
+}  // namespace quintrel

@@ -1,0 +1,246 @@
+#include "cli/parameter_map.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "analysis/time_window.h"
+#include "cli/messages.h"
+#include "report/report_writer.h"
+#include "report/version.h"
+
+namespace quintrel {
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "quintrel tracefile outputfile [options]\n"
+    "options: -s[ummary] { TEXT | HTML | XML }\n"
+    "         -d[etail]  { RAW | CSV }\n"
+    "         -r[pconly]\n"
+    "         -l[istthreads]\n";
+
+// The default of --top goes in where "%TOP%" stands.
+const char kExtensions[] =
+    "\n"
+    "extensions:\n"
+    "  tracefile -               read the trace from standard input (./- for a file named -)\n"
+    "                            gzip and zstd traces are read as they are\n"
+    "  -s JSON                   the profile as one JSON document\n"
+    "  -s DIGEST                 a one-screen text digest\n"
+    "  -s DASHBOARD              a self-contained HTML page with charts\n"
+    "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
+    "  --since=T                 only calls whose API line is at or after T\n"
+    "  --until=T                 only calls whose API line is before T\n"
+    "                            T: YYYY-MM-DDTHH:MM:SS, 'YYYY-MM-DD HH:MM:SS' or HH:MM:SS\n"
+    "                            (on the trace's first date)\n"
+    "  --top=N                   entries per list of JSON and DASHBOARD (default %TOP%)\n"
+    "  --bucket=SECONDS          the width of the timeline's buckets\n"
+    "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
+    "  --help                    this text\n"
+    "  --version                 the version\n";
+
+// A long option "--name=value": the key its value is stored under and the
+// test of the value.
+struct LongOption {
+  const char* name;
+  bool (*valid)(const std::string& value);
+};
+
+bool ValidThreadList(const std::string& value) {
+  // Ids separated by commas, none of them empty.
+  return !value.empty() && value.front() != ',' && value.back() != ',' &&
+         value.find(",,") == std::string::npos;
+}
+
+bool ValidCount(const std::string& value) {
+  if (value.empty() || value.size() > 9) return false;
+  if (value.find_first_not_of("0123456789") != std::string::npos) return false;
+  return std::stol(value) > 0;
+}
+
+bool ValidTime(const std::string& value) {
+  TimeBound bound;
+  return TimeBound::Parse(value, &bound);
+}
+
+bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
+
+const LongOption kLongOptions[] = {
+    {"threads", &ValidThreadList}, {"since", &ValidTime},   {"until", &ValidTime},
+    {"top", &ValidCount},          {"bucket", &ValidCount}, {"encoding", &ValidEncoding},
+};
+
+}  // namespace
+
+// The value that follows a format option: where it goes, what it may be, and
+// the messages for a missing or wrong value.
+struct ParameterMap::FormatOption {
+  const char* key;
+  std::vector<std::string> allowed;
+  const char* missingMessage;
+  const char* wrongMessage;
+};
+
+const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
+    "outputformat",
+    {"RAW", "CSV"},
+    "detail mode option must specifiy RAW or CSV format\n",
+    "outputformat must be RAW or CSV\n"};
+
+const ParameterMap::FormatOption ParameterMap::kSummaryFormat = {
+    "summaryformat",
+    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD"},
+    "summary mode option must specifiy TEXT, HTML or XML format\n",
+    "outputformat must be TEXT, HTML or XML format\n"};
+
+ParameterMap::ParameterMap() {
+  values_["tracefile"] = "";
+  values_["outputfile"] = kConsoleName;
+  values_["listthreads"] = "false";
+  values_["thread"] = "*";
+  values_["rpconly"] = "false";
+  values_["outputformat"] = "RAW";
+  values_["summary"] = "true";
+  values_["summaryformat"] = "HTML";
+}
+
+bool ParameterMap::parse(int argc, const char* const* argv) {
+  if (takeHelpOrVersion(argc, argv)) return true;
+  if (argc < 3) return false;
+  values_["tracefile"] = argv[1];
+  values_["outputfile"] = argv[2];
+  for (int index = 3; index < argc; ++index) {
+    std::string argument = argv[index];
+    if (argument.compare(0, 2, "--") == 0) {
+      if (!parseLongOption(argument.substr(2))) return false;
+      continue;
+    }
+    if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) {
+      PrintMessage("unexpected parameter " + argument + "\n");
+      return false;
+    }
+    if (!parseOption(argument.substr(1), argc, argv, &index)) return false;
+  }
+  if (dumpRequested_) {
+    for (const auto& [key, value] : values_) PrintMessage(key + " : " + value + "\n");
+  }
+  if (detailSeen_ && summarySeen_) {
+    PrintMessage("detail and summary mode are mutually exclusive\n");
+    return false;
+  }
+  if (contains("threads") && ListThreadsRequested(*this)) {
+    PrintMessage("--threads and -l are mutually exclusive\n");
+    return false;
+  }
+  return true;
+}
+
+// "--help" and "--version" count wherever they stand, also where a trace or
+// output file is expected.
+bool ParameterMap::takeHelpOrVersion(int argc, const char* const* argv) {
+  for (int index = 1; index < argc; ++index) {
+    std::string argument = argv[index];
+    if (argument == "--help") helpRequested_ = true;
+    if (argument == "--version") versionRequested_ = true;
+  }
+  return helpRequested_ || versionRequested_;
+}
+
+// Handles one long option (the argument without its "--").
+bool ParameterMap::parseLongOption(const std::string& word) {
+  size_t equals = word.find('=');
+  std::string name = word.substr(0, equals);
+  for (const LongOption& option : kLongOptions) {
+    if (name != option.name) continue;
+    if (equals == std::string::npos) {
+      PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
+      return false;
+    }
+    std::string value = word.substr(equals + 1);
+    if (!option.valid(value)) {
+      PrintMessage("invalid value for --" + name + ": " + value + "\n");
+      return false;
+    }
+    values_[name] = value;
+    return true;
+  }
+  PrintMessage("unknown option --" + word + "\n");
+  return false;
+}
+
+// Handles one option word (the argument without its '-' or '/'); `index`
+// moves past a value the option consumes.
+bool ParameterMap::parseOption(const std::string& word, int argc, const char* const* argv,
+                               int* index) {
+  if (word == "X") {
+    dumpRequested_ = true;
+    return true;
+  }
+  char letter = word.empty() ? '\0' : word[0];
+  switch (letter) {
+    case 'l':
+      values_["listthreads"] = "true";
+      return true;
+    case 'r':
+      values_["rpconly"] = "true";
+      return true;
+    case 'v':
+      values_["version"] = "true";
+      return true;
+    case 'd':
+      detailSeen_ = true;
+      values_["summary"] = "false";
+      return takeFormat(kDetailFormat, argc, argv, index);
+    case 's':
+      summarySeen_ = true;
+      values_["summary"] = "true";
+      return takeFormat(kSummaryFormat, argc, argv, index);
+    default:
+      return true;  // words that select nothing are ignored
+  }
+}
+
+// Consumes the argument after the option as its value, whatever it looks
+// like, and stores it when it is one of the allowed formats.
+bool ParameterMap::takeFormat(const FormatOption& option, int argc, const char* const* argv,
+                              int* index) {
+  if (*index + 1 >= argc) {
+    PrintMessage(option.missingMessage);
+    return false;
+  }
+  std::string format = argv[++*index];
+  if (std::find(option.allowed.begin(), option.allowed.end(), format) == option.allowed.end()) {
+    PrintMessage(option.wrongMessage);
+    return false;
+  }
+  values_[option.key] = format;
+  return true;
+}
+
+void ParameterMap::usage() const { PrintMessage(std::string(BANNER) + kUsage); }
+
+void ParameterMap::help() const {
+  std::string extensions = kExtensions;
+  extensions.replace(extensions.find("%TOP%"), 5, std::to_string(kDefaultTop));
+  PrintMessage(BANNER + (kUsage + extensions));
+}
+
+std::string ParameterMap::get(const std::string& key) const {
+  auto found = values_.find(key);
+  return found == values_.end() ? std::string() : found->second;
+}
+
+bool ParameterMap::contains(const std::string& key) const { return values_.count(key) != 0; }
+
+bool ParameterMap::isSummary() const { return get("summary") == "true"; }
+
+bool ListThreadsRequested(const ParameterMap& parameters) {
+  return parameters.get("listthreads") == "true";
+}
+
+bool RpcOnlyRequested(const ParameterMap& parameters) {
+  return parameters.get("rpconly") == "true";
+}
+
+}  // namespace quintrel

@@ -1,0 +1,85 @@
+#include "cli/run_config.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quintrel {
+
+namespace {
+
+// "XML" and "HTML" choose their reports, so do the values the extensions
+// add; any other value the TEXT report.
+ReportFormat ReportFormatOf(const std::string& value) {
+  const std::pair<const char*, ReportFormat> kFormats[] = {{"XML", ReportFormat::kXml},
+                                                           {"HTML", ReportFormat::kHtml},
+                                                           {"JSON", ReportFormat::kJson},
+                                                           {"DIGEST", ReportFormat::kDigest},
+                                                           {"DASHBOARD", ReportFormat::kDashboard}};
+  for (const auto& [name, format] : kFormats) {
+    if (value == name) return format;
+  }
+  return ReportFormat::kText;
+}
+
+// The ids of "--threads=ID[,ID...]".
+ThreadSelection ThreadsOf(const std::string& list) {
+  ThreadSelection selection;
+  selection.all = false;
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = std::min(list.find(',', start), list.size());
+    selection.ids.insert(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return selection;
+}
+
+TimeBound BoundOf(const ParameterMap& parameters, const std::string& key) {
+  TimeBound bound;
+  if (parameters.contains(key)) TimeBound::Parse(parameters.get(key), &bound);
+  return bound;
+}
+
+// The filters in force, with the values as given.
+std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
+  std::vector<std::string> filters;
+  if (RpcOnlyRequested(parameters)) filters.push_back("-r");
+  if (ListThreadsRequested(parameters)) filters.push_back("-l");
+  for (const char* key : {"threads", "since", "until"}) {
+    if (parameters.contains(key))
+      filters.push_back(std::string("--") + key + "=" + parameters.get(key));
+  }
+  return filters;
+}
+
+int64_t CountOf(const ParameterMap& parameters, const std::string& key, int64_t otherwise) {
+  return parameters.contains(key) ? std::stoll(parameters.get(key)) : otherwise;
+}
+
+}  // namespace
+
+RunConfig ReadRunConfig(const ParameterMap& parameters) {
+  RunConfig config;
+  config.traceFile = parameters.get("tracefile");
+  config.outputFile = parameters.get("outputfile");
+  config.toConsole = config.outputFile == kConsoleName;
+  config.listThreads = ListThreadsRequested(parameters);
+  config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
+  config.cp1252 = parameters.get("encoding") == "cp1252";
+  config.top = static_cast<size_t>(CountOf(parameters, "top", kDefaultTop));
+  config.filters = FiltersOf(parameters);
+  AnalysisConfig& analysis = config.analysis;
+  analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;
+  analysis.listing =
+      parameters.get("outputformat") == "CSV" ? ListingFormat::kCsv : ListingFormat::kRaw;
+  analysis.threads = parameters.contains("threads")
+                         ? ThreadsOf(parameters.get("threads"))
+                         : ThreadSelection::FromChoice(parameters.get("thread"));
+  analysis.rpcOnly = RpcOnlyRequested(parameters);
+  analysis.window = TimeWindow(BoundOf(parameters, "since"), BoundOf(parameters, "until"));
+  analysis.analytics =
+      analysis.output == OutputKind::kSummary && ShowsAnalytics(config.reportFormat);
+  analysis.bucketSeconds = CountOf(parameters, "bucket", 0);
+  return config;
+}
+
+}  // namespace quintrel

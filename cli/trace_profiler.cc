@@ -1,0 +1,188 @@
+#include "cli/trace_profiler.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "cli/messages.h"
+#include "cli/output_target.h"
+#include "cli/progress_meter.h"
+#include "cli/thread_choice.h"
+#include "input/line_reader.h"
+#include "input/line_scanner.h"
+#include "parse/thread_id_collector.h"
+#include "report/detail_writer.h"
+#include "report/report_writer.h"
+
+namespace quintrel {
+
+namespace {
+
+// The reader's block, the longest piece of a line it hands out.
+const size_t kReadBlock = size_t{512} << 10;
+
+const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
+
+}  // namespace
+
+TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
+                             OutputFile* outputFile)
+    : config_(config),
+      trace_(trace),
+      outputFile_(outputFile),
+      output_(std::make_unique<FdOutputStream>(outputFile == nullptr ? STDOUT_FILENO
+                                                                     : outputFile->fd())) {}
+
+std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
+  std::string error;
+  std::unique_ptr<ByteSource> source = trace_->open(config_->cp1252, &error);
+  if (source == nullptr) ReportError("cannot open trace file", trace_->path(), error);
+  return source;
+}
+
+void TraceProfiler::reportReadFailure(const std::string& error) {
+  ReportError("cannot read trace file", trace_->path(), error);
+  failed_ = true;
+}
+
+bool TraceProfiler::listThreads() {
+  std::unique_ptr<ByteSource> source = openTrace();
+  if (source == nullptr) return false;
+  LineReader reader(std::move(source), kReadBlock);
+  ThreadIdCollector threads;
+  LinePiece piece;
+  while (reader.next(&piece)) threads.take(piece);
+  if (reader.readFailed()) reportReadFailure(reader.error());
+  std::string list;
+  for (const std::string& id : threads.ids()) list += id + "\n";
+  PrintMessage(list);
+  std::fflush(stdout);
+  return true;
+}
+
+bool TraceProfiler::analyse(const ThreadSelection& threads) {
+  std::unique_ptr<ByteSource> source = openTrace();
+  if (source == nullptr) return false;
+  AnalysisConfig analysisConfig = config_->analysis;
+  analysisConfig.threads = threads;
+  DetailWriter listing(analysisConfig.listing, output_.get());
+  TraceAnalysis analysis(analysisConfig, &listing);
+  {
+    LineScanner scanner(std::make_unique<LineReader>(std::move(source), kReadBlock));
+    readTrace(&analysis, &scanner);
+    traceBytes_ = scanner.bytesConsumed();
+    if (scanner.readFailed()) reportReadFailure(scanner.error());
+  }
+  if (traceBytes_ > 0 && analysis.headerLines() == 0) {
+    ReportWarning(trace_->path() + " holds no trace lines");
+  }
+  try {
+    Profile profile = analysis.finish();
+    if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
+  } catch (const std::bad_alloc&) {
+    reportFailure("out of memory while making the report", 0);
+    reportIncomplete_ = true;
+  } catch (const std::exception& error) {
+    reportFailure(std::string(error.what()) + " while making the report", 0);
+    reportIncomplete_ = true;
+  }
+  return true;
+}
+
+void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
+  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, trace_->size()), trace_->size());
+  uint64_t lines = 0;
+  try {
+    LinePiece piece;
+    TraceLine parsed;
+    while (scanner->next(&piece, &parsed)) {
+      analysis->take(piece, parsed);
+      if (!piece.last || (++lines & 0x3FFF) != 0) continue;
+      meter.update(scanner->bytesConsumed());
+      if (outputFailed()) return;  // nothing more can be written
+    }
+  } catch (const std::bad_alloc&) {
+    reportFailure("out of memory", lines + 1);
+    analysis->abandonLine();
+  } catch (const std::exception& error) {
+    reportFailure(error.what(), lines + 1);
+    analysis->abandonLine();
+  }
+}
+
+void TraceProfiler::reportFailure(const std::string& what, uint64_t line) {
+  std::string where = line == 0 ? " of " : " at line " + std::to_string(line) + " of ";
+  ReportFailure(what + where + trace_->path());
+  failed_ = true;
+}
+
+bool TraceProfiler::outputFailed() {
+  if (!output_->failed()) return false;
+  if (!outputFailureReported_) {
+    std::string name = outputFile_ != nullptr ? outputFile_->name() : kConsoleName;
+    ReportError("cannot write output file", name, output_->error());
+    outputFailureReported_ = true;
+  }
+  return true;
+}
+
+void TraceProfiler::writeReport(const Profile& profile) {
+  // The reports of the extensions, JSON among them, say so in their text.
+  if (!ShowsAnalytics(config_->reportFormat)) {
+    PrintMessage(TimeSplitMessage(profile.timeSplit.error));
+  }
+  ReportContext context;
+  context.traceName = trace_->path();
+  context.traceBytes = traceBytes_;
+  context.options = config_->options;
+  context.filters = config_->filters;
+  context.top = config_->top;
+  winsize terminal;
+  if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {
+    context.width = terminal.ws_col;
+  }
+  WriteReport(config_->reportFormat, profile, context, *output_);
+}
+
+ExitCode TraceProfiler::finish() {
+  // An output that is cut short keeps no name.
+  bool written = output_->finish();
+  if (outputFailed() || !written || reportIncomplete_) return kExitFailed;
+  if (outputFile_ != nullptr) {
+    switch (outputFile_->link()) {
+      case OutputFile::LinkResult::kLinked:
+        break;
+      case OutputFile::LinkResult::kNameTaken:
+        ReportOutputExists(outputFile_->name());
+        return kExitOutputExists;
+      case OutputFile::LinkResult::kFailed:
+        ReportError("cannot write output file", outputFile_->name(), std::strerror(errno));
+        return kExitFailed;
+    }
+  }
+  return failed_ ? kExitFailed : kExitDone;
+}
+
+ExitCode Run(const RunConfig& config, const TraceFile& trace, OutputFile* outputFile) {
+  TraceProfiler profiler(&config, &trace, outputFile);
+  ThreadSelection threads = config.analysis.threads;
+  if (config.listThreads) {
+    if (!profiler.listThreads()) return kExitFailed;
+    PrintMessage(kPrompt);
+    std::fflush(stdout);
+    std::string choice;
+    if (!ReadThreadChoice(stdin, &choice)) {
+      ReportError("invalid thread choice", "");
+      return kExitUsage;
+    }
+    threads = ThreadSelection::FromChoice(choice);
+  }
+  if (!profiler.analyse(threads)) return kExitFailed;
+  return profiler.finish();
+}
+
+}  // namespace quintrel

@@ -1,0 +1,103 @@
+// TraceProfiler: the driver of one run. It lists the trace's threads when
+// asked, feeds every line of the trace to a TraceAnalysis, has the report or
+// listing written, and gives the output file its name when all went well.
+// It prints every failure it meets, through Messages.
+//
+// A run has three threads:
+// - the line scanner's (input/line_scanner.h) reads, decompresses, splits
+//   and classifies lines, in batches, for this one;
+// - the calling thread, this driver's, runs the line processor's state
+//   machine and the ProfileBuilder or the listing on them, then writes the
+//   output;
+// - the analytics worker's (analysis/analytics_worker.h), only for the
+//   JSON, DIGEST and DASHBOARD reports, builds their analytics from the
+//   calls this thread accepted, handed to it in batches.
+// Both pipelines follow one discipline:
+// - A batch belongs to one thread at a time. It changes hands only under
+//   the pipeline's mutex, through a queue of full batches and a list of
+//   free ones; a fixed number of batches bounds the memory in flight.
+// - The producer marks the last batch. A failure of the helper thread
+//   (running out of memory) is kept as an exception_ptr and thrown on the
+//   calling thread when it next asks (LineScanner::next,
+//   AnalyticsWorker::moveInto).
+// - Stopping early (a failed write, a closed pipe, a failure on either side)
+//   is the destructor on the calling thread: it sets an atomic flag under
+//   the mutex, the helper thread stops at its next line or call and drops
+//   what it holds, and the destructor joins it. Only a read in progress is
+//   waited for.
+// Everything else a helper thread touches is its own; the comments on the
+// fields say which thread owns them or what guards them.
+//
+// It owns the trace reader while the threads are listed, the scanner while
+// the trace is analysed, and the output stream; it does not own the
+// RunConfig, the TraceFile, the output file or standard output.
+#ifndef QUINTREL_CLI_TRACE_PROFILER_H_
+#define QUINTREL_CLI_TRACE_PROFILER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "analysis/analysis_config.h"
+#include "analysis/trace_analysis.h"
+#include "cli/run_config.h"
+#include "input/byte_source.h"
+#include "input/line_scanner.h"
+#include "input/trace_file.h"
+#include "output/fd_output_stream.h"
+#include "output/output_file.h"
+
+namespace quintrel {
+
+// How a run ends: its exit code.
+enum ExitCode { kExitDone = 0, kExitUsage = 1, kExitOutputExists = 2, kExitFailed = 3 };
+
+class TraceProfiler {
+ public:
+  // `config`, `trace` and `outputFile` (null for the console) must outlive
+  // the profiler.
+  TraceProfiler(const RunConfig* config, const TraceFile* trace, OutputFile* outputFile);
+  TraceProfiler(const TraceProfiler&) = delete;
+  TraceProfiler& operator=(const TraceProfiler&) = delete;
+
+  // Prints the thread ids of the trace, one per line, in byte-wise order.
+  // Returns false when the trace could not be opened (already reported).
+  bool listThreads();
+
+  // Analyses the trace for `threads` and writes the detail listing or, in
+  // summary mode, the report. Returns false when the trace could not be
+  // opened (already reported); nothing is written then.
+  bool analyse(const ThreadSelection& threads);
+
+  // Writes out the output and gives the output file its name unless the
+  // output is incomplete: writing failed, or the report could not be made.
+  // Returns the run's exit code.
+  ExitCode finish();
+
+ private:
+  // The trace's bytes from its start, or null after reporting why not.
+  std::unique_ptr<ByteSource> openTrace();
+  void readTrace(TraceAnalysis* analysis, LineScanner* scanner);
+  void reportReadFailure(const std::string& error);
+  void reportFailure(const std::string& what, uint64_t line);
+  // Reports a failed write once; true when writing failed.
+  bool outputFailed();
+  void writeReport(const Profile& profile);
+
+  const RunConfig* config_;
+  const TraceFile* trace_;
+  OutputFile* outputFile_;
+  std::unique_ptr<FdOutputStream> output_;
+  uint64_t traceBytes_ = 0;        // the bytes read from the trace file
+  bool failed_ = false;            // reading the trace failed in some way
+  bool reportIncomplete_ = false;  // the report could not be made whole
+  bool outputFailureReported_ = false;
+};
+
+// Runs the analysis that `config` describes on `trace`, writing to
+// `outputFile` (null for the console). Returns the exit code.
+ExitCode Run(const RunConfig& config, const TraceFile& trace, OutputFile* outputFile);
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_CLI_TRACE_PROFILER_H_

@@ -1,0 +1,73 @@
+// TraceFile: the trace of a run, a path or "-" for standard input. It is
+// looked at once, before anything is read (one stat: what it is, its size,
+// its identity on disk), and then opened for reading as often as the run
+// needs: twice when the threads are listed first, which only a regular file
+// allows.
+//
+// Opened, it gives the bytes of the trace whatever its compression. The
+// compression is recognised by the first bytes of the input, never by the
+// file's name: gzip (1f 8b) and zstd (28 b5 2f fd, or a skippable frame) are
+// decompressed as they are read (on the line scanner's thread, in a run),
+// anything else is read as it is. The object owns nothing but what it knows;
+// each source it opens owns its own descriptor.
+#ifndef QUINTREL_INPUT_TRACE_FILE_H_
+#define QUINTREL_INPUT_TRACE_FILE_H_
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "input/byte_source.h"
+
+namespace quintrel {
+
+class TraceFile {
+ public:
+  enum class Compression { kNone, kGzip, kZstd };
+
+  // Looks at the trace named `path` ("-": standard input) without reading it.
+  explicit TraceFile(std::string path);
+
+  const std::string& path() const { return path_; }
+  bool standardInput() const { return standardInput_; }
+  // It could be looked at; when not, opening it says why.
+  bool found() const { return found_; }
+  // A regular file named by a path, which can be opened again to read the
+  // same trace a second time. Never so for standard input.
+  bool rereadable() const { return regular_ && !standardInput_; }
+  // Bytes of the file (compressed, as on disk) that will be read, which the
+  // source's bytesConsumed() counts towards, for progress; 0 when unknown (a
+  // pipe, a terminal). Standard input may start inside its file: only what
+  // is left of it counts.
+  uint64_t size() const { return size_; }
+  // Whether what is read is the regular file with this identity.
+  bool isFile(dev_t device, ino_t inode) const {
+    return regular_ && device_ == device && inode_ == inode;
+  }
+
+  // Opens the trace for one reading from its start (standard input is read
+  // through a duplicate of descriptor 0, which stays open). With `cp1252`
+  // its texts are taken as Windows-1252 and handed on as UTF-8. Sets
+  // `compression`, when not null, to what the first bytes tell. On failure
+  // returns null with the system's reason in `error` ("No such file or
+  // directory"), printing nothing. A read error while recognising the format
+  // (a directory) is not an open failure: the source returns it from read().
+  // Blocks until the first bytes arrive or the input ends.
+  std::unique_ptr<ByteSource> open(bool cp1252, std::string* error,
+                                   Compression* compression = nullptr) const;
+
+ private:
+  std::string path_;
+  bool standardInput_;
+  bool found_ = false;
+  bool regular_ = false;
+  uint64_t size_ = 0;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_INPUT_TRACE_FILE_H_

@@ -1,0 +1,98 @@
+#include "tests/support/trace_patterns.h"
+
+#include <string>
+
+#include "parse/trace_grammar.h"
+
+namespace quintrel_test {
+
+namespace {
+
+// The pieces every line pattern is built from.
+const std::string kMarker = "^# \\[ ";
+const std::string kStamp = "\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+";
+// The header after the stamp, up to and including the rpc counter, capturing
+// nothing.
+const std::string kPlainCounters = " \\( \\d+\\.\\d+ sec\\) \\( \\d+ rpc\\) ";
+const std::string kPlainHeader = kMarker + "\\d+ \\] " + kStamp + kPlainCounters;
+
+}  // namespace
+
+const boost::regex& HeaderPattern() {
+  static const boost::regex pattern(kMarker + "(\\d+) \\] (" + kStamp +
+                                    ") \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) (.*)");
+  return pattern;
+}
+
+const boost::regex& ApiLinePattern() {
+  static const boost::regex pattern(kPlainHeader + "API> ");
+  return pattern;
+}
+
+const boost::regex& ApiCallPattern() {
+  static const boost::regex pattern(kMarker + "\\d+ \\] (" + kStamp +
+                                    ") \\( \\d+\\.\\d+ sec\\) \\( (\\d+) rpc\\) API> (.*)");
+  return pattern;
+}
+
+const boost::regex& ResultPattern() {
+  static const boost::regex pattern(kMarker + "\\d+ \\] " + kStamp +
+                                    " \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) Res: '(.*)");
+  return pattern;
+}
+
+const boost::regex& SetPattern() {
+  static const boost::regex pattern(kPlainHeader + "SET> .*");
+  return pattern;
+}
+
+const boost::regex& ServerRpcPattern() {
+  static const boost::regex pattern(kPlainHeader + "Server RPC: .*");
+  return pattern;
+}
+
+const boost::regex& ThreadPattern() {
+  static const boost::regex pattern(kMarker + "(\\d+) \\]");
+  return pattern;
+}
+
+bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost::cmatch* match) {
+  // match_continuous tries the first position only: the line patterns all
+  // begin with "^", and in Boost's Perl mode "^" would also match after a
+  // carriage return or form feed in the middle of the line.
+  return boost::regex_search(text.data(), text.data() + text.size(), *match, pattern,
+                             boost::match_default | boost::match_continuous);
+}
+
+std::string_view Capture(const boost::cmatch& match, int group) {
+  return std::string_view(match[group].first, match[group].second - match[group].first);
+}
+
+bool PatternReader::isApiLine(std::string_view line) {
+  return SearchAtLineStart(line, ApiLinePattern(), &match_);
+}
+
+void PatternReader::parseApiLine(std::string_view line, quintrel::TraceCall* call) {
+  if (!SearchAtLineStart(line, ApiCallPattern(), &match_)) return;
+  call->apiRpcCount = quintrel::ReadTraceNumber(Capture(match_, 2));
+  call->timeStamp.assign(Capture(match_, 1));
+  call->setApiLineText(Capture(match_, 3));
+}
+
+bool PatternReader::parseResultLine(std::string_view line, quintrel::TraceCall* call) {
+  if (!SearchAtLineStart(line, ResultPattern(), &match_)) return false;
+  call->resultText.assign(Capture(match_, 4));
+  call->durationMs = quintrel::CallDurationMillis(Capture(match_, 1), Capture(match_, 2));
+  call->resultRpcCount = quintrel::ReadTraceNumber(Capture(match_, 3));
+  return true;
+}
+
+bool PatternReader::isSetLine(std::string_view line) {
+  return SearchAtLineStart(line, SetPattern(), &match_);
+}
+
+bool PatternReader::isServerRpcLine(std::string_view line) {
+  return SearchAtLineStart(line, ServerRpcPattern(), &match_);
+}
+
+}  // namespace quintrel_test
