@@ -19,6 +19,8 @@ class CallFilter {
     if (window_.active() && !window_.accepts(call.timeStamp)) return false;
     return passesThreadFilter(call) && passesRpcFilter(call);
   }
+
+ private:
   bool passesThreadFilter(const TraceCall& call) const {
     return threads_.accepts(call.getThreadId());
   }
@@ -28,7 +30,6 @@ class CallFilter {
     return !rpcOnly_ || call.resultRpcCount > call.apiRpcCount;
   }
 
- private:
   ThreadSelection threads_;
   bool rpcOnly_;
   TimeWindow window_;

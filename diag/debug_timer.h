@@ -22,7 +22,7 @@ class DebugTimer {
  public:
   // `name` is accepted for the caller's readability and not stored.
   explicit DebugTimer(const std::string& name);
-  virtual ~DebugTimer() = default;
+  ~DebugTimer() = default;
 
   void start();
   void stop();

@@ -17,7 +17,7 @@ class PerfTrace {
   // Returns null when it cannot be allocated (the next call tries again).
   static PerfTrace* instance();
 
-  virtual ~PerfTrace() = default;
+  ~PerfTrace() = default;
   PerfTrace(const PerfTrace&) = delete;
   PerfTrace& operator=(const PerfTrace&) = delete;
 

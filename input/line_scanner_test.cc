@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -85,6 +87,41 @@ TEST(LineScannerTest, StopsWhenDestroyedEarly) {
   TraceLine parsed;
   ASSERT_TRUE(scanner.next(&piece, &parsed));
   EXPECT_EQ(piece.text, "line 0");
+}
+
+// An endless source of short lines, each read giving one line after a pause,
+// that counts the reads made after the test asked the scanner to stop.
+class EndlessSource : public ByteSource {
+ public:
+  long read(char* buffer, size_t size) override {
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    size_t count = reads_.load() + 1;
+    reads_.store(count);
+    if (stopAsked_.load()) readsAfterStop_.store(readsAfterStop_.load() + 1);
+    std::string line = "line " + std::to_string(count) + "\n";
+    size_t length = std::min(size, line.size());
+    line.copy(buffer, length);
+    return static_cast<long>(length);
+  }
+  std::string error() const override { return ""; }
+  uint64_t bytesConsumed() const override { return 0; }
+
+  std::atomic<size_t> reads_{0};
+  std::atomic<bool> stopAsked_{false};
+  std::atomic<size_t> readsAfterStop_{0};
+};
+
+TEST(LineScannerTest, StopsAtTheNextLineNotAtTheEndOfTheBatch) {
+  auto owned = std::make_unique<EndlessSource>();
+  EndlessSource* source = owned.get();
+  {
+    LineScanner scanner(std::make_unique<LineReader>(std::move(owned), 64));
+    // Halfway through filling the first batch of 4,096 lines.
+    while (source->reads_.load() < 20) std::this_thread::yield();
+    source->stopAsked_.store(true);
+  }
+  // The read in progress, and at most the one the reader had begun.
+  EXPECT_LE(source->readsAfterStop_.load(), 2u);
 }
 
 }  // namespace

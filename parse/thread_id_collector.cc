@@ -1,5 +1,7 @@
 #include "parse/thread_id_collector.h"
 
+#include <algorithm>
+
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
@@ -7,12 +9,16 @@ namespace quintrel {
 namespace {
 
 // Whether `text`, the beginning of a line, may still become a thread marker:
-// "# [ " followed by digits up to its end. Its first `checked` bytes passed
-// this test before, so only the rest is looked at.
+// a beginning of "# [ ", digits and " ]". Its first `checked` bytes passed
+// this test before, so only the rest is looked at, and the last of them
+// again: a blank there was taken for the one before "]".
 bool MayBecomeThreadMarker(std::string_view text, size_t checked) {
   if (!StartsWithThreadMarker(text)) return kThreadMarker.substr(0, text.size()) == text;
-  size_t from = checked > kThreadMarker.size() ? checked : kThreadMarker.size();
-  return text.find_first_not_of("0123456789", from) == std::string_view::npos;
+  size_t from = std::max(checked, kThreadMarker.size());
+  if (from > kThreadMarker.size()) --from;
+  size_t end = text.find_first_not_of("0123456789", from);
+  if (end == std::string_view::npos) return true;
+  return end + 1 == text.size() && end > kThreadMarker.size() && text[end] == ' ';
 }
 
 }  // namespace

@@ -7,7 +7,6 @@ namespace quintrel {
 void TraceCall::appendLine(std::string_view line) {
   rawText_.append(line);
   rawText_.push_back('\n');
-  ++rawLineCount_;
 }
 
 void TraceCall::appendToLastLine(std::string_view piece) {
@@ -30,7 +29,6 @@ void TraceCall::reset() {
   apiRpcCount = 0;
   continuationOpen = false;
   rawText_.clear();
-  rawLineCount_ = 0;
 }
 
 void TraceCall::setApiLineText(std::string_view text) {

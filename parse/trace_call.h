@@ -28,7 +28,7 @@ enum CallState : int32_t {
 class TraceCall {
  public:
   TraceCall() = default;
-  virtual ~TraceCall() = default;
+  ~TraceCall() = default;
 
   // Records a copy of `line` as the call's next raw line. Further pieces of
   // the same line follow with appendToLastLine.
@@ -40,7 +40,6 @@ class TraceCall {
   void setThreadId(std::string_view threadId) { threadId_.assign(threadId); }
   const std::string& getThreadId() const { return threadId_; }
 
-  size_t rawLineCount() const { return rawLineCount_; }
   // All raw lines in order, each followed by "\n"; empty without raw lines.
   std::string_view rawText() const { return rawText_.view(); }
   // Used by tests.
@@ -74,7 +73,6 @@ class TraceCall {
  private:
   std::string threadId_;
   TextBuffer rawText_;  // every raw line followed by "\n"
-  size_t rawLineCount_ = 0;
   size_t apiLineLength_ = 0;
 };
 

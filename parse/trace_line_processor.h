@@ -50,7 +50,7 @@ struct LinePiece {
 class TraceLineProcessor {
  public:
   TraceLineProcessor() = default;
-  virtual ~TraceLineProcessor() = default;
+  ~TraceLineProcessor() = default;
   TraceLineProcessor(const TraceLineProcessor&) = delete;
   TraceLineProcessor& operator=(const TraceLineProcessor&) = delete;
 
