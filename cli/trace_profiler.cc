@@ -67,16 +67,16 @@ bool TraceProfiler::listThreads() {
 bool TraceProfiler::analyse(const ThreadSelection& threads) {
   std::unique_ptr<ByteSource> source = openTrace();
   if (source == nullptr) return false;
+  auto scanner =
+      std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
   DetailWriter listing(analysisConfig.listing, output_.get());
   TraceAnalysis analysis(analysisConfig, &listing);
-  {
-    LineScanner scanner(std::make_unique<LineReader>(std::move(source), kReadBlock));
-    readTrace(&analysis, &scanner);
-    traceBytes_ = scanner.bytesConsumed();
-    if (scanner.readFailed()) reportReadFailure(scanner.error());
-  }
+  readTrace(&analysis, scanner.get());
+  traceBytes_ = scanner->bytesConsumed();
+  if (scanner->readFailed()) reportReadFailure(scanner->error());
+  scanner.reset();
   if (traceBytes_ > 0 && analysis.headerLines() == 0) {
     ReportWarning(trace_->path() + " holds no trace lines");
   }

@@ -46,7 +46,10 @@ class LineReader {
   // Reads more behind the unread data; false at the end or on failure.
   bool fill();
 
-  std::unique_ptr<ByteSource> source_;
+  // On cache lines of their own: in a run the scanner's thread writes them
+  // for every line, and whatever the caller allocated beside the reader must
+  // not share their line.
+  alignas(64) std::unique_ptr<ByteSource> source_;
   std::vector<char> buffer_;
   size_t begin_ = 0;      // first unread byte in buffer_
   size_t end_ = 0;        // one past the last valid byte in buffer_
