@@ -1,6 +1,7 @@
 #include "cli/parameter_map.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "analysis/time_window.h"
@@ -20,7 +21,8 @@ const char kUsage[] =
     "         -r[pconly]\n"
     "         -l[istthreads]\n";
 
-// The default of --top goes in where "%TOP%" stands.
+// The defaults of --top and --width go in where "%TOP%" and "%WIDTH%"
+// stand.
 const char kExtensions[] =
     "\n"
     "extensions:\n"
@@ -36,6 +38,8 @@ const char kExtensions[] =
     "                            (on the trace's first date)\n"
     "  --top=N                   entries per list of JSON and DASHBOARD (default %TOP%)\n"
     "  --bucket=SECONDS          the width of the timeline's buckets\n"
+    "  --width=N                 columns of the digest (default: the terminal's,\n"
+    "                            else COLUMNS, else %WIDTH%)\n"
     "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
     "  --help                    this text\n"
     "  --version                 the version\n";
@@ -69,6 +73,7 @@ bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
 const LongOption kLongOptions[] = {
     {"threads", &ValidThreadList}, {"since", &ValidTime},   {"until", &ValidTime},
     {"top", &ValidCount},          {"bucket", &ValidCount}, {"encoding", &ValidEncoding},
+    {"width", &ValidCount},
 };
 
 }  // namespace
@@ -222,7 +227,11 @@ void ParameterMap::usage() const { PrintMessage(std::string(BANNER) + kUsage); }
 
 void ParameterMap::help() const {
   std::string extensions = kExtensions;
-  extensions.replace(extensions.find("%TOP%"), 5, std::to_string(kDefaultTop));
+  const std::pair<std::string, size_t> kDefaults[] = {{"%TOP%", kDefaultTop},
+                                                      {"%WIDTH%", ReportContext().width}};
+  for (const auto& [mark, value] : kDefaults) {
+    extensions.replace(extensions.find(mark), mark.size(), std::to_string(value));
+  }
   PrintMessage(BANNER + (kUsage + extensions));
 }
 

@@ -66,6 +66,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
   config.cp1252 = parameters.get("encoding") == "cp1252";
   config.top = static_cast<size_t>(CountOf(parameters, "top", kDefaultTop));
+  config.width = static_cast<size_t>(CountOf(parameters, "width", 0));
   config.filters = FiltersOf(parameters);
   AnalysisConfig& analysis = config.analysis;
   analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;

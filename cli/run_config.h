@@ -22,6 +22,7 @@ struct RunConfig {
   bool cp1252 = false;       // the trace's texts are Windows-1252
   ReportFormat reportFormat = ReportFormat::kHtml;
   size_t top = kDefaultTop;  // entries per list of the analytics reports
+  size_t width = 0;          // --width: columns of the digest; 0 when not given
   std::string options;       // the options as typed, for the reports that show them
   // The options in force that narrow the calls analysed, each as the
   // command line names it: "-r", "--threads=ID,ID", "--since=TIME".

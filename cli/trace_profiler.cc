@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -120,6 +121,21 @@ void TraceProfiler::reportFailure(const std::string& what, uint64_t line) {
   failed_ = true;
 }
 
+size_t TraceProfiler::reportWidth() const {
+  if (config_->width > 0) return config_->width;
+  winsize terminal;
+  if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {
+    return terminal.ws_col;
+  }
+  // As the shell sets it, for output that goes to a pipe or a file.
+  const char* columns = std::getenv("COLUMNS");
+  if (columns != nullptr && std::strlen(columns) <= 4 &&
+      std::strspn(columns, "0123456789") == std::strlen(columns) && std::atoi(columns) > 0) {
+    return static_cast<size_t>(std::atoi(columns));
+  }
+  return ReportContext().width;
+}
+
 bool TraceProfiler::outputFailed() {
   if (!output_->failed()) return false;
   if (!outputFailureReported_) {
@@ -141,10 +157,7 @@ void TraceProfiler::writeReport(const Profile& profile) {
   context.options = config_->options;
   context.filters = config_->filters;
   context.top = config_->top;
-  winsize terminal;
-  if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {
-    context.width = terminal.ws_col;
-  }
+  context.width = reportWidth();
   WriteReport(config_->reportFormat, profile, context, *output_);
 }
 

@@ -83,6 +83,9 @@ class TraceProfiler {
   // Reports a failed write once; true when writing failed.
   bool outputFailed();
   void writeReport(const Profile& profile);
+  // The columns the digest is written for: --width, else the terminal's
+  // when the report goes to one, else COLUMNS, else the default.
+  size_t reportWidth() const;
 
   const RunConfig* config_;
   const TraceFile* trace_;

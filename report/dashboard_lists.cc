@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/class_id.h"
 #include "report/dashboard_page.h"
 #include "report/dashboard_table.h"
 #include "report/report_format.h"
@@ -61,6 +62,7 @@ void AddClassFigures(const DurationStats& stats, double dmclMs, DashboardTable* 
 
 // How the two lists of classes differ.
 struct ClassList {
+  ClassKind kind;
   const char* id;
   const char* heading;
   const char* countHeading;
@@ -88,12 +90,14 @@ void WriteClassSection(const std::vector<ClassRow>& rows, const ClassList& list,
                                                  {"share %", true},         {"mean ms", true},
                                                  {"p95 ms", true},          {"max ms", true}};
   if (list.fetches) columns.push_back({"fetches", true});
+  columns.push_back({"class", false});
   columns.push_back({"fingerprint, slowest example", false});
   DashboardTable table(columns, list.budget);
   for (size_t i = 0; i < rows.size() && i < top; ++i) {
     table.count(rows[i].stats.count);
     AddClassFigures(rows[i].stats, dmclMs, &table);
     if (list.fetches) table.count(rows[i].fetches);
+    table.label(ClassId(list.kind, rows[i].name), kClassIdDigits);
     AddFingerprint(rows[i], &table);
     if (!table.endRow()) break;
   }
@@ -154,15 +158,21 @@ void WriteApiSection(const Profile& profile, size_t top, std::ostream& out) {
 }
 
 void WriteQueryClassSection(const Profile& profile, size_t top, std::ostream& out) {
-  ClassList list = {"queries", "Query classes",  "queries", {"query class", "query classes"},
-                    true,      kQueryClassBudget};
+  ClassList list = {ClassKind::kQuery,
+                    "queries",
+                    "Query classes",
+                    "queries",
+                    {"query class", "query classes"},
+                    true,
+                    kQueryClassBudget};
   WriteClassSection(profile.analytics.queryClasses, list, double(profile.totalCallMillis), top,
                     out);
 }
 
 void WriteCallClassSection(const Profile& profile, size_t top, std::ostream& out) {
-  ClassList list = {"calls", "Call classes",  "calls", {"call class", "call classes"},
-                    false,   kCallClassBudget};
+  ClassList list = {
+      ClassKind::kCall, "calls", "Call classes", "calls", {"call class", "call classes"}, false,
+      kCallClassBudget};
   WriteClassSection(profile.analytics.callClasses, list, double(profile.totalCallMillis), top, out);
 }
 

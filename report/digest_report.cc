@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "analysis/class_id.h"
 #include "report/report_format.h"
 #include "report/text_table.h"
 #include "report/timeline_bars.h"
@@ -16,6 +18,11 @@ namespace {
 
 const size_t kListRows = 10;
 const size_t kShortListRows = 5;
+// A fingerprint takes up to kNoteLines lines under its class; a list of
+// classes takes at most kClassListLines lines below its heading. With them
+// the digest stays within 100 lines.
+const size_t kNoteLines = 2;
+const size_t kClassListLines = 27;
 
 // A list's title and how many of its entries it leaves out.
 void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total) {
@@ -58,27 +65,89 @@ void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream
       << columns.barSeconds << " s a column; █ = " << FixedSeconds(peak) << " s DMCL\n";
 }
 
-// A list of classes: `count` heads the count column, `name` the names.
-void WriteClasses(const std::vector<ClassRow>& rows, const char* title, const char* count,
-                  const char* name, bool fetches, double dmcl, size_t width, std::ostream& out) {
+// The figures of a class or an API as cells: count, total, share, mean, p95,
+// max.
+std::vector<std::string> FigureCells(const DurationStats& stats, double dmcl) {
+  return {std::to_string(stats.count),
+          FixedSeconds(stats.totalMs),
+          PercentOf(double(stats.totalMs), dmcl),
+          Fixed(stats.meanMs, 1),
+          std::to_string(stats.p95Ms),
+          std::to_string(stats.maxMs)};
+}
+
+void WriteApis(const std::vector<ClassRow>& rows, double dmcl, size_t width, std::ostream& out) {
   size_t shown = std::min(rows.size(), kListRows);
-  WriteTitle(out, title, shown, rows.size());
-  std::vector<std::string> headings = {
-      std::string(">") + count, ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms"};
-  if (fetches) headings.push_back(">fetches");
-  headings.push_back(name);
-  TextTable table(headings);
+  WriteTitle(out, "top APIs", shown, rows.size());
+  TextTable table({">calls", ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms", "api"});
   for (size_t i = 0; i < shown; ++i) {
-    const DurationStats& stats = rows[i].stats;
-    std::vector<std::string> cells = {std::to_string(stats.count),
-                                      FixedSeconds(stats.totalMs),
-                                      PercentOf(double(stats.totalMs), dmcl),
-                                      Fixed(stats.meanMs, 1),
-                                      std::to_string(stats.p95Ms),
-                                      std::to_string(stats.maxMs)};
-    if (fetches) cells.push_back(std::to_string(rows[i].fetches));
+    std::vector<std::string> cells = FigureCells(rows[i].stats, dmcl);
     cells.push_back(rows[i].name);
     table.addRow(cells);
+  }
+  table.write(out, width);
+}
+
+// The characters of `a` up to and including the first that differs from
+// `b` (all of `a` when it begins `b`).
+size_t DistinguishingLength(const std::string& a, const std::string& b) {
+  size_t same =
+      std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first -
+      a.begin();
+  return DisplayWidth(a.substr(0, std::min(a.size(), same + 1)));
+}
+
+// The fingerprint of row `index` as written under it, and its lines: the
+// whole text where it fits kNoteLines lines; else where the first listed
+// text it resembles differs from it within them, as much as they hold; else
+// its beginning, and on a second line the stretch where it differs.
+std::pair<std::string, size_t> NoteOf(const std::vector<ClassRow>& rows, size_t listed,
+                                      size_t index, size_t columns) {
+  const std::string& text = rows[index].name;
+  size_t whole = WrapText(text, columns, SIZE_MAX).size();
+  if (whole <= kNoteLines) return {text, std::max<size_t>(whole, 1)};
+  size_t distinguishing = 0;
+  for (size_t other = 0; other < listed; ++other) {
+    if (other != index) {
+      distinguishing = std::max(distinguishing, DistinguishingLength(text, rows[other].name));
+    }
+  }
+  std::vector<std::string> lines = WrapText(text, columns, kNoteLines);
+  size_t shown = 0;
+  for (const std::string& line : lines) shown += DisplayWidth(line);
+  if (distinguishing + 3 <= shown) return {text, lines.size()};
+  // Begin the second line half a line before the difference.
+  size_t from = distinguishing > columns / 2 ? distinguishing - columns / 2 : 0;
+  std::string tail = text.substr(WrapText(text, from, 1).front().size());
+  return {lines.front() + "\n..." + tail, kNoteLines};
+}
+
+// A list of classes: a line of figures under the class id, then the
+// fingerprint wrapped below it, as many classes as kClassListLines hold.
+void WriteClasses(const std::vector<ClassRow>& rows, ClassKind kind, const char* title,
+                  const char* count, bool fetches, double dmcl, size_t width, std::ostream& out) {
+  size_t columns = width > kNoteIndent + 20 ? width - kNoteIndent : 20;
+  size_t listed = std::min(rows.size(), kListRows);
+  std::vector<std::pair<std::string, size_t>> notes;
+  for (size_t i = 0, used = 0; i < listed; ++i) {
+    notes.push_back(NoteOf(rows, listed, i, columns));
+    if (used + 1 + notes.back().second > kClassListLines) {
+      notes.pop_back();
+      break;
+    }
+    used += 1 + notes.back().second;
+  }
+  WriteTitle(out, title, notes.size(), rows.size());
+  std::vector<std::string> headings = {
+      "class", std::string(">") + count, ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms"};
+  if (fetches) headings.push_back(">fetches");
+  TextTable table(headings);
+  for (size_t i = 0; i < notes.size(); ++i) {
+    std::vector<std::string> cells = {ClassId(kind, rows[i].name)};
+    for (std::string& cell : FigureCells(rows[i].stats, dmcl)) cells.push_back(std::move(cell));
+    if (fetches) cells.push_back(std::to_string(rows[i].fetches));
+    table.addRow(cells);
+    table.addNote(notes[i].first, notes[i].second);
   }
   table.write(out, width);
 }
@@ -117,10 +186,10 @@ void WriteDigestReport(const Profile& profile, const ReportContext& context, std
   size_t width = std::max<size_t>(context.width, 60);
   WriteHeadline(profile, context, out);
   WriteTimeline(analytics, width, out);
-  WriteClasses(analytics.apis, "top APIs", "calls", "api", false, dmcl, width, out);
-  WriteClasses(analytics.queryClasses, "query classes", "queries", "fingerprint", true, dmcl, width,
-               out);
-  WriteClasses(analytics.callClasses, "call classes", "calls", "fingerprint", false, dmcl, width,
+  WriteApis(analytics.apis, dmcl, width, out);
+  WriteClasses(analytics.queryClasses, ClassKind::kQuery, "query classes", "queries", true, dmcl,
+               width, out);
+  WriteClasses(analytics.callClasses, ClassKind::kCall, "call classes", "calls", false, dmcl, width,
                out);
   WriteSlowestCalls(profile, width, out);
   WriteThreads(profile, width, out);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/class_id.h"
+#include "report/text_table.h"
 namespace quintrel {
 namespace {
 
@@ -55,6 +57,74 @@ TEST(DigestReportTest, SparklineShowsTimeInEqualStretches) {
       {{{0, 1, kHuge, 1, 1}, {60, 1, kHuge / 2, 1, 1}, {120, 1, 1, 1, 1}}, 26, "█▄▁"},
   };
   for (const auto& c : cases) EXPECT_EQ(Sparkline(c.buckets, c.width), c.line) << c.line;
+}
+
+// The digest of query classes with these fingerprints, at `width` columns.
+std::string DigestOfClasses(const std::vector<std::string>& fingerprints, size_t width) {
+  Profile profile;
+  for (size_t i = 0; i < fingerprints.size(); ++i) {
+    ClassRow row;
+    row.name = fingerprints[i];
+    row.stats.count = int64_t(100 - i);
+    profile.analytics.queryClasses.push_back(row);
+  }
+  ReportContext context;
+  context.width = width;
+  std::ostringstream out;
+  WriteDigestReport(profile, context, out);
+  return out.str();
+}
+
+TEST(DigestReportTest, ClassesReadableAtAnyWidth) {
+  const std::string kLong = "select a, b, c from some_table where " + Repeat("x = ? and ", 40);
+  const struct {
+    std::vector<std::string> fingerprints;
+    size_t width;
+    std::vector<std::string> shown;  // lines the digest must hold, whole
+  } cases[] = {
+      // The id and the figures on one line, the fingerprint on the next.
+      {{"select ? from t"},
+       80,
+       {"  " + ClassId(ClassKind::kQuery, "select ? from t") +
+            "      100    0.000      0.0      0.0       0       0        0",
+        "      select ? from t"}},
+      // Wrapped after a blank, cut with "..." after two lines.
+      {{kLong},
+       80,
+       {"      select a, b, c from some_table where x = ? and x = ? and x = ? and x = ?",
+        "      and x = ? and x = ? and x = ? and x = ? and x = ? and x = ? and x = ? a..."}},
+      // Two classes that differ late: the second line shows where.
+      {{kLong + "1", kLong + "2"},
+       80,
+       {"      ...? and x = ? and x = ? and x = ? and 1",
+        "      ...? and x = ? and x = ? and x = ? and 2"}},
+  };
+  for (const auto& c : cases) {
+    const std::string digest = DigestOfClasses(c.fingerprints, c.width);
+    for (const std::string& line : c.shown) {
+      EXPECT_NE(digest.find("\n" + line + "\n"), std::string::npos) << line << "\nin\n" << digest;
+    }
+  }
+}
+
+TEST(DigestReportTest, StaysWithinTheWidthAndOneHundredLines) {
+  std::vector<std::string> fingerprints;
+  for (int i = 0; i < 30; ++i) {
+    fingerprints.push_back("select " + Repeat("column_" + std::to_string(i % 3) + ", ", 30) +
+                           std::to_string(i));
+  }
+  for (size_t width : {80, 120, 200}) {
+    const std::string digest = DigestOfClasses(fingerprints, width);
+    std::istringstream lines(digest);
+    size_t count = 0;
+    size_t start = digest.find("query classes (");
+    ASSERT_NE(start, std::string::npos);
+    std::istringstream classes(digest.substr(start, digest.find("call classes (") - start));
+    for (std::string line; std::getline(classes, line);)
+      EXPECT_LE(DisplayWidth(line), width) << line;
+    for (std::string line; std::getline(lines, line);) ++count;
+    EXPECT_LE(count, 100u) << width;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "analysis/class_id.h"
 #include "report/line_end.h"
 #include "report/report_format.h"
 
@@ -68,10 +69,11 @@ Json TimeSplitJson(const Profile& profile) {
           {"concurrency", elapsed > 0 ? Rounded(dmcl / elapsed) : 0.0}};
 }
 
-Json ClassesJson(const std::vector<ClassRow>& rows, size_t top, const char* countKey, bool fetches,
-                 double dmclMs) {
+Json ClassesJson(const std::vector<ClassRow>& rows, ClassKind kind, size_t top,
+                 const char* countKey, bool fetches, double dmclMs) {
   return List(rows, top, [&](const ClassRow& row) {
-    Json item = ClassJson(row, "fingerprint", countKey, dmclMs);
+    Json item = {{"id", ClassId(kind, row.name)}};
+    item.update(ClassJson(row, "fingerprint", countKey, dmclMs));
     if (fetches) item["fetches"] = row.fetches;
     item["example"] = ExampleJson(row.example);
     return item;
@@ -124,8 +126,10 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
       {"timeSplit", TimeSplitJson(profile)},
       {"apis", List(analytics.apis, context.top,
                     [&](const ClassRow& row) { return ClassJson(row, "name", "calls", dmcl); })},
-      {"queryClasses", ClassesJson(analytics.queryClasses, context.top, "queries", true, dmcl)},
-      {"callClasses", ClassesJson(analytics.callClasses, context.top, "calls", false, dmcl)},
+      {"queryClasses",
+       ClassesJson(analytics.queryClasses, ClassKind::kQuery, context.top, "queries", true, dmcl)},
+      {"callClasses",
+       ClassesJson(analytics.callClasses, ClassKind::kCall, context.top, "calls", false, dmcl)},
       {"topCalls", TopCallsJson(profile, context.top)},
       {"threads", ThreadsJson(profile, context.top)},
       {"timeline", TimelineJson(analytics)},

@@ -6,16 +6,22 @@ namespace quintrel {
 
 namespace {
 
+// The byte just past the first `count` characters of `text` from `at`.
+size_t SkipCharacters(const std::string& text, size_t at, size_t count) {
+  for (size_t shown = 0; at < text.size() && shown < count; ++shown) {
+    ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+  }
+  return at;
+}
+
 // The longest prefix of `text` of at most `columns` characters, with "..."
 // in place of what is cut.
 std::string Cut(const std::string& text, size_t columns) {
   if (DisplayWidth(text) <= columns) return text;
-  size_t keep = columns > 3 ? columns - 3 : 0, at = 0, shown = 0;
-  while (at < text.size() && shown < keep) {
-    ++at;
-    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
-    ++shown;
-  }
+  size_t keep = columns > 3 ? columns - 3 : 0;
+  size_t at = SkipCharacters(text, 0, keep);
+  size_t shown = DisplayWidth(text.substr(0, at));
   return text.substr(0, at) + std::string(columns - shown > 3 ? 3 : columns - shown, '.');
 }
 
@@ -42,6 +48,40 @@ TextTable::TextTable(const std::vector<std::string>& headings) {
 void TextTable::addRow(std::vector<std::string> cells) {
   cells.resize(headings_.size());
   rows_.push_back(std::move(cells));
+  notes_.emplace_back();
+}
+
+void TextTable::addNote(std::string text, size_t maxLines) {
+  notes_.back() = Note{std::move(text), maxLines};
+}
+
+std::vector<std::string> WrapText(const std::string& text, size_t columns, size_t maxLines) {
+  std::vector<std::string> lines;
+  columns = std::max<size_t>(columns, 4);
+  size_t at = 0;
+  while (at < text.size() && lines.size() < maxLines) {
+    size_t lineEnd = std::min(text.find('\n', at), text.size());
+    std::string rest = text.substr(at, lineEnd - at);
+    if (lines.size() + 1 == maxLines && lineEnd < text.size()) {
+      lines.push_back(Cut(rest + "...", columns));  // more lines follow
+      break;
+    }
+    if (DisplayWidth(rest) <= columns || lines.size() + 1 == maxLines) {
+      lines.push_back(Cut(rest, columns));
+      at = lineEnd + 1;
+      continue;
+    }
+    size_t end = SkipCharacters(text, at, columns), next = end;
+    size_t blank = text.rfind(' ', end);
+    if (blank != std::string::npos && blank > at &&
+        DisplayWidth(text.substr(at, blank - at)) >= columns / 2) {
+      end = blank;
+      next = blank + 1;
+    }
+    lines.push_back(text.substr(at, end - at));
+    at = next;
+  }
+  return lines;
 }
 
 void TextTable::write(std::ostream& out, size_t width) const {
@@ -66,7 +106,14 @@ void TextTable::write(std::ostream& out, size_t width) const {
     out << '\n';
   };
   writeLine(headings_);
-  for (const auto& row : rows_) writeLine(row);
+  size_t noteColumns = width > kNoteIndent + 20 ? width - kNoteIndent : 20;
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    writeLine(rows_[row]);
+    for (const std::string& line : WrapText(notes_[row].text, noteColumns, notes_[row].maxLines)) {
+      Pad(out, kNoteIndent);
+      out << line << '\n';
+    }
+  }
 }
 
 }  // namespace quintrel

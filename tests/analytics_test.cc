@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,34 @@ TEST(Analytics, DigestStaysOnOneScreen) {
   }
   const CliResult wideDigest = RunQuintrel({dir.file("wide.trc"), "CONSOLE", "-s", "DIGEST"});
   EXPECT_NE(wideDigest.out.find("top APIs (10 of 3000, 2990 more not shown)"), std::string::npos);
+}
+
+TEST(Analytics, DigestTakesItsWidthFromTheOptionOrColumns) {
+  std::string trace;
+  for (int i = 0; i < 3; ++i) {
+    trace += Call("1", "query,c,select " + std::string(200, 'a') + std::to_string(i) + " from t");
+  }
+  ScratchDir dir;
+  const std::string path = dir.write("t.trc", trace);
+  const struct {
+    std::vector<std::string> command;
+    size_t width;
+  } cases[] = {
+      {{QUINTREL_BINARY, path, "CONSOLE", "-s", "DIGEST", "--width=80"}, 80},
+      {{"env", "COLUMNS=90", QUINTREL_BINARY, path, "CONSOLE", "-s", "DIGEST"}, 90},
+      {{"env", "COLUMNS=90", QUINTREL_BINARY, path, "CONSOLE", "-s", "DIGEST", "--width=100"}, 100},
+      {{"env", "COLUMNS=x", QUINTREL_BINARY, path, "CONSOLE", "-s", "DIGEST"}, 120},
+  };
+  for (const auto& c : cases) {
+    const CliResult result = RunCommand(c.command);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    size_t start = result.out.find("query classes (");
+    std::istringstream section(result.out.substr(start, result.out.find("call classes (") - start));
+    size_t widest = 0;
+    for (std::string line; std::getline(section, line);) widest = std::max(widest, line.size());
+    EXPECT_LE(widest, c.width) << result.out;
+    EXPECT_GT(widest, c.width - 12) << result.out;
+  }
 }
 
 }  // namespace
