@@ -20,6 +20,17 @@ void DurationHistogram::add(int64_t durationMs) {
   maxMs_ = std::max(maxMs_, durationMs);
 }
 
+void DurationHistogram::merge(const DurationHistogram& other) {
+  if (small_.size() < other.small_.size()) small_.resize(other.small_.size(), 0);
+  for (size_t duration = 0; duration < other.small_.size(); ++duration) {
+    small_[duration] += other.small_[duration];
+  }
+  for (const auto& [duration, times] : other.large_) large_[duration] += times;
+  count_ += other.count_;
+  SaturatingAdd(&totalMs_, other.totalMs_);
+  maxMs_ = std::max(maxMs_, other.maxMs_);
+}
+
 namespace {
 
 // The nearest-rank percentile of `count` durations counted in `sorted`: the

@@ -22,6 +22,8 @@ struct DurationStats {
 class DurationHistogram {
  public:
   void add(int64_t durationMs);
+  // Adds every duration `other` counts.
+  void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
   int64_t totalMs() const { return totalMs_; }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace quintrel {
@@ -35,6 +36,25 @@ TEST(DurationHistogramTest, PercentilesAreExactNearestRanks) {
     EXPECT_EQ(stats.maxMs, durations.back());
   }
   EXPECT_EQ(DurationHistogram().percentile(50), 0);
+}
+
+TEST(DurationHistogramTest, MergedIsAsIfAllWereAddedToOne) {
+  const std::vector<std::vector<int64_t>> parts = {
+      {}, {0, 0, 63, 64, 5000}, {1, 1, 1}, {100000, 3, 64}, {}};
+  DurationHistogram merged, whole;
+  for (const std::vector<int64_t>& part : parts) {
+    DurationHistogram histogram;
+    for (int64_t duration : part) {
+      histogram.add(duration);
+      whole.add(duration);
+    }
+    merged.merge(histogram);
+  }
+  const DurationStats a = merged.stats(), b = whole.stats();
+  EXPECT_EQ(std::make_tuple(a.count, a.totalMs, a.p50Ms, a.p95Ms, a.p99Ms, a.maxMs),
+            std::make_tuple(b.count, b.totalMs, b.p50Ms, b.p95Ms, b.p99Ms, b.maxMs));
+  EXPECT_EQ(merged.countBetween(0, 64), whole.countBetween(0, 64));
+  EXPECT_EQ(merged.countBetween(64, 200000), 4);
 }
 
 }  // namespace

@@ -42,13 +42,16 @@ struct ThreadRow {
   std::string last;
 };
 
-// The calls that started within one bucket of wall-clock time.
+// The calls that started within one bucket of wall-clock time, and how
+// long they took: the mean and the exact percentiles of their durations.
 struct TimelineBucket {
   int64_t start = 0;  // seconds since 1970-01-01
   int64_t calls = 0;
   int64_t dmclMs = 0;
   int64_t threads = 0;  // distinct
   int64_t maxMs = 0;
+  double meanMs = 0.0;
+  int64_t p50Ms = 0, p95Ms = 0, p99Ms = 0;
 };
 
 // The calls whose duration lies in [fromMs, toMs).

@@ -4,8 +4,6 @@
 #include <iterator>
 #include <utility>
 
-#include "analysis/saturating_add.h"
-
 namespace quintrel {
 
 namespace {
@@ -28,9 +26,7 @@ void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
     lastIndex_ = index;
   }
   Bucket& bucket = *last_;
-  ++bucket.calls;
-  SaturatingAdd(&bucket.dmclMs, durationMs);
-  bucket.maxMs = std::max(bucket.maxMs, durationMs);
+  bucket.durations.add(durationMs);
   AddThread(thread, &bucket);
   if (!fixed_) widen();
 }
@@ -41,9 +37,7 @@ void Timeline::AddThread(uint32_t thread, Bucket* bucket) {
 }
 
 void Timeline::Merge(Bucket&& from, Bucket* into) {
-  into->calls += from.calls;
-  SaturatingAdd(&into->dmclMs, from.dmclMs);
-  into->maxMs = std::max(into->maxMs, from.maxMs);
+  into->durations.merge(from.durations);
   std::vector<uint32_t> threads;
   threads.reserve(into->threads.size() + from.threads.size());
   std::set_union(into->threads.begin(), into->threads.end(), from.threads.begin(),
@@ -84,12 +78,18 @@ std::vector<TimelineBucket> Timeline::buckets() const {
       index = stored->first - 1;  // on to the next bucket that holds calls
       continue;
     }
-    TimelineBucket bucket{index * width_, 0, 0, 0, 0};
+    TimelineBucket bucket;
+    bucket.start = index * width_;
     if (present) {
-      bucket.calls = stored->second.calls;
-      bucket.dmclMs = stored->second.dmclMs;
+      DurationStats stats = stored->second.durations.stats();
+      bucket.calls = stats.count;
+      bucket.dmclMs = stats.totalMs;
       bucket.threads = static_cast<int64_t>(stored->second.threads.size());
-      bucket.maxMs = stored->second.maxMs;
+      bucket.maxMs = stats.maxMs;
+      bucket.meanMs = stats.meanMs;
+      bucket.p50Ms = stats.p50Ms;
+      bucket.p95Ms = stats.p95Ms;
+      bucket.p99Ms = stats.p99Ms;
       ++stored;
     }
     out.push_back(bucket);

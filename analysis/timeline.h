@@ -2,7 +2,9 @@
 // in buckets of equal width. Unless a width is fixed, the width is the
 // smallest of 1 s, 5 s, 10 s, 30 s, 1 min, 5 min, 15 min, 1 h, 6 h and 1 day
 // that gives at most 120 buckets; it widens as calls arrive, merging
-// buckets, so that it never holds many more. It owns its buckets.
+// buckets, so that it never holds many more. Each bucket keeps the
+// durations of its calls as a histogram, so that its percentiles are exact
+// however often it merges. It owns its buckets.
 #ifndef QUINTREL_ANALYSIS_TIMELINE_H_
 #define QUINTREL_ANALYSIS_TIMELINE_H_
 
@@ -10,6 +12,7 @@
 #include <map>
 #include <vector>
 
+#include "analysis/duration_histogram.h"
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
@@ -29,7 +32,7 @@ class Timeline {
 
  private:
   struct Bucket {
-    int64_t calls = 0, dmclMs = 0, maxMs = 0;
+    DurationHistogram durations;
     std::vector<uint32_t> threads;  // sorted
   };
   static void AddThread(uint32_t thread, Bucket* bucket);

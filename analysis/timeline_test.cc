@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
 namespace quintrel {
@@ -50,6 +52,36 @@ TEST(TimelineTest, MergingKeepsTheSumsAndDistinctThreads) {
   EXPECT_EQ(sum, total);
   EXPECT_EQ(calls, 1000);
   EXPECT_EQ(buckets[99].maxMs, 999);
+}
+
+// The nearest-rank percentile of `values`, computed apart from the model.
+int64_t BruteForcePercentile(std::vector<int64_t> values, int p) {
+  std::sort(values.begin(), values.end());
+  size_t rank = (size_t(p) * values.size() + 99) / 100;
+  return values[std::max<size_t>(rank, 1) - 1];
+}
+
+TEST(TimelineTest, BucketPercentilesStayExactThroughMerges) {
+  // Buckets widen from 1 s to 30 s as the calls arrive; durations repeat
+  // and spread, some far above the rest.
+  Timeline timeline(0);
+  std::map<int64_t, std::vector<int64_t>> byBucket;
+  for (int64_t i = 0; i < 3000; ++i) {
+    int64_t second = (i * 7) % 3600, ms = (i * 37) % 500 + (i % 97 == 0 ? 100000 : 0);
+    timeline.add(kStart + second, ms, 0);
+    byBucket[(kStart + second) / 30 * 30].push_back(ms);
+  }
+  ASSERT_EQ(timeline.bucketSeconds(), 30);
+  for (const TimelineBucket& bucket : timeline.buckets()) {
+    const std::vector<int64_t>& values = byBucket[bucket.start];
+    ASSERT_EQ(bucket.calls, int64_t(values.size()));
+    if (values.empty()) continue;
+    EXPECT_EQ(bucket.p50Ms, BruteForcePercentile(values, 50)) << bucket.start;
+    EXPECT_EQ(bucket.p95Ms, BruteForcePercentile(values, 95)) << bucket.start;
+    EXPECT_EQ(bucket.p99Ms, BruteForcePercentile(values, 99)) << bucket.start;
+    EXPECT_EQ(bucket.maxMs, *std::max_element(values.begin(), values.end()));
+    EXPECT_DOUBLE_EQ(bucket.meanMs, double(bucket.dmclMs) / double(bucket.calls));
+  }
 }
 
 TEST(TimelineTest, FixedWidthAndGaps) {

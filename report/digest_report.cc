@@ -45,24 +45,41 @@ void WriteHeadline(const Profile& profile, const ReportContext& context, std::os
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
 }
 
+// One block a column, its height `values[i]` against the largest value.
+std::string Sparkline(const std::vector<int64_t>& values) {
+  const char* const kBlocks[] = {" ", "▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
+  int64_t peak = values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+  std::string line;
+  for (int64_t value : values) {
+    // In doubles, as DMCL times can come near the largest int64_t.
+    double level = peak > 0 ? std::ceil(8.0 * double(value) / double(peak)) : 0;
+    line += kBlocks[size_t(std::min(level, 8.0))];
+  }
+  return line;
+}
+
+// The DMCL time of each column, and under it the p95 of the calls in it
+// (the highest p95 of its buckets where a column joins several).
 void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream& out) {
   if (analytics.timeline.empty()) {
     out << "\ntimeline     (no call with a dated stamp)\n";
     return;
   }
-  const char* const kBlocks[] = {" ", "▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
   TimelineBars columns = TimelineBars::Merge(analytics.timeline, analytics.bucketSeconds,
                                              std::max<size_t>(width > 16 ? width - 16 : 0, 10));
-  int64_t peak = columns.bars[columns.busiest].dmclMs;
-  out << "\ntimeline     ";
+  std::vector<int64_t> dmcl, p95;
   for (const TimelineBar& column : columns.bars) {
-    // In doubles, as DMCL times can come near the largest int64_t.
-    double level = peak > 0 ? std::ceil(8.0 * double(column.dmclMs) / double(peak)) : 0;
-    out << kBlocks[size_t(std::min(level, 8.0))];
+    dmcl.push_back(column.dmclMs);
+    p95.push_back(column.p95Ms);
   }
-  out << "\n             " << IsoDateTime(columns.bars.front().start) << " to "
+  int64_t peak = columns.bars[columns.busiest].dmclMs;
+  int64_t slowest = *std::max_element(p95.begin(), p95.end());
+  out << "\ntimeline     " << Sparkline(dmcl) << "\np95          " << Sparkline(p95) << '\n';
+  out << "             " << IsoDateTime(columns.bars.front().start) << " to "
       << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", "
-      << columns.barSeconds << " s a column; █ = " << FixedSeconds(peak) << " s DMCL\n";
+      << columns.barSeconds << " s a column\n";
+  out << "             █ = " << FixedSeconds(peak) << " s DMCL time, " << slowest
+      << " ms p95 of the calls\n";
 }
 
 // The figures of a class or an API as cells: count, total, share, mean, p95,

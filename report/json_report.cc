@@ -12,6 +12,9 @@ namespace quintrel {
 
 namespace {
 
+// Version 2 added the class ids and the durations of each timeline bucket.
+const int kProfileVersion = 2;
+
 using Json = nlohmann::ordered_json;
 
 // A ratio for people: three decimals are enough.
@@ -109,7 +112,11 @@ Json TimelineJson(const ProfileAnalytics& analytics) {
                        {"calls", bucket.calls},
                        {"dmclMs", bucket.dmclMs},
                        {"threads", bucket.threads},
-                       {"maxMs", bucket.maxMs}});
+                       {"maxMs", bucket.maxMs},
+                       {"meanMs", Rounded(bucket.meanMs)},
+                       {"p50Ms", bucket.p50Ms},
+                       {"p95Ms", bucket.p95Ms},
+                       {"p99Ms", bucket.p99Ms}});
   }
   return {{"bucketSeconds", analytics.bucketSeconds}, {"buckets", buckets}};
 }
@@ -121,7 +128,7 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
   double dmcl = double(profile.totalCallMillis);
   Json document = {
       {"format", "quintrel-profile"},
-      {"version", 1},
+      {"version", kProfileVersion},
       {"trace", TraceJson(profile, context)},
       {"timeSplit", TimeSplitJson(profile)},
       {"apis", List(analytics.apis, context.top,

@@ -13,6 +13,7 @@ void AddBucket(const TimelineBucket& bucket, TimelineBar* bar) {
   SaturatingAdd(&bar->dmclMs, bucket.dmclMs);
   bar->threads = std::max(bar->threads, bucket.threads);
   bar->maxMs = std::max(bar->maxMs, bucket.maxMs);
+  bar->p95Ms = std::max(bar->p95Ms, bucket.p95Ms);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ struct TimelineBar {
   int64_t dmclMs = 0;
   int64_t threads = 0;  // the most distinct threads in one of its buckets
   int64_t maxMs = 0;
+  int64_t p95Ms = 0;  // the highest p95 of one of its buckets
 };
 
 struct TimelineBars {
