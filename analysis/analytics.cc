@@ -53,7 +53,7 @@ void Analytics::addCall(const CallFacts& call) {
 
 void Analytics::onQueryRecord(QueryRecord* record) {
   std::string_view text = record->queryText.view();
-  QueryFingerprint(text, &fingerprint_);
+  QueryFingerprint(text, record->gluedAt, &fingerprint_);
   ClassMember member{WholeMillis(record->durationMs), record->rowCount, text, record->threadId,
                      record->startStamp};
   queryClasses_.add(fingerprint_, member, true);

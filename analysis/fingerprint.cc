@@ -7,9 +7,9 @@ namespace {
 const size_t kMaxArgument = 64;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsWordByte(char c) {
-  return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-         static_cast<unsigned char>(c) >= 0x80;
+  return IsDigit(c) || IsLetter(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
 }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -56,71 +56,104 @@ size_t WordLength(std::string_view text) {
   return at;
 }
 
+// A query text and the line break the trace dropped from it, at `glued`
+// (npos: none): a separator of no width that ends the word before it.
+struct QueryText {
+  std::string_view bytes;
+  size_t glued;
+
+  std::string_view wordAt(size_t at) const {
+    size_t end = at < glued ? glued : bytes.size();
+    return bytes.substr(at, WordLength(bytes.substr(at, end - at)));
+  }
+  size_t skipBlanks(size_t at) const {
+    while (at < bytes.size() && IsBlank(bytes[at])) ++at;
+    return at;
+  }
+};
+
+bool IsInKeyword(std::string_view word) {
+  return word.size() == 2 && Lower(word[0]) == 'i' && Lower(word[1]) == 'n';
+}
+
+// The length of the IN-list value at `at`: a literal, a number, an object id
+// or a "?"; 0 for anything else.
+size_t InValueLength(const QueryText& text, size_t at) {
+  if (at >= text.bytes.size()) return 0;
+  char c = text.bytes[at];
+  if (c == '\'') return LiteralLength(text.bytes.substr(at));
+  if (c == '?') return 1;
+  if (!IsWordByte(c)) return 0;
+  std::string_view word = text.wordAt(at);
+  return IsValueWord(word) ? word.size() : 0;
+}
+
+// The length of the IN list that follows the word "in" at `at`: "(", values
+// separated by commas, ")", with any blanks around each; 0 when no such list
+// is there. Folded from the text itself, so that neither its blanks nor its
+// length (past the cut) keep it apart.
+size_t InListLength(const QueryText& text, size_t at) {
+  size_t from = at;
+  at = text.skipBlanks(at);
+  if (at >= text.bytes.size() || text.bytes[at] != '(') return 0;
+  do {
+    at = text.skipBlanks(at + 1);
+    size_t value = InValueLength(text, at);
+    if (value == 0) return 0;
+    at = text.skipBlanks(at + value);
+  } while (at < text.bytes.size() && text.bytes[at] == ',');
+  if (at >= text.bytes.size() || text.bytes[at] != ')') return 0;
+  return at + 1 - from;
+}
+
 void AppendBlank(std::string* out) {
   if (!out->empty() && out->back() != ' ') out->push_back(' ');
 }
 
-// Rewrites each "in (?, ?, ...)" (or "in(?,?)") of a normalized text as
-// "in (?+)".
-void FoldInLists(std::string* text) {
-  for (size_t at = text->find("in"); at != std::string::npos; at = text->find("in", at + 1)) {
-    if (at > 0 && IsWordByte((*text)[at - 1])) continue;
-    size_t end = at + 2;
-    if (end < text->size() && (*text)[end] == ' ') ++end;
-    if (end >= text->size() || (*text)[end] != '(') continue;
-    ++end;
-    bool values = false;
-    while (end < text->size() && (*text)[end] == '?') {
-      values = true;
-      ++end;
-      if (text->compare(end, 2, ", ") == 0) {
-        end += 2;
-      } else if (end < text->size() && (*text)[end] == ',') {
-        ++end;
-      } else {
-        break;
-      }
-    }
-    if (values && end < text->size() && (*text)[end] == ')') {
-      text->replace(at, end + 1 - at, "in (?+)");
+// Appends the fingerprint of the word at `at`; returns the bytes it read.
+size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
+  std::string_view word = text.wordAt(at);
+  if (IsValueWord(word)) {
+    out->push_back('?');
+    return word.size();
+  }
+  if (IsInKeyword(word)) {
+    size_t list = InListLength(text, at + word.size());
+    if (list > 0) {
+      out->append("in (?+)");
+      return word.size() + list;
     }
   }
+  for (char c : word) out->push_back(Lower(c));
+  return word.size();
+}
+
+// Appends the fingerprint of the literal, blank, word or other byte at `at`;
+// returns the bytes it read.
+size_t AppendToken(const QueryText& text, size_t at, std::string* out) {
+  char c = text.bytes[at];
+  if (c == '\'') {
+    out->push_back('?');
+    return LiteralLength(text.bytes.substr(at));
+  }
+  if (IsBlank(c)) {
+    AppendBlank(out);
+    return 1;
+  }
+  if (IsWordByte(c)) return AppendWord(text, at, out);
+  out->push_back(c);
+  return 1;
 }
 
 void Cut(std::string* text, size_t limit) {
   if (text->size() > limit) text->replace(limit, std::string::npos, "...");
 }
 
-}  // namespace
-
-void QueryFingerprint(std::string_view query, std::string* out) {
-  out->clear();
-  size_t at = 0;
-  while (at < query.size() && out->size() <= kMaxFingerprint) {
-    char c = query[at];
-    if (c == '\'') {
-      at += LiteralLength(query.substr(at));
-      out->push_back('?');
-    } else if (IsBlank(c)) {
-      AppendBlank(out);
-      ++at;
-    } else if (IsWordByte(c)) {
-      size_t length = WordLength(query.substr(at));
-      std::string_view word = query.substr(at, length);
-      if (IsValueWord(word)) {
-        out->push_back('?');
-      } else {
-        for (char w : word) out->push_back(Lower(w));
-      }
-      at += length;
-    } else {
-      out->push_back(c);
-      ++at;
-    }
-  }
-  FoldInLists(out);
-  while (!out->empty() && (out->back() == ' ' || out->back() == ';')) out->pop_back();
-  Cut(out, kMaxFingerprint);
+// Whether a call argument is a handle: the connection "c", or a letter and
+// digits, as sessions ("s0") and collections ("q12") are named.
+bool IsHandle(std::string_view argument) {
+  return argument == "c" || (argument.size() > 1 && IsLetter(argument[0]) &&
+                             argument.find_first_not_of("0123456789", 1) == std::string_view::npos);
 }
 
 // The argument that starts at `text`: up to the next comma, or past a
@@ -131,6 +164,36 @@ std::string_view ArgumentAt(std::string_view text) {
   return text.substr(0, text.find(',', from));
 }
 
+void AppendArgument(std::string_view argument, std::string* out) {
+  bool literal = !argument.empty() && (argument[0] == '\'' || argument[0] == '"') &&
+                 LiteralLength(argument) == argument.size();
+  if (literal || IsHandle(argument) || (!argument.empty() && IsValueWord(argument))) {
+    out->push_back('?');
+  } else if (argument.size() > kMaxArgument) {
+    out->append(argument.substr(0, kMaxArgument));
+    out->append("...");
+  } else {
+    out->append(argument);
+  }
+}
+
+}  // namespace
+
+void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
+  out->clear();
+  QueryText text{query, glued};
+  size_t at = 0;
+  while (at < query.size() && out->size() <= kMaxFingerprint) {
+    if (at == glued) AppendBlank(out);
+    at += AppendToken(text, at, out);
+  }
+  // A text read in part ends at the cut, not at the query's end.
+  if (at >= query.size()) {
+    while (!out->empty() && (out->back() == ' ' || out->back() == ';')) out->pop_back();
+  }
+  Cut(out, kMaxFingerprint);
+}
+
 void CallFingerprint(std::string_view callText, std::string* out) {
   size_t comma = callText.find(',');
   out->assign(callText.substr(0, comma));
@@ -139,19 +202,7 @@ void CallFingerprint(std::string_view callText, std::string* out) {
     size_t next = comma + 1 + argument.size();
     if (next >= callText.size()) next = std::string_view::npos;
     out->push_back(',');
-    bool connection =
-        argument == "c" || (argument.size() > 1 && argument[0] == 's' &&
-                            argument.find_first_not_of("0123456789", 1) == std::string_view::npos);
-    bool literal = !argument.empty() && (argument[0] == '\'' || argument[0] == '"') &&
-                   LiteralLength(argument) == argument.size();
-    if (connection || literal || (!argument.empty() && IsValueWord(argument))) {
-      out->push_back('?');
-    } else if (argument.size() > kMaxArgument) {
-      out->append(argument.substr(0, kMaxArgument));
-      out->append("...");
-    } else {
-      out->append(argument);
-    }
+    AppendArgument(argument, out);
     comma = next;
   }
   Cut(out, kMaxFingerprint);

@@ -16,15 +16,22 @@ constexpr size_t kMaxFingerprint = 2048;
 
 // The class of a query text, one rule at a time: string literals '...'
 // (with '' inside) become ?, so do numbers and 16-hex-digit object ids; an
-// IN list of such values becomes "in (?+)"; runs of blanks, tabs and line
-// feeds become one blank; words outside literals are lower-cased; trailing
-// blanks and semicolons are dropped. Writes it to `out`, replacing its text.
-void QueryFingerprint(std::string_view query, std::string* out);
+// IN list of such values becomes "in (?+)", whatever its blanks and length;
+// runs of blanks, tabs and line feeds become one blank; words outside
+// literals are lower-cased; trailing blanks and semicolons are dropped.
+// `glued` is where the trace joined two lines of the text without a line
+// feed (npos: nowhere); it reads as a blank. Writes it to `out`, replacing
+// its text.
+void QueryFingerprint(std::string_view query, size_t glued, std::string* out);
+inline void QueryFingerprint(std::string_view query, std::string* out) {
+  QueryFingerprint(query, std::string_view::npos, out);
+}
 
 // The class of a call text: the API name, then each argument, with object
-// ids, numbers, quoted literals and connection ids ("c", "s12") as ?. An
-// argument over 64 bytes is cut, with "...". "fetch,s3,4e21100000002a11"
-// gives "fetch,?,?".
+// ids, numbers, quoted literals and handles as ?: the connection "c" and
+// any letter followed by digits, as sessions ("s12") and collections ("q3")
+// are named. Other arguments, attribute names among them, stay; one over 64
+// bytes is cut, with "...". "fetch,s3,4e21100000002a11" gives "fetch,?,?".
 void CallFingerprint(std::string_view callText, std::string* out);
 
 }  // namespace quintrel

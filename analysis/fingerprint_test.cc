@@ -2,57 +2,236 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 namespace quintrel {
 namespace {
 
-TEST(FingerprintTest, QueryRules) {
-  // One row per rule, then rules together.
-  const std::pair<std::string, std::string> kCases[] = {
-      {"select a from t where n = 'smith'", "select a from t where n = ?"},
-      {"where n = 'o''brien' and m = ''", "where n = ? and m = ?"},
-      {"where n = 'unclosed", "where n = ?"},
-      {"where id = 42 and x > 3.5 and t1.a = 7", "where id = ? and x > ? and t1.a = ?"},
-      {"where r_object_id = 0900000180000123", "where r_object_id = ?"},
-      {"where r_object_id = 4e21100000002a11", "where r_object_id = ?"},
-      {"where x in ('a', 'b', 3)", "where x in (?+)"},
-      {"where x IN(1,2,3) and y in (select z from w)",
-       "where x in (?+) and y in (select z from w)"},
-      {"select  a,\tb\n\nfrom   t", "select a, b from t"},
-      {"SELECT Name FROM Item WHERE Title = 'Ab C'", "select name from item where title = ?"},
-      {"select a from t;  ;\n", "select a from t"},
-      {"", ""},
-      {"select \xC3\x89t\xC3\xA9 from t", "select \xC3\x89t\xC3\xA9 from t"},
-  };
-  std::string out;
-  for (const auto& [query, expected] : kCases) {
-    QueryFingerprint(query, &out);
-    EXPECT_EQ(out, expected) << query;
-  }
-  QueryFingerprint(std::string(10000, 'x'), &out);
-  EXPECT_EQ(out, std::string(kMaxFingerprint, 'x') + "...");
+const size_t kNone = std::string_view::npos;
+
+std::string QueryClass(const std::string& query, size_t glued = kNone) {
+  std::string out = "stale";
+  QueryFingerprint(query, glued, &out);
+  return out;
 }
 
+std::string CallClass(const std::string& call) {
+  std::string out = "stale";
+  CallFingerprint(call, &out);
+  return out;
+}
+
+// `pattern` with its "@" replaced by `value`.
+std::string Fill(const std::string& pattern, const std::string& value) {
+  std::string text = pattern;
+  return text.replace(text.find('@'), 1, value);
+}
+
+// An IN list of `count` values (numbers, literals and object ids in turn)
+// with `comma` between them, inside `open` and `close`.
+std::string InList(int count, const std::string& open, const std::string& comma,
+                   const std::string& close) {
+  const char* const kValues[] = {"7", "'a, b'", "0900000180000123", "3.5", "''"};
+  std::string list = open;
+  for (int i = 0; i < count; ++i) list += (i > 0 ? comma : "") + std::string(kValues[i % 5]);
+  return list + close;
+}
+
+// Each row of the README's query table, its example first, then the cases
+// at the rule's edges.
+TEST(FingerprintTest, QueryRules) {
+  const struct {
+    const char* rule;
+    std::string query;
+    size_t glued;
+    std::string expected;
+  } kCases[] = {
+      {"literal", "where name = 'O''Brien'", kNone, "where name = ?"},
+      {"literal", "where n = 'o''brien' and m = ''", kNone, "where n = ? and m = ?"},
+      {"literal", "where n = 'unclosed", kNone, "where n = ?"},
+      {"literal", "where n = 'in (1, 2)'", kNone, "where n = ?"},
+      {"number", "where size > 1024 and rank = 3.5", kNone, "where size > ? and rank = ?"},
+      {"number", "where id = 42 and t1.a = 7 and v = 1.2.3", kNone,
+       "where id = ? and t1.a = ? and v = 1.2.3"},
+      {"object id", "where r_object_id = 0900000180000123", kNone, "where r_object_id = ?"},
+      {"object id", "where r_object_id = 4e21100000002A11", kNone, "where r_object_id = ?"},
+      {"object id", "where x = 4e211000000", kNone, "where x = 4e211000000"},
+      {"in list", "where id in ( 1,2 ,\n 3 )", kNone, "where id in (?+)"},
+      {"in list", "where x IN('a', 'b', 3) and y in (5 ,6)", kNone,
+       "where x in (?+) and y in (?+)"},
+      {"in list", "where x in\n(\t3,\r\n4\n)", kNone, "where x in (?+)"},
+      {"in list", "where x in (?, ?)", kNone, "where x in (?+)"},
+      {"in list", "where y in (select z from w)", kNone, "where y in (select z from w)"},
+      {"in list", "where y in (1, z) or y in () or y in (1,)", kNone,
+       "where y in (?, z) or y in () or y in (?,)"},
+      {"in list", "where y in (1 2) or y in ('a' 'b') or y in (1", kNone,
+       "where y in (? ?) or y in (? ?) or y in (?"},
+      {"in list", "where xin (1) or x.in (1)", kNone, "where xin (?) or x.in (?+)"},
+      {"blanks", "select a,\n\t  b", kNone, "select a, b"},
+      {"blanks", "select  a,\tb\n\nfrom   t", kNone, "select a, b from t"},
+      {"lines", "select a, bfrom t", 11, "select a, b from t"},
+      {"lines", "select item_id, item_namefrom doc_item\nwhere a = 1\n", 25,
+       "select item_id, item_name from doc_item where a = ?"},
+      {"lines", "select a, b\nfrom t", 11, "select a, b from t"},
+      {"lines", "select 'a\nb'", 10, "select ?"},
+      {"lines", "where x in (1, 23)", 16, "where x in (?, ? ?)"},
+      {"lines", "where x in(1,2)", 10, "where x in (?+)"},
+      {"lines", "select a", 0, "select a"},
+      {"lines", "select a", 8, "select a"},
+      {"case", "SELECT Name FROM Item", kNone, "select name from item"},
+      {"case", "WHERE Title = 'Ab C' and \xC3\x89t\xC3\xA9 = 1", kNone,
+       "where title = ? and \xC3\x89t\xC3\xA9 = ?"},
+      {"trailing", "select a from t ;", kNone, "select a from t"},
+      {"trailing", "select a from t;  ;\n", kNone, "select a from t"},
+      {"trailing", "", kNone, ""},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(QueryClass(c.query, c.glued), c.expected) << c.rule << ": " << c.query;
+  }
+}
+
+TEST(FingerprintTest, QueryCut) {
+  EXPECT_EQ(QueryClass(std::string(10000, 'x')), std::string(kMaxFingerprint, 'x') + "...");
+  // A list of 1,000 values folds although its text runs far past the cut.
+  EXPECT_EQ(QueryClass("where a in " + InList(1000, "(", ", ", ")") + " order by a"),
+            "where a in (?+) order by a");
+  // A list that is not one of values is cut as any text.
+  std::string columns = QueryClass("where a in " + InList(1000, "(", ", ", ", b)"));
+  EXPECT_EQ(columns.size(), kMaxFingerprint + 3);
+  EXPECT_EQ(columns.substr(0, 16), "where a in (?, ?");
+}
+
+// Each row of the README's call table, its example first.
 TEST(FingerprintTest, CallRules) {
   const std::string k70(70, 'a');
-  const std::pair<std::string, std::string> kCases[] = {
-      {"fetch,s3,4e21100000002a11", "fetch,?,?"},
-      {"get,c,title", "get,?,title"},
-      {"next,s12,q0", "next,?,q0"},
-      {"set,s0,subject,'a, b',x", "set,?,subject,?,x"},
-      {"set,s0,subject,'a'", "set,?,subject,?"},
-      {"save,s0,12.5,\"x\"", "save,?,?,?"},
-      {"getfile,s0," + k70, "getfile,?," + std::string(64, 'a') + "..."},
-      {"connect", "connect"},
-      {"x,,s", "x,,s"},
-      {"x,", "x,"},
+  const struct {
+    const char* rule;
+    std::string call;
+    std::string expected;
+  } kCases[] = {
+      {"api name", "dumpconnection", "dumpconnection"},
+      {"api name", "q1,s1", "q1,?"},
+      {"handle", "next,s3,q12", "next,?,?"},
+      {"handle", "get,c,q0,item_name", "get,?,?,item_name"},
+      {"handle", "close,S0,d7", "close,?,?"},
+      {"handle", "x,s,q,s0x,q1a,ab1,_1,1a", "x,s,q,s0x,q1a,ab1,_1,1a"},
+      {"object id", "fetch,c,4e21100000002a11", "fetch,?,?"},
+      {"object id", "get,s0,4E21100000002A11,title", "get,?,?,title"},
+      {"number", "getmessage,s0,3", "getmessage,?,?"},
+      {"number", "save,s0,12.5,0", "save,?,?,?"},
+      {"literal", "set,s0,subject,'a, b'", "set,?,subject,?"},
+      {"literal", "set,s0,subject,'a',\"x, y\",'o''k'", "set,?,subject,?,?,?"},
+      {"literal", "set,s0,subject,'a'b", "set,?,subject,'a'b"},
+      {"other", "get,s0,q1,r_object_id", "get,?,?,r_object_id"},
+      {"other", "get,s1,server,object_name", "get,?,server,object_name"},
+      {"other", "apply,s0,NULL,LAST_STATEMENT", "apply,?,NULL,LAST_STATEMENT"},
+      {"other", "connect,repo01,admin,,,", "connect,repo01,admin,,,"},
+      {"other", "x,,s", "x,,s"},
+      {"other", "x,", "x,"},
+      {"cut", "getfile,s0," + k70, "getfile,?," + std::string(64, 'a') + "..."},
   };
-  std::string out;
-  for (const auto& [call, expected] : kCases) {
-    CallFingerprint(call, &out);
-    EXPECT_EQ(out, expected) << call;
+  for (const auto& c : kCases) EXPECT_EQ(CallClass(c.call), c.expected) << c.rule << ": " << c.call;
+}
+
+// Texts that differ only in what a rule removes share a class; a text that
+// differs in what the rule keeps does not.
+struct Mutation {
+  const char* rule;
+  std::string pattern;  // "@" is filled with each variant
+  std::vector<std::string> variants;
+  std::vector<std::string> apart;
+};
+
+void ExpectOneClass(const Mutation& m, std::string (*fingerprint)(const std::string&)) {
+  const std::string first = fingerprint(Fill(m.pattern, m.variants[0]));
+  for (const std::string& variant : m.variants) {
+    EXPECT_EQ(fingerprint(Fill(m.pattern, variant)), first) << m.rule << ": " << variant;
   }
+  for (const std::string& variant : m.apart) {
+    EXPECT_NE(fingerprint(Fill(m.pattern, variant)), first) << m.rule << ": " << variant;
+  }
+}
+
+std::string QueryOf(const std::string& query) { return QueryClass(query); }
+
+std::vector<std::string> InListVariants() {
+  const char* const kOpen[] = {"(", "( ", "(\n", "\n(\t"};
+  const char* const kComma[] = {",", ", ", " ,", " , ", ",\n", "\r\n,\t"};
+  const char* const kClose[] = {")", " )", "\n)"};
+  const int kCounts[] = {1, 2, 3, 670, 1000};
+  std::vector<std::string> lists;
+  for (int count : kCounts) {
+    for (size_t i = 0; i < std::size(kComma); ++i) {
+      lists.push_back(InList(count, kOpen[i % 4], kComma[i], kClose[(i + count) % 3]));
+    }
+  }
+  return lists;
+}
+
+TEST(FingerprintTest, QueryVariantsShareAClass) {
+  const Mutation kMutations[] = {
+      {"literal",
+       "select a from t where n = @ order by a",
+       {"'a'", "''", "'O''Brien'", "'x, y) in (1'", "'" + std::string(3000, 'x') + "'"},
+       {"n", "'a' || 'b'"}},
+      {"number", "where a > @ and b = 1", {"0", "42", "3.5", "1234567890123"}, {"b", "4.2.1"}},
+      {"object id",
+       "where r_object_id = @",
+       {"0900000180000123", "4e21100000002A11", "0000000000000000"},
+       {"4e2110000000", "4e21100000002g11"}},
+      {"in list", "where id in @ order by a", InListVariants(), {"(1, x)", "(1)(2)"}},
+      {"blanks", "select a,@b from t", {" ", "\t", "\n", "  \n\t ", "\r\n"}, {"", ",", " c "}},
+      {"case",
+       "@ a FROM t",
+       {"select", "SELECT", "Select", "sElEcT"},
+       {"delete", "select a from t,"}},
+      {"trailing", "select a from t@", {"", ";", " ;", ";;\n", " ; ; "}, {"; x", " t"}},
+  };
+  for (const Mutation& m : kMutations) ExpectOneClass(m, &QueryOf);
+}
+
+// A query over several lines as the trace gives it: the first line break
+// dropped at `glued`, the others kept. Whichever blank is a line break, the
+// class is that of the query on one line.
+TEST(FingerprintTest, QueryLinesShareAClass) {
+  const std::string query = "select item_id, item_name from doc_item where a = 1 and b in (1, 2)";
+  const std::string oneLine = QueryClass(query);
+  for (size_t first = 0; first < query.size(); ++first) {
+    if (query[first] != ' ') continue;
+    std::string text = query.substr(0, first) + query.substr(first + 1) + "\n";
+    EXPECT_EQ(QueryClass(text, first), oneLine) << text;
+    for (size_t later = text.find(' ', first); later != std::string::npos;
+         later = text.find(' ', later + 1)) {
+      std::string more = text;
+      more[later] = '\n';
+      EXPECT_EQ(QueryClass(more, first), oneLine) << more;
+    }
+    // Where the break parts two words, they run together without it.
+    if (std::isalnum(query[first - 1]) && std::isalnum(query[first + 1])) {
+      EXPECT_NE(QueryClass(text), oneLine) << text;
+    }
+  }
+}
+
+TEST(FingerprintTest, CallVariantsShareAClass) {
+  const Mutation kMutations[] = {
+      {"handle",
+       "get,@,item_name",
+       {"c,q0", "s0,q0", "s12,q99", "s3,d7", "S1,Q2"},
+       {"s0,object_name", "s0,r_object_id", "s0,s", "s0,q1x", "s0,qq1"}},
+      {"object id",
+       "get,s0,@,title",
+       {"4e21100000002a11", "0900000180000123", "4E21100000002A11"},
+       {"4e21100000002a1", "title"}},
+      {"number", "getmessage,s0,@", {"3", "0", "12.5", "99999999999"}, {"3a", "x"}},
+      {"literal",
+       "set,s0,subject,@,x",
+       {"'a'", "''", "'a, b'", "\"x\"", "'o''k, y'"},
+       {"subject", "'a'b"}},
+  };
+  for (const Mutation& m : kMutations) ExpectOneClass(m, &CallClass);
 }
 
 }  // namespace

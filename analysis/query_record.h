@@ -5,6 +5,7 @@
 #ifndef QUINTREL_ANALYSIS_QUERY_RECORD_H_
 #define QUINTREL_ANALYSIS_QUERY_RECORD_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ std::string_view QueryApiName(QueryApi api);
 struct QueryRecord {
   QueryApi api = QueryApi::kQuery;
   TextBuffer queryText;
+  // Where queryText joins the API line and the first line that continued it
+  // in the trace without the line break between them, as the reports print
+  // it; classes read a blank there. npos when the text has no such join.
+  size_t gluedAt = std::string_view::npos;
   double durationMs = 0.0;
   int32_t rowCount = 0;    // stays at its largest value once there
   std::string threadId;    // of the starting call

@@ -160,6 +160,8 @@ QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
   std::string_view text = call->apiText.view();
   size_t start = QueryTextStart(text);
   if (start == std::string_view::npos) return record;
+  size_t lineEnd = call->apiLineText().size();
+  if (text.size() > lineEnd && start <= lineEnd) record.gluedAt = lineEnd - start;
   if (text.size() - start >= kLargeText) {
     // The call is done with its API text: the record takes it over.
     record.queryText = std::move(call->apiText);

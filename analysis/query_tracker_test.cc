@@ -4,6 +4,8 @@
 
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quintrel {
 namespace {
@@ -55,6 +57,48 @@ TEST(QueryTrackerTest, CallsThatMayMatterToTracking) {
   };
   for (const auto& [text, mayTrack] : kCases)
     EXPECT_EQ(QueryTracker::MayTrack(text), mayTrack) << text;
+}
+
+class RecordList : public QueryRecordSink {
+ public:
+  void onQueryRecord(QueryRecord* record) override { records.push_back(std::move(*record)); }
+  std::vector<QueryRecord> records;
+};
+
+TEST(QueryTrackerTest, RecordsWhereTheFirstLinesWereJoined) {
+  const struct {
+    std::string apiLine;
+    std::vector<std::string> continuation;
+    std::string queryText;
+    size_t gluedAt;
+  } kCases[] = {
+      {"query,c,select a", {}, "select a", std::string::npos},
+      {"query,c,select a,", {"from t", "where x = 1"}, "select a,from t\nwhere x = 1\n", 9},
+      {"execquery,s0,F,select a", {"from t"}, "select afrom t\n", 8},
+      {"query,c,", {"select a"}, "select a\n", 0},
+      {"query,c", {",select a"}, "select a\n", std::string::npos},
+      {"query,c,select " + std::string(kLargeText, 'a'),
+       {"from t"},
+       "select " + std::string(kLargeText, 'a') + "from t\n",
+       7 + kLargeText},
+  };
+  for (const auto& c : kCases) {
+    RecordList list;
+    QueryTracker tracker(&list);
+    TraceCall call;
+    call.setApiLineText(c.apiLine);
+    for (const std::string& line : c.continuation) call.appendContinuation(line);
+    call.resultText.assign("q0'");
+    tracker.track(&call);
+    call.reset();
+    call.setApiLineText("getlastcoll,s0");
+    call.resultText.assign("q0'");
+    tracker.track(&call);
+    tracker.finish();
+    ASSERT_EQ(list.records.size(), 1u) << c.apiLine;
+    EXPECT_EQ(list.records[0].queryText.view(), c.queryText) << c.apiLine;
+    EXPECT_EQ(list.records[0].gluedAt, c.gluedAt) << c.apiLine;
+  }
 }
 
 }  // namespace

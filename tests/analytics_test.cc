@@ -119,6 +119,38 @@ TEST(Analytics, ExactFiguresOfASmallTrace) {
   }
 }
 
+TEST(Analytics, ClassesFoldListsLinesAndHandles) {
+  // One query written four ways: over three lines, with an IN list split
+  // over two, with blanks inside its list, and with 1,000 values; its
+  // fetches on two connections and two collections.
+  auto call = [](const std::string& api, const std::string& more, const std::string& result) {
+    return ApiLine("7", api) + "\n" + more + ResultLine("7", result + "'", "0.010") + "\n";
+  };
+  std::string thousand = "0";
+  for (int i = 1; i < 1000; ++i) thousand += ", " + std::to_string(i);
+  const std::string trace =
+      call("query,c,select item_id, item_name", "from doc_item\nwhere id in (1, 2)\n", "q0") +
+      call("next,c,q0", "", "T") + call("close,c,q0", "", "T") +
+      call("query,s1,select item_id, item_name from doc_item where id in ( 3,", " 4 )\n", "q1") +
+      call("next,s1,q1", "", "T") + call("close,s1,q1", "", "T") +
+      call("query,c,SELECT item_id, item_name FROM doc_item WHERE id IN (5 ,6)", "", "q2") +
+      call("next,c,q2", "", "T") +
+      call("query,s12,select item_id, item_name from doc_item where id in (" + thousand + ")", "",
+           "q3");
+  ScratchDir dir;
+  const CliResult result = RunQuintrel({dir.write("t.trc", trace), "CONSOLE", "-s", "JSON"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  for (const std::string& expected : {
+           std::string("\"queryClasses\": {\n  \"total\": 1,"),
+           std::string("\"fingerprint\": \"select item_id, item_name from doc_item where id in "
+                       "(?+)\",\n    \"queries\": 4,"),
+           std::string("\"fingerprint\": \"next,?,?\",\n    \"calls\": 3,"),
+           std::string("\"fingerprint\": \"close,?,?\",\n    \"calls\": 2,"),
+       }) {
+    EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\nin\n" << result.out;
+  }
+}
+
 TEST(Analytics, DigestStaysOnOneScreen) {
   std::string wide;
   for (int i = 0; i < 3000; ++i) {
