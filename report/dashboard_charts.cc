@@ -18,6 +18,11 @@ const double kWidth = 1000, kLeft = 10, kRight = 990;
 const int kTimelineHeight = 250;
 const double kDmclTop = 24, kDmclBottom = 150, kCallsTop = 166, kCallsBottom = 222;
 
+// Latency over time: the p95 of each bar, gridlines with their values on
+// the left, times under it.
+const int kP95Height = 200;
+const double kP95Top = 16, kP95Bottom = 160, kP95Left = 70;
+
 // The histogram: bars, their counts above, the bucket bounds below.
 const int kLatencyHeight = 220;
 const double kLatencyTop = 26, kLatencyBottom = 180;
@@ -146,7 +151,63 @@ void DrawLatencyBounds(const std::vector<LatencyBucket>& buckets, SvgChart* char
   chart->line(kLeft, kLatencyBottom + 0.5, kRight, kLatencyBottom + 0.5, "axis");
 }
 
+// The x and width of bar `index` of `count` across the chart right of
+// `left`.
+void BarSlotFrom(double left, size_t index, size_t count, double* x, double* width) {
+  double slot = (kRight - left) / double(count);
+  *x = left + slot * double(index);
+  *width = slot >= 3 ? slot * 0.8 : slot;
+}
+
+// Gridlines at 0, a half and the whole of `maxMs`, labelled on the left.
+void DrawP95Axis(int64_t maxMs, SvgChart* chart) {
+  for (int step = 0; step <= 2; ++step) {
+    double y = kP95Bottom - (kP95Bottom - kP95Top) * step / 2.0;
+    chart->line(kP95Left, y + 0.5, kRight, y + 0.5, "axis");
+    chart->text(kP95Left - 6, y + 4, Grouped(maxMs * step / 2) + " ms", "end");
+  }
+}
+
+void WriteP95Chart(const TimelineBars& bars, std::ostream& out) {
+  int64_t maxP95 = 0;
+  for (const TimelineBar& bar : bars.bars) maxP95 = std::max(maxP95, bar.p95Ms);
+  out << "<p class=\"note legend\"><span class=\"key p95\"></span>p95 of the calls (highest "
+      << Grouped(maxP95) << " ms)</p>\n<div class=\"chart\">";
+  SvgChart chart(out, int(kWidth), kP95Height, "p95 of the calls over time");
+  DrawP95Axis(maxP95, &chart);
+  for (size_t i = 0; i < bars.bars.size(); ++i) {
+    const TimelineBar& bar = bars.bars[i];
+    if (bar.calls == 0) continue;
+    double x, width;
+    BarSlotFrom(kP95Left, i, bars.bars.size(), &x, &width);
+    chart.beginGroup(IsoDateTime(bar.start) + " (" + SpanText(bars.barSeconds) + "): p95 " +
+                     Grouped(bar.p95Ms) + " ms, longest " + Grouped(bar.maxMs) + " ms, " +
+                     Grouped(bar.calls) + (bar.calls == 1 ? " call" : " calls"));
+    chart.rect(x, kP95Top, width, kP95Bottom - kP95Top, "hit");
+    double height = BarHeight(bar.p95Ms, maxP95, kP95Bottom - kP95Top);
+    if (height > 0) chart.rect(x, kP95Bottom - height, width, height, "p95");
+    chart.endGroup();
+  }
+  int64_t end = bars.bars.back().start + bars.barSeconds;
+  chart.text(kP95Left, kP95Height - 8, IsoDateTime(bars.bars.front().start), "start");
+  chart.text(kRight, kP95Height - 8, IsoDateTime(end), "end");
+  chart.end();
+  out << "</div>\n";
+}
+
 }  // namespace
+
+void WriteLatencyOverTimeChart(const ProfileAnalytics& analytics, std::ostream& out) {
+  TimelineBars bars = TimelineBars::Merge(analytics.timeline, analytics.bucketSeconds, kMaxP95Bars);
+  if (bars.bars.empty()) {
+    out << "<p class=\"note\">No call with a dated time stamp.</p>\n";
+    return;
+  }
+  WriteP95Chart(bars, out);
+  out << "<p class=\"note\">The 95th percentile of the durations of the calls that started in "
+         "each bar (where a bar joins several buckets, the highest of theirs). Every bucket with "
+         "calls, exactly:</p>\n";
+}
 
 void WriteTimelineSection(const ProfileAnalytics& analytics, std::ostream& out) {
   WriteSectionStart(out, "timeline", "Timeline");

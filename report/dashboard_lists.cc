@@ -227,4 +227,30 @@ void WriteThreadSection(const Profile& profile, size_t top, std::ostream& out) {
   WriteSectionEnd(out);
 }
 
+void WriteBucketTable(const ProfileAnalytics& analytics, std::ostream& out) {
+  DashboardTable table({{"bucket", false},
+                        {"calls", true},
+                        {"mean ms", true},
+                        {"p50 ms", true},
+                        {"p95 ms", true},
+                        {"p99 ms", true},
+                        {"max ms", true}},
+                       kBucketBudget);
+  size_t filled = 0;
+  for (const TimelineBucket& bucket : analytics.timeline) {
+    if (bucket.calls == 0) continue;
+    ++filled;
+    if (table.rows() == kMaxBucketRows || table.full()) continue;
+    table.label(IsoDateTime(bucket.start), kStampBytes);
+    table.count(bucket.calls);
+    table.mean(bucket.meanMs);
+    table.count(bucket.p50Ms);
+    table.count(bucket.p95Ms);
+    table.count(bucket.p99Ms);
+    table.count(bucket.maxMs);
+    table.endRow();
+  }
+  WriteList(table, filled, kMaxBucketRows, {"bucket with calls", "buckets with calls"}, out);
+}
+
 }  // namespace quintrel

@@ -8,7 +8,7 @@ namespace {
 
 const char kStyle[] = R"css(
 :root{--fg:#1f2937;--muted:#6b7280;--line:#e5e7eb;--bg:#f5f6f8;--card:#fff;--accent:#2563eb;
---calls:#94a3b8;--peak:#ea580c;--code:#f3f4f6}
+--calls:#94a3b8;--peak:#ea580c;--p95:#7c3aed;--code:#f3f4f6}
 *{box-sizing:border-box}
 body{margin:0;background:var(--bg);color:var(--fg);
 font:15px/1.45 system-ui,-apple-system,"Segoe UI",Roboto,"Helvetica Neue",Arial,"Noto Sans",
@@ -58,6 +58,7 @@ border-radius:6px;margin:6px 0 2px;font-size:12px}
 .chart .dmcl{fill:var(--accent)}
 .chart .calls{fill:var(--calls)}
 .chart .peak{fill:var(--peak)}
+.chart .p95{fill:var(--p95)}
 .chart .axis{stroke:var(--line);stroke-width:1}
 .chart text{font-size:12px;fill:var(--muted)}
 .chart text.strong{fill:var(--peak);font-weight:600}
@@ -68,6 +69,7 @@ vertical-align:-1px}
 .key.dmcl{background:var(--accent);margin-left:0}
 .key.calls{background:var(--calls)}
 .key.peak{background:var(--peak)}
+.key.p95{background:var(--p95);margin-left:0}
 footer{color:var(--muted);font-size:12.5px;padding-top:4px;padding-bottom:32px;
 overflow-wrap:anywhere}
 @media (max-width:640px){body{font-size:14px}header,main,footer{padding:0 10px}

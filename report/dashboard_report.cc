@@ -23,7 +23,8 @@ const size_t kFilterBytes = 200;
 void WriteHeader(const ReportContext& context, std::ostream& out) {
   out << "<header><h1>quintrel dashboard <span>";
   WriteHtmlTextCut(out, context.traceName, kTraceNameBytes);
-  out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a> <a href=\"#apis\">APIs</a> "
+  out << "</span></h1>\n<nav><a href=\"#timeline\">Timeline</a> "
+         "<a href=\"#latency-over-time\">Latency over time</a> <a href=\"#apis\">APIs</a> "
          "<a href=\"#latency\">Latency</a> <a href=\"#queries\">Query classes</a> "
          "<a href=\"#calls\">Call classes</a> <a href=\"#slowest\">Slowest calls</a> "
          "<a href=\"#threads\">Threads</a></nav></header>\n<main>\n";
@@ -97,6 +98,10 @@ void WriteDashboardReport(const Profile& profile, const ReportContext& context, 
   WriteHeader(context, out);
   WriteSummary(profile, context, out);
   WriteTimelineSection(profile.analytics, out);
+  WriteSectionStart(out, "latency-over-time", "Latency over time");
+  WriteLatencyOverTimeChart(profile.analytics, out);
+  WriteBucketTable(profile.analytics, out);
+  WriteSectionEnd(out);
   WriteApiSection(profile, context.top, out);
   WriteLatencySection(profile.analytics, out);
   WriteQueryClassSection(profile, context.top, out);

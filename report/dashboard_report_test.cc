@@ -80,8 +80,8 @@ TEST(DashboardReportTest, WritesEverySectionInOrderWithTheModelsFigures) {
   context.options = "-s DASHBOARD";
   const std::string page = Page(Sample(3), context);
   size_t last = 0;
-  for (const char* id :
-       {"summary", "timeline", "apis", "latency", "queries", "calls", "slowest", "threads"}) {
+  for (const char* id : {"summary", "timeline", "latency-over-time", "apis", "latency", "queries",
+                         "calls", "slowest", "threads"}) {
     size_t at = page.find(std::string("<section id=\"") + id + "\">");
     ASSERT_NE(at, std::string::npos) << id;
     EXPECT_GT(at, last) << id;
@@ -103,7 +103,8 @@ TEST(DashboardReportTest, WritesEverySectionInOrderWithTheModelsFigures) {
   EXPECT_NE(Section(page, "slowest").find("<td class=\"num\" data-v=\"180\">180</td>"),
             std::string::npos);
   EXPECT_LT(page.find(">top3<"), page.find(">top1<"));  // largest first
-  EXPECT_EQ(Count(page, "<svg"), 2u + 3 + 3);           // two charts, a bar per API and thread
+  // Three charts, a bar per API and thread.
+  EXPECT_EQ(Count(page, "<svg"), 3u + 3 + 3);
   EXPECT_NE(page.find("<footer>Trace examples/sample.trc, 35.3 KB (36,140 bytes). quintrel " +
                       std::string(VERSION) + ", options: -s DASHBOARD.</footer>"),
             std::string::npos);
@@ -189,9 +190,9 @@ TEST(DashboardReportTest, HostileTextsAreEscapedWhereverTheyStand) {
   EXPECT_EQ(Count(page, "<script"), 1u);
   EXPECT_EQ(Count(page, "<img"), 0u);
   EXPECT_EQ(Count(page, "</pre>"), 2u);  // the examples of the query and the call class
-  // The page's, the two bars', the timeline's two bars with calls, the
-  // histogram's three.
-  EXPECT_EQ(Count(page, "<title>"), 1u + 2 + 2 + 3);
+  // The page's, the two bars', the timeline's two bars with calls and the
+  // p95 chart's two, the histogram's three.
+  EXPECT_EQ(Count(page, "<title>"), 1u + 2 + 2 + 2 + 3);
 }
 
 TEST(DashboardReportTest, InvalidUtf8AndControlBytesBecomeReplacementCharacters) {
@@ -261,6 +262,27 @@ TEST(DashboardReportTest, TimelineMergesBucketsAndMarksTheBusiest) {
                          "most in one 1 s bucket, longest 1 ms</title>"),
             std::string::npos);
   EXPECT_NE(section.find("Busiest: 2003-08-06T15:15:18 to 2003-08-06T15:15:35"), std::string::npos);
+}
+
+TEST(DashboardReportTest, LatencyOverTimeShowsEachBucketsPercentiles) {
+  Profile profile = Sample(1);
+  std::vector<TimelineBucket>& timeline = profile.analytics.timeline;
+  timeline.clear();
+  profile.analytics.bucketSeconds = 60;
+  //                start       calls dmcl thr max  mean  p50 p95  p99
+  timeline.push_back({1060178400, 4, 1000, 1, 900, 250.0, 30, 900, 900});
+  timeline.push_back({1060178460, 0, 0, 0, 0});
+  timeline.push_back({1060178520, 2, 60, 1, 40, 30.0, 20, 40, 40});
+  const std::string section = Section(Page(profile), "latency-over-time");
+  for (const char* part :
+       {"p95 of the calls (highest 900 ms)", ">0 ms</text>", ">450 ms</text>", ">900 ms</text>",
+        "<title>2003-08-06T14:00:00 (1 min): p95 900 ms, longest 900 ms, 4 calls</title>",
+        "<title>2003-08-06T14:02:00 (1 min): p95 40 ms, longest 40 ms, 2 calls</title>",
+        "All 2 buckets with calls."}) {
+    EXPECT_NE(section.find(part), std::string::npos) << part << "\nin\n" << section;
+  }
+  EXPECT_EQ(Count(section, "class=\"p95\""), 2u);
+  EXPECT_EQ(Count(section, "<tr>"), 3u);  // the heading and the two buckets with calls
 }
 
 TEST(DashboardReportTest, AnEmptyProfileStillHasEverySection) {

@@ -16,7 +16,8 @@
 namespace quintrel_test {
 namespace {
 
-const char kSections[] = "summary,timeline,apis,latency,queries,calls,slowest,threads";
+const char kSections[] =
+    "summary,timeline,latency-over-time,apis,latency,queries,calls,slowest,threads";
 const std::string kHostileTexts[] = {
     "<script>alert(1)</script>",
     "\"><img src=x onerror=alert(1)>",
