@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/time_stamp.h"
 #include "report/dashboard_page.h"
 #include "report/report_format.h"
 #include "report/svg_chart.h"
@@ -11,8 +12,9 @@ namespace quintrel {
 
 namespace {
 
-// Both charts span the view box's width less a margin on either side.
-const double kWidth = 1000, kLeft = 10, kRight = 990;
+// The charts span the view box's width less a margin on either side; those
+// over time keep room on the left for the values of their y-axis.
+const double kWidth = 1000, kLeft = 10, kRight = 990, kPlotLeft = 70;
 
 // The timeline: DMCL time above, calls below, times under both.
 const int kTimelineHeight = 250;
@@ -21,7 +23,7 @@ const double kDmclTop = 24, kDmclBottom = 150, kCallsTop = 166, kCallsBottom = 2
 // Latency over time: the p95 of each bar, gridlines with their values on
 // the left, times under it.
 const int kP95Height = 200;
-const double kP95Top = 16, kP95Bottom = 160, kP95Left = 70;
+const double kP95Top = 16, kP95Bottom = 160;
 
 // The histogram: bars, their counts above, the bucket bounds below.
 const int kLatencyHeight = 220;
@@ -41,6 +43,14 @@ void BarSlot(size_t index, size_t count, double* x, double* width) {
   *width = slot >= 3 ? slot * 0.8 : slot;
 }
 
+// The x and width of bar `index` of `count` across the chart right of
+// `left`.
+void BarSlotFrom(double left, size_t index, size_t count, double* x, double* width) {
+  double slot = (kRight - left) / double(count);
+  *x = left + slot * double(index);
+  *width = slot >= 3 ? slot * 0.8 : slot;
+}
+
 std::string BarTitle(const TimelineBar& bar, const TimelineBars& bars, int64_t bucketSeconds) {
   std::string threads = Grouped(bar.threads) + (bar.threads == 1 ? " thread" : " threads");
   if (bars.bucketsPerBar > 1) threads += " at most in one " + SpanText(bucketSeconds) + " bucket";
@@ -50,11 +60,13 @@ std::string BarTitle(const TimelineBar& bar, const TimelineBars& bars, int64_t b
 }
 
 void DrawTimelineBar(const TimelineBars& bars, size_t index, int64_t bucketSeconds, int64_t maxDmcl,
-                     int64_t maxCalls, SvgChart* chart) {
+                     int64_t maxCalls, const std::string& partial, SvgChart* chart) {
   const TimelineBar& bar = bars.bars[index];
   double x, width;
-  BarSlot(index, bars.bars.size(), &x, &width);
-  chart->beginGroup(BarTitle(bar, bars, bucketSeconds));
+  BarSlotFrom(kPlotLeft, index, bars.bars.size(), &x, &width);
+  bool last = index + 1 == bars.bars.size();
+  chart->beginGroup(BarTitle(bar, bars, bucketSeconds) +
+                    (last && !partial.empty() ? ", partial" + partial : ""));
   chart->rect(x, kDmclTop, width, kCallsBottom - kDmclTop, "hit");
   double dmcl = BarHeight(bar.dmclMs, maxDmcl, kDmclBottom - kDmclTop);
   bool busiest = index == bars.busiest;
@@ -64,27 +76,35 @@ void DrawTimelineBar(const TimelineBars& bars, size_t index, int64_t bucketSecon
   chart->endGroup();
 }
 
-// The marker over the busiest bar, and the times under the chart.
-void DrawTimelineLabels(const TimelineBars& bars, SvgChart* chart) {
+// The marker over the busiest bar, the values of both areas on the left,
+// and the times under the chart.
+void DrawTimelineLabels(const TimelineBars& bars, int64_t maxDmcl, int64_t maxCalls,
+                        SvgChart* chart) {
   double x, width;
-  BarSlot(bars.busiest, bars.bars.size(), &x, &width);
+  BarSlotFrom(kPlotLeft, bars.busiest, bars.bars.size(), &x, &width);
   double middle = x + width / 2;
   chart->marker(middle, kDmclTop - 4, "peak");
   bool right = middle > kWidth * 0.75;
   chart->text(right ? middle - 9 : middle + 9, kDmclTop - 6, "busiest", right ? "end" : "start",
               "strong");
-  chart->line(kLeft, kDmclBottom + 0.5, kRight, kDmclBottom + 0.5, "axis");
-  chart->line(kLeft, kCallsBottom + 0.5, kRight, kCallsBottom + 0.5, "axis");
+  chart->line(kPlotLeft, kDmclTop + 0.5, kRight, kDmclTop + 0.5, "axis");
+  chart->line(kPlotLeft, kDmclBottom + 0.5, kRight, kDmclBottom + 0.5, "axis");
+  chart->line(kPlotLeft, kCallsBottom + 0.5, kRight, kCallsBottom + 0.5, "axis");
+  chart->text(kPlotLeft - 6, kDmclTop + 4, HumanDuration(maxDmcl), "end");
+  chart->text(kPlotLeft - 6, kDmclBottom + 4, "0", "end");
+  chart->text(kPlotLeft - 6, kCallsTop + 8, Grouped(maxCalls) + " calls", "end");
   int64_t first = bars.bars.front().start;
   int64_t end = bars.bars.back().start + bars.barSeconds;
   double y = kTimelineHeight - 8;
-  chart->text(kLeft, y, IsoDateTime(first), "start");
-  if (bars.bars.size() > 1)
-    chart->text(kWidth / 2, y, IsoDateTime(first + (end - first) / 2), "middle");
+  chart->text(kPlotLeft, y, IsoDateTime(first), "start");
+  if (bars.bars.size() > 1) {
+    chart->text((kPlotLeft + kRight) / 2, y, IsoDateTime(first + (end - first) / 2), "middle");
+  }
   chart->text(kRight, y, IsoDateTime(end), "end");
 }
 
-void WriteTimelineChart(const TimelineBars& bars, int64_t bucketSeconds, std::ostream& out) {
+void WriteTimelineChart(const TimelineBars& bars, int64_t bucketSeconds, const std::string& partial,
+                        std::ostream& out) {
   int64_t maxDmcl = 0, maxCalls = 0;
   for (const TimelineBar& bar : bars.bars) {
     maxDmcl = std::max(maxDmcl, bar.dmclMs);
@@ -95,15 +115,17 @@ void WriteTimelineChart(const TimelineBars& bars, int64_t bucketSeconds, std::os
       << Grouped(maxCalls) << ")<span class=\"key peak\"></span>busiest</p>\n<div class=\"chart\">";
   SvgChart chart(out, int(kWidth), kTimelineHeight, "DMCL time and calls over time");
   for (size_t i = 0; i < bars.bars.size(); ++i) {
-    if (bars.bars[i].calls > 0) DrawTimelineBar(bars, i, bucketSeconds, maxDmcl, maxCalls, &chart);
+    if (bars.bars[i].calls > 0) {
+      DrawTimelineBar(bars, i, bucketSeconds, maxDmcl, maxCalls, partial, &chart);
+    }
   }
-  DrawTimelineLabels(bars, &chart);
+  DrawTimelineLabels(bars, maxDmcl, maxCalls, &chart);
   chart.end();
   out << "</div>\n";
 }
 
 void WriteTimelineNotes(const TimelineBars& bars, const ProfileAnalytics& analytics,
-                        std::ostream& out) {
+                        const std::string& partial, std::ostream& out) {
   const TimelineBar& busiest = bars.bars[bars.busiest];
   out << "<p class=\"note\">Busiest: " << IsoDateTime(busiest.start) << " to "
       << IsoDateTime(busiest.start + bars.barSeconds) << ", "
@@ -116,7 +138,9 @@ void WriteTimelineNotes(const TimelineBars& bars, const ProfileAnalytics& analyt
     out << ", merged into " << Grouped(int64_t(bars.bars.size())) << " bars of "
         << SpanText(bars.barSeconds) << " to keep the chart small";
   }
-  out << ". Hover a bar for its figures.</p>\n";
+  out << ". Hover a bar for its figures.";
+  if (!partial.empty()) out << " The last bar is partial" << partial << ".";
+  out << "</p>\n";
 }
 
 // The bound of a latency bucket: "0 ms", "500 ms", "2 s".
@@ -151,20 +175,12 @@ void DrawLatencyBounds(const std::vector<LatencyBucket>& buckets, SvgChart* char
   chart->line(kLeft, kLatencyBottom + 0.5, kRight, kLatencyBottom + 0.5, "axis");
 }
 
-// The x and width of bar `index` of `count` across the chart right of
-// `left`.
-void BarSlotFrom(double left, size_t index, size_t count, double* x, double* width) {
-  double slot = (kRight - left) / double(count);
-  *x = left + slot * double(index);
-  *width = slot >= 3 ? slot * 0.8 : slot;
-}
-
 // Gridlines at 0, a half and the whole of `maxMs`, labelled on the left.
 void DrawP95Axis(int64_t maxMs, SvgChart* chart) {
   for (int step = 0; step <= 2; ++step) {
     double y = kP95Bottom - (kP95Bottom - kP95Top) * step / 2.0;
-    chart->line(kP95Left, y + 0.5, kRight, y + 0.5, "axis");
-    chart->text(kP95Left - 6, y + 4, Grouped(maxMs * step / 2) + " ms", "end");
+    chart->line(kPlotLeft, y + 0.5, kRight, y + 0.5, "axis");
+    chart->text(kPlotLeft - 6, y + 4, Grouped(maxMs * step / 2) + " ms", "end");
   }
 }
 
@@ -179,7 +195,7 @@ void WriteP95Chart(const TimelineBars& bars, std::ostream& out) {
     const TimelineBar& bar = bars.bars[i];
     if (bar.calls == 0) continue;
     double x, width;
-    BarSlotFrom(kP95Left, i, bars.bars.size(), &x, &width);
+    BarSlotFrom(kPlotLeft, i, bars.bars.size(), &x, &width);
     chart.beginGroup(IsoDateTime(bar.start) + " (" + SpanText(bars.barSeconds) + "): p95 " +
                      Grouped(bar.p95Ms) + " ms, longest " + Grouped(bar.maxMs) + " ms, " +
                      Grouped(bar.calls) + (bar.calls == 1 ? " call" : " calls"));
@@ -189,7 +205,7 @@ void WriteP95Chart(const TimelineBars& bars, std::ostream& out) {
     chart.endGroup();
   }
   int64_t end = bars.bars.back().start + bars.barSeconds;
-  chart.text(kP95Left, kP95Height - 8, IsoDateTime(bars.bars.front().start), "start");
+  chart.text(kPlotLeft, kP95Height - 8, IsoDateTime(bars.bars.front().start), "start");
   chart.text(kRight, kP95Height - 8, IsoDateTime(end), "end");
   chart.end();
   out << "</div>\n";
@@ -209,7 +225,21 @@ void WriteLatencyOverTimeChart(const ProfileAnalytics& analytics, std::ostream& 
          "calls, exactly:</p>\n";
 }
 
-void WriteTimelineSection(const ProfileAnalytics& analytics, std::ostream& out) {
+// ": the trace ends at ..." when the last bar reaches past the second of
+// the last call, else "".
+std::string PartialEnd(const TimelineBars& bars, const Profile& profile) {
+  TimeStamp stamp;
+  if (bars.bars.empty() || !TimeStamp::ReadHeaderStamp(profile.endTimestamp, &stamp) ||
+      !stamp.hasDate()) {
+    return "";
+  }
+  int64_t end = stamp.secondsSinceEpoch() + 1;
+  if (bars.bars.back().start + bars.barSeconds <= end) return "";
+  return ": the trace ends at " + IsoDateTime(end);
+}
+
+void WriteTimelineSection(const Profile& profile, std::ostream& out) {
+  const ProfileAnalytics& analytics = profile.analytics;
   WriteSectionStart(out, "timeline", "Timeline");
   TimelineBars bars =
       TimelineBars::Merge(analytics.timeline, analytics.bucketSeconds, kMaxTimelineBars);
@@ -220,8 +250,9 @@ void WriteTimelineSection(const ProfileAnalytics& analytics, std::ostream& out) 
     chart.end();
     out << "</div>\n";
   } else {
-    WriteTimelineChart(bars, analytics.bucketSeconds, out);
-    WriteTimelineNotes(bars, analytics, out);
+    std::string partial = PartialEnd(bars, profile);
+    WriteTimelineChart(bars, analytics.bucketSeconds, partial, out);
+    WriteTimelineNotes(bars, analytics, partial, out);
   }
   WriteSectionEnd(out);
 }

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "analysis/profile.h"
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
@@ -18,7 +19,7 @@ namespace quintrel {
 constexpr size_t kMaxTimelineBars = 600;
 constexpr size_t kMaxP95Bars = 300;
 
-void WriteTimelineSection(const ProfileAnalytics& analytics, std::ostream& out);
+void WriteTimelineSection(const Profile& profile, std::ostream& out);
 void WriteLatencySection(const ProfileAnalytics& analytics, std::ostream& out);
 // The p95 of the calls over time, as a chart with a y-axis, for the section
 // of latency over time.

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/class_id.h"
 #include "report/dashboard_charts.h"
 #include "report/dashboard_lists.h"
 #include "report/dashboard_page.h"
@@ -30,8 +31,12 @@ void WriteHeader(const ReportContext& context, std::ostream& out) {
          "<a href=\"#threads\">Threads</a></nav></header>\n<main>\n";
 }
 
-void WriteCard(const std::string& value, const char* label, std::ostream& out) {
-  out << "<div class=\"card\"><b>" << value << "</b><span>" << label << "</span></div>";
+// A figure and what it is; `exact`, when given, shows on hovering it.
+void WriteCard(const std::string& value, const char* label, std::ostream& out,
+               const std::string& exact = "") {
+  out << "<div class=\"card\"><b";
+  if (!exact.empty()) out << " title=\"" << exact << "\"";
+  out << ">" << value << "</b><span>" << label << "</span></div>";
 }
 
 void WriteCards(const Profile& profile, std::ostream& out) {
@@ -39,8 +44,10 @@ void WriteCards(const Profile& profile, std::ostream& out) {
   double elapsed = double(profile.timeSplit.elapsedMs);
   bool timed = profile.timeSplit.error == TimeSplitError::kNone;
   out << "<div class=\"cards\">";
-  WriteCard(timed ? FixedSeconds(elapsed) + " s" : "\u2013", "elapsed", out);
-  WriteCard(FixedSeconds(double(profile.totalCallMillis)) + " s", "DMCL time", out);
+  WriteCard(timed ? HumanDuration(profile.timeSplit.elapsedMs) : "\u2013", "elapsed", out,
+            timed ? FixedSeconds(elapsed) + " s" : "");
+  WriteCard(HumanDuration(profile.totalCallMillis), "DMCL time", out,
+            FixedSeconds(double(profile.totalCallMillis)) + " s");
   WriteCard(elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "\u2013",
             "concurrency (DMCL / elapsed)", out);
   WriteCard(Grouped(analytics.calls), "calls", out);
@@ -67,6 +74,21 @@ void WriteFilters(const ReportContext& context, std::ostream& out) {
   out << "</dd>";
 }
 
+// The class that took the most DMCL time, so that the first screen says
+// what is slow: its id, its share and its fingerprint, cut.
+void WriteTopClass(const char* term, const std::vector<ClassRow>& rows, ClassKind kind,
+                   double dmclMs, std::ostream& out) {
+  out << "<dt>" << term << "</dt><dd>";
+  if (rows.empty()) {
+    out << "none</dd>";
+    return;
+  }
+  out << "<code>" << ClassId(kind, rows.front().name) << "</code> "
+      << PercentOf(double(rows.front().stats.totalMs), dmclMs) << " % of DMCL time: ";
+  WriteHtmlTextCut(out, rows.front().name, kOptionBytes);
+  out << "</dd>";
+}
+
 void WriteSummary(const Profile& profile, const ReportContext& context, std::ostream& out) {
   WriteSectionStart(out, "summary", "Summary");
   WriteCards(profile, out);
@@ -74,6 +96,9 @@ void WriteSummary(const Profile& profile, const ReportContext& context, std::ost
   WriteFact("first call", profile.startTimestamp, out);
   WriteFact("last call", profile.endTimestamp, out);
   WriteFilters(context, out);
+  double dmcl = double(profile.totalCallMillis);
+  WriteTopClass("top query class", profile.analytics.queryClasses, ClassKind::kQuery, dmcl, out);
+  WriteTopClass("top call class", profile.analytics.callClasses, ClassKind::kCall, dmcl, out);
   std::string problem = TimeSplitMessage(profile.timeSplit.error);  // ends in a line feed
   if (!problem.empty()) WriteFact("elapsed", problem.substr(0, problem.size() - 1), out);
   out << "</dl>\n";
@@ -97,7 +122,7 @@ void WriteDashboardReport(const Profile& profile, const ReportContext& context, 
   WriteDashboardHead(out, title);
   WriteHeader(context, out);
   WriteSummary(profile, context, out);
-  WriteTimelineSection(profile.analytics, out);
+  WriteTimelineSection(profile, out);
   WriteSectionStart(out, "latency-over-time", "Latency over time");
   WriteLatencyOverTimeChart(profile.analytics, out);
   WriteBucketTable(profile.analytics, out);

@@ -91,9 +91,11 @@ TEST(DashboardReportTest, WritesEverySectionInOrderWithTheModelsFigures) {
   EXPECT_EQ(page.substr(page.size() - 15), "</body></html>\n");
   const std::string summary = Section(page, "summary");
   for (const char* figure :
-       {"<b>113.438 s</b><span>elapsed", "<b>12.085 s</b><span>DMCL time",
-        "<b>0.11</b><span>concurrency", "<b>165</b><span>calls", "<b>3</b><span>threads",
-        "<b>10</b><span>queries", "<dt>filters</dt><dd>none</dd>"}) {
+       {"<b title=\"113.438 s\">1 min 53 s</b><span>elapsed",
+        "<b title=\"12.085 s\">12.1 s</b><span>DMCL time", "<b>0.11</b><span>concurrency",
+        "<b>165</b><span>calls", "<b>3</b><span>threads", "<b>10</b><span>queries",
+        "<dt>filters</dt><dd>none</dd>", "<dt>top query class</dt><dd><code>",
+        " % of DMCL time: select q", "<dt>top call class</dt><dd><code>"}) {
     EXPECT_NE(summary.find(figure), std::string::npos) << figure;
   }
   EXPECT_NE(
@@ -283,6 +285,18 @@ TEST(DashboardReportTest, LatencyOverTimeShowsEachBucketsPercentiles) {
   }
   EXPECT_EQ(Count(section, "class=\"p95\""), 2u);
   EXPECT_EQ(Count(section, "<tr>"), 3u);  // the heading and the two buckets with calls
+  // The timeline above it: its y-axis, and its last bar marked partial, as
+  // the trace ends within it.
+  profile.endTimestamp = "Wed Aug  6 14:02:10 2003 5";
+  const std::string timelineSection = Section(Page(profile), "timeline");
+  for (const char* part :
+       {">1.0 s</text>", ">0</text>", ">4 calls</text>", "4 calls, 1,000 ms DMCL",
+        "longest 40 ms, partial: the trace ends at 2003-08-06T14:02:11</title>",
+        "The last bar is partial: the trace ends at 2003-08-06T14:02:11."}) {
+    EXPECT_NE(timelineSection.find(part), std::string::npos) << part << "\nin\n" << timelineSection;
+  }
+  profile.endTimestamp = "Wed Aug  6 14:02:59 2003 5";
+  EXPECT_EQ(Section(Page(profile), "timeline").find("partial"), std::string::npos);
 }
 
 TEST(DashboardReportTest, AnEmptyProfileStillHasEverySection) {

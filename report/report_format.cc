@@ -27,6 +27,18 @@ std::string GeneralSeconds(double millis) {
   return Format(std::chars_format::general, 6, millis * 0.001);
 }
 
+std::string HumanDuration(int64_t millis) {
+  if (millis < 1000) return Decimal(millis) + " ms";
+  if (millis < 60000) return Fixed(double(millis) / 1000, 1) + " s";
+  int64_t seconds = millis / 1000;
+  auto two = [](int64_t major, const char* majorUnit, int64_t minor, const char* minorUnit) {
+    return Decimal(major) + majorUnit + (minor > 0 ? " " + Decimal(minor) + minorUnit : "");
+  };
+  if (seconds < 3600) return two(seconds / 60, " min", seconds % 60, " s");
+  if (seconds < 86400) return two(seconds / 3600, " h", seconds % 3600 / 60, " min");
+  return two(seconds / 86400, " d", seconds % 86400 / 3600, " h");
+}
+
 std::string IsoDateTime(int64_t seconds) {
   // Days to a civil date in the proleptic Gregorian calendar.
   int64_t days = seconds / 86400 - (seconds % 86400 < 0);

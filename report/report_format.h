@@ -15,6 +15,9 @@ std::string FixedSeconds(double millis);
 // Milliseconds as seconds in general notation with six significant digits and
 // no trailing zeros ("1.234", "1", "1234.57"), the default form of a stream.
 std::string GeneralSeconds(double millis);
+// Milliseconds as a person reads a duration, in its two largest units:
+// "350 ms", "12.1 s", "3 min 5 s", "8 h 31 min", "2 d 4 h".
+std::string HumanDuration(int64_t millis);
 // Seconds since 1970-01-01 as "2003-08-06T14:03:00".
 std::string IsoDateTime(int64_t seconds);
 // A signed integer in decimal.

@@ -38,6 +38,23 @@ TEST(ReportFormatTest, NumbersAndSizes) {
   for (const auto& [bytes, expected] : sizes) EXPECT_EQ(ByteSize(bytes), expected) << bytes;
 }
 
+TEST(ReportFormatTest, DurationsInTheirTwoLargestUnits) {
+  const std::pair<int64_t, std::string> durations[] = {
+      {0, "0 ms"},
+      {999, "999 ms"},
+      {1000, "1.0 s"},
+      {12149, "12.1 s"},
+      {59999, "60.0 s"},
+      {60000, "1 min"},
+      {185000, "3 min 5 s"},
+      {3600000, "1 h"},
+      {30687428, "8 h 31 min"},
+      {86400000 + 4 * 3600000 + 59000, "1 d 4 h"},
+      {INT64_MAX, "106751991167 d 7 h"},
+  };
+  for (const auto& [ms, expected] : durations) EXPECT_EQ(HumanDuration(ms), expected) << ms;
+}
+
 TEST(ReportFormatTest, Utf8PrefixEndsBetweenCharacters) {
   struct Case {
     std::string text;
