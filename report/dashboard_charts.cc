@@ -221,8 +221,7 @@ void WriteLatencyOverTimeChart(const ProfileAnalytics& analytics, std::ostream& 
   }
   WriteP95Chart(bars, out);
   out << "<p class=\"note\">The 95th percentile of the durations of the calls that started in "
-         "each bar (where a bar joins several buckets, the highest of theirs). Every bucket with "
-         "calls, exactly:</p>\n";
+         "each bar (where a bar joins several buckets, the highest of theirs).</p>\n";
 }
 
 // ": the trace ends at ..." when the last bar reaches past the second of

@@ -125,7 +125,9 @@ void WriteDashboardReport(const Profile& profile, const ReportContext& context, 
   WriteTimelineSection(profile, out);
   WriteSectionStart(out, "latency-over-time", "Latency over time");
   WriteLatencyOverTimeChart(profile.analytics, out);
+  out << "<details><summary>Every bucket with calls: count, mean and exact percentiles</summary>";
   WriteBucketTable(profile.analytics, out);
+  out << "</details>\n";
   WriteSectionEnd(out);
   WriteApiSection(profile, context.top, out);
   WriteLatencySection(profile.analytics, out);
