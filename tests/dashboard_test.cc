@@ -170,6 +170,44 @@ TEST(DashboardBrowser, RendersEachPageWithItsChartsAndNothingInjected) {
   }
 }
 
+// Notes every figure of the first screen whose text is wider than its box.
+const char kClipCheck[] =
+    "<script>var clipped = [];"
+    "document.querySelectorAll('.card b, .card span, dl dd, nav a').forEach(function (e) {"
+    "  if (e.scrollWidth > e.clientWidth + 1) clipped.push(e.textContent.length); });"
+    "document.body.id = 'clipped-' + (clipped.length ? clipped.join('-') : 'none');</script>";
+
+// The width of a PNG image, from its header.
+uint32_t PngWidth(const std::string& image) {
+  if (image.size() < 24) return 0;
+  uint32_t width = 0;
+  for (size_t i = 16; i < 20; ++i) width = width << 8 | static_cast<unsigned char>(image[i]);
+  return width;
+}
+
+// The page without its policy, so that a test's own script can run in it.
+std::string WithoutPolicy(std::string page) {
+  size_t policy = page.find("<meta http-equiv=\"Content-Security-Policy\"");
+  if (policy != std::string::npos) page.erase(policy, page.find('>', policy) + 1 - policy);
+  return page;
+}
+
+TEST(DashboardBrowser, FirstScreenFitsAPhoneAndADesktop) {
+  ASSERT_TRUE(HaveChromium()) << kNoChromium;
+  ScratchDir dir;
+  std::string page = WithoutPolicy(ReadFile(WritePages(dir)["sample"]));
+  page.insert(page.rfind("</body>"), kClipCheck);
+  const std::string path = dir.write("checked.html", page);
+  for (uint32_t width : {1280u, 390u}) {
+    SCOPED_TRACE(width);
+    const std::string dom = dir.file("checked.dom"), png = dir.file("screen.png");
+    const std::string size = std::to_string(width) + ",900";
+    ASSERT_EQ(Render(path, dom, "--screenshot='" + png + "' --window-size=" + size), 0);
+    EXPECT_NE(ReadFile(dom).find("<body id=\"clipped-none\">"), std::string::npos);
+    EXPECT_EQ(PngWidth(ReadFile(png)), width);
+  }
+}
+
 // Clicks headings of the APIs table and notes the first API each time.
 const char kClicks[] =
     "<script>var heads = document.querySelectorAll('#apis th'), order = [];"
@@ -183,9 +221,8 @@ TEST(DashboardBrowser, HeadingsSortTheirTables) {
   std::string page = ReadFile(WritePages(dir)["sample"]);
   // The policy lets only the page's own script run: the test's clicks need
   // it gone.
-  size_t policy = page.find("<meta http-equiv=\"Content-Security-Policy\"");
-  ASSERT_NE(policy, std::string::npos);
-  page.erase(policy, page.find('>', policy) + 1 - policy);
+  ASSERT_NE(page.find("<meta http-equiv=\"Content-Security-Policy\""), std::string::npos);
+  page = WithoutPolicy(page);
   page.insert(page.rfind("</body>"), kClicks);
   const std::string dom = dir.file("clicked.dom");
   ASSERT_EQ(Render(dir.write("clicked.html", page), dom), 0);
