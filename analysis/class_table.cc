@@ -6,10 +6,10 @@
 namespace quintrel {
 
 ClassTable::Class* ClassTable::classOf(std::string_view name) {
-  key_.assign(name);
-  auto found = classes_.find(key_);
-  if (found == classes_.end()) found = classes_.emplace(key_, Class()).first;
-  return &found->second;
+  bool added;
+  uint32_t number = names_.numberOf(name, &added);
+  if (added) classes_.emplace_back();
+  return &classes_[number];
 }
 
 void ClassTable::Add(Class* group, const ClassMember& member, bool keepExamples) {
@@ -27,8 +27,10 @@ void ClassTable::Add(Class* group, const ClassMember& member, bool keepExamples)
 std::vector<ClassRow> ClassTable::ranked() const {
   std::vector<ClassRow> rows;
   rows.reserve(classes_.size());
-  for (const auto& [name, entry] : classes_) {
-    rows.push_back(ClassRow{name, entry.durations.stats(), entry.fetches, entry.example});
+  for (uint32_t number = 0; number < classes_.size(); ++number) {
+    const Class& entry = classes_[number];
+    rows.push_back(
+        ClassRow{names_.text(number), entry.durations.stats(), entry.fetches, entry.example});
   }
   RankRows(&rows);
   return rows;
@@ -36,7 +38,7 @@ std::vector<ClassRow> ClassTable::ranked() const {
 
 int64_t ClassTable::countBetween(int64_t low, int64_t high) const {
   int64_t count = 0;
-  for (const auto& entry : classes_) count += entry.second.durations.countBetween(low, high);
+  for (const Class& entry : classes_) count += entry.durations.countBetween(low, high);
   return count;
 }
 

@@ -1,17 +1,18 @@
 // ClassTable: the members of classes (APIs, query classes, call classes),
 // each class with the durations of its members and its worst member. It owns
-// its classes, keyed by name.
+// its classes, numbered by a TextIndex of their names.
 #ifndef QUINTREL_ANALYSIS_CLASS_TABLE_H_
 #define QUINTREL_ANALYSIS_CLASS_TABLE_H_
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "analysis/duration_histogram.h"
 #include "analysis/profile_analytics.h"
+#include "analysis/text_index.h"
 
 namespace quintrel {
 
@@ -50,8 +51,8 @@ class ClassTable {
   int64_t countBetween(int64_t low, int64_t high) const;
 
  private:
-  std::unordered_map<std::string, Class> classes_;
-  std::string key_;  // reused lookup key
+  TextIndex names_;
+  std::deque<Class> classes_;  // by number; a deque keeps them in place
 };
 
 // Ranks rows by total time and count, both descending, then name.

@@ -13,7 +13,7 @@ void DurationHistogram::add(int64_t durationMs) {
     if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
     ++small_[durationMs];
   } else {
-    ++large_[durationMs];
+    addLarge(durationMs, 1);
   }
   ++count_;
   SaturatingAdd(&totalMs_, durationMs);
@@ -25,10 +25,33 @@ void DurationHistogram::merge(const DurationHistogram& other) {
   for (size_t duration = 0; duration < other.small_.size(); ++duration) {
     small_[duration] += other.small_[duration];
   }
-  for (const auto& [duration, times] : other.large_) large_[duration] += times;
+  for (const Count& count : other.large_) {
+    if (count.times != 0) addLarge(count.duration, count.times);
+  }
   count_ += other.count_;
   SaturatingAdd(&totalMs_, other.totalMs_);
   maxMs_ = std::max(maxMs_, other.maxMs_);
+}
+
+void DurationHistogram::addLarge(int64_t duration, int64_t times) {
+  if (2 * (largeUsed_ + 1) > large_.size()) growLarge();
+  size_t mask = large_.size() - 1;
+  size_t at = (static_cast<uint64_t>(duration) * 0x9E3779B97F4A7C15ULL) >> 32 & mask;
+  while (large_[at].times != 0 && large_[at].duration != duration) at = (at + 1) & mask;
+  if (large_[at].times == 0) {
+    large_[at].duration = duration;
+    ++largeUsed_;
+  }
+  large_[at].times += times;
+}
+
+void DurationHistogram::growLarge() {
+  std::vector<Count> old(large_.empty() ? 8 : 2 * large_.size());
+  old.swap(large_);
+  largeUsed_ = 0;
+  for (const Count& count : old) {
+    if (count.times != 0) addLarge(count.duration, count.times);
+  }
 }
 
 namespace {
@@ -49,7 +72,10 @@ int64_t Percentile(const std::vector<std::pair<int64_t, int64_t>>& sorted, int64
 }  // namespace
 
 std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const {
-  std::vector<std::pair<int64_t, int64_t>> sorted(large_.begin(), large_.end());
+  std::vector<std::pair<int64_t, int64_t>> sorted;
+  for (const Count& count : large_) {
+    if (count.times != 0) sorted.emplace_back(count.duration, count.times);
+  }
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (small_[duration] != 0) sorted.emplace_back(duration, small_[duration]);
   }
@@ -77,8 +103,8 @@ int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (int64_t(duration) >= low && int64_t(duration) < high) count += small_[duration];
   }
-  for (const auto& [duration, times] : large_) {
-    if (duration >= low && duration < high) count += times;
+  for (const Count& entry : large_) {
+    if (entry.times != 0 && entry.duration >= low && entry.duration < high) count += entry.times;
   }
   return count;
 }

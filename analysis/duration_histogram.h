@@ -4,8 +4,8 @@
 #ifndef QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 #define QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,11 +38,21 @@ class DurationHistogram {
   // (duration, count) for every duration counted, ascending.
   std::vector<std::pair<int64_t, int64_t>> sortedCounts() const;
 
+  // A distinct duration of kDense ms or more, by open addressing; `times`
+  // 0 marks an empty slot.
+  struct Count {
+    int64_t duration = 0;
+    int64_t times = 0;
+  };
+  void addLarge(int64_t duration, int64_t times);
+  void growLarge();
+
   // Durations below kDense ms, most of a trace's, are counted in place; the
   // others per distinct value.
   static constexpr int64_t kDense = 64;
   std::vector<int64_t> small_;
-  std::unordered_map<int64_t, int64_t> large_;
+  std::vector<Count> large_;  // a power of two of them, at most half used
+  size_t largeUsed_ = 0;
   int64_t count_ = 0;
   int64_t totalMs_ = 0;
   int64_t maxMs_ = 0;

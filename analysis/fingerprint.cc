@@ -1,5 +1,8 @@
 #include "analysis/fingerprint.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace quintrel {
 
 namespace {
@@ -31,18 +34,36 @@ size_t LiteralLength(std::string_view text) {
   return at;
 }
 
-// Whether `word` is a number ("42", "3.5") or a 16-hex-digit object id.
-bool IsValueWord(std::string_view word) {
-  if (word.size() == 16 && word.find_first_not_of("0123456789abcdefABCDEF") == word.npos) {
-    return true;
-  }
-  size_t points = 0;
-  for (char c : word) {
-    if (c == '.') ++points;
-    if (!IsDigit(c) && c != '.') return false;
-  }
-  return points <= 1 && IsDigit(word[0]);
+bool IsHexDigit(char c) {
+  char lower = Lower(c);
+  return IsDigit(c) || (lower >= 'a' && lower <= 'f');
 }
+
+// Whether `word` is a number: "42", "3.5".
+bool IsNumber(std::string_view word) {
+  if (word.empty() || !IsDigit(word[0])) return false;
+  bool point = false;
+  for (char c : word) {
+    if (c == '.') {
+      if (point) return false;
+      point = true;
+    } else if (!IsDigit(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsObjectId(std::string_view word) {
+  if (word.size() != 16) return false;
+  for (char c : word) {
+    if (!IsHexDigit(c)) return false;
+  }
+  return true;
+}
+
+// Whether `word` is a number or a 16-hex-digit object id.
+bool IsValueWord(std::string_view word) { return IsNumber(word) || IsObjectId(word); }
 
 // The length of the word at the start of `text`: a run of word bytes, with a
 // decimal point inside a number.
@@ -124,7 +145,9 @@ size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
       return word.size() + list;
     }
   }
-  for (char c : word) out->push_back(Lower(c));
+  size_t from = out->size();
+  out->append(word);
+  for (size_t at = from; at < out->size(); ++at) (*out)[at] = Lower((*out)[at]);
   return word.size();
 }
 
@@ -149,32 +172,81 @@ void Cut(std::string* text, size_t limit) {
   if (text->size() > limit) text->replace(limit, std::string::npos, "...");
 }
 
-// Whether a call argument is a handle: the connection "c", or a letter and
-// digits, as sessions ("s0") and collections ("q12") are named.
-bool IsHandle(std::string_view argument) {
-  return argument == "c" || (argument.size() > 1 && IsLetter(argument[0]) &&
-                             argument.find_first_not_of("0123456789", 1) == std::string_view::npos);
+// What a byte of a call argument can be part of, as bits.
+const uint8_t kDigitByte = 1;   // of a handle's number or a number
+const uint8_t kHexByte = 2;     // of an object id
+const uint8_t kNumberByte = 4;  // of a number: digits and a decimal point
+
+struct ByteKinds {
+  uint8_t of[256] = {};
+  ByteKinds() {
+    for (int c = 0; c < 256; ++c) {
+      char byte = static_cast<char>(c);
+      if (IsDigit(byte)) of[c] = kDigitByte | kNumberByte;
+      if (IsHexDigit(byte)) of[c] |= kHexByte;
+    }
+    of[static_cast<unsigned char>('.')] = kNumberByte;
+  }
+};
+
+// Reads the unquoted argument at the start of `text`, up to the next comma,
+// in one pass; sets `*length` and returns whether it becomes ?: a handle
+// (the connection "c", or a letter and digits, as sessions "s0" and
+// collections "q12" are named), a number or an object id.
+bool ReadPlainArgument(std::string_view text, size_t* length) {
+  static const ByteKinds kinds;
+  if (text.empty() || text[0] == ',') {
+    *length = 0;
+    return false;
+  }
+  uint8_t rest = kDigitByte | kHexByte | kNumberByte;  // of the bytes after the first
+  size_t at = 1;
+  for (; at < text.size() && text[at] != ',' && rest != 0; ++at) {
+    rest &= kinds.of[static_cast<unsigned char>(text[at])];
+  }
+  if (rest == 0) {
+    // Nothing that folds: the rest is found faster than read.
+    *length = std::min(text.size(), text.find(',', at));
+    return false;
+  }
+  *length = at;
+  char first = text[0];
+  uint8_t all = rest & kinds.of[static_cast<unsigned char>(first)];
+  if (at == 1 && first == 'c') return true;
+  if (at > 1 && IsLetter(first) && (rest & kDigitByte)) return true;
+  if (at == 16 && (all & kHexByte)) return true;
+  if (!IsDigit(first) || !(all & kNumberByte)) return false;
+  return (all & kDigitByte) != 0 || IsNumber(text.substr(0, at));
 }
 
-// The argument that starts at `text`: up to the next comma, or past a
-// quoted literal (which may hold commas) to the next comma after it.
-std::string_view ArgumentAt(std::string_view text) {
-  size_t from = 0;
-  if (!text.empty() && (text[0] == '\'' || text[0] == '"')) from = LiteralLength(text);
-  return text.substr(0, text.find(',', from));
-}
-
-void AppendArgument(std::string_view argument, std::string* out) {
-  bool literal = !argument.empty() && (argument[0] == '\'' || argument[0] == '"') &&
-                 LiteralLength(argument) == argument.size();
-  if (literal || IsHandle(argument) || (!argument.empty() && IsValueWord(argument))) {
-    out->push_back('?');
-  } else if (argument.size() > kMaxArgument) {
+void AppendCut(std::string_view argument, std::string* out) {
+  if (argument.size() > kMaxArgument) {
     out->append(argument.substr(0, kMaxArgument));
     out->append("...");
   } else {
     out->append(argument);
   }
+}
+
+// Appends the fingerprint of the call argument at the start of `text`;
+// returns its length. A quoted literal may hold commas: the argument runs
+// past it to the next comma.
+size_t AppendArgument(std::string_view text, std::string* out) {
+  size_t length;
+  bool folds;
+  if (!text.empty() && (text[0] == '\'' || text[0] == '"')) {
+    size_t literal = LiteralLength(text);
+    length = std::min(text.size(), text.find(',', literal));
+    folds = literal == length;
+  } else {
+    folds = ReadPlainArgument(text, &length);
+  }
+  if (folds) {
+    out->push_back('?');
+  } else {
+    AppendCut(text.substr(0, length), out);
+  }
+  return length;
 }
 
 }  // namespace
@@ -198,12 +270,9 @@ void CallFingerprint(std::string_view callText, std::string* out) {
   size_t comma = callText.find(',');
   out->assign(callText.substr(0, comma));
   while (comma != std::string_view::npos && out->size() <= kMaxFingerprint) {
-    std::string_view argument = ArgumentAt(callText.substr(comma + 1));
-    size_t next = comma + 1 + argument.size();
-    if (next >= callText.size()) next = std::string_view::npos;
     out->push_back(',');
-    AppendArgument(argument, out);
-    comma = next;
+    size_t next = comma + 1 + AppendArgument(callText.substr(comma + 1), out);
+    comma = next >= callText.size() ? std::string_view::npos : next;
   }
   Cut(out, kMaxFingerprint);
 }

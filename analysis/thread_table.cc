@@ -10,18 +10,19 @@ namespace quintrel {
 uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
   // Calls of one thread mostly come in runs; the last thread is tried first.
   if (rows_.empty() || rows_[last_].id != id) {
-    key_.assign(id);
-    auto found = numbers_.find(key_);
-    if (found == numbers_.end()) {
-      found = numbers_.emplace(key_, static_cast<uint32_t>(rows_.size())).first;
-      rows_.push_back(ThreadRow{std::string(id), 0, 0, std::string(stamp), ""});
-    }
-    last_ = found->second;
+    bool added;
+    last_ = numbers_.numberOf(id, &added);
+    if (added) rows_.push_back(ThreadRow{std::string(id), 0, 0, std::string(stamp), ""});
   }
   ThreadRow& row = rows_[last_];
   ++row.calls;
   SaturatingAdd(&row.dmclMs, durationMs);
-  row.last.assign(stamp);
+  // The stamps of a thread mostly keep their length: copied in place then.
+  if (row.last.size() == stamp.size()) {
+    std::copy(stamp.begin(), stamp.end(), row.last.begin());
+  } else {
+    row.last.assign(stamp);
+  }
   return last_;
 }
 

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "analysis/profile_analytics.h"
+#include "analysis/text_index.h"
 
 namespace quintrel {
 
@@ -22,10 +22,9 @@ class ThreadTable {
   std::vector<ThreadRow> ranked() const;
 
  private:
-  std::unordered_map<std::string, uint32_t> numbers_;
-  std::vector<ThreadRow> rows_;
-  uint32_t last_ = 0;  // the number of the thread of the last call
-  std::string key_;    // reused lookup key, so lookups do not allocate
+  TextIndex numbers_;
+  std::vector<ThreadRow> rows_;  // by number
+  uint32_t last_ = 0;            // the number of the thread of the last call
 };
 
 }  // namespace quintrel

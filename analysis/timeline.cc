@@ -21,19 +21,26 @@ Timeline::Timeline(int64_t fixedSeconds)
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
   // Calls mostly fall into the bucket of the call before.
   int64_t index = FloorDiv(seconds, width_);
+  bool created = false;
   if (last_ == nullptr || index != lastIndex_) {
-    last_ = &buckets_[index];
+    auto placed = buckets_.try_emplace(index);
+    last_ = &placed.first->second;
     lastIndex_ = index;
+    created = placed.second;
   }
-  Bucket& bucket = *last_;
-  bucket.durations.add(durationMs);
-  AddThread(thread, &bucket);
-  if (!fixed_) widen();
+  last_->durations.add(durationMs);
+  addThread(thread);
+  // Only a new bucket can make the span too wide.
+  if (created && !fixed_) widen();
 }
 
-void Timeline::AddThread(uint32_t thread, Bucket* bucket) {
-  auto at = std::lower_bound(bucket->threads.begin(), bucket->threads.end(), thread);
-  if (at == bucket->threads.end() || *at != thread) bucket->threads.insert(at, thread);
+void Timeline::addThread(uint32_t thread) {
+  if (thread >= bucketOfThread_.size()) bucketOfThread_.resize(thread + 1, kNoBucket);
+  if (bucketOfThread_[thread] == lastIndex_) return;
+  bucketOfThread_[thread] = lastIndex_;
+  std::vector<uint32_t>& threads = last_->threads;
+  auto at = std::lower_bound(threads.begin(), threads.end(), thread);
+  if (at == threads.end() || *at != thread) threads.insert(at, thread);
 }
 
 void Timeline::Merge(Bucket&& from, Bucket* into) {
@@ -64,6 +71,7 @@ void Timeline::widen() {
   buckets_ = std::move(wider);
   width_ = width;
   last_ = nullptr;
+  bucketOfThread_.assign(bucketOfThread_.size(), kNoBucket);
 }
 
 std::vector<TimelineBucket> Timeline::buckets() const {

@@ -35,7 +35,8 @@ class Timeline {
     DurationHistogram durations;
     std::vector<uint32_t> threads;  // sorted
   };
-  static void AddThread(uint32_t thread, Bucket* bucket);
+  // Counts `thread` in the bucket of the last call.
+  void addThread(uint32_t thread);
   static void Merge(Bucket&& from, Bucket* into);
   void widen();
 
@@ -44,6 +45,10 @@ class Timeline {
   std::map<int64_t, Bucket> buckets_;  // by start / width
   Bucket* last_ = nullptr;             // the bucket of the last call
   int64_t lastIndex_ = 0;
+  // Per thread number, the index of the last bucket that counts it, at the
+  // present width.
+  static constexpr int64_t kNoBucket = INT64_MIN;
+  std::vector<int64_t> bucketOfThread_;
 };
 
 }  // namespace quintrel
