@@ -78,6 +78,10 @@ TEST(ProfileBuilderTest, FiltersLeaveRejectedCallsUntouched) {
     EXPECT_EQ(profile.apiSummary.size() + profile.topCalls.size() + profile.queries.size(),
               c.accepted ? 3u : 0u);
     EXPECT_EQ(listed.calls, c.accepted ? 1 : 0);
+    for (const CallFilter* filter : {&summary.filter(), &listing.filter()}) {
+      EXPECT_EQ(filter->shown(), 1u);
+      EXPECT_EQ(filter->accepted(), c.accepted ? 1u : 0u);
+    }
   }
 }
 

@@ -43,4 +43,8 @@ Profile TraceAnalysis::finish() {
   return profile;
 }
 
+const CallFilter& TraceAnalysis::filter() const {
+  return builder_ != nullptr ? builder_->filter() : listingFilter_->filter();
+}
+
 }  // namespace quintrel

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "analysis/analysis_config.h"
+#include "analysis/call_filter.h"
 #include "analysis/listing_filter.h"
 #include "analysis/profile.h"
 #include "analysis/profile_builder.h"
@@ -57,6 +58,9 @@ class TraceAnalysis {
   Profile finish();
   // The lines of the trace that were header lines.
   uint64_t headerLines() const { return processor_.headerLines(); }
+  // The run's filter, which counts the completed calls it was shown and
+  // those it accepted.
+  const CallFilter& filter() const;
 
  private:
   std::unique_ptr<ProfileBuilder> builder_;       // in summary mode

@@ -79,6 +79,8 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   analysis.analytics =
       analysis.output == OutputKind::kSummary && ShowsAnalytics(config.reportFormat);
   analysis.bucketSeconds = CountOf(parameters, "bucket", 0);
+  config.warnsWhenFilteredEmpty = analysis.analytics || parameters.contains("threads") ||
+                                  parameters.contains("since") || parameters.contains("until");
   return config;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "cli/messages.h"
 #include "cli/output_target.h"
@@ -82,6 +83,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   }
   try {
     Profile profile = analysis.finish();
+    warnIfFilteredEmpty(analysis.filter());
     if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
   } catch (const std::bad_alloc&) {
     reportFailure("out of memory while making the report", 0);
@@ -128,6 +130,13 @@ bool TraceProfiler::outputFailed() {
     outputFailureReported_ = true;
   }
   return true;
+}
+
+void TraceProfiler::warnIfFilteredEmpty(const CallFilter& filter) {
+  uint64_t calls = filter.shown();
+  if (!config_->warnsWhenFilteredEmpty || calls == 0 || filter.accepted() > 0) return;
+  ReportWarning("the filters leave none of the " + std::to_string(calls) +
+                (calls == 1 ? " call of " : " calls of ") + trace_->path());
 }
 
 void TraceProfiler::writeReport(const Profile& profile) {

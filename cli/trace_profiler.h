@@ -39,6 +39,7 @@
 #include <string>
 
 #include "analysis/analysis_config.h"
+#include "analysis/call_filter.h"
 #include "analysis/trace_analysis.h"
 #include "cli/run_config.h"
 #include "input/byte_source.h"
@@ -82,6 +83,9 @@ class TraceProfiler {
   void reportFailure(const std::string& what, uint64_t line);
   // Reports a failed write once; true when writing failed.
   bool outputFailed();
+  // Warns, when the run asks for it, that the filters took no call although
+  // the trace has some.
+  void warnIfFilteredEmpty(const CallFilter& filter);
   void writeReport(const Profile& profile);
 
   const RunConfig* config_;

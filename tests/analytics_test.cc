@@ -63,6 +63,7 @@ TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
       {sample, {"-r"}, 50},
       {sample, {"--threads=236,1008", "--bucket=7"}, 50},
       {sample, {"--top=3"}, 3},
+      {sample, {"--since", "14:04", "--until=+1m"}, 50},
       {sample, {"--since=14:03:40", "--until=2003-08-06T14:04:20"}, 50},
       {Data("many.trc"), {}, 50},
       {Data("empty.trc"), {}, 50},
