@@ -86,7 +86,7 @@ class TraceProfiler {
   // Warns, when the run asks for it, that the filters took no call although
   // the trace has some.
   void warnIfFilteredEmpty(const CallFilter& filter);
-  void writeReport(const Profile& profile);
+  void writeReport(const Profile& profile, const ThreadSelection& threads);
 
   const RunConfig* config_;
   const TraceFile* trace_;

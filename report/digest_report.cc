@@ -24,7 +24,18 @@ void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total
   out << ")\n";
 }
 
-void WriteHeadline(const Profile& profile, const ReportContext& context, std::ostream& out) {
+// The filters and --top of the run, cut to the width.
+void WriteRun(const ReportContext& context, size_t width, std::ostream& out) {
+  std::string filters;
+  for (const std::string& filter : context.filters)
+    filters += (filters.empty() ? "" : ", ") + filter;
+  std::string line = "  filters      " + (filters.empty() ? "none" : filters) + "   top " +
+                     std::to_string(context.top);
+  out << CutText(line, width) << '\n';
+}
+
+void WriteHeadline(const Profile& profile, const ReportContext& context, size_t width,
+                   std::ostream& out) {
   const ProfileAnalytics& analytics = profile.analytics;
   double elapsed = double(profile.timeSplit.elapsedMs);
   out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
@@ -36,6 +47,7 @@ void WriteHeadline(const Profile& profile, const ReportContext& context, std::os
   out << "  elapsed      " << FixedSeconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
       << FixedSeconds(profile.totalCallMillis) << " s   concurrency "
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
+  WriteRun(context, width, out);
 }
 
 void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream& out) {
@@ -115,7 +127,7 @@ void WriteDigestReport(const Profile& profile, const ReportContext& context, std
   const ProfileAnalytics& analytics = profile.analytics;
   double dmcl = double(profile.totalCallMillis);
   size_t width = std::max<size_t>(context.width, 60);
-  WriteHeadline(profile, context, out);
+  WriteHeadline(profile, context, width, out);
   WriteTimeline(analytics, width, out);
   WriteClasses(analytics.apis, "top APIs", "calls", "api", false, dmcl, width, out);
   WriteClasses(analytics.queryClasses, "query classes", "queries", "fingerprint", true, dmcl, width,

@@ -57,5 +57,32 @@ TEST(DigestReportTest, SparklineShowsTimeInEqualStretches) {
   for (const auto& c : cases) EXPECT_EQ(Sparkline(c.buckets, c.width), c.line) << c.line;
 }
 
+TEST(DigestReportTest, RecordsTheRunsFiltersAndTop) {
+  const struct {
+    std::vector<std::string> filters;
+    size_t top, width;
+    std::string line;
+  } cases[] = {
+      {{}, 50, 120, "  filters      none   top 50"},
+      {{"-r", "--since=14:00", "-l (thread 7)"},
+       3,
+       120,
+       "  filters      -r, --since=14:00, -l (thread 7)   top 3"},
+      {{"--threads=" + Repeat("12,", 40) + "1"},
+       50,
+       60,
+       "  filters      --threads=12,12,12,12,12,12,12,12,12,12,12..."},
+  };
+  for (const auto& c : cases) {
+    ReportContext context;
+    context.filters = c.filters;
+    context.top = c.top;
+    context.width = c.width;
+    std::ostringstream out;
+    WriteDigestReport(Profile(), context, out);
+    EXPECT_NE(out.str().find("\n" + c.line + "\n"), std::string::npos) << out.str();
+  }
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -68,6 +68,10 @@ Json TimeSplitJson(const Profile& profile) {
           {"concurrency", elapsed > 0 ? Rounded(dmcl / elapsed) : 0.0}};
 }
 
+Json RunJson(const ReportContext& context) {
+  return {{"filters", context.filters}, {"top", context.top}};
+}
+
 Json ClassesJson(const std::vector<ClassRow>& rows, size_t top, const char* countKey, bool fetches,
                  double dmclMs) {
   return List(rows, top, [&](const ClassRow& row) {
@@ -119,8 +123,9 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
   double dmcl = double(profile.totalCallMillis);
   Json document = {
       {"format", "quintrel-profile"},
-      {"version", 1},
+      {"version", 2},
       {"trace", TraceJson(profile, context)},
+      {"run", RunJson(context)},
       {"timeSplit", TimeSplitJson(profile)},
       {"apis", List(analytics.apis, context.top,
                     [&](const ClassRow& row) { return ClassJson(row, "name", "calls", dmcl); })},

@@ -6,9 +6,13 @@ namespace quintrel {
 
 namespace {
 
-// The longest prefix of `text` of at most `columns` characters, with "..."
-// in place of what is cut.
-std::string Cut(const std::string& text, size_t columns) {
+void Pad(std::ostream& out, size_t count) {
+  for (size_t i = 0; i < count; ++i) out.put(' ');
+}
+
+}  // namespace
+
+std::string CutText(const std::string& text, size_t columns) {
   if (DisplayWidth(text) <= columns) return text;
   size_t keep = columns > 3 ? columns - 3 : 0, at = 0, shown = 0;
   while (at < text.size() && shown < keep) {
@@ -18,12 +22,6 @@ std::string Cut(const std::string& text, size_t columns) {
   }
   return text.substr(0, at) + std::string(columns - shown > 3 ? 3 : columns - shown, '.');
 }
-
-void Pad(std::ostream& out, size_t count) {
-  for (size_t i = 0; i < count; ++i) out.put(' ');
-}
-
-}  // namespace
 
 size_t DisplayWidth(const std::string& text) {
   size_t width = 0;
@@ -57,7 +55,7 @@ void TextTable::write(std::ostream& out, size_t width) const {
     out << "  ";
     for (size_t i = 0; i < cells.size(); ++i) {
       bool lastCell = i + 1 == cells.size();
-      std::string cell = lastCell ? Cut(cells[i], last) : cells[i];
+      std::string cell = lastCell ? CutText(cells[i], last) : cells[i];
       size_t padding = widths[i] - std::min(widths[i], DisplayWidth(cell));
       if (right_[i]) Pad(out, padding);
       out << cell;

@@ -119,6 +119,39 @@ TEST(Analytics, ExactFiguresOfASmallTrace) {
   }
 }
 
+TEST(Analytics, JsonAndDigestRecordTheFiltersAndTop) {
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  RunOptions thread236;
+  thread236.input = "236\n";
+  const struct {
+    std::vector<std::string> options;
+    RunOptions run;
+    std::string json, digest;
+  } kCases[] = {
+      {{}, {}, "\"run\": {\n  \"filters\": [],\n  \"top\": 50\n }", "none   top 50"},
+      {{"-r", "--until", "14:05", "--since=+10s", "--top=7"},
+       {},
+       "\"filters\": [\n   \"-r\",\n   \"--since=+10s\",\n   \"--until=14:05\"\n  ],\n"
+       "  \"top\": 7",
+       "-r, --since=+10s, --until=14:05   top 7"},
+      {{"-l"},
+       thread236,
+       "\"filters\": [\n   \"-l (thread 236)\"\n  ],",
+       "-l (thread 236)   top 50"},
+  };
+  for (const auto& c : kCases) {
+    for (const char* format : {"JSON", "DIGEST"}) {
+      std::vector<std::string> args = {sample, "CONSOLE", "-s", format};
+      args.insert(args.end(), c.options.begin(), c.options.end());
+      const CliResult result = RunQuintrel(args, c.run);
+      ASSERT_EQ(result.exitCode, 0) << result.err;
+      const std::string expected =
+          format == std::string("JSON") ? c.json : "\n  filters      " + c.digest + "\n";
+      EXPECT_NE(result.out.find(expected), std::string::npos) << expected << "\nin\n" << result.out;
+    }
+  }
+}
+
 TEST(Analytics, DigestStaysOnOneScreen) {
   std::string wide;
   for (int i = 0; i < 3000; ++i) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a quintrel JSON profile: valid against the schema, lists ranked and
-capped, the timeline adding up, and (given the TEXT report of the same run)
-the API rows and the time split equal to the report's.
+capped, the run's --top recorded, the timeline adding up, and (given the TEXT
+report of the same run) the API rows and the time split equal to the
+report's.
 
 Usage: profile_check.py SCHEMA PROFILE [--top N] [--text REPORT]
 Prints "ok", or each problem on a line of its own and exits 1.
@@ -32,6 +33,12 @@ def text_api_rows(report):
     return rows
 
 
+def check_run(doc, top):
+    if doc["run"]["top"] != top:
+        return [f"run: top {doc['run']['top']}, not {top}"]
+    return []
+
+
 def check(doc, top, report):
     problems = []
     lists = [("apis", "name", "calls"), ("queryClasses", "fingerprint", "queries"),
@@ -43,6 +50,7 @@ def check(doc, top, report):
         totals = [dict(i, totalMs=i.get("totalMs", i.get("dmclMs"))) for i in items]
         if not ranked(totals, name, count):
             problems.append(f"{key}: not ranked")
+    problems += check_run(doc, top)
     buckets = doc["timeline"]["buckets"]
     if buckets and sum(b["dmclMs"] for b in buckets) != doc["timeSplit"]["dmclMs"]:
         problems.append("timeline: its dmclMs do not add up to the DMCL time")
