@@ -39,7 +39,8 @@ void TraceAnalysis::takeLine(std::string_view line) {
 Profile TraceAnalysis::finish() {
   processor_.finish();
   Profile profile = builder_ != nullptr ? builder_->takeProfile() : Profile();
-  profile.lines = lines_;
+  // Counted as wc -l counts, plus a last line without a line feed.
+  profile.lines = lastLineEmpty_ ? lines_ - 1 : lines_;
   return profile;
 }
 

@@ -39,9 +39,11 @@ class TraceAnalysis {
   void take(const LinePiece& piece, const TraceLine& parsed) {
     if (piece.first && piece.last) {
       ++lines_;
+      lastLineEmpty_ = piece.text.empty();
       processor_.processClassifiedLine(piece.text, parsed);
     } else {
       lines_ += piece.last;
+      lastLineEmpty_ = false;
       processor_.processPiece(piece);
     }
   }
@@ -67,7 +69,11 @@ class TraceAnalysis {
   std::unique_ptr<ListingFilter> listingFilter_;  // in listing mode
   TraceLineProcessor processor_;
   TraceLineClassifier classifier_;  // for takeLine
+  // The pieces between line feeds, as the line reader hands them out: one
+  // more than the line feeds, the last one empty when the input ends with a
+  // line feed.
   uint64_t lines_ = 0;
+  bool lastLineEmpty_ = false;
 };
 
 }  // namespace quintrel

@@ -47,6 +47,14 @@ std::string HostileTrace() {
          "." + big + " sec) ( 1 rpc) API> x\n" + Call("3", bytes + "," + bytes);
 }
 
+// The text after `"key": ` in the JSON document `doc`, to the line's end.
+std::string Field(const std::string& doc, const std::string& key) {
+  size_t at = doc.find("\"" + key + "\": ");
+  if (at == std::string::npos) return "absent";
+  at += key.size() + 4;
+  return doc.substr(at, doc.find('\n', at) - at);
+}
+
 TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
   ScratchDir dir;
   const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
@@ -116,6 +124,27 @@ TEST(Analytics, ExactFiguresOfASmallTrace) {
                        "    \"dmclMs\": 300,\n    \"threads\": 1,\n    \"maxMs\": 300"),
        }) {
     EXPECT_NE(doc.find(expected), std::string::npos) << expected << "\nin\n" << doc;
+  }
+}
+
+TEST(Analytics, LinesAreCountedAsWcCountsThem) {
+  const std::string call = Call("1", "get,c,x");
+  const std::pair<std::string, std::string> kCases[] = {
+      {"", "0,"},
+      {"\n", "1,"},
+      {"x", "1,"},
+      {"x\n", "1,"},
+      {"x\ny", "2,"},
+      {"x\n\n", "2,"},
+      {"x\r\n", "1,"},
+      {call, "2,"},
+      {call.substr(0, call.size() - 1), "2,"},
+      {call + std::string(600000, 'y') + "\n", "3,"},
+  };
+  ScratchDir dir;
+  for (const auto& [bytes, lines] : kCases) {
+    const CliResult result = RunQuintrel({dir.write("t.trc", bytes), "CONSOLE", "-s", "JSON"});
+    EXPECT_EQ(Field(result.out, "lines"), lines) << testing::PrintToString(bytes.substr(0, 80));
   }
 }
 
