@@ -37,14 +37,14 @@ void WriteRun(const ReportContext& context, size_t width, std::ostream& out) {
 void WriteHeadline(const Profile& profile, const ReportContext& context, size_t width,
                    std::ostream& out) {
   const ProfileAnalytics& analytics = profile.analytics;
-  double elapsed = double(profile.timeSplit.elapsedMs);
+  double elapsed = double(analytics.elapsedMs);
   out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
   out << "  trace        " << ByteSize(context.traceBytes) << ", " << profile.lines << " lines, "
       << analytics.calls << " calls, " << analytics.threads.size() << " threads, "
       << analytics.queries << " queries\n";
   out << "  start        " << (profile.startTimestamp.empty() ? "-" : profile.startTimestamp)
       << '\n';
-  out << "  elapsed      " << FixedSeconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
+  out << "  elapsed      " << FixedSeconds(analytics.elapsedMs) << " s   DMCL time "
       << FixedSeconds(profile.totalCallMillis) << " s   concurrency "
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
   WriteRun(context, width, out);
@@ -115,7 +115,7 @@ void WriteThreads(const Profile& profile, size_t width, std::ostream& out) {
   for (size_t i = 0; i < shown; ++i) {
     const ThreadRow& row = threads[i];
     table.addRow({row.id, std::to_string(row.calls), FixedSeconds(row.dmclMs),
-                  PercentOf(double(row.dmclMs), double(profile.timeSplit.elapsedMs)), row.first,
+                  PercentOf(double(row.dmclMs), double(profile.analytics.elapsedMs)), row.first,
                   row.last});
   }
   table.write(out, width);

@@ -59,11 +59,14 @@ Json TraceJson(const Profile& profile, const ReportContext& context) {
           {"queries", analytics.queries}};
 }
 
+// The time split of the TEXT report is kept as traceDurationMs; the elapsed
+// time runs to the end of the call that ends last.
 Json TimeSplitJson(const Profile& profile) {
-  double elapsed = double(profile.timeSplit.elapsedMs), dmcl = double(profile.totalCallMillis);
+  double elapsed = double(profile.analytics.elapsedMs), dmcl = double(profile.totalCallMillis);
   return {{"start", profile.startTimestamp},
           {"end", profile.endTimestamp},
-          {"elapsedMs", profile.timeSplit.elapsedMs},
+          {"elapsedMs", profile.analytics.elapsedMs},
+          {"traceDurationMs", profile.timeSplit.elapsedMs},
           {"dmclMs", profile.totalCallMillis},
           {"concurrency", elapsed > 0 ? Rounded(dmcl / elapsed) : 0.0}};
 }
@@ -96,7 +99,7 @@ Json TopCallsJson(const Profile& profile, size_t top) {
 }
 
 Json ThreadsJson(const Profile& profile, size_t top) {
-  double elapsed = double(profile.timeSplit.elapsedMs);
+  double elapsed = double(profile.analytics.elapsedMs);
   return List(profile.analytics.threads, top, [&](const ThreadRow& row) {
     return Json{{"id", row.id},         {"calls", row.calls},
                 {"dmclMs", row.dmclMs}, {"busyPct", Percent(double(row.dmclMs), elapsed)},

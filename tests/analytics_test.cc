@@ -47,6 +47,19 @@ std::string HostileTrace() {
          "." + big + " sec) ( 1 rpc) API> x\n" + Call("3", bytes + "," + bytes);
 }
 
+// A line of `thread` at `time` on 2003-08-06 with the duration `seconds`.
+std::string Line(const std::string& thread, const std::string& time, const std::string& seconds,
+                 int rpc, const std::string& entry) {
+  return TraceHeader(thread, seconds, rpc, "Wed Aug  6 " + time + " 2003 0") + entry + "\n";
+}
+
+// A call of `thread` whose API and result lines stand at `time`.
+std::string TimedCall(const std::string& thread, const std::string& time, const std::string& api,
+                      const std::string& seconds, const std::string& result = "T'") {
+  return Line(thread, time, "0.000", 1, "API> " + api) +
+         Line(thread, time, seconds, 2, "Res: '" + result);
+}
+
 // The text after `"key": ` in the JSON document `doc`, to the line's end.
 std::string Field(const std::string& doc, const std::string& key) {
   size_t at = doc.find("\"" + key + "\": ");
@@ -87,29 +100,21 @@ TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
 TEST(Analytics, ExactFiguresOfASmallTrace) {
   // Thread 7: a query of 20 ms with three fetches of 5 ms and a close of
   // 1 ms, then the same query with another literal; thread 8: two gets.
-  auto line = [](const std::string& thread, const std::string& time, const std::string& seconds,
-                 int rpc, const std::string& entry) {
-    return TraceHeader(thread, seconds, rpc, "Wed Aug  6 " + time + " 2003 0") + entry + "\n";
-  };
-  auto call = [&](const std::string& thread, const std::string& time, const std::string& api,
-                  const std::string& seconds, const std::string& result) {
-    return line(thread, time, "0.000", 1, "API> " + api) +
-           line(thread, time, seconds, 2, "Res: '" + result);
-  };
   std::string trace =
-      call("7", "10:00:00", "query,c,select a from t where n = 'x'", "0.020", "q0'");
-  for (int i = 0; i < 3; ++i) trace += call("7", "10:00:01", "next,c,q0", "0.005", "T'");
-  trace += call("7", "10:00:02", "close,c,q0", "0.001", "T'") +
-           call("7", "10:00:03", "query,c,select a from t where n = 'y'", "0.040", "q0'") +
-           call("8", "10:01:00", "get,s3,4e21100000002a11", "0.100", "T'") +
-           call("8", "10:01:59", "get,s4,4e21100000002a12", "0.300", "T'");
+      TimedCall("7", "10:00:00", "query,c,select a from t where n = 'x'", "0.020", "q0'");
+  for (int i = 0; i < 3; ++i) trace += TimedCall("7", "10:00:01", "next,c,q0", "0.005", "T'");
+  trace += TimedCall("7", "10:00:02", "close,c,q0", "0.001", "T'") +
+           TimedCall("7", "10:00:03", "query,c,select a from t where n = 'y'", "0.040", "q0'") +
+           TimedCall("8", "10:01:00", "get,s3,4e21100000002a11", "0.100", "T'") +
+           TimedCall("8", "10:01:59", "get,s4,4e21100000002a12", "0.300", "T'");
   ScratchDir dir;
   const CliResult result = RunQuintrel({dir.write("t.trc", trace), "CONSOLE", "-s", "JSON"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const std::string& doc = result.out;
   for (const std::string& expected : {
            std::string("\"calls\": 8,\n  \"threads\": 2,\n  \"queries\": 2"),
-           std::string("\"elapsedMs\": 119000,\n  \"dmclMs\": 476,\n  \"concurrency\": 0.004"),
+           std::string("\"elapsedMs\": 119300,\n  \"traceDurationMs\": 119000,\n"
+                       "  \"dmclMs\": 476,\n  \"concurrency\": 0.004"),
            std::string("\"fingerprint\": \"select a from t where n = ?\",\n    \"queries\": 2,\n"
                        "    \"totalMs\": 76,\n    \"sharePct\": 15.966,\n    \"meanMs\": 38.0,\n"
                        "    \"p50Ms\": 36,\n    \"p95Ms\": 40,\n    \"p99Ms\": 40,\n"
@@ -118,12 +123,48 @@ TEST(Analytics, ExactFiguresOfASmallTrace) {
                        "     \"thread\": \"7\",\n     \"start\": \"Wed Aug  6 10:00:03 2003 0\""),
            std::string("\"fingerprint\": \"get,?,?\",\n    \"calls\": 2,\n    \"totalMs\": 400"),
            std::string("\"id\": \"8\",\n    \"calls\": 2,\n    \"dmclMs\": 400,\n"
-                       "    \"busyPct\": 0.336"),
+                       "    \"busyPct\": 0.335"),
            std::string("\"bucketSeconds\": 1,"),
            std::string("\"start\": \"2003-08-06T10:01:59\",\n    \"calls\": 1,\n"
                        "    \"dmclMs\": 300,\n    \"threads\": 1,\n    \"maxMs\": 300"),
        }) {
     EXPECT_NE(doc.find(expected), std::string::npos) << expected << "\nin\n" << doc;
+  }
+}
+
+TEST(Analytics, ElapsedTimeRunsToTheEndOfTheCallThatEndsLast) {
+  const struct {
+    const char* what;
+    std::string trace;
+    std::string elapsed, traceDuration, concurrency, busiest;
+    std::string textDuration;  // the TEXT report's, which stays as it was
+  } kCases[] = {
+      {"the last call lasts",
+       TimedCall("1", "10:00:00", "get,c,a", "10.000") +
+           TimedCall("1", "10:00:10", "get,c,b", "5.000"),
+       "15000,", "10000,", "1.0", "100.0,", "10.000"},
+      // Thread 1's call starts first, ends last and is completed last.
+      {"a call spans the others",
+       Line("1", "10:00:00", "0.000", 1, "API> get,c,a") +
+           Line("2", "10:00:01", "0.000", 1, "API> get,c,b") +
+           Line("2", "10:00:01", "0.500", 2, "Res: 'T'") +
+           Line("1", "10:00:10", "10.000", 2, "Res: 'T'"),
+       "10000,", "-1000,", "1.05", "100.0,", "-1.000"},
+  };
+  ScratchDir dir;
+  for (const auto& c : kCases) {
+    const CliResult result = RunQuintrel({dir.write("t.trc", c.trace), "CONSOLE", "-s", "JSON"});
+    ASSERT_EQ(result.exitCode, 0) << c.what;
+    EXPECT_EQ(Field(result.out, "elapsedMs"), c.elapsed) << c.what;
+    EXPECT_EQ(Field(result.out, "traceDurationMs"), c.traceDuration) << c.what;
+    EXPECT_EQ(Field(result.out, "concurrency"), c.concurrency) << c.what;
+    EXPECT_EQ(Field(result.out, "busyPct"), c.busiest) << c.what;
+    // The summaries keep their own time split.
+    const std::string text = RunQuintrel({dir.file("t.trc"), "CONSOLE", "-s", "TEXT"}).out;
+    const size_t at = text.find("Total Trace duration :");
+    ASSERT_NE(at, std::string::npos) << text;
+    const std::string line = text.substr(at, text.find('\n', at) - at);
+    EXPECT_EQ(line.substr(line.rfind(' ') + 1), c.textDuration) << c.what;
   }
 }
 
