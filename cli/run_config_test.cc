@@ -36,24 +36,27 @@ TEST(RunConfigTest, NamesTheFiltersInForce) {
   }
 }
 
-TEST(RunConfigTest, ExtensionsAloneWarnWhenFiltersLeaveNoCall) {
+TEST(RunConfigTest, ExtensionsAloneWarnAndKeepMoreLongestCalls) {
   const struct {
     std::vector<std::string> options;
     bool warns;
+    size_t topCalls;
   } cases[] = {
-      {{}, false},
-      {{"-r", "-s", "TEXT"}, false},
-      {{"-l", "-d", "CSV", "-r", "--encoding=cp1252"}, false},
-      {{"-s", "TEXT", "--top=80"}, false},
-      {{"-d", "CSV", "--threads=1"}, true},
-      {{"-s", "XML", "--until", "+1h"}, true},
-      {{"--since=14:00"}, true},
-      {{"-s", "JSON"}, true},
-      {{"-s", "DIGEST", "--top=3"}, true},
+      {{}, false, 10},
+      {{"-r", "-s", "TEXT"}, false, 10},
+      {{"-l", "-d", "CSV", "-r", "--encoding=cp1252"}, false, 10},
+      {{"-s", "TEXT", "--top=80"}, false, 10},
+      {{"-d", "CSV", "--threads=1"}, true, 10},
+      {{"-s", "XML", "--until", "+1h"}, true, 10},
+      {{"--since=14:00"}, true, 10},
+      {{"-s", "JSON"}, true, 50},
+      {{"-s", "DIGEST", "--top=3"}, true, 10},
+      {{"-s", "DASHBOARD", "--top=5000"}, true, 1000},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ConfigOf(c.options).warnsWhenFilteredEmpty, c.warns)
-        << testing::PrintToString(c.options);
+    const RunConfig config = ConfigOf(c.options);
+    EXPECT_EQ(config.warnsWhenFilteredEmpty, c.warns) << testing::PrintToString(c.options);
+    EXPECT_EQ(config.analysis.topCalls, c.topCalls) << testing::PrintToString(c.options);
   }
 }
 

@@ -97,7 +97,7 @@ void WriteClasses(const std::vector<ClassRow>& rows, const char* title, const ch
 
 void WriteSlowestCalls(const Profile& profile, size_t width, std::ostream& out) {
   size_t shown = std::min(profile.topCalls.size(), kShortListRows);
-  WriteTitle(out, "slowest calls", shown, profile.topCalls.size());
+  WriteTitle(out, "slowest calls", shown, size_t(profile.analytics.calls));
   TextTable table({">ms", "thread", "start", "call"});
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rbegin() + shown;
        ++entry) {

@@ -84,5 +84,15 @@ TEST(DigestReportTest, RecordsTheRunsFiltersAndTop) {
   }
 }
 
+TEST(DigestReportTest, SlowestCallsAreCountedAmongAllCalls) {
+  Profile profile;
+  for (int i = 1; i <= 12; ++i) profile.topCalls.push_back({TextBuffer("get,c,x"), double(i)});
+  profile.analytics.calls = 4000;
+  std::ostringstream out;
+  WriteDigestReport(profile, ReportContext(), out);
+  EXPECT_NE(out.str().find("\nslowest calls (5 of 4000, 3995 more not shown)\n"), std::string::npos)
+      << out.str();
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -90,12 +90,14 @@ Json TopCallsJson(const Profile& profile, size_t top) {
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     largestFirst.push_back(&*entry);
   }
-  return List(largestFirst, top, [](const TopCallEntry* entry) {
+  Json list = List(largestFirst, top, [](const TopCallEntry* entry) {
     return Json{{"text", std::string(entry->callText.view())},
                 {"ms", static_cast<int64_t>(entry->durationMs)},
                 {"thread", entry->threadId},
                 {"start", entry->timeStamp}};
   });
+  list["total"] = profile.analytics.calls;  // the longest of all calls
+  return list;
 }
 
 Json ThreadsJson(const Profile& profile, size_t top) {

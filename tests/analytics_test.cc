@@ -70,6 +70,8 @@ std::string Field(const std::string& doc, const std::string& key) {
 
 TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
   ScratchDir dir;
+  std::string thousands;
+  for (int i = 0; i < 1100; ++i) thousands += Call(std::to_string(i % 7), "get,c,x");
   const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
   const std::string undated =
       dir.write("undated.trc",
@@ -84,6 +86,8 @@ TEST(Analytics, JsonProfilesAreValidAndAgreeWithTheTextReport) {
       {sample, {"-r"}, 50},
       {sample, {"--threads=236,1008", "--bucket=7"}, 50},
       {sample, {"--top=3"}, 3},
+      {sample, {"--top=80"}, 80},
+      {dir.write("thousands.trc", thousands), {"--top=2000"}, 2000},
       {sample, {"--since", "14:04", "--until=+1m"}, 50},
       {sample, {"--since=14:03:40", "--until=2003-08-06T14:04:20"}, 50},
       {Data("many.trc"), {}, 50},
@@ -124,6 +128,7 @@ TEST(Analytics, ExactFiguresOfASmallTrace) {
            std::string("\"fingerprint\": \"get,?,?\",\n    \"calls\": 2,\n    \"totalMs\": 400"),
            std::string("\"id\": \"8\",\n    \"calls\": 2,\n    \"dmclMs\": 400,\n"
                        "    \"busyPct\": 0.335"),
+           std::string("\"topCalls\": {\n  \"total\": 8,"),
            std::string("\"bucketSeconds\": 1,"),
            std::string("\"start\": \"2003-08-06T10:01:59\",\n    \"calls\": 1,\n"
                        "    \"dmclMs\": 300,\n    \"threads\": 1,\n    \"maxMs\": 300"),

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks a quintrel JSON profile: valid against the schema, lists ranked and
-capped, the run's --top recorded, the timeline adding up, the elapsed time
-covering the longest call, and (given the TEXT report of the same run) the
-API rows and the trace duration equal to the report's.
+capped, the longest calls as many as --top asks, the timeline adding up, the
+elapsed time covering the longest call, and (given the TEXT report of the
+same run) the API rows and the trace duration equal to the report's.
 
 Usage: profile_check.py SCHEMA PROFILE [--top N] [--text REPORT]
 Prints "ok", or each problem on a line of its own and exits 1.
@@ -33,10 +33,19 @@ def text_api_rows(report):
     return rows
 
 
-def check_run(doc, top):
+def check_top_calls(doc, top):
+    problems = []
+    calls = doc["topCalls"]
     if doc["run"]["top"] != top:
-        return [f"run: top {doc['run']['top']}, not {top}"]
-    return []
+        problems.append(f"run: top {doc['run']['top']}, not {top}")
+    if calls["total"] != doc["trace"]["calls"]:
+        problems.append(f"topCalls: total {calls['total']} of {doc['trace']['calls']} calls")
+    if len(calls["items"]) != min(top, 1000, doc["trace"]["calls"]):
+        problems.append(f"topCalls: {len(calls['items'])} items, top {top}")
+    ms = [i["ms"] for i in calls["items"]]
+    if ms != sorted(ms, reverse=True):
+        problems.append("topCalls: not longest first")
+    return problems
 
 
 def check(doc, top, report):
@@ -50,7 +59,7 @@ def check(doc, top, report):
         totals = [dict(i, totalMs=i.get("totalMs", i.get("dmclMs"))) for i in items]
         if not ranked(totals, name, count):
             problems.append(f"{key}: not ranked")
-    problems += check_run(doc, top)
+    problems += check_top_calls(doc, top)
     buckets = doc["timeline"]["buckets"]
     if buckets and sum(b["dmclMs"] for b in buckets) != doc["timeSplit"]["dmclMs"]:
         problems.append("timeline: its dmclMs do not add up to the DMCL time")
