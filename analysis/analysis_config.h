@@ -4,6 +4,7 @@
 #ifndef QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_
 #define QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_
 
+#include <cstddef>
 #include <set>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ struct ThreadSelection {
   bool accepts(std::string_view threadId) const { return all || ids.count(threadId) != 0; }
 };
 
+// The longest calls the summary reports list, and the most an analysis
+// keeps whatever a report asks for.
+constexpr size_t kSummaryTopCalls = 10;
+constexpr size_t kMaxTopCalls = 1000;
+
 struct AnalysisConfig {
   OutputKind output = OutputKind::kSummary;
   ListingFormat listing = ListingFormat::kRaw;
@@ -43,7 +49,8 @@ struct AnalysisConfig {
   // Summary mode: gather the analytics (classes, threads, timeline) instead
   // of every query for the reports that list them one by one.
   bool analytics = false;
-  int64_t bucketSeconds = 0;  // the timeline's width; 0: chosen from the trace
+  int64_t bucketSeconds = 0;           // the timeline's width; 0: chosen from the trace
+  size_t topCalls = kSummaryTopCalls;  // the longest calls the profile keeps
 };
 
 }  // namespace quintrel

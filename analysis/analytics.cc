@@ -47,7 +47,12 @@ void Analytics::addCall(const CallFacts& call) {
   ClassTable::Add(callClass->group, member, false);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   int64_t seconds;
-  if (clock_.secondsOf(call.timeStamp, &seconds)) timeline_.add(seconds, call.durationMs, thread);
+  if (clock_.secondsOf(call.timeStamp, &seconds)) {
+    timeline_.add(seconds, call.durationMs, thread);
+    span_.add(seconds, call.timeStamp, call.durationMs);
+  } else {
+    span_.addUndated();
+  }
   ++calls_;
 }
 
@@ -73,6 +78,7 @@ void Analytics::moveInto(Profile* profile) {
   analytics.latency = Latency(apis_, longest);
   analytics.calls = calls_;
   analytics.queries = queries_;
+  if (!span_.span(&analytics.elapsedMs)) analytics.elapsedMs = profile->timeSplit.elapsedMs;
   profile->hasAnalytics = true;
   *this = Analytics(0);
 }

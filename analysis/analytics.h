@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/call_span.h"
 #include "analysis/class_table.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
@@ -46,6 +47,7 @@ class Analytics : public QueryRecordSink {
   ClassTable callClasses_;
   ThreadTable threads_;
   Timeline timeline_;
+  CallSpan span_;
   int64_t calls_ = 0;
   int64_t queries_ = 0;
   std::string fingerprint_;  // reused

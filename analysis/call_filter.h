@@ -1,9 +1,13 @@
 // CallFilter: decides which completed calls an analysis takes: those in the
 // time window, of the selected threads and, with rpc-only, those during which
 // the client's rpc counter rose. Shown every call in trace order, it owns the
-// window's view of the trace's first date.
+// window's view of the trace's first date, and counts the calls it was shown
+// and those it took.
 #ifndef QUINTREL_ANALYSIS_CALL_FILTER_H_
 #define QUINTREL_ANALYSIS_CALL_FILTER_H_
+
+#include <cstdint>
+#include <string_view>
 
 #include "analysis/analysis_config.h"
 #include "parse/trace_call.h"
@@ -15,10 +19,20 @@ class CallFilter {
   explicit CallFilter(const AnalysisConfig& config)
       : threads_(config.threads), rpcOnly_(config.rpcOnly), window_(config.window) {}
 
+  // The stamp of the trace's first header line, before the first call.
+  void setTraceStart(std::string_view stamp) { window_.setTraceStart(stamp); }
+
   bool accepts(const TraceCall& call) {
+    ++shown_;
     if (window_.active() && !window_.accepts(call.timeStamp)) return false;
-    return passesThreadFilter(call) && passesRpcFilter(call);
+    if (!passesThreadFilter(call) || !passesRpcFilter(call)) return false;
+    ++accepted_;
+    return true;
   }
+
+  // The calls shown to accepts() and those it accepted.
+  uint64_t shown() const { return shown_; }
+  uint64_t accepted() const { return accepted_; }
 
  private:
   bool passesThreadFilter(const TraceCall& call) const {
@@ -33,6 +47,8 @@ class CallFilter {
   ThreadSelection threads_;
   bool rpcOnly_;
   TimeWindow window_;
+  uint64_t shown_ = 0;
+  uint64_t accepted_ = 0;
 };
 
 }  // namespace quintrel

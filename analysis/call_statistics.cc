@@ -4,15 +4,10 @@
 #include <utility>
 
 #include "analysis/saturating_add.h"
-#include "analysis/top_list.h"
 #include "parse/text_buffer.h"
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
-
-namespace {
-const size_t kTopCallCount = 10;
-}  // namespace
 
 void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   if (startTimestamp_.empty()) startTimestamp_ = call->timeStamp;
@@ -26,16 +21,31 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   double duration = static_cast<double>(call->durationMs);
   row->second.frequency += 1;
   row->second.durationMs += duration;
+  keepIfLong(call, mayTakeText);
+  ++calls_;
+}
 
+// A heap, so that a call among many of equal duration costs the logarithm of
+// the calls kept rather than their number.
+void CallStatistics::keepIfLong(TraceCall* call, bool mayTakeText) {
+  double duration = static_cast<double>(call->durationMs);
+  bool full = topCalls_.size() == topCallLimit_;
   // Checked before the entry is built, so that most calls copy nothing.
-  if (topCalls_.size() == kTopCallCount && duration < topCalls_.front().durationMs) return;
-  TopCallEntry entry{TextBuffer(), duration, call->getThreadId(), call->timeStamp};
+  if (full && (topCallLimit_ == 0 || duration < topCalls_.front().entry.durationMs)) return;
+  Ranked ranked{TopCallEntry{TextBuffer(), duration, call->getThreadId(), call->timeStamp}, calls_};
+  std::string_view text = call->apiLineText();
   if (mayTakeText && text.size() >= kLargeText && text.size() == call->apiText.size()) {
-    entry.callText = std::move(call->apiText);
+    ranked.entry.callText = std::move(call->apiText);
   } else {
-    entry.callText.assign(text);
+    ranked.entry.callText.assign(text);
   }
-  AddToTopList(std::move(entry), kTopCallCount, &topCalls_);
+  if (full) {
+    std::pop_heap(topCalls_.begin(), topCalls_.end(), &Outranks);
+    topCalls_.back() = std::move(ranked);
+  } else {
+    topCalls_.push_back(std::move(ranked));
+  }
+  std::push_heap(topCalls_.begin(), topCalls_.end(), &Outranks);
 }
 
 void CallStatistics::moveInto(Profile* profile) {
@@ -52,8 +62,12 @@ void CallStatistics::moveInto(Profile* profile) {
             [](const ApiSummaryRow& a, const ApiSummaryRow& b) {
               return std::tie(a.durationMs, a.apiName) < std::tie(b.durationMs, b.apiName);
             });
-  profile->topCalls = std::move(topCalls_);
-  *this = CallStatistics();
+  // Ascending; among equal durations the earlier call first.
+  std::sort(topCalls_.begin(), topCalls_.end(),
+            [](const Ranked& a, const Ranked& b) { return Outranks(b, a); });
+  profile->topCalls.reserve(topCalls_.size());
+  for (Ranked& ranked : topCalls_) profile->topCalls.push_back(std::move(ranked.entry));
+  *this = CallStatistics(topCallLimit_);
 }
 
 }  // namespace quintrel

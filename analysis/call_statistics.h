@@ -1,6 +1,7 @@
 // CallStatistics: the per-call part of a summary: the first and last time
 // stamps, the total call time, per API name the calls and their time, and the
-// ten most expensive calls. It copies what it keeps out of each call.
+// most expensive calls (ten for the summary reports). It copies what it keeps
+// out of each call.
 #ifndef QUINTREL_ANALYSIS_CALL_STATISTICS_H_
 #define QUINTREL_ANALYSIS_CALL_STATISTICS_H_
 
@@ -17,6 +18,9 @@ namespace quintrel {
 
 class CallStatistics {
  public:
+  // Keeps the `topCallCount` longest calls.
+  explicit CallStatistics(size_t topCallCount = 10) : topCallLimit_(topCallCount) {}
+
   // Takes an accepted call. With `mayTakeText` the call's API text is no
   // longer needed, and a long one is taken over rather than copied.
   void add(TraceCall* call, bool mayTakeText);
@@ -29,16 +33,32 @@ class CallStatistics {
   const std::unordered_map<std::string, ApiSummaryRow>& apiStatistics() const {
     return apiStatistics_;
   }
-  const std::vector<TopCallEntry>& topCalls() const { return topCalls_; }
 
  private:
+  // A kept call and its place among the calls taken.
+  struct Ranked {
+    TopCallEntry entry;
+    uint64_t sequence;
+  };
+  // Whether `a` stays longer than `b`: a longer call, or of equal duration a
+  // later one, as when the calls are sorted stably by duration and the first
+  // ones dropped.
+  static bool Outranks(const Ranked& a, const Ranked& b) {
+    return a.entry.durationMs > b.entry.durationMs ||
+           (a.entry.durationMs == b.entry.durationMs && a.sequence > b.sequence);
+  }
+  void keepIfLong(TraceCall* call, bool mayTakeText);
+
   std::string startTimestamp_;
   std::string endTimestamp_;
   int64_t totalCallMillis_ = 0;
   // Keyed by API name; the rows' own names stay empty until reported.
   std::unordered_map<std::string, ApiSummaryRow> apiStatistics_;
-  std::string key_;                     // reused lookup key
-  std::vector<TopCallEntry> topCalls_;  // ascending, at most ten
+  std::string key_;  // reused lookup key
+  size_t topCallLimit_;
+  // A heap of at most topCallLimit_ calls whose front is the one to go first.
+  std::vector<Ranked> topCalls_;
+  uint64_t calls_ = 0;
 };
 
 }  // namespace quintrel

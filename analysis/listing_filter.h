@@ -5,6 +5,8 @@
 #ifndef QUINTREL_ANALYSIS_LISTING_FILTER_H_
 #define QUINTREL_ANALYSIS_LISTING_FILTER_H_
 
+#include <string_view>
+
 #include "analysis/analysis_config.h"
 #include "analysis/call_filter.h"
 #include "parse/trace_call_sink.h"
@@ -20,6 +22,9 @@ class ListingFilter : public TraceCallSink {
   void onCall(TraceCall* call) override {
     if (filter_.accepts(*call)) listing_->onCall(call);
   }
+  void onTraceStart(std::string_view stamp) override { filter_.setTraceStart(stamp); }
+
+  const CallFilter& filter() const { return filter_; }
 
  private:
   CallFilter filter_;

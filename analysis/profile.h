@@ -34,8 +34,9 @@ struct Profile {
   // One row per API name, ascending by total duration; rows of equal totals
   // in ascending name order. Reports walk it from the back.
   std::vector<ApiSummaryRow> apiSummary;
-  // The ten longest calls, ascending by duration; among equal durations the
-  // earlier call first. Reports walk it from the back.
+  // The longest calls (AnalysisConfig::topCalls of them), ascending by
+  // duration; among equal durations the earlier call first. Reports walk it
+  // from the back.
   std::vector<TopCallEntry> topCalls;
   // Every query in report order: completed ones in order of completion, then
   // those still open at the end of the trace in the order of their keys.

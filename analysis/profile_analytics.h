@@ -75,6 +75,10 @@ struct ProfileAnalytics {
   std::vector<LatencyBucket> latency;
   int64_t calls = 0;    // accepted calls
   int64_t queries = 0;  // query records
+  // The wall-clock time of the accepted calls, from the earliest start to
+  // the latest end (start plus duration), so that no thread is busier than
+  // it; when a stamp names no date, the time split's elapsed time.
+  int64_t elapsedMs = 0;
 };
 
 constexpr size_t kMaxFilledBuckets = 10000;

@@ -13,6 +13,7 @@ const size_t kTopQueryCount = 20;
 
 ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
     : filter_(config),
+      statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
       queries_(analytics_ != nullptr ? static_cast<QueryRecordSink*>(analytics_.get())

@@ -10,6 +10,7 @@
 #define QUINTREL_ANALYSIS_PROFILE_BUILDER_H_
 
 #include <memory>
+#include <string_view>
 
 #include "analysis/analysis_config.h"
 #include "analysis/analytics_worker.h"
@@ -30,11 +31,13 @@ class ProfileBuilder : public TraceCallSink {
 
   // Filters the call, then aggregates it. May extend the call's apiText.
   void onCall(TraceCall* call) override;
+  void onTraceStart(std::string_view stamp) override { filter_.setTraceStart(stamp); }
 
   // The profile of every call taken so far. Call once, after the last call;
   // it leaves the builder empty.
   Profile takeProfile();
 
+  const CallFilter& filter() const { return filter_; }
   // Used by tests.
   const CallStatistics& statistics() const { return statistics_; }
   const QueryTracker& queries() const { return queries_; }

@@ -78,6 +78,10 @@ TEST(ProfileBuilderTest, FiltersLeaveRejectedCallsUntouched) {
     EXPECT_EQ(profile.apiSummary.size() + profile.topCalls.size() + profile.queries.size(),
               c.accepted ? 3u : 0u);
     EXPECT_EQ(listed.calls, c.accepted ? 1 : 0);
+    for (const CallFilter* filter : {&summary.filter(), &listing.filter()}) {
+      EXPECT_EQ(filter->shown(), 1u);
+      EXPECT_EQ(filter->accepted(), c.accepted ? 1u : 0u);
+    }
   }
 }
 
@@ -95,10 +99,11 @@ TEST(ProfileBuilderTest, CountsCallsPerApiName) {
   EXPECT_EQ(order, "get;;getserver;next;");
 }
 
-TEST(ProfileBuilderTest, KeepsTheTenLongestCalls) {
+TEST(ProfileBuilderTest, KeepsTheLongestCalls) {
   struct Case {
     std::vector<int64_t> durations;  // call i has the API text "c<i>"
     std::string kept;                // ascending, as stored
+    size_t limit = kSummaryTopCalls;
   } cases[] = {
       {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "c1 c2 c3 c4 c5 c6 c7 c8 c9 c10 "},
       {{5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5}, "c2 c3 c4 c5 c6 c7 c8 c9 c10 c11 "},
@@ -106,15 +111,21 @@ TEST(ProfileBuilderTest, KeepsTheTenLongestCalls) {
       {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0}, "c0 c1 c2 c3 c4 c5 c6 c7 c8 c9 "},
       {{11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, "c9 c8 c7 c6 c5 c4 c3 c2 c1 c0 "},
       {{4, 2, 4, 3}, "c1 c3 c0 c2 "},
+      {{4, 2, 4, 3, 4, 1}, "c2 c4 ", 2},
+      {{3, 1, 3, 2, 3, 3, 0}, "c0 c2 c4 c5 ", 4},
+      {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0}, "c0 c1 c2 c3 c4 c5 c6 c7 c8 c9 c10 c11 ", 12},
+      {{1, 2}, "", 0},
   };
   for (const Case& c : cases) {
-    ProfileBuilder summary(Config(OutputKind::kSummary));
+    AnalysisConfig config = Config(OutputKind::kSummary);
+    config.topCalls = c.limit;
+    ProfileBuilder summary(config);
     for (size_t i = 0; i < c.durations.size(); ++i)
       Feed(&summary, {"c" + std::to_string(i) + "|" + std::to_string(c.durations[i]) + "||more"});
     std::string kept;
-    for (const TopCallEntry& entry : summary.statistics().topCalls())
+    for (const TopCallEntry& entry : summary.takeProfile().topCalls)
       kept += std::string(entry.callText.view()) + " ";
-    EXPECT_EQ(kept, c.kept);
+    EXPECT_EQ(kept, c.kept) << c.limit;
   }
 }
 

@@ -22,18 +22,6 @@ std::string_view Capture(const boost::cmatch& match, int group) {
   return std::string_view(match[group].first, match[group].second - match[group].first);
 }
 
-int MonthNumber(std::string_view word) {
-  constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
-  if (word.size() != 3) return 0;
-  for (int i = 0; i < 12; ++i) {
-    if (word[0] == kMonths[3 * i] && word[1] == kMonths[3 * i + 1] &&
-        word[2] == kMonths[3 * i + 2]) {
-      return i + 1;
-    }
-  }
-  return 0;
-}
-
 // The whitespace of the stamp between month and day.
 bool IsStampSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -63,7 +51,7 @@ bool TimeStamp::ReadHeaderStamp(std::string_view text, TimeStamp* out) {
   if (at == std::string_view::npos) return Read(text, out);
   size_t month = ++at;
   while (at < text.size() && !IsStampSpace(text[at])) ++at;
-  out->month = MonthNumber(text.substr(month, at - month));
+  out->month = MonthOf(text.substr(month, at - month));
   size_t spaces = at;
   while (at < text.size() && IsStampSpace(text[at])) ++at;
   bool read = at - spaces >= 1 && at - spaces <= 2 && TakeNumber(text, &at, &out->day) &&
@@ -80,7 +68,7 @@ bool TimeStamp::Read(std::string_view text, TimeStamp* stamp) {
   if (!boost::regex_search(text.data(), text.data() + text.size(), match, TimeStampPattern())) {
     return false;
   }
-  stamp->month = MonthNumber(Capture(match, 1));
+  stamp->month = MonthOf(Capture(match, 1));
   stamp->day = ReadTraceNumber(Capture(match, 2));
   stamp->hours = ReadTraceNumber(Capture(match, 3));
   stamp->minutes = ReadTraceNumber(Capture(match, 4));
@@ -88,6 +76,18 @@ bool TimeStamp::Read(std::string_view text, TimeStamp* stamp) {
   stamp->year = ReadTraceNumber(Capture(match, 6));
   stamp->micros = ReadTraceNumber(Capture(match, 7));
   return true;
+}
+
+int TimeStamp::MonthOf(std::string_view word) {
+  constexpr std::string_view kMonths = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  if (word.size() != 3) return 0;
+  for (int i = 0; i < 12; ++i) {
+    if (word[0] == kMonths[3 * i] && word[1] == kMonths[3 * i + 1] &&
+        word[2] == kMonths[3 * i + 2]) {
+      return i + 1;
+    }
+  }
+  return 0;
 }
 
 int64_t TimeStamp::secondsSinceEpoch() const {

@@ -19,6 +19,8 @@ struct TimeStamp {
   // Reads the stamp of a header line, which is nothing but a stamp: the same
   // as Read, without a search.
   static bool ReadHeaderStamp(std::string_view stamp, TimeStamp* out);
+  // 1 to 12 for an English month abbreviation ("Aug"), 0 for any other word.
+  static int MonthOf(std::string_view word);
   // Whether the stamp names a date: an English month, a day from 1 to 31 and
   // a year from 1 to 9999. The bounds keep day counts far from overflowing.
   bool hasDate() const;

@@ -39,8 +39,13 @@ void TraceAnalysis::takeLine(std::string_view line) {
 Profile TraceAnalysis::finish() {
   processor_.finish();
   Profile profile = builder_ != nullptr ? builder_->takeProfile() : Profile();
-  profile.lines = lines_;
+  // Counted as wc -l counts, plus a last line without a line feed.
+  profile.lines = lastLineEmpty_ ? lines_ - 1 : lines_;
   return profile;
+}
+
+const CallFilter& TraceAnalysis::filter() const {
+  return builder_ != nullptr ? builder_->filter() : listingFilter_->filter();
 }
 
 }  // namespace quintrel

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "analysis/analysis_config.h"
+#include "analysis/call_filter.h"
 #include "analysis/listing_filter.h"
 #include "analysis/profile.h"
 #include "analysis/profile_builder.h"
@@ -38,9 +39,11 @@ class TraceAnalysis {
   void take(const LinePiece& piece, const TraceLine& parsed) {
     if (piece.first && piece.last) {
       ++lines_;
+      lastLineEmpty_ = piece.text.empty();
       processor_.processClassifiedLine(piece.text, parsed);
     } else {
       lines_ += piece.last;
+      lastLineEmpty_ = false;
       processor_.processPiece(piece);
     }
   }
@@ -57,13 +60,20 @@ class TraceAnalysis {
   Profile finish();
   // The lines of the trace that were header lines.
   uint64_t headerLines() const { return processor_.headerLines(); }
+  // The run's filter, which counts the completed calls it was shown and
+  // those it accepted.
+  const CallFilter& filter() const;
 
  private:
   std::unique_ptr<ProfileBuilder> builder_;       // in summary mode
   std::unique_ptr<ListingFilter> listingFilter_;  // in listing mode
   TraceLineProcessor processor_;
   TraceLineClassifier classifier_;  // for takeLine
+  // The pieces between line feeds, as the line reader hands them out: one
+  // more than the line feeds, the last one empty when the input ends with a
+  // line feed.
   uint64_t lines_ = 0;
+  bool lastLineEmpty_ = false;
 };
 
 }  // namespace quintrel

@@ -22,7 +22,7 @@ const char kUsage[] =
     "         -l[istthreads]\n";
 
 // The defaults of --top and --width go in where "%TOP%" and "%WIDTH%"
-// stand.
+// stand, the forms of a time where "%TIMES%" does.
 const char kExtensions[] =
     "\n"
     "extensions:\n"
@@ -32,10 +32,10 @@ const char kExtensions[] =
     "  -s DIGEST                 a one-screen text digest\n"
     "  -s DASHBOARD              a self-contained HTML page with charts\n"
     "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
-    "  --since=T                 only calls whose API line is at or after T\n"
-    "  --until=T                 only calls whose API line is before T\n"
-    "                            T: YYYY-MM-DDTHH:MM:SS, 'YYYY-MM-DD HH:MM:SS' or HH:MM:SS\n"
-    "                            (on the trace's first date)\n"
+    "  --since=T, --since T      only calls whose API line is at or after T\n"
+    "  --until=T, --until T      only calls whose API line is before T\n"
+    "                            T is one of\n"
+    "%TIMES%"
     "  --top=N                   entries per list of JSON and DASHBOARD (default %TOP%)\n"
     "  --bucket=SECONDS          the width of the timeline's buckets\n"
     "  --width=N                 columns of the digest (default: the terminal's,\n"
@@ -44,11 +44,28 @@ const char kExtensions[] =
     "  --help                    this text\n"
     "  --version                 the version\n";
 
-// A long option "--name=value": the key its value is stored under and the
-// test of the value.
+// What --since and --until accept, a line each.
+const char* const kTimeForms[] = {
+    "YYYY-MM-DDTHH:MM[:SS] or 'YYYY-MM-DD HH:MM[:SS]'",
+    "HH:MM[:SS] (on the trace's first date)",
+    "'Wed Aug  6 18:00:00 2003[ N]' (a stamp as the trace writes it)",
+    "+Ns, +Nm or +Nh (after the trace's first stamp)",
+};
+
+std::string TimeForms(const std::string& indent) {
+  std::string lines;
+  for (const char* form : kTimeForms) lines += indent + form + "\n";
+  return lines;
+}
+
+// A long option "--name=value": the key its value is stored under, the test
+// of the value, whether the value may also follow as the next argument, and
+// whether an invalid value is answered with the forms of a time.
 struct LongOption {
   const char* name;
   bool (*valid)(const std::string& value);
+  bool valueMayFollow = false;
+  bool listsTimeForms = false;
 };
 
 bool ValidThreadList(const std::string& value) {
@@ -71,8 +88,12 @@ bool ValidTime(const std::string& value) {
 bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
 
 const LongOption kLongOptions[] = {
-    {"threads", &ValidThreadList}, {"since", &ValidTime},   {"until", &ValidTime},
-    {"top", &ValidCount},          {"bucket", &ValidCount}, {"encoding", &ValidEncoding},
+    {"threads", &ValidThreadList},
+    {"since", &ValidTime, true, true},
+    {"until", &ValidTime, true, true},
+    {"top", &ValidCount},
+    {"bucket", &ValidCount},
+    {"encoding", &ValidEncoding},
     {"width", &ValidCount},
 };
 
@@ -118,7 +139,7 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
   for (int index = 3; index < argc; ++index) {
     std::string argument = argv[index];
     if (argument.compare(0, 2, "--") == 0) {
-      if (!parseLongOption(argument.substr(2))) return false;
+      if (!parseLongOption(argument.substr(2), argc, argv, &index)) return false;
       continue;
     }
     if (argument.empty() || (argument[0] != '-' && argument[0] != '/')) {
@@ -152,19 +173,26 @@ bool ParameterMap::takeHelpOrVersion(int argc, const char* const* argv) {
   return helpRequested_ || versionRequested_;
 }
 
-// Handles one long option (the argument without its "--").
-bool ParameterMap::parseLongOption(const std::string& word) {
+// Handles one long option (the argument without its "--"); `index` moves
+// past a value that follows as the next argument.
+bool ParameterMap::parseLongOption(const std::string& word, int argc, const char* const* argv,
+                                   int* index) {
   size_t equals = word.find('=');
   std::string name = word.substr(0, equals);
   for (const LongOption& option : kLongOptions) {
     if (name != option.name) continue;
-    if (equals == std::string::npos) {
+    std::string value;
+    if (equals != std::string::npos) {
+      value = word.substr(equals + 1);
+    } else if (option.valueMayFollow && *index + 1 < argc) {
+      value = argv[++*index];
+    } else {
       PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
       return false;
     }
-    std::string value = word.substr(equals + 1);
     if (!option.valid(value)) {
-      PrintMessage("invalid value for --" + name + ": " + value + "\n");
+      std::string forms = option.listsTimeForms ? "it must be one of\n" + TimeForms("  ") : "";
+      PrintMessage("invalid value for --" + name + ": " + value + "\n" + forms);
       return false;
     }
     values_[name] = value;
@@ -232,6 +260,7 @@ void ParameterMap::help() const {
   for (const auto& [mark, value] : kDefaults) {
     extensions.replace(extensions.find(mark), mark.size(), std::to_string(value));
   }
+  extensions.replace(extensions.find("%TIMES%"), 7, TimeForms(std::string(30, ' ')));
   PrintMessage(BANNER + (kUsage + extensions));
 }
 

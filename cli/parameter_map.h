@@ -1,9 +1,10 @@
 // ParameterMap: every setting of one run as text, with its defaults, filled
 // once from the command line and only read afterwards.
 //
-// Besides the one-letter options it takes long options, "--name=value", which
-// are only present in the map when given, and "--help" and "--version",
-// which end the run and are asked of the map apart.
+// Besides the one-letter options it takes long options, "--name=value" (for
+// --since and --until also "--name value"), which are only present in the
+// map when given, and "--help" and "--version", which end the run and are
+// asked of the map apart.
 #ifndef QUINTREL_CLI_PARAMETER_MAP_H_
 #define QUINTREL_CLI_PARAMETER_MAP_H_
 
@@ -44,7 +45,7 @@ class ParameterMap {
 
   bool takeHelpOrVersion(int argc, const char* const* argv);
   bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
-  bool parseLongOption(const std::string& word);
+  bool parseLongOption(const std::string& word, int argc, const char* const* argv, int* index);
   bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;

@@ -64,6 +64,9 @@ TEST(ParameterMapTest, ParsesCommandLines) {
       {"a b -listthreads", true, "", "listthreads=true"},
       {"a b /lx", true, "", "listthreads=true"},
       {"a b -s XML -s TEXT", true, "", "summaryformat=TEXT"},
+      {"a b --since 14:00 -r --until=+2h", true, "", "since=14:00 until=+2h rpconly=true"},
+      {"a b --until", false, "option --until needs a value: --until=...\n", ""},
+      {"a b --top 5", false, "option --top needs a value: --top=...\n", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);

@@ -80,6 +80,13 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   analysis.analytics =
       analysis.output == OutputKind::kSummary && ShowsAnalytics(config.reportFormat);
   analysis.bucketSeconds = CountOf(parameters, "bucket", 0);
+  // The analytics reports may list more of the longest calls than the
+  // summaries, never fewer.
+  if (analysis.analytics) {
+    analysis.topCalls = std::min(std::max(config.top, kSummaryTopCalls), kMaxTopCalls);
+  }
+  config.warnsWhenFilteredEmpty = analysis.analytics || parameters.contains("threads") ||
+                                  parameters.contains("since") || parameters.contains("until");
   return config;
 }
 

@@ -27,6 +27,10 @@ struct RunConfig {
   // The options in force that narrow the calls analysed, each as the
   // command line names it: "-r", "--threads=ID,ID", "--since=TIME".
   std::vector<std::string> filters;
+  // Whether the run warns when its filters leave none of the trace's calls:
+  // only when a filter of the extensions is in force or the report is one of
+  // theirs, so that the command lines of old print what they always did.
+  bool warnsWhenFilteredEmpty = false;
   AnalysisConfig analysis;
 };
 

@@ -29,9 +29,34 @@ TEST(RunConfigTest, NamesTheFiltersInForce) {
        {"--since=2003-08-06 14:03:30", "--until=14:04:00"}},
       {{"-l", "-s", "DASHBOARD"}, {"-l"}},
       {{"-d", "CSV", "-rpc"}, {"-r"}},
+      {{"--since", "14:00", "--until", "+2h"}, {"--since=14:00", "--until=+2h"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ConfigOf(c.options).filters, c.filters) << testing::PrintToString(c.options);
+  }
+}
+
+TEST(RunConfigTest, ExtensionsAloneWarnAndKeepMoreLongestCalls) {
+  const struct {
+    std::vector<std::string> options;
+    bool warns;
+    size_t topCalls;
+  } cases[] = {
+      {{}, false, 10},
+      {{"-r", "-s", "TEXT"}, false, 10},
+      {{"-l", "-d", "CSV", "-r", "--encoding=cp1252"}, false, 10},
+      {{"-s", "TEXT", "--top=80"}, false, 10},
+      {{"-d", "CSV", "--threads=1"}, true, 10},
+      {{"-s", "XML", "--until", "+1h"}, true, 10},
+      {{"--since=14:00"}, true, 10},
+      {{"-s", "JSON"}, true, 50},
+      {{"-s", "DIGEST", "--top=3"}, true, 10},
+      {{"-s", "DASHBOARD", "--top=5000"}, true, 1000},
+  };
+  for (const auto& c : cases) {
+    const RunConfig config = ConfigOf(c.options);
+    EXPECT_EQ(config.warnsWhenFilteredEmpty, c.warns) << testing::PrintToString(c.options);
+    EXPECT_EQ(config.analysis.topCalls, c.topCalls) << testing::PrintToString(c.options);
   }
 }
 

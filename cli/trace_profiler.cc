@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "cli/messages.h"
 #include "cli/output_target.h"
@@ -27,6 +29,18 @@ namespace {
 const size_t kReadBlock = size_t{512} << 10;
 
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
+
+// The run's filters as the reports name them, the thread chosen at the
+// prompt beside -l.
+std::vector<std::string> FiltersOf(const RunConfig& config, const ThreadSelection& threads) {
+  std::vector<std::string> filters = config.filters;
+  for (std::string& filter : filters) {
+    if (filter != "-l") continue;
+    bool one = !threads.all && !threads.ids.empty();
+    filter += one ? " (thread " + *threads.ids.begin() + ")" : " (all threads)";
+  }
+  return filters;
+}
 
 }  // namespace
 
@@ -83,7 +97,8 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   }
   try {
     Profile profile = analysis.finish();
-    if (analysisConfig.output == OutputKind::kSummary) writeReport(profile);
+    warnIfFilteredEmpty(analysis.filter());
+    if (analysisConfig.output == OutputKind::kSummary) writeReport(profile, threads);
   } catch (const std::bad_alloc&) {
     reportFailure("out of memory while making the report", 0);
     reportIncomplete_ = true;
@@ -146,7 +161,14 @@ bool TraceProfiler::outputFailed() {
   return true;
 }
 
-void TraceProfiler::writeReport(const Profile& profile) {
+void TraceProfiler::warnIfFilteredEmpty(const CallFilter& filter) {
+  uint64_t calls = filter.shown();
+  if (!config_->warnsWhenFilteredEmpty || calls == 0 || filter.accepted() > 0) return;
+  ReportWarning("the filters leave none of the " + std::to_string(calls) +
+                (calls == 1 ? " call of " : " calls of ") + trace_->path());
+}
+
+void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& threads) {
   // The reports of the extensions, JSON among them, say so in their text.
   if (!ShowsAnalytics(config_->reportFormat)) {
     PrintMessage(TimeSplitMessage(profile.timeSplit.error));
@@ -155,7 +177,7 @@ void TraceProfiler::writeReport(const Profile& profile) {
   context.traceName = trace_->path();
   context.traceBytes = traceBytes_;
   context.options = config_->options;
-  context.filters = config_->filters;
+  context.filters = FiltersOf(*config_, threads);
   context.top = config_->top;
   context.width = reportWidth();
   WriteReport(config_->reportFormat, profile, context, *output_);

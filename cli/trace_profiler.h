@@ -39,6 +39,7 @@
 #include <string>
 
 #include "analysis/analysis_config.h"
+#include "analysis/call_filter.h"
 #include "analysis/trace_analysis.h"
 #include "cli/run_config.h"
 #include "input/byte_source.h"
@@ -82,7 +83,10 @@ class TraceProfiler {
   void reportFailure(const std::string& what, uint64_t line);
   // Reports a failed write once; true when writing failed.
   bool outputFailed();
-  void writeReport(const Profile& profile);
+  // Warns, when the run asks for it, that the filters took no call although
+  // the trace has some.
+  void warnIfFilteredEmpty(const CallFilter& filter);
+  void writeReport(const Profile& profile, const ThreadSelection& threads);
   // The columns the digest is written for: --width, else the terminal's
   // when the report goes to one, else COLUMNS, else the default.
   size_t reportWidth() const;

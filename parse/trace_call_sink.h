@@ -1,6 +1,9 @@
-// TraceCallSink: the receiver of the calls that the line processor completes.
+// TraceCallSink: the receiver of the calls that the line processor completes,
+// and of where the trace begins.
 #ifndef QUINTREL_PARSE_TRACE_CALL_SINK_H_
 #define QUINTREL_PARSE_TRACE_CALL_SINK_H_
+
+#include <string_view>
 
 namespace quintrel {
 
@@ -13,6 +16,9 @@ class TraceCallSink {
   // onCall runs: the processor resets it right after, so a receiver copies
   // what it keeps. The receiver may change the record.
   virtual void onCall(TraceCall* call) = 0;
+  // Receives the time stamp of the trace's first header line, before any
+  // call; the view is valid only while onTraceStart runs.
+  virtual void onTraceStart(std::string_view /*stamp*/) {}
 };
 
 }  // namespace quintrel

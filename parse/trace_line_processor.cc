@@ -82,7 +82,7 @@ void TraceLineProcessor::processClassifiedLine(std::string_view line, const Trac
 
 void TraceLineProcessor::takeLine(std::string_view text, const TraceLine& parsed) {
   if (parsed.kind != LineKind::kContinuation) {
-    ++headerLines_;
+    if (headerLines_++ == 0 && sink_ != nullptr) sink_->onTraceStart(parsed.timeStamp);
     if (!SameId(parsed.threadId, lastThreadId_)) {
       switchThread(parsed.threadId);
       lastCall_ = &recordOf(parsed.threadId);

@@ -211,7 +211,7 @@ void WriteThreadSection(const Profile& profile, size_t top, std::ostream& out) {
                         {"last call", false}},
                        kThreadBudget);
   int64_t busiest = threads.empty() ? 0 : threads.front().dmclMs;
-  double elapsedMs = double(profile.timeSplit.elapsedMs);
+  double elapsedMs = double(profile.analytics.elapsedMs);
   for (size_t i = 0; i < threads.size() && i < top; ++i) {
     const ThreadRow& row = threads[i];
     table.label(row.id, kStampBytes);

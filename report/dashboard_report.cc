@@ -41,7 +41,7 @@ void WriteCard(const std::string& value, const char* label, std::ostream& out,
 
 void WriteCards(const Profile& profile, std::ostream& out) {
   const ProfileAnalytics& analytics = profile.analytics;
-  double elapsed = double(profile.timeSplit.elapsedMs);
+  double elapsed = double(analytics.elapsedMs);
   bool timed = profile.timeSplit.error == TimeSplitError::kNone;
   out << "<div class=\"cards\">";
   WriteCard(timed ? HumanDuration(profile.timeSplit.elapsedMs) : "\u2013", "elapsed", out,

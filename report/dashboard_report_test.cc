@@ -50,6 +50,7 @@ Profile Sample(int n) {
   analytics.latency = {{0, 1, 95}, {1, 2, 9}, {2, 5, 0}};
   analytics.calls = 165;
   analytics.queries = 10;
+  analytics.elapsedMs = 113438;
   profile.hasAnalytics = true;
   return profile;
 }

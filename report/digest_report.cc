@@ -31,18 +31,30 @@ void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total
   out << ")\n";
 }
 
-void WriteHeadline(const Profile& profile, const ReportContext& context, std::ostream& out) {
+// The filters and --top of the run, cut to the width.
+void WriteRun(const ReportContext& context, size_t width, std::ostream& out) {
+  std::string filters;
+  for (const std::string& filter : context.filters)
+    filters += (filters.empty() ? "" : ", ") + filter;
+  std::string line = "  filters      " + (filters.empty() ? "none" : filters) + "   top " +
+                     std::to_string(context.top);
+  out << CutText(line, width) << '\n';
+}
+
+void WriteHeadline(const Profile& profile, const ReportContext& context, size_t width,
+                   std::ostream& out) {
   const ProfileAnalytics& analytics = profile.analytics;
-  double elapsed = double(profile.timeSplit.elapsedMs);
+  double elapsed = double(analytics.elapsedMs);
   out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
   out << "  trace        " << ByteSize(context.traceBytes) << ", " << profile.lines << " lines, "
       << analytics.calls << " calls, " << analytics.threads.size() << " threads, "
       << analytics.queries << " queries\n";
   out << "  start        " << (profile.startTimestamp.empty() ? "-" : profile.startTimestamp)
       << '\n';
-  out << "  elapsed      " << FixedSeconds(profile.timeSplit.elapsedMs) << " s   DMCL time "
+  out << "  elapsed      " << FixedSeconds(analytics.elapsedMs) << " s   DMCL time "
       << FixedSeconds(profile.totalCallMillis) << " s   concurrency "
       << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
+  WriteRun(context, width, out);
 }
 
 // One block a column, its height `values[i]` against the largest value.
@@ -171,7 +183,7 @@ void WriteClasses(const std::vector<ClassRow>& rows, ClassKind kind, const char*
 
 void WriteSlowestCalls(const Profile& profile, size_t width, std::ostream& out) {
   size_t shown = std::min(profile.topCalls.size(), kShortListRows);
-  WriteTitle(out, "slowest calls", shown, profile.topCalls.size());
+  WriteTitle(out, "slowest calls", shown, size_t(profile.analytics.calls));
   TextTable table({">ms", "thread", "start", "call"});
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rbegin() + shown;
        ++entry) {
@@ -189,7 +201,7 @@ void WriteThreads(const Profile& profile, size_t width, std::ostream& out) {
   for (size_t i = 0; i < shown; ++i) {
     const ThreadRow& row = threads[i];
     table.addRow({row.id, std::to_string(row.calls), FixedSeconds(row.dmclMs),
-                  PercentOf(double(row.dmclMs), double(profile.timeSplit.elapsedMs)), row.first,
+                  PercentOf(double(row.dmclMs), double(profile.analytics.elapsedMs)), row.first,
                   row.last});
   }
   table.write(out, width);
@@ -201,7 +213,7 @@ void WriteDigestReport(const Profile& profile, const ReportContext& context, std
   const ProfileAnalytics& analytics = profile.analytics;
   double dmcl = double(profile.totalCallMillis);
   size_t width = std::max<size_t>(context.width, 60);
-  WriteHeadline(profile, context, out);
+  WriteHeadline(profile, context, width, out);
   WriteTimeline(analytics, width, out);
   WriteApis(analytics.apis, dmcl, width, out);
   WriteClasses(analytics.queryClasses, ClassKind::kQuery, "query classes", "queries", true, dmcl,

@@ -127,5 +127,42 @@ TEST(DigestReportTest, StaysWithinTheWidthAndOneHundredLines) {
   }
 }
 
+TEST(DigestReportTest, RecordsTheRunsFiltersAndTop) {
+  const struct {
+    std::vector<std::string> filters;
+    size_t top, width;
+    std::string line;
+  } cases[] = {
+      {{}, 50, 120, "  filters      none   top 50"},
+      {{"-r", "--since=14:00", "-l (thread 7)"},
+       3,
+       120,
+       "  filters      -r, --since=14:00, -l (thread 7)   top 3"},
+      {{"--threads=" + Repeat("12,", 40) + "1"},
+       50,
+       60,
+       "  filters      --threads=12,12,12,12,12,12,12,12,12,12,12..."},
+  };
+  for (const auto& c : cases) {
+    ReportContext context;
+    context.filters = c.filters;
+    context.top = c.top;
+    context.width = c.width;
+    std::ostringstream out;
+    WriteDigestReport(Profile(), context, out);
+    EXPECT_NE(out.str().find("\n" + c.line + "\n"), std::string::npos) << out.str();
+  }
+}
+
+TEST(DigestReportTest, SlowestCallsAreCountedAmongAllCalls) {
+  Profile profile;
+  for (int i = 1; i <= 12; ++i) profile.topCalls.push_back({TextBuffer("get,c,x"), double(i)});
+  profile.analytics.calls = 4000;
+  std::ostringstream out;
+  WriteDigestReport(profile, ReportContext(), out);
+  EXPECT_NE(out.str().find("\nslowest calls (5 of 4000, 3995 more not shown)\n"), std::string::npos)
+      << out.str();
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -63,13 +63,20 @@ Json TraceJson(const Profile& profile, const ReportContext& context) {
           {"queries", analytics.queries}};
 }
 
+// The time split of the TEXT report is kept as traceDurationMs; the elapsed
+// time runs to the end of the call that ends last.
 Json TimeSplitJson(const Profile& profile) {
-  double elapsed = double(profile.timeSplit.elapsedMs), dmcl = double(profile.totalCallMillis);
+  double elapsed = double(profile.analytics.elapsedMs), dmcl = double(profile.totalCallMillis);
   return {{"start", profile.startTimestamp},
           {"end", profile.endTimestamp},
-          {"elapsedMs", profile.timeSplit.elapsedMs},
+          {"elapsedMs", profile.analytics.elapsedMs},
+          {"traceDurationMs", profile.timeSplit.elapsedMs},
           {"dmclMs", profile.totalCallMillis},
           {"concurrency", elapsed > 0 ? Rounded(dmcl / elapsed) : 0.0}};
+}
+
+Json RunJson(const ReportContext& context) {
+  return {{"filters", context.filters}, {"top", context.top}};
 }
 
 Json ClassesJson(const std::vector<ClassRow>& rows, ClassKind kind, size_t top,
@@ -88,16 +95,18 @@ Json TopCallsJson(const Profile& profile, size_t top) {
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rend(); ++entry) {
     largestFirst.push_back(&*entry);
   }
-  return List(largestFirst, top, [](const TopCallEntry* entry) {
+  Json list = List(largestFirst, top, [](const TopCallEntry* entry) {
     return Json{{"text", std::string(entry->callText.view())},
                 {"ms", static_cast<int64_t>(entry->durationMs)},
                 {"thread", entry->threadId},
                 {"start", entry->timeStamp}};
   });
+  list["total"] = profile.analytics.calls;  // the longest of all calls
+  return list;
 }
 
 Json ThreadsJson(const Profile& profile, size_t top) {
-  double elapsed = double(profile.timeSplit.elapsedMs);
+  double elapsed = double(profile.analytics.elapsedMs);
   return List(profile.analytics.threads, top, [&](const ThreadRow& row) {
     return Json{{"id", row.id},         {"calls", row.calls},
                 {"dmclMs", row.dmclMs}, {"busyPct", Percent(double(row.dmclMs), elapsed)},
@@ -130,6 +139,7 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
       {"format", "quintrel-profile"},
       {"version", kProfileVersion},
       {"trace", TraceJson(profile, context)},
+      {"run", RunJson(context)},
       {"timeSplit", TimeSplitJson(profile)},
       {"apis", List(analytics.apis, context.top,
                     [&](const ClassRow& row) { return ClassJson(row, "name", "calls", dmcl); })},

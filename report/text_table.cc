@@ -15,21 +15,19 @@ size_t SkipCharacters(const std::string& text, size_t at, size_t count) {
   return at;
 }
 
-// The longest prefix of `text` of at most `columns` characters, with "..."
-// in place of what is cut.
-std::string Cut(const std::string& text, size_t columns) {
+void Pad(std::ostream& out, size_t count) {
+  for (size_t i = 0; i < count; ++i) out.put(' ');
+}
+
+}  // namespace
+
+std::string CutText(const std::string& text, size_t columns) {
   if (DisplayWidth(text) <= columns) return text;
   size_t keep = columns > 3 ? columns - 3 : 0;
   size_t at = SkipCharacters(text, 0, keep);
   size_t shown = DisplayWidth(text.substr(0, at));
   return text.substr(0, at) + std::string(columns - shown > 3 ? 3 : columns - shown, '.');
 }
-
-void Pad(std::ostream& out, size_t count) {
-  for (size_t i = 0; i < count; ++i) out.put(' ');
-}
-
-}  // namespace
 
 size_t DisplayWidth(const std::string& text) {
   size_t width = 0;
@@ -63,11 +61,11 @@ std::vector<std::string> WrapText(const std::string& text, size_t columns, size_
     size_t lineEnd = std::min(text.find('\n', at), text.size());
     std::string rest = text.substr(at, lineEnd - at);
     if (lines.size() + 1 == maxLines && lineEnd < text.size()) {
-      lines.push_back(Cut(rest + "...", columns));  // more lines follow
+      lines.push_back(CutText(rest + "...", columns));  // more lines follow
       break;
     }
     if (DisplayWidth(rest) <= columns || lines.size() + 1 == maxLines) {
-      lines.push_back(Cut(rest, columns));
+      lines.push_back(CutText(rest, columns));
       at = lineEnd + 1;
       continue;
     }
@@ -97,7 +95,7 @@ void TextTable::write(std::ostream& out, size_t width) const {
     out << "  ";
     for (size_t i = 0; i < cells.size(); ++i) {
       bool lastCell = i + 1 == cells.size();
-      std::string cell = lastCell ? Cut(cells[i], last) : cells[i];
+      std::string cell = lastCell ? CutText(cells[i], last) : cells[i];
       size_t padding = widths[i] - std::min(widths[i], DisplayWidth(cell));
       if (right_[i]) Pad(out, padding);
       out << cell;

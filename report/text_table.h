@@ -49,6 +49,9 @@ std::vector<std::string> WrapText(const std::string& text, size_t columns, size_
 
 // The number of characters (not bytes) of a UTF-8 text.
 size_t DisplayWidth(const std::string& text);
+// The longest beginning of the UTF-8 text `text` of at most `columns`
+// characters, with "..." in place of what is cut.
+std::string CutText(const std::string& text, size_t columns);
 
 }  // namespace quintrel
 

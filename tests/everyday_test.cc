@@ -18,6 +18,13 @@ const std::string kUsageTail =
     "options: -s[ummary] { TEXT | HTML | XML }\n         -d[etail]  { RAW | CSV }\n"
     "         -r[pconly]\n         -l[istthreads]\n";
 const std::string kUsage = "Palvero Profiler v1.3\n\n" + kUsageTail;
+// What follows an invalid value of --since or --until.
+const std::string kTimeForms =
+    "it must be one of\n"
+    "  YYYY-MM-DDTHH:MM[:SS] or 'YYYY-MM-DD HH:MM[:SS]'\n"
+    "  HH:MM[:SS] (on the trace's first date)\n"
+    "  'Wed Aug  6 18:00:00 2003[ N]' (a stamp as the trace writes it)\n"
+    "  +Ns, +Nm or +Nh (after the trace's first stamp)\n";
 
 // Three threads, a call each at 14:03:22, and one more of thread 236 an
 // hour later.
@@ -52,25 +59,80 @@ TEST(Everyday, FiltersWithoutAPrompt) {
   const std::string trace = dir.write("t.trc", ThreeThreads());
   const std::string early =
       CsvRow("236", "get,s0,a") + CsvRow("1008", "get,s0,b") + CsvRow("91", "get,s0,c");
-  const std::pair<std::vector<std::string>, std::string> kCases[] = {
+  const std::string none = "quintrel: warning: the filters leave none of the 4 calls of " + trace;
+  const struct {
+    std::vector<std::string> filters;
+    std::string out;
+    std::string warning = "";
+  } kCases[] = {
       {{"--threads=236,91"}, CsvRow("236", "get,s0,a") + CsvRow("91", "get,s0,c") + LateRow()},
       {{"--threads=1008"}, CsvRow("1008", "get,s0,b")},
-      {{"--threads=0236,9"}, ""},
+      {{"--threads=0236,9"}, "", none},
       {{"--since=15:00:00"}, LateRow()},
       {{"--until=15:00:00"}, early},
       {{"--since=2003-08-06T14:03:22", "--until=2003-08-06 14:03:23"}, early},
-      {{"--since=2003-08-07T00:00:00"}, ""},
+      {{"--since=2003-08-07T00:00:00"}, "", none},
       {{"--since=14:03:23", "--threads=236"}, LateRow()},
+      // The other forms of a time: hours and minutes, the trace's stamps,
+      // the value as the next argument, offsets from the first stamp.
+      {{"--since=15:00"}, LateRow()},
+      {{"--since", "15:00"}, LateRow()},
+      {{"--until", "2003-08-06 15:03"}, early},
+      {{"--since=Wed Aug  6 15:03:22 2003"}, LateRow()},
+      {{"--until", "Wed Aug 6 15:03:22 2003 1"}, early},
+      {{"--since=Wed Aug  6 15:03:22 2003 2"}, "", none},
+      {{"--since=+1h"}, LateRow()},
+      {{"--until", "+59m"}, early},
+      {{"--since=+3600s", "--until=+1h"}, "", none},
   };
-  for (const auto& [filters, expected] : kCases) {
+  for (const auto& c : kCases) {
     std::vector<std::string> args = {trace, "CONSOLE", "-d", "CSV"};
-    args.insert(args.end(), filters.begin(), filters.end());
-    EXPECT_EQ(RunQuintrel(args), (CliResult{0, expected, ""})) << filters[0];
+    args.insert(args.end(), c.filters.begin(), c.filters.end());
+    const std::string err = c.warning.empty() ? "" : c.warning + "\n";
+    EXPECT_EQ(RunQuintrel(args), (CliResult{0, c.out, err})) << testing::PrintToString(c.filters);
   }
   // Summaries take the same calls.
   const CliResult text = RunQuintrel({trace, "CONSOLE", "-s", "TEXT", "--since=15:00:00"});
   EXPECT_NE(text.out.find("\nget                        1       0.002\n"), std::string::npos)
       << text.out;
+}
+
+// The warning comes with a filter of the extensions or a report of theirs;
+// the command lines of old print what they always did.
+TEST(Everyday, FiltersThatLeaveNoCallAreNamed) {
+  ScratchDir dir;
+  const std::string noRpc =
+      ApiLine("5", "get,c,x") + "\n" + ResultLine("5", "T'", "0.002", 1) + "\n";
+  const std::string two = dir.write("two.trc", noRpc + noRpc);
+  const std::string one = dir.write("one.trc", noRpc);
+  const std::string warning = "quintrel: warning: the filters leave none of the ";
+  const struct {
+    std::vector<std::string> args;
+    std::string answer;  // at the thread prompt
+    std::string err;
+  } kCases[] = {
+      {{two, "-s", "TEXT", "-r"}, "", ""},
+      {{two, "-d", "CSV", "-r"}, "", ""},
+      {{two, "-s", "XML", "-r", "--encoding=cp1252"}, "", ""},
+      {{two, "-s", "TEXT", "-l"}, "6\n", ""},
+      {{two, "-s", "TEXT", "-r", "--threads=5"}, "", warning + "2 calls of " + two + "\n"},
+      {{two, "-d", "RAW", "--until=+0s"}, "", warning + "2 calls of " + two + "\n"},
+      {{two, "-s", "JSON", "-r"}, "", warning + "2 calls of " + two + "\n"},
+      {{two, "-s", "DIGEST", "-l"}, "6\n", warning + "2 calls of " + two + "\n"},
+      {{one, "-s", "DASHBOARD", "-r"}, "", warning + "1 call of " + one + "\n"},
+      {{two, "-s", "JSON", "-l"}, "5\n", ""},
+      {{Data("empty.trc"), "-s", "JSON", "--threads=5"}, "", ""},
+  };
+  for (const auto& c : kCases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin() + 1, dir.file("out"));
+    std::remove(dir.file("out").c_str());
+    RunOptions options;
+    options.input = c.answer;
+    const CliResult result = RunQuintrel(args, options);
+    EXPECT_EQ(result.exitCode, 0) << testing::PrintToString(c.args);
+    EXPECT_EQ(result.err, c.err) << testing::PrintToString(c.args);
+  }
 }
 
 TEST(Everyday, HelpVersionAndUnknownOptions) {
@@ -89,9 +151,14 @@ TEST(Everyday, HelpVersionAndUnknownOptions) {
       {{"t", "o", "--"}, "unknown option --\n"},
       {{"t", "o", "--top=0"}, "invalid value for --top: 0\n"},
       {{"t", "o", "--top"}, "option --top needs a value: --top=...\n"},
-      {{"t", "o", "--since=25:00:00"}, "invalid value for --since: 25:00:00\n"},
+      {{"t", "o", "--since=25:00:00"}, "invalid value for --since: 25:00:00\n" + kTimeForms},
       {{"t", "o", "--until=2003-02-30T00:00:00"},
-       "invalid value for --until: 2003-02-30T00:00:00\n"},
+       "invalid value for --until: 2003-02-30T00:00:00\n" + kTimeForms},
+      {{"t", "o", "--until", "+15d"}, "invalid value for --until: +15d\n" + kTimeForms},
+      {{"t", "o", "--since", "Wed Aug  6 18:00"},
+       "invalid value for --since: Wed Aug  6 18:00\n" + kTimeForms},
+      {{"t", "o", "--since"}, "option --since needs a value: --since=...\n"},
+      {{"t", "o", "--top", "5"}, "option --top needs a value: --top=...\n"},
       {{"t", "o", "--threads=1,,2"}, "invalid value for --threads: 1,,2\n"},
       {{"t", "o", "--encoding=utf-16"}, "invalid value for --encoding: utf-16\n"},
       {{"t", "o", "-l", "--threads=1"}, "--threads and -l are mutually exclusive\n"},

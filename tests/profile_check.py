@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a quintrel JSON profile: valid against the schema, lists ranked and
-capped, the timeline adding up, and (given the TEXT report of the same run)
-the API rows and the time split equal to the report's.
+capped, the longest calls as many as --top asks, the timeline adding up, the
+elapsed time covering the longest call, and (given the TEXT report of the
+same run) the API rows and the trace duration equal to the report's.
 
 Usage: profile_check.py SCHEMA PROFILE [--top N] [--text REPORT]
 Prints "ok", or each problem on a line of its own and exits 1.
@@ -32,6 +33,21 @@ def text_api_rows(report):
     return rows
 
 
+def check_top_calls(doc, top):
+    problems = []
+    calls = doc["topCalls"]
+    if doc["run"]["top"] != top:
+        problems.append(f"run: top {doc['run']['top']}, not {top}")
+    if calls["total"] != doc["trace"]["calls"]:
+        problems.append(f"topCalls: total {calls['total']} of {doc['trace']['calls']} calls")
+    if len(calls["items"]) != min(top, 1000, doc["trace"]["calls"]):
+        problems.append(f"topCalls: {len(calls['items'])} items, top {top}")
+    ms = [i["ms"] for i in calls["items"]]
+    if ms != sorted(ms, reverse=True):
+        problems.append("topCalls: not longest first")
+    return problems
+
+
 def check(doc, top, report):
     problems = []
     lists = [("apis", "name", "calls"), ("queryClasses", "fingerprint", "queries"),
@@ -43,11 +59,15 @@ def check(doc, top, report):
         totals = [dict(i, totalMs=i.get("totalMs", i.get("dmclMs"))) for i in items]
         if not ranked(totals, name, count):
             problems.append(f"{key}: not ranked")
+    problems += check_top_calls(doc, top)
     buckets = doc["timeline"]["buckets"]
     if buckets and sum(b["dmclMs"] for b in buckets) != doc["timeSplit"]["dmclMs"]:
         problems.append("timeline: its dmclMs do not add up to the DMCL time")
     if sum(b["calls"] for b in buckets) not in (0, doc["trace"]["calls"]):
         problems.append("timeline: its calls do not add up to the calls")
+    longest = max([i["maxMs"] for i in doc["apis"]["items"]], default=0)
+    if buckets and doc["timeSplit"]["elapsedMs"] < longest:
+        problems.append(f"elapsed time shorter than the longest call, {longest} ms")
     if report is not None:
         rows = text_api_rows(report)
         json_rows = {i["name"]: (i["calls"], "%.3f" % (i["totalMs"] / 1000)) for i in
@@ -56,7 +76,7 @@ def check(doc, top, report):
             problems.append(f"apis differ from the TEXT report: {json_rows} {rows}")
         split = re.search(r"Start Time           : (.*)\nTotal Trace duration : +(-?[\d.]+)\n"
                           r"DMCL call duration   : +([\d.]+)", report)
-        ours = (doc["timeSplit"]["start"], "%.3f" % (doc["timeSplit"]["elapsedMs"] / 1000),
+        ours = (doc["timeSplit"]["start"], "%.3f" % (doc["timeSplit"]["traceDurationMs"] / 1000),
                 "%.3f" % (doc["timeSplit"]["dmclMs"] / 1000))
         if split is None or split.groups() != ours:
             problems.append(f"time split differs from the TEXT report: {ours}")

@@ -1,0 +1,33 @@
+// CallSpan: the wall-clock time that the accepted calls of a trace cover,
+// from the earliest start (an API line's stamp) to the latest end (that stamp
+// plus the call's duration), to the millisecond. It knows the span only when
+// every call's stamp names a date.
+#ifndef QUINTREL_ANALYSIS_CALL_SPAN_H_
+#define QUINTREL_ANALYSIS_CALL_SPAN_H_
+
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace quintrel {
+
+class CallSpan {
+ public:
+  // Takes a call whose stamp `stamp` names the whole second `seconds` after
+  // 1970-01-01.
+  void add(int64_t seconds, std::string_view stamp, int64_t durationMs);
+  // Takes a call whose stamp names no date.
+  void addUndated() { undated_ = true; }
+  // Sets `millis` to the span; false when no call was taken or one had no
+  // date.
+  bool span(int64_t* millis) const;
+
+ private:
+  int64_t earliest_ = std::numeric_limits<int64_t>::max();  // ms after 1970
+  int64_t latest_ = std::numeric_limits<int64_t>::min();
+  bool undated_ = false;
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_CALL_SPAN_H_
