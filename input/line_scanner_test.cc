@@ -89,15 +89,23 @@ TEST(LineScannerTest, StopsWhenDestroyedEarly) {
   EXPECT_EQ(piece.text, "line 0");
 }
 
-// An endless source of short lines, each read giving one line after a pause,
-// that counts the reads made after the test asked the scanner to stop.
+// What an endless source counts, kept apart from it: the scanner destroys
+// the source when it stops.
+struct ReadCounts {
+  std::atomic<size_t> reads{0};
+  std::atomic<bool> stopAsked{false};
+  std::atomic<size_t> readsAfterStop{0};
+};
+
+// An endless source of short lines, each read giving one line after a pause.
 class EndlessSource : public ByteSource {
  public:
+  explicit EndlessSource(ReadCounts* counts) : counts_(counts) {}
+
   long read(char* buffer, size_t size) override {
     std::this_thread::sleep_for(std::chrono::microseconds(200));
-    size_t count = reads_.load() + 1;
-    reads_.store(count);
-    if (stopAsked_.load()) readsAfterStop_.store(readsAfterStop_.load() + 1);
+    size_t count = ++counts_->reads;
+    if (counts_->stopAsked.load()) ++counts_->readsAfterStop;
     std::string line = "line " + std::to_string(count) + "\n";
     size_t length = std::min(size, line.size());
     line.copy(buffer, length);
@@ -106,22 +114,20 @@ class EndlessSource : public ByteSource {
   std::string error() const override { return ""; }
   uint64_t bytesConsumed() const override { return 0; }
 
-  std::atomic<size_t> reads_{0};
-  std::atomic<bool> stopAsked_{false};
-  std::atomic<size_t> readsAfterStop_{0};
+ private:
+  ReadCounts* counts_;
 };
 
 TEST(LineScannerTest, StopsAtTheNextLineNotAtTheEndOfTheBatch) {
-  auto owned = std::make_unique<EndlessSource>();
-  EndlessSource* source = owned.get();
+  ReadCounts counts;
   {
-    LineScanner scanner(std::make_unique<LineReader>(std::move(owned), 64));
+    LineScanner scanner(std::make_unique<LineReader>(std::make_unique<EndlessSource>(&counts), 64));
     // Halfway through filling the first batch of 4,096 lines.
-    while (source->reads_.load() < 20) std::this_thread::yield();
-    source->stopAsked_.store(true);
+    while (counts.reads.load() < 20) std::this_thread::yield();
+    counts.stopAsked.store(true);
   }
   // The read in progress, and at most the one the reader had begun.
-  EXPECT_LE(source->readsAfterStop_.load(), 2u);
+  EXPECT_LE(counts.readsAfterStop.load(), 2u);
 }
 
 }  // namespace
