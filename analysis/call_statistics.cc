@@ -22,30 +22,20 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   row->second.frequency += 1;
   row->second.durationMs += duration;
   keepIfLong(call, mayTakeText);
-  ++calls_;
 }
 
-// A heap, so that a call among many of equal duration costs the logarithm of
-// the calls kept rather than their number.
 void CallStatistics::keepIfLong(TraceCall* call, bool mayTakeText) {
   double duration = static_cast<double>(call->durationMs);
-  bool full = topCalls_.size() == topCallLimit_;
   // Checked before the entry is built, so that most calls copy nothing.
-  if (full && (topCallLimit_ == 0 || duration < topCalls_.front().entry.durationMs)) return;
-  Ranked ranked{TopCallEntry{TextBuffer(), duration, call->getThreadId(), call->timeStamp}, calls_};
+  if (!topCalls_.keeps(duration)) return;
+  TopCallEntry entry{TextBuffer(), duration, call->getThreadId(), call->timeStamp};
   std::string_view text = call->apiLineText();
   if (mayTakeText && text.size() >= kLargeText && text.size() == call->apiText.size()) {
-    ranked.entry.callText = std::move(call->apiText);
+    entry.callText = std::move(call->apiText);
   } else {
-    ranked.entry.callText.assign(text);
+    entry.callText.assign(text);
   }
-  if (full) {
-    std::pop_heap(topCalls_.begin(), topCalls_.end(), &Outranks);
-    topCalls_.back() = std::move(ranked);
-  } else {
-    topCalls_.push_back(std::move(ranked));
-  }
-  std::push_heap(topCalls_.begin(), topCalls_.end(), &Outranks);
+  topCalls_.add(std::move(entry));
 }
 
 void CallStatistics::moveInto(Profile* profile) {
@@ -62,11 +52,7 @@ void CallStatistics::moveInto(Profile* profile) {
             [](const ApiSummaryRow& a, const ApiSummaryRow& b) {
               return std::tie(a.durationMs, a.apiName) < std::tie(b.durationMs, b.apiName);
             });
-  // Ascending; among equal durations the earlier call first.
-  std::sort(topCalls_.begin(), topCalls_.end(),
-            [](const Ranked& a, const Ranked& b) { return Outranks(b, a); });
-  profile->topCalls.reserve(topCalls_.size());
-  for (Ranked& ranked : topCalls_) profile->topCalls.push_back(std::move(ranked.entry));
+  profile->topCalls = topCalls_.take();
   *this = CallStatistics(topCallLimit_);
 }
 

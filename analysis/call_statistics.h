@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/profile.h"
+#include "analysis/top_list.h"
 #include "parse/trace_call.h"
 
 namespace quintrel {
@@ -19,7 +20,8 @@ namespace quintrel {
 class CallStatistics {
  public:
   // Keeps the `topCallCount` longest calls.
-  explicit CallStatistics(size_t topCallCount = 10) : topCallLimit_(topCallCount) {}
+  explicit CallStatistics(size_t topCallCount = 10)
+      : topCallLimit_(topCallCount), topCalls_(topCallCount) {}
 
   // Takes an accepted call. With `mayTakeText` the call's API text is no
   // longer needed, and a long one is taken over rather than copied.
@@ -35,18 +37,6 @@ class CallStatistics {
   }
 
  private:
-  // A kept call and its place among the calls taken.
-  struct Ranked {
-    TopCallEntry entry;
-    uint64_t sequence;
-  };
-  // Whether `a` stays longer than `b`: a longer call, or of equal duration a
-  // later one, as when the calls are sorted stably by duration and the first
-  // ones dropped.
-  static bool Outranks(const Ranked& a, const Ranked& b) {
-    return a.entry.durationMs > b.entry.durationMs ||
-           (a.entry.durationMs == b.entry.durationMs && a.sequence > b.sequence);
-  }
   void keepIfLong(TraceCall* call, bool mayTakeText);
 
   std::string startTimestamp_;
@@ -56,9 +46,7 @@ class CallStatistics {
   std::unordered_map<std::string, ApiSummaryRow> apiStatistics_;
   std::string key_;  // reused lookup key
   size_t topCallLimit_;
-  // A heap of at most topCallLimit_ calls whose front is the one to go first.
-  std::vector<Ranked> topCalls_;
-  uint64_t calls_ = 0;
+  TopList<TopCallEntry> topCalls_;
 };
 
 }  // namespace quintrel

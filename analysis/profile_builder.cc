@@ -41,11 +41,11 @@ Profile ProfileBuilder::takeProfile() {
     double durationMs;
     size_t index;
   };
-  std::vector<Ranked> top;
+  TopList<Ranked> top(kTopQueryCount);
   for (size_t i = 0; i < profile.queries.size(); ++i) {
-    AddToTopList(Ranked{profile.queries.at(i).durationMs, i}, kTopQueryCount, &top);
+    top.add(Ranked{profile.queries.at(i).durationMs, i});
   }
-  for (const Ranked& entry : top) profile.topQueries.push_back(entry.index);
+  for (const Ranked& entry : top.take()) profile.topQueries.push_back(entry.index);
   profile.timeSplit = ElapsedMillis(profile.startTimestamp, profile.endTimestamp);
   if (analytics_ != nullptr) analytics_->moveInto(&profile);
   return profile;

@@ -9,10 +9,10 @@ namespace quintrel {
 
 uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
   // Calls of one thread mostly come in runs; the last thread is tried first.
-  if (rows_.empty() || rows_[last_].id != id) {
+  if (rows_.empty() || numbers_.text(last_) != id) {
     bool added;
     last_ = numbers_.numberOf(id, &added);
-    if (added) rows_.push_back(ThreadRow{std::string(id), 0, 0, std::string(stamp), ""});
+    if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), ""});
   }
   ThreadRow& row = rows_[last_];
   ++row.calls;
@@ -28,6 +28,9 @@ uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_v
 
 std::vector<ThreadRow> ThreadTable::ranked() const {
   std::vector<ThreadRow> rows = rows_;
+  for (size_t number = 0; number < rows.size(); ++number) {
+    rows[number].id = numbers_.text(static_cast<uint32_t>(number));
+  }
   std::sort(rows.begin(), rows.end(), [](const ThreadRow& a, const ThreadRow& b) {
     // More DMCL time first, then more calls, then by id.
     return std::make_tuple(b.dmclMs, b.calls, std::string_view(a.id)) <

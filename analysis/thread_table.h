@@ -23,7 +23,7 @@ class ThreadTable {
 
  private:
   TextIndex numbers_;
-  std::vector<ThreadRow> rows_;  // by number
+  std::vector<ThreadRow> rows_;  // by number; their ids are the index's texts
   uint32_t last_ = 0;            // the number of the thread of the last call
 };
 

@@ -255,12 +255,13 @@ void ParameterMap::usage() const { PrintMessage(std::string(BANNER) + kUsage); }
 
 void ParameterMap::help() const {
   std::string extensions = kExtensions;
-  const std::pair<std::string, size_t> kDefaults[] = {{"%TOP%", kDefaultTop},
-                                                      {"%WIDTH%", ReportContext().width}};
-  for (const auto& [mark, value] : kDefaults) {
-    extensions.replace(extensions.find(mark), mark.size(), std::to_string(value));
+  const std::pair<std::string, std::string> kFillings[] = {
+      {"%TOP%", std::to_string(kDefaultTop)},
+      {"%WIDTH%", std::to_string(ReportContext().width)},
+      {"%TIMES%", TimeForms(std::string(30, ' '))}};
+  for (const auto& [mark, text] : kFillings) {
+    extensions.replace(extensions.find(mark), mark.size(), text);
   }
-  extensions.replace(extensions.find("%TIMES%"), 7, TimeForms(std::string(30, ' ')));
   PrintMessage(BANNER + (kUsage + extensions));
 }
 

@@ -144,8 +144,8 @@ size_t TraceProfiler::reportWidth() const {
   }
   // As the shell sets it, for output that goes to a pipe or a file.
   const char* columns = std::getenv("COLUMNS");
-  if (columns != nullptr && std::strlen(columns) <= 4 &&
-      std::strspn(columns, "0123456789") == std::strlen(columns) && std::atoi(columns) > 0) {
+  size_t digits = columns == nullptr ? 0 : std::strspn(columns, "0123456789");
+  if (digits > 0 && digits <= 4 && columns[digits] == '\0' && std::atoi(columns) > 0) {
     return static_cast<size_t>(std::atoi(columns));
   }
   return ReportContext().width;

@@ -36,16 +36,9 @@ double BarHeight(int64_t value, int64_t max, double height) {
   return std::max(1.0, height * (double(value) / double(max)));
 }
 
-// The x and width of bar `index` of `count` across the chart.
-void BarSlot(size_t index, size_t count, double* x, double* width) {
-  double slot = (kRight - kLeft) / double(count);
-  *x = kLeft + slot * double(index);
-  *width = slot >= 3 ? slot * 0.8 : slot;
-}
-
 // The x and width of bar `index` of `count` across the chart right of
 // `left`.
-void BarSlotFrom(double left, size_t index, size_t count, double* x, double* width) {
+void BarSlot(double left, size_t index, size_t count, double* x, double* width) {
   double slot = (kRight - left) / double(count);
   *x = left + slot * double(index);
   *width = slot >= 3 ? slot * 0.8 : slot;
@@ -63,7 +56,7 @@ void DrawTimelineBar(const TimelineBars& bars, size_t index, int64_t bucketSecon
                      int64_t maxCalls, const std::string& partial, SvgChart* chart) {
   const TimelineBar& bar = bars.bars[index];
   double x, width;
-  BarSlotFrom(kPlotLeft, index, bars.bars.size(), &x, &width);
+  BarSlot(kPlotLeft, index, bars.bars.size(), &x, &width);
   bool last = index + 1 == bars.bars.size();
   chart->beginGroup(BarTitle(bar, bars, bucketSeconds) +
                     (last && !partial.empty() ? ", partial" + partial : ""));
@@ -81,7 +74,7 @@ void DrawTimelineBar(const TimelineBars& bars, size_t index, int64_t bucketSecon
 void DrawTimelineLabels(const TimelineBars& bars, int64_t maxDmcl, int64_t maxCalls,
                         SvgChart* chart) {
   double x, width;
-  BarSlotFrom(kPlotLeft, bars.busiest, bars.bars.size(), &x, &width);
+  BarSlot(kPlotLeft, bars.busiest, bars.bars.size(), &x, &width);
   double middle = x + width / 2;
   chart->marker(middle, kDmclTop - 4, "peak");
   bool right = middle > kWidth * 0.75;
@@ -151,7 +144,7 @@ std::string BoundText(int64_t ms) {
 void DrawLatencyBar(const LatencyBucket& bucket, size_t index, size_t count, int64_t maxCalls,
                     int64_t allCalls, SvgChart* chart) {
   double x, width, slot = (kRight - kLeft) / double(count);
-  BarSlot(index, count, &x, &width);
+  BarSlot(kLeft, index, count, &x, &width);
   chart->beginGroup(Grouped(bucket.fromMs) + " to " + Grouped(bucket.toMs) +
                     " ms: " + Grouped(bucket.calls) + (bucket.calls == 1 ? " call (" : " calls (") +
                     PercentOf(double(bucket.calls), double(allCalls)) + " %)");
@@ -195,7 +188,7 @@ void WriteP95Chart(const TimelineBars& bars, std::ostream& out) {
     const TimelineBar& bar = bars.bars[i];
     if (bar.calls == 0) continue;
     double x, width;
-    BarSlotFrom(kPlotLeft, i, bars.bars.size(), &x, &width);
+    BarSlot(kPlotLeft, i, bars.bars.size(), &x, &width);
     chart.beginGroup(IsoDateTime(bar.start) + " (" + SpanText(bars.barSeconds) + "): p95 " +
                      Grouped(bar.p95Ms) + " ms, longest " + Grouped(bar.maxMs) + " ms, " +
                      Grouped(bar.calls) + (bar.calls == 1 ? " call" : " calls"));

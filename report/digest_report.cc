@@ -147,7 +147,7 @@ std::pair<std::string, size_t> NoteOf(const std::vector<ClassRow>& rows, size_t 
   if (distinguishing + 3 <= shown) return {text, lines.size()};
   // Begin the second line half a line before the difference.
   size_t from = distinguishing > columns / 2 ? distinguishing - columns / 2 : 0;
-  std::string tail = text.substr(WrapText(text, from, 1).front().size());
+  std::string tail = text.substr(SkipCharacters(text, 0, from));
   return {lines.front() + "\n..." + tail, kNoteLines};
 }
 

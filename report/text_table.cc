@@ -6,7 +6,12 @@ namespace quintrel {
 
 namespace {
 
-// The byte just past the first `count` characters of `text` from `at`.
+void Pad(std::ostream& out, size_t count) {
+  for (size_t i = 0; i < count; ++i) out.put(' ');
+}
+
+}  // namespace
+
 size_t SkipCharacters(const std::string& text, size_t at, size_t count) {
   for (size_t shown = 0; at < text.size() && shown < count; ++shown) {
     ++at;
@@ -14,12 +19,6 @@ size_t SkipCharacters(const std::string& text, size_t at, size_t count) {
   }
   return at;
 }
-
-void Pad(std::ostream& out, size_t count) {
-  for (size_t i = 0; i < count; ++i) out.put(' ');
-}
-
-}  // namespace
 
 std::string CutText(const std::string& text, size_t columns) {
   if (DisplayWidth(text) <= columns) return text;

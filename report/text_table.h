@@ -47,6 +47,10 @@ constexpr size_t kNoteIndent = 6;
 
 std::vector<std::string> WrapText(const std::string& text, size_t columns, size_t maxLines);
 
+// The byte just past the first `count` characters of the UTF-8 text `text`
+// from byte `at`.
+size_t SkipCharacters(const std::string& text, size_t at, size_t count);
+
 // The number of characters (not bytes) of a UTF-8 text.
 size_t DisplayWidth(const std::string& text);
 // The longest beginning of the UTF-8 text `text` of at most `columns`
