@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/text_pattern.h"
 #include "analysis/time_window.h"
 #include "cli/messages.h"
 #include "report/report_writer.h"
@@ -63,29 +64,35 @@ std::string TimeForms(const std::string& indent) {
 // whether an invalid value is answered with the forms of a time.
 struct LongOption {
   const char* name;
-  bool (*valid)(const std::string& value);
+  // Whether the value is valid; an invalid one may be explained in `why`.
+  bool (*valid)(const std::string& value, std::string* why);
   bool valueMayFollow = false;
   bool listsTimeForms = false;
 };
 
-bool ValidThreadList(const std::string& value) {
+bool ValidThreadList(const std::string& value, std::string* /*why*/) {
   // Ids separated by commas, none of them empty.
   return !value.empty() && value.front() != ',' && value.back() != ',' &&
          value.find(",,") == std::string::npos;
 }
 
-bool ValidCount(const std::string& value) {
+bool ValidCount(const std::string& value, std::string* /*why*/) {
   if (value.empty() || value.size() > 9) return false;
   if (value.find_first_not_of("0123456789") != std::string::npos) return false;
   return std::stol(value) > 0;
 }
 
-bool ValidTime(const std::string& value) {
+bool ValidTime(const std::string& value, std::string* /*why*/) {
   TimeBound bound;
   return TimeBound::Parse(value, &bound);
 }
 
-bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
+bool ValidEncoding(const std::string& value, std::string* /*why*/) { return value == "cp1252"; }
+
+bool ValidPattern(const std::string& value, std::string* why) {
+  TextPattern pattern;
+  return pattern.compile(value, why);
+}
 
 const LongOption kLongOptions[] = {
     {"threads", &ValidThreadList},
@@ -95,7 +102,12 @@ const LongOption kLongOptions[] = {
     {"bucket", &ValidCount},
     {"encoding", &ValidEncoding},
     {"width", &ValidCount},
+    {"match", &ValidPattern, true},
+    {"exclude", &ValidPattern, true},
 };
+
+// Long options without a value, "--name" alone.
+const char* const kFlagOptions[] = {"anonymize"};
 
 }  // namespace
 
@@ -110,7 +122,7 @@ struct ParameterMap::FormatOption {
 
 const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
     "outputformat",
-    {"RAW", "CSV"},
+    {"RAW", "CSV", "JSONL"},
     "detail mode option must specifiy RAW or CSV format\n",
     "outputformat must be RAW or CSV\n"};
 
@@ -179,6 +191,15 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
                                    int* index) {
   size_t equals = word.find('=');
   std::string name = word.substr(0, equals);
+  for (const char* flag : kFlagOptions) {
+    if (name != flag) continue;
+    if (equals != std::string::npos) {
+      PrintMessage("option --" + name + " takes no value\n");
+      return false;
+    }
+    values_[name] = "true";
+    return true;
+  }
   for (const LongOption& option : kLongOptions) {
     if (name != option.name) continue;
     std::string value;
@@ -190,9 +211,11 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
       PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
       return false;
     }
-    if (!option.valid(value)) {
+    std::string why;
+    if (!option.valid(value, &why)) {
       std::string forms = option.listsTimeForms ? "it must be one of\n" + TimeForms("  ") : "";
-      PrintMessage("invalid value for --" + name + ": " + value + "\n" + forms);
+      if (!why.empty()) why = " (at " + why + ")";
+      PrintMessage("invalid value for --" + name + ": " + value + why + "\n" + forms);
       return false;
     }
     values_[name] = value;

@@ -86,7 +86,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
       std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
-  DetailWriter listing(analysisConfig.listing, output_.get());
+  DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
   traceBytes_ = scanner->bytesConsumed();
