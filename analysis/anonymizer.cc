@@ -6,10 +6,20 @@
 
 namespace quintrel {
 
+namespace {
+
+// The APIs whose plain arguments name users and repositories rather than
+// attributes.
+bool NamesPeople(std::string_view apiName) {
+  return apiName == "connect" || apiName == "getlogin" || apiName == "getservermap";
+}
+
+}  // namespace
+
 std::string_view Anonymizer::callText(std::string_view apiText) {
-  if (ApiNameOf(apiText) == "connect") {
-    // Its arguments name the repository and the user, not attributes.
-    text_.assign("connect");
+  std::string_view name = ApiNameOf(apiText);
+  if (NamesPeople(name)) {
+    text_.assign(name);
     for (char c : apiText) {
       if (c == ',') text_.append(",?");
     }
@@ -18,7 +28,10 @@ std::string_view Anonymizer::callText(std::string_view apiText) {
   size_t query = QueryTracker::MayTrack(apiText) ? QueryTracker::QueryTextStart(apiText)
                                                  : std::string_view::npos;
   if (query == std::string_view::npos) {
-    CallFingerprint(apiText, &text_);
+    // An argument the call fingerprint keeps may still hold literals and
+    // numbers, as a qualification does: "id,c,item where name = 'x'".
+    CallFingerprint(apiText, &query_);
+    QueryFingerprint(query_, &text_);
     return text_;
   }
   // The arguments before the query end with the comma that precedes it.
@@ -30,6 +43,27 @@ std::string_view Anonymizer::callText(std::string_view apiText) {
 std::string_view Anonymizer::queryText(std::string_view query) {
   QueryFingerprint(query, &query_);
   return query_;
+}
+
+void Anonymizer::anonymize(Profile* profile) {
+  for (TopCallEntry& entry : profile->topCalls) {
+    std::string_view text = callText(entry.callText.view());
+    entry.callText.assign(text);
+  }
+  for (ClassRow& row : profile->analytics.queryClasses) {
+    row.example.text.assign(queryText(row.example.text));
+  }
+  for (ClassRow& row : profile->analytics.callClasses) {
+    row.example.text.assign(callText(row.example.text));
+    row.name.assign(callText(row.name));
+  }
+}
+
+void Anonymizer::QuerySink::onQueryRecord(QueryRecord* record) {
+  QueryFingerprint(record->queryText.view(), record->gluedAt, &text_);
+  record->queryText.assign(text_);
+  record->gluedAt = std::string_view::npos;
+  next_->onQueryRecord(record);
 }
 
 }  // namespace quintrel

@@ -167,6 +167,11 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
     PrintMessage("detail and summary mode are mutually exclusive\n");
     return false;
   }
+  if (contains("anonymize") && !isSummary() && get("outputformat") == "RAW") {
+    // RAW writes the trace's own lines, which are not taken apart.
+    PrintMessage("--anonymize writes no RAW listing: use -d CSV or -d JSONL\n");
+    return false;
+  }
   if (contains("threads") && ListThreadsRequested(*this)) {
     PrintMessage("--threads and -l are mutually exclusive\n");
     return false;

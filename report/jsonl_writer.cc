@@ -50,7 +50,7 @@ void JsonlWriter::write(const TraceCall& call) {
   std::string_view query = isQuery ? apiText.substr(start) : std::string_view();
   if (anonymize_) {
     head = anonymizer_.callText(head);
-    if (isQuery) query = anonymizer_.queryText(query);
+    if (isQuery) query = queryAnonymizer_.queryText(query);
   }
   // The comma before a query text ends the arguments.
   if (isQuery && !head.empty() && head.back() == ',') head.remove_suffix(1);

@@ -46,9 +46,10 @@ class JsonlWriter {
 
   std::ostream* out_;
   bool anonymize_;
-  Anonymizer anonymizer_;
-  TextBuffer line_;          // the object being written
-  std::string fingerprint_;  // reused for the class ids
+  Anonymizer anonymizer_;       // for the arguments
+  Anonymizer queryAnonymizer_;  // for the query text, whose view lives beside theirs
+  TextBuffer line_;             // the object being written
+  std::string fingerprint_;     // reused for the class ids
 };
 
 }  // namespace quintrel
