@@ -20,6 +20,9 @@
 
 namespace quintrel {
 
+// The length of "2003-08-06T14:03:22.".
+constexpr size_t kIsoHead = 20;
+
 class JsonlWriter {
  public:
   // `out` must outlive the writer. With `anonymize`, the arguments and the
@@ -50,6 +53,10 @@ class JsonlWriter {
   Anonymizer queryAnonymizer_;  // for the query text, whose view lives beside theirs
   TextBuffer line_;             // the object being written
   std::string fingerprint_;     // reused for the class ids
+  // The last valid stamp's text before its sub-second number, and its date
+  // and time as "2003-08-06T14:03:22.".
+  std::string stampHead_;
+  char isoHead_[kIsoHead] = {};
 };
 
 }  // namespace quintrel

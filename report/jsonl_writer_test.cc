@@ -91,6 +91,35 @@ TEST(JsonlWriterTest, AStampWithoutAValidDateIsKept) {
   }
 }
 
+TEST(JsonlWriterTest, StampsOfOneSecondShareTheirDateAndTime) {
+  const struct {
+    std::string stamp;
+    std::string start;
+  } kCalls[] = {
+      {"Wed Aug  6 14:03:22 2003 412345", "\"2003-08-06T14:03:22.412345\""},
+      {"Wed Aug  6 14:03:22 2003 7", "\"2003-08-06T14:03:22.000007\""},
+      {"Wed Aug  6 14:03:22 2003 1234567", "null,\"stamp\":\"Wed Aug  6 14:03:22 2003 1234567\""},
+      {"Wed Aug  6 14:03:22 2003 99", "\"2003-08-06T14:03:22.000099\""},
+      {"Wed Aug  6 14:03:23 2003 0", "\"2003-08-06T14:03:23.000000\""},
+      {"Thu Aug  7 14:03:23 2003 0", "\"2003-08-07T14:03:23.000000\""},
+  };
+  std::ostringstream out;
+  JsonlWriter writer(&out, false);
+  std::string expected;
+  for (const auto& c : kCalls) {
+    TraceCall call = quintrel_test::CallFromFields("get,s0,x|1|T'");
+    call.timeStamp = c.stamp;
+    writer.write(call);
+    expected += "\"start\":" + c.start + ",";
+  }
+  std::string starts;
+  for (size_t at = out.str().find("\"start\""); at != std::string::npos;
+       at = out.str().find("\"start\"", at + 1)) {
+    starts += out.str().substr(at, out.str().find(",\"durationMs", at) - at) + ",";
+  }
+  EXPECT_EQ(starts, expected);
+}
+
 TEST(JsonlWriterTest, AnonymizedTextsKeepNoLiteral) {
   nlohmann::json query =
       Record("query,c,select a from t where n = 'secret' and m = 42|1|q0'", true);
