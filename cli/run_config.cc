@@ -66,7 +66,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   RunConfig config;
   config.traceFile = parameters.get("tracefile");
   config.outputFile = parameters.get("outputfile");
-  config.toConsole = config.outputFile == kConsoleName;
+  config.toConsole = config.outputFile == kConsoleName || config.outputFile == "-";
   config.listThreads = ListThreadsRequested(parameters);
   config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
   config.cp1252 = parameters.get("encoding") == "cp1252";

@@ -110,7 +110,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
-  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, trace_->size()), trace_->size());
+  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
     LinePiece piece;

@@ -1,8 +1,11 @@
 // Black-box tests of what fits quintrel into other tools: the JSONL listing
 // read by sqlite and jq, the text filters, and anonymized output.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -150,9 +153,10 @@ TEST(Toolbox, AnInvalidPatternIsAUsageErrorNamingThePosition) {
 TEST(Toolbox, PatternsThatBlowUpBacktrackingFinish) {
   ScratchDir dir;
   const std::string trace = dir.write("t.trc", Call("1", "get,s0," + std::string(1 << 20, 'a')));
+  RunOptions limited;
+  limited.timeLimit = 120;
   for (const std::string pattern : {"(a*)*b", "(a|a)*b", "(a|aa)*c", "(.*a)*x", "(a+)+$"}) {
-    CliResult result = RunQuintrel({trace, "CONSOLE", "-d", "CSV", "--match=" + pattern},
-                                   RunOptions{.timeLimit = 120});
+    CliResult result = RunQuintrel({trace, "CONSOLE", "-d", "CSV", "--match=" + pattern}, limited);
     EXPECT_EQ(result.exitCode, 0) << pattern;
     EXPECT_EQ(Lines(result.out), pattern == std::string("(a+)+$") ? 1 : 0) << pattern;
   }
@@ -187,6 +191,40 @@ TEST(Toolbox, AnonymizedOutputKeepsNoPlantedLiteral) {
     EXPECT_NE(plain.find("PLANTEDONE"), std::string::npos) << format[1];
   }
   EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW", "--anonymize"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace quintrel_test
+
+namespace quintrel_test {
+namespace {
+
+TEST(Toolbox, DashAsTheOutputIsStandardOutput) {
+  const CliResult console = RunQuintrel({kSample, "CONSOLE", "-d", "CSV"});
+  EXPECT_EQ(RunQuintrel({kSample, "-", "-d", "CSV"}), console);
+  RunOptions fromStandardInput;
+  fromStandardInput.input = ReadFile(kSample);
+  EXPECT_EQ(RunQuintrel({"-", "-", "-d", "CSV"}, fromStandardInput), console);
+}
+
+TEST(Toolbox, DevicesAndFifosAreWrittenToAndFilesStayRefused) {
+  ScratchDir dir;
+  EXPECT_EQ(RunQuintrel({kSample, "/dev/null", "-s", "TEXT"}).exitCode, 0);
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string copy = dir.file("copy.csv");
+  // The reader copies the FIFO to a file while quintrel writes into it.
+  const std::string reader = "cat " + fifo + " > " + copy + " &";
+  ASSERT_EQ(std::system(reader.c_str()), 0);
+  EXPECT_EQ(RunQuintrel({kSample, fifo, "-d", "CSV"}), (CliResult{0, "", ""}));
+  for (int wait = 0; wait < 100 && ReadFile(copy).empty(); ++wait) usleep(50000);
+  usleep(100000);
+  EXPECT_EQ(ReadFile(copy), RunQuintrel({kSample, "CONSOLE", "-d", "CSV"}).out);
+  const std::string file = dir.write("exists.csv", "keep");
+  EXPECT_EQ(
+      RunQuintrel({kSample, file, "-d", "CSV"}),
+      (CliResult{2, "File " + file + " already exists\nCannot overwrite existing file\n", ""}));
+  EXPECT_EQ(ReadFile(file), "keep");
 }
 
 }  // namespace
