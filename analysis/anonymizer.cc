@@ -1,5 +1,8 @@
 #include "analysis/anonymizer.h"
 
+#include <map>
+#include <vector>
+
 #include "analysis/fingerprint.h"
 #include "analysis/query_tracker.h"
 #include "parse/trace_grammar.h"
@@ -12,6 +15,20 @@ namespace {
 // attributes.
 bool NamesPeople(std::string_view apiName) {
   return apiName == "connect" || apiName == "getlogin" || apiName == "getservermap";
+}
+
+// Renames the rows "user1", "user2" ... in their order, except "(unknown)"
+// and "(none)"; returns the new name of each old one.
+std::map<std::string, std::string> Pseudonyms(std::vector<ClassRow>* rows, const char* word) {
+  std::map<std::string, std::string> names;
+  int number = 0;
+  for (ClassRow& row : *rows) {
+    std::string pseudonym =
+        row.name.empty() || row.name[0] != '(' ? word + std::to_string(++number) : row.name;
+    names[row.name] = pseudonym;
+    row.name = pseudonym;
+  }
+  return names;
 }
 
 }  // namespace
@@ -56,6 +73,13 @@ void Anonymizer::anonymize(Profile* profile) {
   for (ClassRow& row : profile->analytics.callClasses) {
     row.example.text.assign(callText(row.example.text));
     row.name.assign(callText(row.name));
+  }
+  std::map<std::string, std::string> users = Pseudonyms(&profile->analytics.users, "user");
+  std::map<std::string, std::string> repositories =
+      Pseudonyms(&profile->analytics.repositories, "repository");
+  for (SessionRow& row : profile->analytics.sessions) {
+    row.user = users[row.user];
+    row.repository = repositories[row.repository];
   }
 }
 

@@ -28,7 +28,8 @@ class Anonymizer {
   // Replaces the texts of the profile's longest calls and the examples of
   // its classes as callText and queryText give them, and the call classes'
   // fingerprints, whose classes of connect, getlogin and getservermap then
-  // have other ids. The queries it
+  // have other ids; users and repositories become "user1", "repository1"
+  // and so on in rank order. The queries it
   // lists are anonymized as they arrive, by QuerySink.
   void anonymize(Profile* profile);
 

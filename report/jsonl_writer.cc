@@ -6,6 +6,7 @@
 #include "analysis/class_id.h"
 #include "analysis/fingerprint.h"
 #include "analysis/query_tracker.h"
+#include "analysis/session_table.h"
 #include "analysis/time_stamp.h"
 #include "parse/trace_grammar.h"
 #include "report/json_text.h"
@@ -177,12 +178,7 @@ void JsonlWriter::appendClasses(const TraceCall& call, size_t queryStart) {
 std::string_view JsonlWriter::SessionOf(const TraceCall& call) {
   std::string_view text = call.apiLineText();
   std::string_view name = ApiNameOf(text);
-  if (name == "connect") {
-    // The result text of "Res: 's0'" is "s0'".
-    std::string_view result = call.resultText.view();
-    bool quoted = !result.empty() && result.back() == '\'';
-    return quoted ? result.substr(0, result.size() - 1) : std::string_view();
-  }
+  if (name == "connect") return SessionOpenedBy(call);
   if (name.size() == text.size()) return std::string_view();
   std::string_view rest = text.substr(name.size() + 1);
   return rest.substr(0, CallArgumentLength(rest));
