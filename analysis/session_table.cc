@@ -15,6 +15,15 @@ namespace {
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
 
+// The first argument of a call text, up to the next comma: a handle holds
+// none.
+std::string_view FirstArgumentOf(std::string_view text) {
+  size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return std::string_view();
+  size_t end = text.find(',', comma + 1);
+  return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
+}
+
 // The argument `index` (0: the first after the API name) of a call text.
 std::string_view ArgumentOf(std::string_view text, int index) {
   size_t at = text.find(',');
@@ -27,11 +36,19 @@ std::string_view ArgumentOf(std::string_view text, int index) {
   return rest.substr(0, CallArgumentLength(rest));
 }
 
-// "c", or "s" and digits.
-bool IsSessionHandle(std::string_view word) {
-  if (word == "c") return true;
-  if (word.size() < 2 || word[0] != 's') return false;
-  return word.find_first_not_of("0123456789", 1) == std::string_view::npos;
+// Where a handle's session is found: kSlotNone for a text that is no
+// handle (or "s" with more than six digits), kSlotC for "c", then one for
+// each "sN" by its number, so that finding it takes no search.
+const uint32_t kSlotNone = 0, kSlotC = 1;
+uint32_t SlotOf(std::string_view handle) {
+  if (handle.size() == 1 && handle[0] == 'c') return kSlotC;
+  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSlotNone;
+  uint32_t number = 0;
+  for (char digit : handle.substr(1)) {
+    if (digit < '0' || digit > '9') return kSlotNone;
+    number = number * 10 + static_cast<uint32_t>(digit - '0');
+  }
+  return 2 + number;
 }
 
 ClassRow RowOf(std::string name, const DurationHistogram& durations) {
@@ -51,47 +68,42 @@ void SessionTable::add(std::string_view apiLineText, std::string_view opened, ui
                        int64_t ms) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
   if (!opened.empty()) open(apiLineText, opened, thread);
-  std::string_view handle = opened;
-  if (handle.empty()) handle = ArgumentOf(apiLineText, 0);
-  Session* session;
-  if (handle == "c" && lastOpened_[thread] != kNone) {
-    session = &sessions_[lastOpened_[thread]];
-  } else {
-    session = current(IsSessionHandle(handle) ? handle : kNoSession);
-  }
-  session->durations.add(ms);
+  std::string_view handle = opened.empty() ? FirstArgumentOf(apiLineText) : opened;
+  uint32_t slot = SlotOf(handle);
+  bool current = slot == kSlotC && lastOpened_[thread] != kNone;
+  uint32_t session = current ? lastOpened_[thread] : sessionAt(slot, handle);
+  sessions_[session].durations.add(ms);
 }
 
-SessionTable::Session* SessionTable::current(std::string_view handle) {
-  return &sessions_[current_[numberOf(handle)]];
-}
-
-uint32_t SessionTable::numberOf(std::string_view handle) {
-  bool added = false;
-  uint32_t number = handles_.numberOf(handle, &added);
-  if (added) {
-    current_.push_back(static_cast<uint32_t>(sessions_.size()));
-    opened_.push_back(1);
-    bool none = handle == kNoSession;
-    sessions_.push_back(Session{
-        std::string(handle), none ? kNoSession : kUnknown, none ? kNoSession : kUnknown, {}});
+uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
+  if (slot >= current_.size()) {
+    current_.resize(slot + 1, kNone);
+    opened_.resize(slot + 1, 0);
   }
-  return number;
+  if (current_[slot] == kNone) {
+    current_[slot] = static_cast<uint32_t>(sessions_.size());
+    opened_[slot] = 1;
+    const char* who = slot == kSlotNone ? kNoSession : kUnknown;
+    sessions_.push_back(
+        Session{slot == kSlotNone ? kNoSession : std::string(handle), who, who, {}});
+  }
+  return current_[slot];
 }
 
 void SessionTable::open(std::string_view apiLineText, std::string_view handle, uint32_t thread) {
-  uint32_t number = numberOf(handle);
-  Session* session = &sessions_[current_[number]];
+  uint32_t slot = SlotOf(handle);
+  if (slot == kSlotNone) return;
+  Session* session = &sessions_[sessionAt(slot, handle)];
   // A handle already in use names a new session from here on.
   if (session->durations.count() > 0 || session->user != kUnknown) {
-    current_[number] = static_cast<uint32_t>(sessions_.size());
-    std::string label = std::string(handle) + " #" + std::to_string(++opened_[number]);
+    current_[slot] = static_cast<uint32_t>(sessions_.size());
+    std::string label = std::string(handle) + " #" + std::to_string(++opened_[slot]);
     sessions_.push_back(Session{std::move(label), {}, {}, {}});
     session = &sessions_.back();
   }
   session->repository.assign(ArgumentOf(apiLineText, 0));
   session->user.assign(ArgumentOf(apiLineText, 1));
-  lastOpened_[thread] = current_[number];
+  lastOpened_[thread] = current_[slot];
 }
 
 void SessionTable::moveInto(ProfileAnalytics* analytics) {

@@ -7,7 +7,8 @@
 // repository and user; a later connect that gets the same handle opens
 // another. The handle "c" stands for the session its thread opened last. A
 // session without its connect in the trace has the user and repository
-// "(unknown)"; a call without a session handle counts under "(none)". It owns
+// "(unknown)"; a call without a session handle counts under "(none)". A
+// call's session is found by its handle's number, without a search. It owns
 // its sessions; memory grows with sessions, users and repositories only.
 #ifndef QUINTREL_ANALYSIS_SESSION_TABLE_H_
 #define QUINTREL_ANALYSIS_SESSION_TABLE_H_
@@ -20,7 +21,6 @@
 
 #include "analysis/duration_histogram.h"
 #include "analysis/profile_analytics.h"
-#include "analysis/text_index.h"
 #include "parse/trace_call.h"
 
 namespace quintrel {
@@ -45,19 +45,15 @@ class SessionTable {
     std::string user, repository;
     DurationHistogram durations;
   };
-  // The session that `handle` names now, made when new.
-  Session* current(std::string_view handle);
-  // The number of `handle`, with a session of unknown user made for it when
-  // it is new.
-  uint32_t numberOf(std::string_view handle);
+  static constexpr uint32_t kNone = 0xFFFFFFFF;
+  // The session `handle` names now, in its slot (see SlotOf), made when new.
+  uint32_t sessionAt(uint32_t slot, std::string_view handle);
   void open(std::string_view apiLineText, std::string_view handle, uint32_t thread);
 
-  TextIndex handles_;
-  std::vector<uint32_t> current_;     // per handle number: its session in sessions_
-  std::vector<uint32_t> opened_;      // per handle number: the sessions it has named
+  std::vector<uint32_t> current_;     // per slot: its session in sessions_, or kNone
+  std::vector<uint32_t> opened_;      // per slot: the sessions its handle has named
   std::deque<Session> sessions_;      // a deque keeps them in place
   std::vector<uint32_t> lastOpened_;  // per thread: the session it opened last, or kNone
-  static constexpr uint32_t kNone = 0xFFFFFFFF;
 };
 
 }  // namespace quintrel
