@@ -44,7 +44,8 @@ TimeBound BoundOf(const ParameterMap& parameters, const std::string& key) {
   return bound;
 }
 
-// The filters in force, with the values as given.
+// The filters in force, with the values as given, and --anonymize, which
+// changes what the report shows as they do.
 std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
   std::vector<std::string> filters;
   if (RpcOnlyRequested(parameters)) filters.push_back("-r");
@@ -53,6 +54,7 @@ std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
     if (parameters.contains(key))
       filters.push_back(std::string("--") + key + "=" + parameters.get(key));
   }
+  if (parameters.contains("anonymize")) filters.push_back("--anonymize");
   return filters;
 }
 

@@ -30,6 +30,8 @@ TEST(RunConfigTest, NamesTheFiltersInForce) {
       {{"-l", "-s", "DASHBOARD"}, {"-l"}},
       {{"-d", "CSV", "-rpc"}, {"-r"}},
       {{"--since", "14:00", "--until", "+2h"}, {"--since=14:00", "--until=+2h"}},
+      {{"--anonymize", "--match=^get", "-r"}, {"-r", "--match=^get", "--anonymize"}},
+      {{"-s", "JSON", "--anonymize"}, {"--anonymize"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ConfigOf(c.options).filters, c.filters) << testing::PrintToString(c.options);

@@ -246,6 +246,10 @@ TEST(Analytics, JsonAndDigestRecordTheFiltersAndTop) {
        thread236,
        "\"filters\": [\n   \"-l (thread 236)\"\n  ],",
        "-l (thread 236)   top 50"},
+      {{"--anonymize", "--exclude=^fetch"},
+       {},
+       "\"filters\": [\n   \"--exclude=^fetch\",\n   \"--anonymize\"\n  ],",
+       "--exclude=^fetch, --anonymize   top 50"},
   };
   for (const auto& c : kCases) {
     for (const char* format : {"JSON", "DIGEST"}) {
