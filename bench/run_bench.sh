@@ -53,6 +53,7 @@ readonly ALL_MODES=(
   "DASHBOARD||-s DASHBOARD"
   "CSV||-d CSV"
   "CSV-pipe||-d CSV |"
+  "JSONL||-d JSONL"
   "RAW||-d RAW"
   "rpc-TEXT||-r -s TEXT"
   "TEXT.gz|.gz|-s TEXT"

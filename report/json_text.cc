@@ -1,6 +1,7 @@
 #include "report/json_text.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "report/markup_escape.h"
 
@@ -36,17 +37,38 @@ void AppendControl(unsigned char c, TextBuffer* out) {
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x80 && c != '"' && c != '\\'; }
+
+// Whether one of the eight bytes of `block` is not plain: below 0x20, '"',
+// '\' or from 0x80 on. A byte with its high bit set stands for itself, so
+// the borrows the subtractions may carry into it cannot hide a match.
+bool HoldsNonPlain(uint64_t block) {
+  const uint64_t ones = 0x0101010101010101ull;
+  uint64_t quote = block ^ (ones * '"');
+  uint64_t backslash = block ^ (ones * '\\');
+  uint64_t marks = ((block - ones * 0x20) & ~block) | ((quote - ones) & ~quote) |
+                   ((backslash - ones) & ~backslash) | block;
+  return (marks & (ones * 0x80)) != 0;
+}
+
+// Where the run of plain bytes that begins at `at` ends: most texts are
+// plain throughout, so they are read eight bytes at a time.
+size_t PlainRunEnd(std::string_view text, size_t at) {
+  for (uint64_t block; at + 8 <= text.size(); at += 8) {
+    std::memcpy(&block, text.data() + at, 8);
+    if (HoldsNonPlain(block)) break;
+  }
+  while (at < text.size() && IsPlain(static_cast<unsigned char>(text[at]))) ++at;
+  return at;
+}
+
 }  // namespace
 
 void AppendJsonChars(std::string_view text, TextBuffer* out) {
   size_t plain = 0;  // where the run of bytes that stand as they are began
   size_t at = 0;
-  while (at < text.size()) {
+  while ((at = PlainRunEnd(text, at)) < text.size()) {
     unsigned char c = static_cast<unsigned char>(text[at]);
-    if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
-      ++at;
-      continue;
-    }
     uint32_t code = 0;
     size_t length = c < 0x80 ? 1 : DecodeUtf8(text.substr(at), &code);
     if (length > 1 && (code < 0xD800 || code > 0xDFFF)) {

@@ -10,7 +10,6 @@
 #include "analysis/time_stamp.h"
 #include "parse/trace_grammar.h"
 #include "report/json_text.h"
-#include "report/line_end.h"
 
 namespace quintrel {
 
@@ -20,6 +19,8 @@ void AppendNumber(int64_t value, TextBuffer* out) {
   char digits[24];
   out->append(std::string_view(digits, std::to_chars(digits, digits + 24, value).ptr - digits));
 }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsValidTime(const TimeStamp& stamp) {
   return stamp.hasDate() && stamp.hours >= 0 && stamp.minutes >= 0 && stamp.seconds >= 0 &&
@@ -94,19 +95,22 @@ void JsonlWriter::write(const TraceCall& call) {
     AppendJsonString(session, &line_);
   }
   appendClasses(call, start);
-  line_.push_back('}');
+  // The line feed goes with the object, one write for both.
+  line_.append("}\n");
   out_->write(line_.view().data(), line_.size());
-  EndLine(*out_);
+  out_->flush();
 }
 
 void JsonlWriter::appendStart(std::string_view stamp) {
   // Calls come many to a second: the date and time of day are formatted
   // once per second, the sub-second number for each call.
-  size_t space = stamp.rfind(' ');
-  std::string_view head = stamp.substr(0, space == std::string_view::npos ? 0 : space);
-  std::string_view micros = stamp.substr(head.size() + (space != std::string_view::npos));
-  bool digits = !micros.empty() && micros.size() <= 6 &&
-                micros.find_first_not_of("0123456789") == std::string_view::npos;
+  // The sub-second number is the run of digits after the last blank; the
+  // stamp is read whole where there is none of one to six digits.
+  size_t first = stamp.size();
+  while (first > 0 && IsDigit(stamp[first - 1])) --first;
+  size_t count = stamp.size() - first;
+  bool digits = count > 0 && count <= 6 && (first == 0 || stamp[first - 1] == ' ');
+  std::string_view head = digits && first > 0 ? stamp.substr(0, first - 1) : std::string_view();
   if (!digits || head.empty() || head != stampHead_) {
     TimeStamp time;
     stampHead_.clear();
@@ -119,12 +123,14 @@ void JsonlWriter::appendStart(std::string_view stamp) {
     FormatDateAndTime(time, isoHead_);
   }
   int64_t value = 0;
-  for (char c : micros) value = value * 10 + (c - '0');
-  char iso[kIsoHead + 8];
-  std::copy(isoHead_, isoHead_ + kIsoHead, iso);
-  AppendDigits(digits ? value : 0, 6, iso + kIsoHead);
+  if (digits) {
+    for (char c : stamp.substr(first)) value = value * 10 + (c - '0');
+  }
+  char micros[6];
+  AppendDigits(value, 6, micros);
   line_.append(",\"start\":\"");
-  line_.append(std::string_view(iso, kIsoHead + 6));
+  line_.append(std::string_view(isoHead_, kIsoHead));
+  line_.append(std::string_view(micros, 6));
   line_.push_back('"');
 }
 
@@ -155,9 +161,9 @@ void JsonlWriter::appendLargeString(std::string_view text) {
 }
 
 void JsonlWriter::appendClasses(const TraceCall& call, size_t queryStart) {
-  CallFingerprint(call.apiLineText(), &fingerprint_);
+  std::string_view callText = call.apiLineText();
   line_.append(",\"class\":\"");
-  line_.append(ClassId(ClassKind::kCall, fingerprint_));
+  appendClassId(ClassKind::kCall, callText, std::string_view::npos);
   line_.append("\",\"queryClass\":");
   if (queryStart == std::string_view::npos) {
     line_.append("null");
@@ -166,13 +172,29 @@ void JsonlWriter::appendClasses(const TraceCall& call, size_t queryStart) {
   // As query tracking reads it: the first continuation line is glued to the
   // API line.
   std::string_view apiText = call.apiText.view();
-  size_t lineEnd = call.apiLineText().size();
+  size_t lineEnd = callText.size();
   bool glued = apiText.size() > lineEnd && queryStart <= lineEnd;
-  QueryFingerprint(apiText.substr(queryStart),
-                   glued ? lineEnd - queryStart : std::string_view::npos, &fingerprint_);
   line_.push_back('"');
-  line_.append(ClassId(ClassKind::kQuery, fingerprint_));
+  appendClassId(ClassKind::kQuery, apiText.substr(queryStart),
+                glued ? lineEnd - queryStart : std::string_view::npos);
   line_.push_back('"');
+}
+
+void JsonlWriter::appendClassId(ClassKind kind, std::string_view text, size_t glued) {
+  ClassIdCache& cache = kind == ClassKind::kCall ? callIds_ : queryIds_;
+  std::string_view id = cache.find(text, glued);
+  if (!id.empty()) {
+    line_.append(id);
+    return;
+  }
+  if (kind == ClassKind::kCall) {
+    CallFingerprint(text, &fingerprint_);
+  } else {
+    QueryFingerprint(text, glued, &fingerprint_);
+  }
+  std::string computed = ClassId(kind, fingerprint_);
+  cache.keep(text, computed);
+  line_.append(computed);
 }
 
 std::string_view JsonlWriter::SessionOf(const TraceCall& call) {

@@ -15,8 +15,10 @@
 #include <string_view>
 
 #include "analysis/anonymizer.h"
+#include "analysis/class_id.h"
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
+#include "report/class_id_cache.h"
 
 namespace quintrel {
 
@@ -43,6 +45,8 @@ class JsonlWriter {
   // The call's class id and, for a query call (`queryStart` not npos), its
   // query's class id, as the profile names them.
   void appendClasses(const TraceCall& call, size_t queryStart);
+  // The class id of a call text or of a query text glued at `glued`.
+  void appendClassId(ClassKind kind, std::string_view text, size_t glued);
   // The session a call used: its first argument, or the handle a connect
   // call's result names.
   static std::string_view SessionOf(const TraceCall& call);
@@ -53,6 +57,8 @@ class JsonlWriter {
   Anonymizer queryAnonymizer_;  // for the query text, whose view lives beside theirs
   TextBuffer line_;             // the object being written
   std::string fingerprint_;     // reused for the class ids
+  ClassIdCache callIds_;
+  ClassIdCache queryIds_;
   // The last valid stamp's text before its sub-second number, and its date
   // and time as "2003-08-06T14:03:22.".
   std::string stampHead_;

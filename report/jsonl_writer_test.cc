@@ -120,6 +120,30 @@ TEST(JsonlWriterTest, StampsOfOneSecondShareTheirDateAndTime) {
   EXPECT_EQ(starts, expected);
 }
 
+// Class ids of texts met before come from a cache: they must be those a
+// writer that met nothing before gives.
+TEST(JsonlWriterTest, ClassIdsStayWhenTextsComeAgain) {
+  const std::string kCalls[] = {"get,s0,4e21100000002a11,title|1|T'", "next,s0,q0|1|T'",
+                                "query,c,select a from t where b = 'x'|1|q0'",
+                                "get,s0,4e21100000002a12,title|1|T'",
+                                "query,c,select a from t where b = 'y'|1|q1'"};
+  std::ostringstream out;
+  JsonlWriter writer(&out, false);
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& fields : kCalls) {
+      writer.write(quintrel_test::CallFromFields(fields));
+    }
+  }
+  std::istringstream lines(out.str());
+  std::string line;
+  for (size_t i = 0; std::getline(lines, line); ++i) {
+    nlohmann::json fresh = Record(kCalls[i % std::size(kCalls)]);
+    nlohmann::json again = nlohmann::json::parse(line);
+    EXPECT_EQ(again["class"], fresh["class"]) << line;
+    EXPECT_EQ(again["queryClass"], fresh["queryClass"]) << line;
+  }
+}
+
 TEST(JsonlWriterTest, AnonymizedTextsKeepNoLiteral) {
   nlohmann::json query =
       Record("query,c,select a from t where n = 'secret' and m = 42|1|q0'", true);
