@@ -11,6 +11,7 @@
 
 #include "analysis/call_span.h"
 #include "analysis/class_table.h"
+#include "analysis/fingerprint.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
 #include "analysis/stamp_clock.h"
@@ -27,12 +28,18 @@ struct CallFacts {
   std::string_view threadId;
   std::string_view timeStamp;
   int64_t durationMs = 0;
+  // Where apiLineText is only the beginning of a longer call text (at least
+  // kMaxExample bytes of it), the fingerprint and API name of the whole
+  // text; empty otherwise.
+  std::string_view fingerprint;
+  std::string_view apiName;
 };
 
 class Analytics : public QueryRecordSink {
  public:
   // `bucketSeconds` fixes the timeline's width; 0 lets the trace choose it.
-  explicit Analytics(int64_t bucketSeconds) : timeline_(bucketSeconds) {}
+  explicit Analytics(int64_t bucketSeconds)
+      : timeline_(bucketSeconds), callFingerprint_(kCallFingerprintRoom, '\0') {}
 
   // Takes an accepted call.
   void addCall(const CallFacts& call);
@@ -50,7 +57,8 @@ class Analytics : public QueryRecordSink {
   CallSpan span_;
   int64_t calls_ = 0;
   int64_t queries_ = 0;
-  std::string fingerprint_;  // reused
+  std::string fingerprint_;      // of a query, reused
+  std::string callFingerprint_;  // room for a call's, reused
   StampClock clock_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "parse/trace_grammar.h"
+
 namespace quintrel {
 
 namespace {
@@ -16,8 +18,25 @@ const size_t kMaxBatches = 4;
 void AnalyticsWorker::Batch::clear() {
   calls.clear();
   queries.clear();
-  texts.clear();
+  // A batch's texts keep their memory, unless a long API name made it large.
+  if (texts.capacity() > 2 * kBatchBytes) {
+    texts.clear();
+  } else {
+    texts.truncate(0);
+  }
   bytes = 0;
+}
+
+CallFacts AnalyticsWorker::Batch::factsOf(const Call& call) const {
+  const char* at = texts.view().data() + call.at;
+  auto next = [&at](size_t length) {
+    std::string_view text(at, length);
+    at += length;
+    return text;
+  };
+  std::string_view text = next(call.textLength), thread = next(call.threadLength);
+  std::string_view stamp = next(call.stampLength), fingerprint = next(call.fingerprintLength);
+  return CallFacts{text, thread, stamp, call.durationMs, fingerprint, next(call.apiNameLength)};
 }
 
 bool AnalyticsWorker::Batch::full() const {
@@ -42,14 +61,21 @@ AnalyticsWorker::~AnalyticsWorker() {
 
 void AnalyticsWorker::addCall(const CallFacts& call) {
   Batch& batch = *filling_;
-  auto keep = [&batch](std::string_view text) {
-    batch.texts.append(text);
-    return batch.texts.size() - text.size();
-  };
-  size_t text = keep(call.apiLineText), thread = keep(call.threadId), stamp = keep(call.timeStamp);
-  batch.calls.push_back(Batch::Call{text, call.apiLineText.size(), thread, call.threadId.size(),
-                                    stamp, call.timeStamp.size(), call.durationMs,
-                                    batch.queries.size()});
+  std::string_view text = call.apiLineText, fingerprint, apiName;
+  if (text.size() > kLargeText) {
+    // The analytics need no more of it than its fingerprint, API name and
+    // example: a text of any length is never copied whole.
+    CallFingerprint(text, &longFingerprint_);
+    fingerprint = longFingerprint_;
+    apiName = ApiNameOf(text);
+    text = text.substr(0, kMaxExample);
+  }
+  batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
+                                    call.timeStamp.size(), fingerprint.size(), apiName.size(),
+                                    call.durationMs, batch.queries.size()});
+  for (std::string_view kept : {text, call.threadId, call.timeStamp, fingerprint, apiName}) {
+    batch.texts.append(kept);
+  }
   if (batch.full()) handOver();
 }
 
@@ -103,14 +129,11 @@ void AnalyticsWorker::run() {
 }
 
 void AnalyticsWorker::process(Batch* batch) {
-  std::string_view texts = batch->texts;
   size_t query = 0;
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
-    analytics_.addCall(CallFacts{texts.substr(call.text, call.textLength),
-                                 texts.substr(call.thread, call.threadLength),
-                                 texts.substr(call.stamp, call.stampLength), call.durationMs});
+    analytics_.addCall(batch->factsOf(call));
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }

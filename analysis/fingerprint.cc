@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace quintrel {
 
 namespace {
-
-const size_t kMaxArgument = 64;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -219,19 +218,21 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   return (all & kDigitByte) != 0 || IsNumber(text.substr(0, at));
 }
 
-void AppendCut(std::string_view argument, std::string* out) {
-  if (argument.size() > kMaxArgument) {
-    out->append(argument.substr(0, kMaxArgument));
-    out->append("...");
-  } else {
-    out->append(argument);
+// Appends `argument` to `out` at `*size`, cut to kMaxCallArgument bytes.
+void AppendCut(std::string_view argument, char* out, size_t* size) {
+  size_t kept = std::min(argument.size(), kMaxCallArgument);
+  std::memcpy(out + *size, argument.data(), kept);
+  *size += kept;
+  if (kept < argument.size()) {
+    std::memcpy(out + *size, "...", 3);
+    *size += 3;
   }
 }
 
-// Appends the fingerprint of the call argument at the start of `text`;
-// returns its length. A quoted literal may hold commas: the argument runs
-// past it to the next comma.
-size_t AppendArgument(std::string_view text, std::string* out) {
+// Appends the fingerprint of the call argument at the start of `text` to
+// `out` at `*size`; returns its length. A quoted literal may hold commas:
+// the argument runs past it to the next comma.
+size_t AppendArgument(std::string_view text, char* out, size_t* size) {
   size_t length;
   bool folds;
   if (!text.empty() && (text[0] == '\'' || text[0] == '"')) {
@@ -242,9 +243,9 @@ size_t AppendArgument(std::string_view text, std::string* out) {
     folds = ReadPlainArgument(text, &length);
   }
   if (folds) {
-    out->push_back('?');
+    out[(*size)++] = '?';
   } else {
-    AppendCut(text.substr(0, length), out);
+    AppendCut(text.substr(0, length), out, size);
   }
   return length;
 }
@@ -266,15 +267,28 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
   Cut(out, kMaxFingerprint);
 }
 
-void CallFingerprint(std::string_view callText, std::string* out) {
-  size_t comma = callText.find(',');
-  out->assign(callText.substr(0, comma));
-  while (comma != std::string_view::npos && out->size() <= kMaxFingerprint) {
-    out->push_back(',');
-    size_t next = comma + 1 + AppendArgument(callText.substr(comma + 1), out);
-    comma = next >= callText.size() ? std::string_view::npos : next;
+size_t CallFingerprint(std::string_view callText, char* out) {
+  // Of a longer API name, the bytes past the cut are dropped anyway.
+  size_t at = 0, size = 0;
+  for (; at < callText.size() && callText[at] != ','; ++at) {
+    if (size <= kMaxFingerprint) out[size++] = callText[at];
   }
-  Cut(out, kMaxFingerprint);
+  // `at` is at a comma or at the end.
+  while (at < callText.size() && size <= kMaxFingerprint) {
+    out[size++] = ',';
+    ++at;
+    at += AppendArgument(callText.substr(at), out, &size);
+  }
+  if (size > kMaxFingerprint) {
+    std::memcpy(out + kMaxFingerprint, "...", 3);
+    size = kMaxFingerprint + 3;
+  }
+  return size;
+}
+
+void CallFingerprint(std::string_view callText, std::string* out) {
+  char room[kCallFingerprintRoom];
+  out->assign(room, CallFingerprint(callText, room));
 }
 
 }  // namespace quintrel

@@ -24,8 +24,8 @@ void ProfileBuilder::onCall(TraceCall* call) {
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
   if (analytics_ != nullptr) {
-    analytics_->addCall(
-        CallFacts{call->apiLineText(), call->getThreadId(), call->timeStamp, call->durationMs});
+    analytics_->addCall(CallFacts{
+        call->apiLineText(), call->getThreadId(), call->timeStamp, call->durationMs, {}, {}});
   }
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);

@@ -6,14 +6,55 @@
 #define QUINTREL_ANALYSIS_TEXT_INDEX_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quintrel {
 
-// A hash of `text`, read eight bytes at a time.
-uint64_t HashText(std::string_view text);
+// A hash of `text`, read eight bytes at a time. Inline: the analytics hash
+// a short text or two for every call.
+inline uint64_t HashText(std::string_view text) {
+  const uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  auto mix = [kMultiplier](uint64_t hash, uint64_t word) {
+    hash = (hash ^ word) * kMultiplier;
+    return hash ^ (hash >> 29);
+  };
+  uint64_t hash = text.size() * kMultiplier;
+  size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    hash = mix(hash, word);
+  }
+  if (at < text.size()) {
+    uint64_t word = 0;
+    for (size_t byte = 0; at + byte < text.size(); ++byte) {
+      word |= uint64_t{static_cast<unsigned char>(text[at + byte])} << (8 * byte);
+    }
+    hash = mix(hash, word);
+  }
+  return mix(hash, 0);
+}
+
+// Whether `a` and `b` hold the same bytes, compared eight at a time: the
+// texts compared on the analytics' path are short, and a library call would
+// cost more than the comparison.
+inline bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  size_t at = 0;
+  for (; at + 8 <= a.size(); at += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a.data() + at, 8);
+    std::memcpy(&y, b.data() + at, 8);
+    if (x != y) return false;
+  }
+  for (; at < a.size(); ++at) {
+    if (a[at] != b[at]) return false;
+  }
+  return true;
+}
 
 class TextIndex {
  public:

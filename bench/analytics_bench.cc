@@ -47,7 +47,7 @@ std::vector<SampleCall> SampleCalls() {
 }
 
 CallFacts FactsOf(const SampleCall& call) {
-  return CallFacts{call.text, call.thread, call.stamp, call.durationMs};
+  return CallFacts{call.text, call.thread, call.stamp, call.durationMs, {}, {}};
 }
 
 void BM_Analytics(benchmark::State& state) {
