@@ -188,12 +188,38 @@ struct ByteKinds {
   }
 };
 
+// Whether the eight bytes of `word` are hex digits, all at once: each byte
+// below 0x80 gains its high bit from an addition exactly when it lies at or
+// above a bound, and no addition carries into the next byte.
+bool AllHexDigits(uint64_t word) {
+  const uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  if (word & kHigh) return false;
+  auto atLeast = [kOnes](uint64_t bytes, uint64_t bound) { return bytes + (0x80 - bound) * kOnes; };
+  uint64_t digit = atLeast(word, '0') & ~atLeast(word, '9' + 1);
+  uint64_t lower = word | 0x20 * kOnes;
+  uint64_t letter = atLeast(lower, 'a') & ~atLeast(lower, 'f' + 1);
+  return ((digit | letter) & kHigh) == kHigh;
+}
+
+// Whether the 16 bytes at `bytes` are an object id, read eight at a time:
+// most arguments of a busy trace's calls are.
+bool IsObjectIdAt(const char* bytes) {
+  uint64_t first, second;
+  std::memcpy(&first, bytes, 8);
+  std::memcpy(&second, bytes + 8, 8);
+  return AllHexDigits(first) && AllHexDigits(second);
+}
+
 // Reads the unquoted argument at the start of `text`, up to the next comma,
 // in one pass; sets `*length` and returns whether it becomes ?: a handle
 // (the connection "c", or a letter and digits, as sessions "s0" and
 // collections "q12" are named), a number or an object id.
 bool ReadPlainArgument(std::string_view text, size_t* length) {
   static const ByteKinds kinds;
+  if (text.size() >= 16 && (text.size() == 16 || text[16] == ',') && IsObjectIdAt(text.data())) {
+    *length = 16;
+    return true;
+  }
   if (text.empty() || text[0] == ',') {
     *length = 0;
     return false;

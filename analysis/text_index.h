@@ -29,9 +29,17 @@ inline uint64_t HashText(std::string_view text) {
     hash = mix(hash, word);
   }
   if (at < text.size()) {
+    // The last bytes, as a word with zeros above them: read in one load
+    // ending at the text's end where the text has eight bytes.
     uint64_t word = 0;
-    for (size_t byte = 0; at + byte < text.size(); ++byte) {
-      word |= uint64_t{static_cast<unsigned char>(text[at + byte])} << (8 * byte);
+    size_t rest = text.size() - at;
+    if (text.size() >= 8) {
+      std::memcpy(&word, text.data() + text.size() - 8, 8);
+      word >>= 8 * (8 - rest);
+    } else {
+      for (size_t byte = 0; byte < rest; ++byte) {
+        word |= uint64_t{static_cast<unsigned char>(text[at + byte])} << (8 * byte);
+      }
     }
     hash = mix(hash, word);
   }
@@ -49,6 +57,13 @@ inline bool SameText(std::string_view a, std::string_view b) {
     std::memcpy(&x, a.data() + at, 8);
     std::memcpy(&y, b.data() + at, 8);
     if (x != y) return false;
+  }
+  if (at < a.size() && a.size() >= 8) {
+    // The last eight bytes, some compared before.
+    uint64_t x, y;
+    std::memcpy(&x, a.data() + a.size() - 8, 8);
+    std::memcpy(&y, b.data() + b.size() - 8, 8);
+    return x == y;
   }
   for (; at < a.size(); ++at) {
     if (a[at] != b[at]) return false;
