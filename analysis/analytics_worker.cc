@@ -73,8 +73,12 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
   batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
                                     call.timeStamp.size(), fingerprint.size(), apiName.size(),
                                     call.durationMs, batch.queries.size()});
-  for (std::string_view kept : {text, call.threadId, call.timeStamp, fingerprint, apiName}) {
-    batch.texts.append(kept);
+  batch.texts.append(text);
+  batch.texts.append(call.threadId);
+  batch.texts.append(call.timeStamp);
+  if (!fingerprint.empty()) {
+    batch.texts.append(fingerprint);
+    batch.texts.append(apiName);
   }
   if (batch.full()) handOver();
 }

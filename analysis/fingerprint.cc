@@ -8,13 +8,24 @@ namespace quintrel {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsWordByte(char c) {
-  return IsDigit(c) || IsLetter(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
-}
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The bytes of words, by table: asked of every byte of a query.
+struct WordBytes {
+  bool of[256] = {};
+  constexpr WordBytes() {
+    for (int c = 0; c < 256; ++c) {
+      char byte = static_cast<char>(c);
+      of[c] = IsDigit(byte) || IsLetter(byte) || byte == '_' || c >= 0x80;
+    }
+  }
+};
+constexpr WordBytes kWordBytes;
+
+bool IsWordByte(char c) { return kWordBytes.of[static_cast<unsigned char>(c)]; }
 
 // The length of the quoted literal at the start of `text` (unclosed: all of
 // it); a doubled quote inside stands for one.
@@ -33,7 +44,7 @@ size_t LiteralLength(std::string_view text) {
   return at;
 }
 
-bool IsHexDigit(char c) {
+constexpr bool IsHexDigit(char c) {
   char lower = Lower(c);
   return IsDigit(c) || (lower >= 'a' && lower <= 'f');
 }
@@ -178,7 +189,7 @@ const uint8_t kNumberByte = 4;  // of a number: digits and a decimal point
 
 struct ByteKinds {
   uint8_t of[256] = {};
-  ByteKinds() {
+  constexpr ByteKinds() {
     for (int c = 0; c < 256; ++c) {
       char byte = static_cast<char>(c);
       if (IsDigit(byte)) of[c] = kDigitByte | kNumberByte;
@@ -187,6 +198,7 @@ struct ByteKinds {
     of[static_cast<unsigned char>('.')] = kNumberByte;
   }
 };
+constexpr ByteKinds kByteKinds;
 
 // Whether the eight bytes of `word` are hex digits, all at once: each byte
 // below 0x80 gains its high bit from an addition exactly when it lies at or
@@ -215,7 +227,6 @@ bool IsObjectIdAt(const char* bytes) {
 // (the connection "c", or a letter and digits, as sessions "s0" and
 // collections "q12" are named), a number or an object id.
 bool ReadPlainArgument(std::string_view text, size_t* length) {
-  static const ByteKinds kinds;
   if (text.size() >= 16 && (text.size() == 16 || text[16] == ',') && IsObjectIdAt(text.data())) {
     *length = 16;
     return true;
@@ -227,7 +238,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   uint8_t rest = kDigitByte | kHexByte | kNumberByte;  // of the bytes after the first
   size_t at = 1;
   for (; at < text.size() && text[at] != ',' && rest != 0; ++at) {
-    rest &= kinds.of[static_cast<unsigned char>(text[at])];
+    rest &= kByteKinds.of[static_cast<unsigned char>(text[at])];
   }
   if (rest == 0) {
     // Nothing that folds: the rest is found faster than read.
@@ -236,7 +247,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   }
   *length = at;
   char first = text[0];
-  uint8_t all = rest & kinds.of[static_cast<unsigned char>(first)];
+  uint8_t all = rest & kByteKinds.of[static_cast<unsigned char>(first)];
   if (at == 1 && first == 'c') return true;
   if (at > 1 && IsLetter(first) && (rest & kDigitByte)) return true;
   if (at == 16 && (all & kHexByte)) return true;
@@ -295,10 +306,11 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
 
 size_t CallFingerprint(std::string_view callText, char* out) {
   // Of a longer API name, the bytes past the cut are dropped anyway.
-  size_t at = 0, size = 0;
-  for (; at < callText.size() && callText[at] != ','; ++at) {
-    if (size <= kMaxFingerprint) out[size++] = callText[at];
-  }
+  const char* text = callText.data();
+  size_t at = 0;
+  while (at < callText.size() && text[at] != ',') ++at;
+  size_t size = std::min(at, kMaxFingerprint + 1);
+  std::memcpy(out, text, size);
   // `at` is at a comma or at the end.
   while (at < callText.size() && size <= kMaxFingerprint) {
     out[size++] = ',';

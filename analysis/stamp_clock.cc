@@ -1,5 +1,7 @@
 #include "analysis/stamp_clock.h"
 
+#include <iterator>
+
 #include "analysis/text_index.h"
 #include "analysis/time_stamp.h"
 #include "parse/trace_grammar.h"
@@ -18,15 +20,14 @@ bool StampClock::millisOf(std::string_view stamp, int64_t* seconds, int64_t* mil
   // The blank before the sub-second number is found from the end, over its
   // digits; a number of more than nine digits, or with other bytes, is read
   // as the time split reads it.
-  size_t at = stamp.size();
-  while (at > 0 && stamp.size() - at < 9 && IsDigit(stamp[at - 1])) --at;
-  size_t blank = at > 0 && stamp[at - 1] == ' ' ? at - 1 : stamp.rfind(' ');
+  static const int64_t kScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  size_t at = stamp.size(), digits = 0;
   int64_t micros = 0;
-  if (blank + 1 == at) {
-    for (; at < stamp.size(); ++at) micros = micros * 10 + (stamp[at] - '0');
-  } else {
-    micros = ReadTraceNumber(stamp.substr(blank + 1));
+  for (; at > 0 && digits < std::size(kScales) && IsDigit(stamp[at - 1]); ++digits) {
+    micros += (stamp[--at] - '0') * kScales[digits];
   }
+  size_t blank = at > 0 && stamp[at - 1] == ' ' ? at - 1 : stamp.rfind(' ');
+  if (blank + 1 != at) micros = ReadTraceNumber(stamp.substr(blank + 1));
   if (!read(stamp, blank, seconds)) return false;
   // No sum here can overflow: the numbers of a stamp stop at 2^31.
   *millis = *seconds * 1000 + micros / 1000;
