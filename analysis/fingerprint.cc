@@ -157,7 +157,8 @@ size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
   }
   size_t from = out->size();
   out->append(word);
-  for (size_t at = from; at < out->size(); ++at) (*out)[at] = Lower((*out)[at]);
+  char* lowered = &(*out)[from];
+  for (size_t at = 0; at < word.size(); ++at) lowered[at] = Lower(word[at]);
   return word.size();
 }
 

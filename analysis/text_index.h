@@ -13,6 +13,30 @@
 
 namespace quintrel {
 
+// The bytes of `text` from `at` on, fewer than eight and at least one, as a
+// word with zeros above them, in at most two loads.
+inline uint64_t TailWord(std::string_view text, size_t at) {
+  const char* data = text.data();
+  size_t rest = text.size() - at;
+  if (text.size() >= 8) {
+    uint64_t word;
+    std::memcpy(&word, data + text.size() - 8, 8);
+    return word >> (8 * (8 - rest));
+  }
+  if (rest >= 4) {
+    // Two loads that overlap where the text has fewer than eight bytes.
+    uint32_t low, high;
+    std::memcpy(&low, data + at, 4);
+    std::memcpy(&high, data + text.size() - 4, 4);
+    return low | (uint64_t{high} << (8 * (rest - 4)));
+  }
+  uint64_t word = 0;
+  for (size_t byte = 0; byte < rest; ++byte) {
+    word |= uint64_t{static_cast<unsigned char>(data[at + byte])} << (8 * byte);
+  }
+  return word;
+}
+
 // A hash of `text`, read eight bytes at a time. Inline: the analytics hash
 // a short text or two for every call.
 inline uint64_t HashText(std::string_view text) {
@@ -28,21 +52,7 @@ inline uint64_t HashText(std::string_view text) {
     std::memcpy(&word, text.data() + at, 8);
     hash = mix(hash, word);
   }
-  if (at < text.size()) {
-    // The last bytes, as a word with zeros above them: read in one load
-    // ending at the text's end where the text has eight bytes.
-    uint64_t word = 0;
-    size_t rest = text.size() - at;
-    if (text.size() >= 8) {
-      std::memcpy(&word, text.data() + text.size() - 8, 8);
-      word >>= 8 * (8 - rest);
-    } else {
-      for (size_t byte = 0; byte < rest; ++byte) {
-        word |= uint64_t{static_cast<unsigned char>(text[at + byte])} << (8 * byte);
-      }
-    }
-    hash = mix(hash, word);
-  }
+  if (at < text.size()) hash = mix(hash, TailWord(text, at));
   return mix(hash, 0);
 }
 
@@ -58,17 +68,7 @@ inline bool SameText(std::string_view a, std::string_view b) {
     std::memcpy(&y, b.data() + at, 8);
     if (x != y) return false;
   }
-  if (at < a.size() && a.size() >= 8) {
-    // The last eight bytes, some compared before.
-    uint64_t x, y;
-    std::memcpy(&x, a.data() + a.size() - 8, 8);
-    std::memcpy(&y, b.data() + b.size() - 8, 8);
-    return x == y;
-  }
-  for (; at < a.size(); ++at) {
-    if (a[at] != b[at]) return false;
-  }
-  return true;
+  return at == a.size() || TailWord(a, at) == TailWord(b, at);
 }
 
 class TextIndex {
