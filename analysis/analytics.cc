@@ -52,6 +52,8 @@ void Analytics::addCall(const CallFacts& call) {
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
                   true);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
+  sessions_.add(call.fingerprint.empty() ? call.apiLineText : call.sessionText, call.openedSession,
+                thread, call.durationMs);
   int64_t seconds, startMs;
   if (clock_.millisOf(call.timeStamp, &seconds, &startMs)) {
     timeline_.add(seconds, call.durationMs, thread);
@@ -78,6 +80,7 @@ void Analytics::moveInto(Profile* profile) {
   analytics.queryClasses = queryClasses_.ranked();
   analytics.callClasses = callClasses_.ranked();
   analytics.threads = threads_.ranked();
+  sessions_.moveInto(&analytics);
   analytics.bucketSeconds = timeline_.bucketSeconds();
   analytics.timeline = timeline_.buckets();
   int64_t longest = 0;

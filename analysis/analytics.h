@@ -14,6 +14,7 @@
 #include "analysis/fingerprint.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
+#include "analysis/session_table.h"
 #include "analysis/stamp_clock.h"
 #include "analysis/thread_table.h"
 #include "analysis/timeline.h"
@@ -28,11 +29,15 @@ struct CallFacts {
   std::string_view threadId;
   std::string_view timeStamp;
   int64_t durationMs = 0;
+  // For a connect call, the session handle its result names; otherwise "".
+  std::string_view openedSession;
   // Where apiLineText is only the beginning of a longer call text (at least
   // kMaxExample bytes of it), the fingerprint and API name of the whole
-  // text; empty otherwise.
+  // text, and a short text that names the call's session as the whole text
+  // does (see SessionTable::add); empty otherwise.
   std::string_view fingerprint;
   std::string_view apiName;
+  std::string_view sessionText;
 };
 
 class Analytics : public QueryRecordSink {
@@ -53,6 +58,7 @@ class Analytics : public QueryRecordSink {
   ClassTable queryClasses_;
   ClassTable callClasses_;
   ThreadTable threads_;
+  SessionTable sessions_;
   Timeline timeline_;
   CallSpan span_;
   int64_t calls_ = 0;

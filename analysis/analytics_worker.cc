@@ -13,6 +13,30 @@ namespace {
 const size_t kBatchCalls = 4096;
 const size_t kBatchBytes = size_t{1} << 20;
 const size_t kMaxBatches = 4;
+
+// What the session table reads of a long call text (SessionTable::add), as a
+// short text it reads the same way: of a call that opens a session its first
+// two arguments, of any other call its first argument as far as a handle
+// reaches.
+void SessionTextOf(std::string_view text, bool opens, std::string* out) {
+  out->clear();
+  size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return;
+  std::string_view rest = text.substr(comma + 1);
+  out->push_back(',');
+  if (!opens) {
+    out->append(rest.substr(0, std::min(rest.find(','), size_t{8})));
+    return;
+  }
+  size_t first = CallArgumentLength(rest);
+  out->append(rest.substr(0, first));
+  if (first < rest.size()) {
+    std::string_view next = rest.substr(first + 1);
+    out->push_back(',');
+    out->append(next.substr(0, CallArgumentLength(next)));
+  }
+}
+
 }  // namespace
 
 void AnalyticsWorker::Batch::clear() {
@@ -35,8 +59,10 @@ CallFacts AnalyticsWorker::Batch::factsOf(const Call& call) const {
     return text;
   };
   std::string_view text = next(call.textLength), thread = next(call.threadLength);
-  std::string_view stamp = next(call.stampLength), fingerprint = next(call.fingerprintLength);
-  return CallFacts{text, thread, stamp, call.durationMs, fingerprint, next(call.apiNameLength)};
+  std::string_view stamp = next(call.stampLength), opened = next(call.openedLength);
+  std::string_view fingerprint = next(call.fingerprintLength), apiName = next(call.apiNameLength);
+  return CallFacts{text,   thread,      stamp,   call.durationMs,
+                   opened, fingerprint, apiName, next(call.sessionLength)};
 }
 
 bool AnalyticsWorker::Batch::full() const {
@@ -61,24 +87,29 @@ AnalyticsWorker::~AnalyticsWorker() {
 
 void AnalyticsWorker::addCall(const CallFacts& call) {
   Batch& batch = *filling_;
-  std::string_view text = call.apiLineText, fingerprint, apiName;
+  std::string_view text = call.apiLineText, fingerprint, apiName, session;
   if (text.size() > kLargeText) {
-    // The analytics need no more of it than its fingerprint, API name and
-    // example: a text of any length is never copied whole.
+    // The analytics need no more of it than its fingerprint, API name,
+    // session and example: a text of any length is never copied whole.
     CallFingerprint(text, &longFingerprint_);
     fingerprint = longFingerprint_;
     apiName = ApiNameOf(text);
+    SessionTextOf(text, !call.openedSession.empty(), &longSession_);
+    session = longSession_;
     text = text.substr(0, kMaxExample);
   }
   batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
-                                    call.timeStamp.size(), fingerprint.size(), apiName.size(),
+                                    call.timeStamp.size(), call.openedSession.size(),
+                                    fingerprint.size(), apiName.size(), session.size(),
                                     call.durationMs, batch.queries.size()});
   batch.texts.append(text);
   batch.texts.append(call.threadId);
   batch.texts.append(call.timeStamp);
+  batch.texts.append(call.openedSession);
   if (!fingerprint.empty()) {
     batch.texts.append(fingerprint);
     batch.texts.append(apiName);
+    batch.texts.append(session);
   }
   if (batch.full()) handOver();
 }

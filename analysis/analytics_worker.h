@@ -50,10 +50,12 @@ class AnalyticsWorker : public QueryRecordSink {
   // are kept in `texts`.
   struct Batch {
     struct Call {
-      // Where the texts begin: the call text, thread id and stamp, then for
-      // a call text kept in part its fingerprint and API name.
+      // Where the texts begin: the call text, thread id, stamp and opened
+      // session, then for a call text kept in part its fingerprint, API name
+      // and session text. Most lengths are 0 for most calls.
       size_t at;
-      size_t textLength, threadLength, stampLength, fingerprintLength, apiNameLength;
+      size_t textLength, threadLength, stampLength, openedLength;
+      size_t fingerprintLength, apiNameLength, sessionLength;
       int64_t durationMs;
       size_t queriesBefore;  // the queries handed over before this call
     };
@@ -76,7 +78,7 @@ class AnalyticsWorker : public QueryRecordSink {
   // The caller's alone: the batch being filled, and room for the
   // fingerprint of a long call text.
   std::unique_ptr<Batch> filling_;
-  std::string longFingerprint_;
+  std::string longFingerprint_, longSession_;
 
   // Guarded by mutex_; changed_ tells of every change. A batch is filling_,
   // in full_, in free_, or held by the worker while it processes it.

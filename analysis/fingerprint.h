@@ -44,6 +44,11 @@ size_t CallFingerprint(std::string_view callText, char* out);
 // The same, replacing the text of `out`.
 void CallFingerprint(std::string_view callText, std::string* out);
 
+// The length of the call argument at the start of `text` (the text after a
+// comma): up to the next comma, or, for an argument that begins with a quote,
+// the next comma after its closing quote.
+size_t CallArgumentLength(std::string_view text);
+
 }  // namespace quintrel
 
 #endif  // QUINTREL_ANALYSIS_FINGERPRINT_H_
