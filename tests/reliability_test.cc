@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <regex>
+#include <utility>
 
 #include "tests/cli_runner.h"
 
@@ -263,15 +264,35 @@ TEST(Reliability, FailedWriteStopsReading) {
 
 TEST(Reliability, ControlBytesAreEscapedOnATerminalOnly) {
   ScratchDir dir;
-  const std::string api = "get,c,\x1b[31mred\x01\x7f\tend";
+  // 0x9b alone is CSI to an 8-bit terminal; within UTF-8 it stays.
+  const std::string api =
+      "get,c,\x1b[31mred\x01\x7f\tend\x9b"
+      "1m\xe2\x80\x9b";
   const std::string trace = dir.write("t.trc", Call("1", api));
   const std::string screen = dir.file("screen");
   const std::string command = "script -qec '" + std::string(QUINTREL_BINARY) + " " + trace +
                               " CONSOLE -d CSV' /dev/null > " + screen;
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_NE(ReadFile(screen).find("get,c,^[[31mred^A^?\tend"), std::string::npos)
+  EXPECT_NE(ReadFile(screen).find("get,c,^[[31mred^A^?\tendM-^[1m\xe2\x80\x9b"), std::string::npos)
       << ReadFile(screen);
   EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}).out, CsvRow("1", api));
+}
+
+TEST(Reliability, ARunGoesOnWithoutItsThreads) {
+  SKIP_UNDER_SANITIZERS();  // the sanitizers' runtime must be loaded first
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  const std::string warning =
+      "quintrel: warning: cannot start a thread: Resource temporarily unavailable; going on "
+      "without it\n";
+  // The JSON report has a thread for its analytics besides the reading one.
+  for (const auto& [format, threads] : {std::pair{"TEXT", 1}, std::pair{"JSON", 2}}) {
+    const CliResult expected = RunQuintrel({sample, "CONSOLE", "-s", format});
+    const CliResult alone = RunCommand({"env", "LD_PRELOAD=" QUINTREL_REFUSE_THREADS,
+                                        QUINTREL_BINARY, sample, "CONSOLE", "-s", format});
+    std::string warnings;
+    for (int i = 0; i < threads; ++i) warnings += warning;
+    EXPECT_EQ(alone, (CliResult{0, expected.out, warnings})) << format;
+  }
 }
 
 }  // namespace
