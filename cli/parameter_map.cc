@@ -31,7 +31,7 @@ const char kExtensions[] =
     "  -s JSON                   the profile as one JSON document\n"
     "  -s DIGEST                 a one-screen text digest\n"
     "  -s DASHBOARD              a self-contained HTML page with charts\n"
-    "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
+    "  --threads=ID[,ID...]      analyse the calls of these threads only (repeatable)\n"
     "  --since=T, --since T      only calls whose API line is at or after T\n"
     "  --until=T, --until T      only calls whose API line is before T\n"
     "                            T is one of\n"
@@ -156,7 +156,7 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
     return false;
   }
   if (contains("threads") && ListThreadsRequested(*this)) {
-    PrintMessage("--threads and -l are mutually exclusive\n");
+    PrintToStandardError("--threads and -l are mutually exclusive\n");
     return false;
   }
   return true;
@@ -187,18 +187,30 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
     } else if (option.valueMayFollow && *index + 1 < argc) {
       value = argv[++*index];
     } else {
-      PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
+      PrintToStandardError("option --" + name + " needs a value: --" + name + "=...\n");
       return false;
     }
     if (!option.valid(value)) {
       std::string forms = option.listsTimeForms ? "it must be one of\n" + TimeForms("  ") : "";
-      PrintMessage("invalid value for --" + name + ": " + value + "\n" + forms);
+      PrintToStandardError("invalid value for --" + name + ": " + value + "\n" + forms);
       return false;
     }
-    values_[name] = value;
+    return store(name, value);
+  }
+  PrintToStandardError("unknown option --" + word + "\n");
+  return false;
+}
+
+// Keeps the value of a long option: the ids of repeated --threads add up,
+// any other option given twice is a usage error.
+bool ParameterMap::store(const std::string& name, const std::string& value) {
+  auto [found, inserted] = values_.emplace(name, value);
+  if (inserted) return true;
+  if (name == "threads") {
+    found->second += "," + value;
     return true;
   }
-  PrintMessage("unknown option --" + word + "\n");
+  PrintToStandardError("option --" + name + " given twice\n");
   return false;
 }
 
