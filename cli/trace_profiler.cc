@@ -115,6 +115,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
+  outOfMemory_.prepare(trace_->path());
   ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, trace_->size()), trace_->size());
   uint64_t lines = 0;
   try {
@@ -127,7 +128,8 @@ void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
       if (outputFailed()) return;  // nothing more can be written
     }
   } catch (const std::bad_alloc&) {
-    reportFailure("out of memory", lines + 1);
+    outOfMemory_.report(lines + 1);
+    failed_ = true;
     analysis->abandonLine();
   } catch (const std::exception& error) {
     reportFailure(error.what(), lines + 1);

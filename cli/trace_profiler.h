@@ -44,6 +44,7 @@
 #include "analysis/analysis_config.h"
 #include "analysis/call_filter.h"
 #include "analysis/trace_analysis.h"
+#include "cli/out_of_memory_notice.h"
 #include "cli/run_config.h"
 #include "input/byte_source.h"
 #include "input/line_scanner.h"
@@ -105,6 +106,7 @@ class TraceProfiler {
   bool failed_ = false;            // reading the trace failed in some way
   bool reportIncomplete_ = false;  // the report could not be made whole
   bool outputFailureReported_ = false;
+  OutOfMemoryNotice outOfMemory_;  // ready before the trace is read
 };
 
 // Runs the analysis that `config` describes on `trace`, writing to

@@ -55,12 +55,14 @@ Json ClassJson(const ClassRow& row, const char* nameKey, const char* countKey, d
 
 Json TraceJson(const Profile& profile, const ReportContext& context) {
   const ProfileAnalytics& analytics = profile.analytics;
-  return {{"name", context.traceName},
-          {"bytes", context.traceBytes},
-          {"lines", profile.lines},
-          {"calls", analytics.calls},
-          {"threads", analytics.threads.size()},
-          {"queries", analytics.queries}};
+  Json trace = {{"name", context.traceName},
+                {"bytes", context.traceBytes},
+                {"lines", profile.lines},
+                {"calls", analytics.calls},
+                {"threads", analytics.threads.size()},
+                {"queries", analytics.queries}};
+  if (analytics.partial) trace["partial"] = true;
+  return trace;
 }
 
 // The time split of the TEXT report is kept as traceDurationMs; the elapsed

@@ -124,15 +124,37 @@ TEST(Reliability, RunningOutOfMemoryStillReports) {
   const std::string trace = dir.write("t.trc", calls + Header("1") + "API> query,c,x\n" + lines);
   RunOptions options;
   options.memoryLimit = 100 << 20;
-  const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", "TEXT"}, options);
-  EXPECT_EQ(result.exitCode, 3);
-  std::smatch line;
-  ASSERT_TRUE(std::regex_match(
-      result.err, line, std::regex("quintrel: out of memory at line ([0-9]+) of " + trace + "\n")))
-      << result.err;
-  EXPECT_GT(std::stol(line[1]), 2001);
-  EXPECT_NE(result.out.find("\nget                     1000       2.000\n"), std::string::npos)
-      << result.out.substr(0, 2000);
+  // The report of the calls read before, in the summary and the analytics
+  // formats alike.
+  const std::pair<const char*, const char*> kReports[] = {
+      {"TEXT", "\nget                     1000       2.000\n"},
+      {"JSON", "\"calls\": 1000,"},
+      {"DIGEST", " lines, 1000 calls, 1 threads, "}};
+  for (const auto& [format, figures] : kReports) {
+    const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", format}, options);
+    EXPECT_EQ(result.exitCode, 3);
+    std::smatch line;
+    ASSERT_TRUE(
+        std::regex_match(result.err, line,
+                         std::regex("quintrel: out of memory at line ([0-9]+) of " + trace + "\n")))
+        << result.err;
+    EXPECT_GT(std::stol(line[1]), 2001);
+    EXPECT_NE(result.out.find(figures), std::string::npos) << result.out.substr(0, 2000);
+  }
+}
+
+TEST(Reliability, AddressSpaceFollowsTheMemoryInUse) {
+  SKIP_UNDER_SANITIZERS();
+  // The helper threads share one malloc arena and have small stacks, so
+  // that the analytics of a small trace fit a small address space.
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  RunOptions options;
+  options.memoryLimit = 64 << 20;
+  for (const char* format : {"TEXT", "JSON", "DIGEST", "DASHBOARD"}) {
+    const CliResult result = RunQuintrel({sample, "CONSOLE", "-s", format}, options);
+    EXPECT_EQ(result.exitCode, 0) << format << ": " << result.err;
+    EXPECT_EQ(result.err, "") << format;
+  }
 }
 
 TEST(Reliability, ClosedStandardStreamsAreNotTakenOver) {
