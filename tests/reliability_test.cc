@@ -143,6 +143,23 @@ TEST(Reliability, RunningOutOfMemoryStillReports) {
   }
 }
 
+TEST(Reliability, TheJsonDocumentIsWrittenAsItIsMade) {
+  SKIP_UNDER_SANITIZERS();
+  // The same profile with lists of one item and of every item: the longer
+  // document costs its writing, not its size.
+  std::string trace;
+  for (int i = 0; i < 30000; ++i) trace += Call(std::to_string(100000 + i), "get,c,x");
+  ScratchDir dir;
+  const std::string path = dir.write("t.trc", trace);
+  const CliResult shortest = Measured({path, "CONSOLE", "-s", "JSON", "--top=1"});
+  const CliResult longest = Measured({path, "CONSOLE", "-s", "JSON", "--top=100000000"});
+  ASSERT_EQ(longest.exitCode, 0);
+  ASSERT_GT(longest.out.size(), size_t{4} << 20);
+  EXPECT_LE(longest.peakKb - shortest.peakKb, long(longest.out.size() / 1024 / 4))
+      << shortest.peakKb << " KB for " << shortest.out.size() << " bytes, " << longest.peakKb
+      << " KB for " << longest.out.size();
+}
+
 TEST(Reliability, AddressSpaceFollowsTheMemoryInUse) {
   SKIP_UNDER_SANITIZERS();
   // The helper threads share one malloc arena and have small stacks, so
