@@ -143,6 +143,33 @@ TEST(Reliability, RunningOutOfMemoryStillReports) {
   }
 }
 
+TEST(Reliability, ThreadsWithNothingPendingCostNothing) {
+  SKIP_UNDER_SANITIZERS();
+  // Twice the threads, each with one call and one with a server round trip
+  // alone, in a listing and in a report that holds neither.
+  ScratchDir dir;
+  std::string traces[2];
+  for (int i = 0; i < 2; ++i) {
+    std::string trace;
+    for (int thread = 0; thread < (40000 << i); ++thread) {
+      const std::string id = std::to_string(100000 + thread);
+      trace += Call(id, "get,c,x") + Header(id + "0") + "Server RPC: Ping\n";
+    }
+    traces[i] = dir.write("t" + std::to_string(i), trace);
+  }
+  for (const std::vector<std::string>& mode :
+       {std::vector<std::string>{"-d", "CSV"}, std::vector<std::string>{"-s", "TEXT"}}) {
+    long peak[2];
+    for (int i = 0; i < 2; ++i) {
+      const CliResult result = Measured({traces[i], "CONSOLE", mode[0], mode[1]});
+      ASSERT_EQ(result.exitCode, 0);
+      peak[i] = result.peakKb;
+    }
+    // Some 300 bytes a thread would be 24 MB more.
+    EXPECT_LE(peak[1] - peak[0], 4 * kMb) << mode[1];
+  }
+}
+
 TEST(Reliability, TheJsonDocumentIsWrittenAsItIsMade) {
   SKIP_UNDER_SANITIZERS();
   // The same profile with lists of one item and of every item: the longer
