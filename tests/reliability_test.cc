@@ -77,6 +77,13 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
        16 * kMb},
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-d", "CSV"}, 64 * kMb},
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
+      // Lines that begin like a header with a field no header has.
+      {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-d", "CSV"}, 16 * kMb},
+      {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-s", "JSON"}, 16 * kMb},
+      {"a huge thread id",
+       dir.write("d", "# [ " + std::string(32 << 20, '1') + "\n"),
+       {"-s", "TEXT"},
+       16 * kMb},
       {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-d", "CSV"}, 16 * kMb},
       {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-s", "TEXT"}, 16 * kMb},
       {"a random tail",
