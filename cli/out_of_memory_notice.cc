@@ -32,9 +32,13 @@ void OutOfMemoryNotice::prepare(const std::string& name) {
   end_ = " of " + name + "\n";
 }
 
-void OutOfMemoryNotice::report(uint64_t line) {
+void OutOfMemoryNotice::release() {
   std::free(reserve_);
   reserve_ = nullptr;
+}
+
+void OutOfMemoryNotice::report(uint64_t line) {
+  release();
   char digits[24];
   char* first = digits + sizeof digits;
   do {

@@ -24,6 +24,8 @@ class OutOfMemoryNotice {
   // Gives the reserve back and writes the message for `line`; allocates
   // nothing. Call it from the handler of std::bad_alloc.
   void report(uint64_t line);
+  // Gives the reserve back, for the report once the trace is read.
+  void release();
 
  private:
   void* reserve_ = nullptr;

@@ -90,6 +90,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   DetailWriter listing(analysisConfig.listing, output_.get());
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
+  outOfMemory_.release();
   traceBytes_ = scanner->bytesConsumed();
   if (scanner->readFailed()) reportReadFailure(scanner->error());
   scanner.reset();
