@@ -188,7 +188,11 @@ void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& t
   if (!ShowsAnalytics(format)) {
     bool markup = format == ReportFormat::kXml || format == ReportFormat::kHtml;
     const char* message = TimeSplitMessage(profile.timeSplit.error);
-    markup && config_->toConsole ? PrintToStandardError(message) : PrintMessage(message);
+    if (markup && config_->toConsole) {
+      PrintToStandardError(message);
+    } else {
+      PrintMessage(message);
+    }
   }
   ReportContext context;
   context.traceName = trace_->path();
