@@ -87,7 +87,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   warnIfThreadless(scanner->threadError());
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
-  DetailWriter listing(analysisConfig.listing, output_.get());
+  DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
   outOfMemory_.release();
@@ -117,7 +117,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
   outOfMemory_.prepare(trace_->path());
-  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, trace_->size()), trace_->size());
+  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
     LinePiece piece;

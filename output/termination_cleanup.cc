@@ -20,8 +20,10 @@ bool installed = false;
 
 void RemoveAndRaise(int signal) {
   if (armed.load()) ::unlink(armedPath);
-  // SA_RESETHAND gave the signal its default action back: it ends the run
-  // as soon as the handler returns.
+  // The default action again (SA_RESETHAND did so unless another handler
+  // put this one back without it): the signal ends the run once the handler
+  // returns.
+  std::signal(signal, SIG_DFL);
   ::raise(signal);
 }
 

@@ -171,6 +171,27 @@ void WriteTimeline(JsonWriter& json, const ProfileAnalytics& analytics) {
   json.endObject();
 }
 
+// Who and where: the calls by user, by repository and by session.
+void WriteWhoAndWhere(JsonWriter& json, const ProfileAnalytics& analytics, size_t top,
+                      double dmclMs) {
+  auto named = [&](const ClassRow& row) {
+    json.beginObject();
+    WriteClassFields(json, row, "name", "calls", dmclMs);
+    json.endObject();
+  };
+  WriteList(json, "users", analytics.users, top, analytics.users.size(), named);
+  WriteList(json, "repositories", analytics.repositories, top, analytics.repositories.size(),
+            named);
+  WriteList(json, "sessions", analytics.sessions, top, analytics.sessions.size(),
+            [&](const SessionRow& row) {
+              json.beginObject();
+              WriteClassFields(json, row.figures, "session", "calls", dmclMs);
+              json.field("user", row.user);
+              json.field("repository", row.repository);
+              json.endObject();
+            });
+}
+
 }  // namespace
 
 void WriteJsonReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
@@ -196,6 +217,7 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
   WriteTopCalls(json, profile, context.top);
   WriteThreads(json, profile, context.top);
   WriteTimeline(json, analytics);
+  WriteWhoAndWhere(json, analytics, context.top, dmcl);
   json.endObject();
   EndLine(out);
 }
