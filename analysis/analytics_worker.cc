@@ -1,5 +1,6 @@
 #include "analysis/analytics_worker.h"
 
+#include <system_error>
 #include <utility>
 
 #include "parse/trace_grammar.h"
@@ -71,7 +72,11 @@ bool AnalyticsWorker::Batch::full() const {
 
 AnalyticsWorker::AnalyticsWorker(int64_t bucketSeconds)
     : analytics_(bucketSeconds), filling_(std::make_unique<Batch>()), batches_(1) {
-  thread_ = std::thread(&AnalyticsWorker::run, this);
+  try {
+    thread_ = std::thread(&AnalyticsWorker::run, this);
+  } catch (const std::system_error& error) {
+    threadError_ = error.code().message();  // the calling thread processes each batch
+  }
 }
 
 AnalyticsWorker::~AnalyticsWorker() {
@@ -121,6 +126,10 @@ void AnalyticsWorker::onQueryRecord(QueryRecord* record) {
 }
 
 void AnalyticsWorker::handOver() {
+  if (!thread_.joinable()) {
+    processHere();
+    return;
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   if (stopped_) {
     filling_->clear();  // the worker failed; moveInto() says why
@@ -173,16 +182,32 @@ void AnalyticsWorker::process(Batch* batch) {
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }
 
-void AnalyticsWorker::moveInto(Profile* profile) {
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    full_.push_back(std::move(filling_));
-    finished_ = true;
-    changed_.notify_all();
+// Where no thread could be started: the batch is processed at once, until
+// the first failure.
+void AnalyticsWorker::processHere() {
+  try {
+    if (failure_ == nullptr) process(filling_.get());
+  } catch (...) {
+    failure_ = std::current_exception();
   }
-  thread_.join();
-  if (failure_) std::rethrow_exception(failure_);
+  filling_->clear();
+}
+
+void AnalyticsWorker::moveInto(Profile* profile) {
+  if (thread_.joinable()) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      full_.push_back(std::move(filling_));
+      finished_ = true;
+      changed_.notify_all();
+    }
+    thread_.join();
+  } else {
+    processHere();
+  }
   analytics_.moveInto(profile);
+  profile->analytics.partial = failure_ != nullptr;
+  profile->analytics.threadError = threadError_;
 }
 
 }  // namespace quintrel

@@ -42,7 +42,10 @@ class AnalyticsWorker : public QueryRecordSink {
   void onQueryRecord(QueryRecord* record) override;
 
   // Waits until the worker has taken everything, then fills
-  // profile->analytics. Throws what the worker threw (running out of memory).
+  // profile->analytics. A worker that failed (ran out of memory) stopped
+  // there: its analytics are those of what it took before, marked partial.
+  // Where its thread could not be started, the calling thread has done the
+  // work, and the analytics say why.
   void moveInto(Profile* profile);
 
  private:
@@ -72,6 +75,7 @@ class AnalyticsWorker : public QueryRecordSink {
   void handOver();
   void run();
   void process(Batch* batch);
+  void processHere();
 
   // The worker's until it has ended, then the caller's (moveInto).
   Analytics analytics_;
@@ -93,6 +97,7 @@ class AnalyticsWorker : public QueryRecordSink {
   // Set under mutex_ by the destructor alone; read without it by the worker
   // at each call, so that it stops there.
   std::atomic<bool> dropping_{false};
+  std::string threadError_;  // why the thread could not be started
   std::thread thread_;
 };
 

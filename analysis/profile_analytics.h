@@ -93,6 +93,12 @@ struct ProfileAnalytics {
   // the latest end (start plus duration), so that no thread is busier than
   // it; when a stamp names no date, the time split's elapsed time.
   int64_t elapsedMs = 0;
+  // The analytics ran out of memory: the figures are those of the calls
+  // taken before, and the reports say so.
+  bool partial = false;
+  // Why the analytics' thread could not be started ("" when it ran); they
+  // were then made on the calling thread.
+  std::string threadError;
 };
 
 constexpr size_t kMaxFilledBuckets = 10000;

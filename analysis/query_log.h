@@ -1,6 +1,7 @@
 // QueryLog: every query of a trace, in the order the reports list them, kept
-// in bulk: the records in large blocks, their texts in a TextArena. A record
-// costs its text's length plus 24 bytes. The log owns everything it holds.
+// in bulk: the records in large blocks, their texts in a TextArena, a text
+// that repeats once. A record costs 24 bytes plus its text's length, unless
+// the text was stored before. The log owns everything it holds.
 #ifndef QUINTREL_ANALYSIS_QUERY_LOG_H_
 #define QUINTREL_ANALYSIS_QUERY_LOG_H_
 
@@ -41,9 +42,25 @@ class QueryLog : public QueryRecordSink {
   static_assert(sizeof(Stored) <= 24, "a stored query costs its text plus 24 bytes");
   static constexpr size_t kBlockRecords = 4096;
 
+  // A text stored before, found by its hash.
+  struct Remembered {
+    uint64_t hash = 0;
+    TextArena::Ref text;
+    bool used = false;
+  };
+  // Stores the record's text, or finds it among those stored before.
+  TextArena::Ref store(TextBuffer* text);
+  void remember(uint64_t hash, TextArena::Ref text);
+
   std::vector<std::unique_ptr<Stored[]>> blocks_;
   size_t size_ = 0;
   TextArena texts_;
+  // Open addressing, a power of two of slots at most half used. Only the
+  // first kRememberedTexts distinct texts are remembered: a query text that
+  // repeats (a handful of them make most traces) is stored once, and a
+  // trace of distinct texts pays a few megabytes at most for it.
+  std::vector<Remembered> remembered_;
+  size_t rememberedCount_ = 0;
 };
 
 }  // namespace quintrel

@@ -39,6 +39,22 @@ TEST(QueryLogTest, KeepsRecordsInOrderAtTheirTextPlus24Bytes) {
   }
 }
 
+TEST(QueryLogTest, StoresATextThatRepeatsOnce) {
+  QueryLog log;
+  const size_t kRecords = 100000;
+  for (size_t i = 0; i < kRecords; ++i) {
+    // A handful of texts, and near twins that differ in their last byte.
+    std::string text = "select name from item where id = " + std::to_string(i % 5);
+    QueryRecord record = Record(i % 2 ? text : text + " ", double(i), 1);
+    log.onQueryRecord(&record);
+  }
+  for (size_t i : {size_t{0}, size_t{1}, size_t{7}, kRecords - 1}) {
+    std::string text = "select name from item where id = " + std::to_string(i % 5);
+    EXPECT_EQ(log.at(i).queryText, i % 2 ? text : text + " ");
+  }
+  EXPECT_LE(log.bytesHeld(), kRecords * 24 + 4096 * 24 + (1 << 20) + 4096);
+}
+
 TEST(QueryLogTest, TakesLargeTextsOverWithoutCopying) {
   QueryLog log;
   QueryRecord large = Record(std::string(1 << 20, 'q'), 5, 1);

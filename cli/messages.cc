@@ -6,15 +6,17 @@ namespace quintrel {
 
 namespace {
 
-void WriteToStandardError(const std::string& line) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
-}
+void WriteToStandardError(const std::string& line) { PrintToStandardError(line + "\n"); }
 
 }  // namespace
 
 void PrintMessage(const std::string& text) { std::fputs(text.c_str(), stdout); }
+
+void PrintToStandardError(const std::string& text) {
+  std::fflush(stdout);
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+}
 
 void ReportError(const std::string& what, const std::string& name, const std::string& reason) {
   std::string line = what;

@@ -4,7 +4,8 @@
 //
 // Where: the texts the program has always printed on standard output (the
 // usage errors and the refusals of an output file) stay there, through
-// PrintMessage. Every other message goes to standard error: a failure on a
+// PrintMessage. Every other message goes to standard error: the texts the
+// extensions add as they are (PrintToStandardError), a failure on a
 // file as "WHAT NAME: REASON" (ReportError), a failure of the run as a whole
 // as "quintrel: WHAT" (ReportFailure), and "quintrel: warning: WHAT"
 // (ReportWarning).
@@ -23,6 +24,10 @@ namespace quintrel {
 
 // Writes `text` as it is on standard output.
 void PrintMessage(const std::string& text);
+
+// Writes `text` as it is on standard error, at once: the usage errors of the
+// extensions and a message that must stay out of a report on standard output.
+void PrintToStandardError(const std::string& text);
 
 // Writes `what`, a blank and `name` (none when `name` is empty), then ": "
 // and `reason` unless it is empty, and a line end to standard error, at once.

@@ -44,7 +44,7 @@ const char kExtensions[] =
     "  -s DIGEST                 a one-screen text digest\n"
     "  -s DASHBOARD              a self-contained HTML page with charts\n"
     "  -d JSONL                  one JSON object per call, for jq, sqlite, DuckDB\n"
-    "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
+    "  --threads=ID[,ID...]      analyse the calls of these threads only (repeatable)\n"
     "  --since=T, --since T      only calls whose API line is at or after T\n"
     "  --until=T, --until T      only calls whose API line is before T\n"
     "                            T is one of\n"
@@ -196,11 +196,11 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
   }
   if (contains("anonymize") && !isSummary() && get("outputformat") == "RAW") {
     // RAW writes the trace's own lines, which are not taken apart.
-    PrintMessage("--anonymize writes no RAW listing: use -d CSV or -d JSONL\n");
+    PrintToStandardError("--anonymize writes no RAW listing: use -d CSV or -d JSONL\n");
     return false;
   }
   if (contains("threads") && ListThreadsRequested(*this)) {
-    PrintMessage("--threads and -l are mutually exclusive\n");
+    PrintToStandardError("--threads and -l are mutually exclusive\n");
     return false;
   }
   return true;
@@ -226,7 +226,7 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
   for (const char* flag : kFlagOptions) {
     if (name != flag) continue;
     if (equals != std::string::npos) {
-      PrintMessage("option --" + name + " takes no value\n");
+      PrintToStandardError("option --" + name + " takes no value\n");
       return false;
     }
     values_[name] = "true";
@@ -240,20 +240,32 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
     } else if (option.valueMayFollow && *index + 1 < argc) {
       value = argv[++*index];
     } else {
-      PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
+      PrintToStandardError("option --" + name + " needs a value: --" + name + "=...\n");
       return false;
     }
     std::string why;
     if (!option.valid(value, &why)) {
       std::string forms = option.listsTimeForms ? "it must be one of\n" + TimeForms("  ") : "";
       if (!why.empty()) why = " (at " + why + ")";
-      PrintMessage("invalid value for --" + name + ": " + value + why + "\n" + forms);
+      PrintToStandardError("invalid value for --" + name + ": " + value + why + "\n" + forms);
       return false;
     }
-    values_[name] = value;
+    return store(name, value);
+  }
+  PrintToStandardError("unknown option --" + word + "\n");
+  return false;
+}
+
+// Keeps the value of a long option: the ids of repeated --threads add up,
+// any other option given twice is a usage error.
+bool ParameterMap::store(const std::string& name, const std::string& value) {
+  auto [found, inserted] = values_.emplace(name, value);
+  if (inserted) return true;
+  if (name == "threads") {
+    found->second += "," + value;
     return true;
   }
-  PrintMessage("unknown option --" + word + "\n");
+  PrintToStandardError("option --" + name + " given twice\n");
   return false;
 }
 

@@ -3,7 +3,8 @@
 //
 // Besides the one-letter options it takes long options, "--name=value" (for
 // --since and --until also "--name value"), which are only present in the
-// map when given, and "--help" and "--version", which end the run and are
+// map when given (a repeated --threads adds its ids, any other long option
+// given twice is a usage error), and "--help" and "--version", which end the run and are
 // asked of the map apart.
 #ifndef QUINTREL_CLI_PARAMETER_MAP_H_
 #define QUINTREL_CLI_PARAMETER_MAP_H_
@@ -46,6 +47,7 @@ class ParameterMap {
   bool takeHelpOrVersion(int argc, const char* const* argv);
   bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
   bool parseLongOption(const std::string& word, int argc, const char* const* argv, int* index);
+  bool store(const std::string& name, const std::string& value);
   bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;

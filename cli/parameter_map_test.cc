@@ -32,7 +32,8 @@ TEST(ParameterMapTest, ParsesCommandLines) {
     std::string args;
     bool accepted;
     std::string printed;
-    std::string values;  // "key=value" words
+    std::string values;           // "key=value" words
+    std::string complained = "";  // on standard error
   } cases[] = {
       {"", false, "", ""},
       {"a", false, "", ""},
@@ -65,8 +66,11 @@ TEST(ParameterMapTest, ParsesCommandLines) {
       {"a b /lx", true, "", "listthreads=true"},
       {"a b -s XML -s TEXT", true, "", "summaryformat=TEXT"},
       {"a b --since 14:00 -r --until=+2h", true, "", "since=14:00 until=+2h rpconly=true"},
-      {"a b --until", false, "option --until needs a value: --until=...\n", ""},
-      {"a b --top 5", false, "option --top needs a value: --top=...\n", ""},
+      {"a b --until", false, "", "", "option --until needs a value: --until=...\n"},
+      {"a b --top 5", false, "", "", "option --top needs a value: --top=...\n"},
+      {"a b --threads=1 -r --threads=2,3", true, "", "threads=1,2,3"},
+      {"a b --top=5 --top=5", false, "", "", "option --top given twice\n"},
+      {"a b --until=+1h --since=+1m --until +2h", false, "", "", "option --until given twice\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
@@ -75,8 +79,10 @@ TEST(ParameterMapTest, ParsesCommandLines) {
     for (const std::string& word : words) argv.push_back(word.c_str());
     ParameterMap map;
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(map.parse(static_cast<int>(argv.size()), argv.data()), c.accepted);
     std::fflush(stdout);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.complained);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed);
     for (const std::string& pair : Words(c.values)) {
       size_t equals = pair.find('=');

@@ -84,19 +84,25 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   if (source == nullptr) return false;
   auto scanner =
       std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
+  warnIfThreadless(scanner->threadError());
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
   DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
+  outOfMemory_.release();
   traceBytes_ = scanner->bytesConsumed();
   if (scanner->readFailed()) reportReadFailure(scanner->error());
   scanner.reset();
-  if (traceBytes_ > 0 && analysis.headerLines() == 0) {
+  // An empty file holds no trace line either; a trace that could not be read
+  // to its end may have held some.
+  if (!failed_ && analysis.headerLines() == 0) {
     ReportWarning(trace_->path() + " holds no trace lines");
   }
   try {
     Profile profile = analysis.finish();
+    warnIfThreadless(profile.analytics.threadError);
+    if (profile.analytics.partial) reportFailure("out of memory in the analytics", 0);
     warnIfFilteredEmpty(analysis.filter());
     if (analysisConfig.output == OutputKind::kSummary) writeReport(profile, threads);
   } catch (const std::bad_alloc&) {
@@ -110,6 +116,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
+  outOfMemory_.prepare(trace_->path());
   ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
@@ -122,7 +129,8 @@ void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
       if (outputFailed()) return;  // nothing more can be written
     }
   } catch (const std::bad_alloc&) {
-    reportFailure("out of memory", lines + 1);
+    outOfMemory_.report(lines + 1);
+    failed_ = true;
     analysis->abandonLine();
   } catch (const std::exception& error) {
     reportFailure(error.what(), lines + 1);
@@ -161,6 +169,10 @@ bool TraceProfiler::outputFailed() {
   return true;
 }
 
+void TraceProfiler::warnIfThreadless(const std::string& error) {
+  if (!error.empty()) ReportWarning("cannot start a thread: " + error + "; going on without it");
+}
+
 void TraceProfiler::warnIfFilteredEmpty(const CallFilter& filter) {
   uint64_t calls = filter.shown();
   if (!config_->warnsWhenFilteredEmpty || calls == 0 || filter.accepted() > 0) return;
@@ -169,9 +181,18 @@ void TraceProfiler::warnIfFilteredEmpty(const CallFilter& filter) {
 }
 
 void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& threads) {
-  // The reports of the extensions, JSON among them, say so in their text.
-  if (!ShowsAnalytics(config_->reportFormat)) {
-    PrintMessage(TimeSplitMessage(profile.timeSplit.error));
+  // The reports of the extensions, JSON among them, say so in their text. A
+  // markup document on standard output must begin as one: the message goes
+  // to standard error there.
+  const ReportFormat format = config_->reportFormat;
+  if (!ShowsAnalytics(format)) {
+    bool markup = format == ReportFormat::kXml || format == ReportFormat::kHtml;
+    const char* message = TimeSplitMessage(profile.timeSplit.error);
+    if (markup && config_->toConsole) {
+      PrintToStandardError(message);
+    } else {
+      PrintMessage(message);
+    }
   }
   ReportContext context;
   context.traceName = trace_->path();
@@ -180,7 +201,7 @@ void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& t
   context.filters = FiltersOf(*config_, threads);
   context.top = config_->top;
   context.width = reportWidth();
-  WriteReport(config_->reportFormat, profile, context, *output_);
+  WriteReport(format, profile, context, *output_);
 }
 
 ExitCode TraceProfiler::finish() {

@@ -16,10 +16,13 @@
 // - A batch belongs to one thread at a time. It changes hands only under
 //   the pipeline's mutex, through a queue of full batches and a list of
 //   free ones; a fixed number of batches bounds the memory in flight.
-// - The producer marks the last batch. A failure of the helper thread
-//   (running out of memory) is kept as an exception_ptr and thrown on the
-//   calling thread when it next asks (LineScanner::next,
-//   AnalyticsWorker::moveInto).
+// - The producer marks the last batch. A failure of the line scanner's
+//   thread (running out of memory) is kept as an exception_ptr and thrown
+//   on the calling thread when it next asks (LineScanner::next); the
+//   analytics worker stops at its first failure and hands over what it has,
+//   marked partial (AnalyticsWorker::moveInto).
+// - A helper thread that cannot be started leaves its work to the calling
+//   thread: the run goes on with fewer threads, and says so.
 // - Stopping early (a failed write, a closed pipe, a failure on either side)
 //   is the destructor on the calling thread: it sets an atomic flag under
 //   the mutex, the helper thread stops at its next line or call and drops
@@ -41,6 +44,7 @@
 #include "analysis/analysis_config.h"
 #include "analysis/call_filter.h"
 #include "analysis/trace_analysis.h"
+#include "cli/out_of_memory_notice.h"
 #include "cli/run_config.h"
 #include "input/byte_source.h"
 #include "input/line_scanner.h"
@@ -86,6 +90,9 @@ class TraceProfiler {
   // Warns, when the run asks for it, that the filters took no call although
   // the trace has some.
   void warnIfFilteredEmpty(const CallFilter& filter);
+  // Warns that a helper thread could not be started for `error` (none when
+  // it is empty); the run goes on without it.
+  void warnIfThreadless(const std::string& error);
   void writeReport(const Profile& profile, const ThreadSelection& threads);
   // The columns the digest is written for: --width, else the terminal's
   // when the report goes to one, else COLUMNS, else the default.
@@ -99,6 +106,7 @@ class TraceProfiler {
   bool failed_ = false;            // reading the trace failed in some way
   bool reportIncomplete_ = false;  // the report could not be made whole
   bool outputFailureReported_ = false;
+  OutOfMemoryNotice outOfMemory_;  // ready before the trace is read
 };
 
 // Runs the analysis that `config` describes on `trace`, writing to

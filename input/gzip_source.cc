@@ -103,6 +103,7 @@ bool GzipSource::startMember() {
         ScanGzipHeader(inflate_->next_in, inflate_->avail_in, &zeroField, &zeroSearched);
     if (scan == HeaderScan::kComplete) break;
     if (scan == HeaderScan::kNotGzip) {
+      if (memberEnded_ && inflate_->next_in[0] == 0) return skipPadding();
       fail(memberEnded_ ? kTrailingGarbage : "not a gzip stream");
       return false;
     }
@@ -111,6 +112,19 @@ bool GzipSource::startMember() {
   resetInflater();
   state_ = State::kInMember;
   return true;
+}
+
+bool GzipSource::skipPadding() {
+  while (true) {
+    const uint8_t* in = inflate_->next_in;
+    const uint8_t* end = in + inflate_->avail_in;
+    if (std::find_if(in, end, [](uint8_t byte) { return byte != 0; }) != end) {
+      fail(kTrailingGarbage);
+      return false;
+    }
+    inflate_->avail_in = 0;
+    if (!fillInput()) return false;
+  }
 }
 
 void GzipSource::resetInflater() {

@@ -1,7 +1,8 @@
 // GzipSource: the decompressed bytes of a gzip stream read from another
 // ByteSource, decompressed with ISA-L's igzip as they are read (three times
 // as fast as zlib on a trace). Concatenated gzip members are one stream,
-// their contents following each other. Memory stays at the inflate state
+// their contents following each other, and zero bytes after the last one are
+// padding. Memory stays at the inflate state
 // (85 KB) and a 128 KB input buffer, which grows to hold a member header
 // with a long name or comment, up to 1 MB; it does not grow with the size
 // of the stream. It owns the source of the compressed bytes.
@@ -47,6 +48,10 @@ class GzipSource : public ByteSource {
   // Reads on until the input holds the next member's whole header and makes
   // the inflate state ready for it; false at the end or on failure.
   bool startMember();
+  // Takes the zero bytes after the last member, which gzip -d accepts as
+  // padding (tape and dd blocks); false at the end, or on failure when
+  // anything else follows them.
+  bool skipPadding();
   // Makes the inflate state ready for a new member, keeping its input.
   void resetInflater();
   // Reads more input behind the part not yet taken; false at the end of the

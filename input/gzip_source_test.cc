@@ -46,6 +46,10 @@ TEST(GzipSourceTest, DecompressesWholeStreams) {
                GzipMember("b", 0, "b.trc"),
            "ab"},
           {"empty member last", GzipMember(small) + GzipMember(""), small},
+          {"zero padding after the last member", GzipMember(small) + std::string(300000, '\0'),
+           small},
+          {"one zero byte of padding", GzipMember("a") + GzipMember("b") + std::string(1, '\0'),
+           "ab"},
       },
       Make);
 }
@@ -80,7 +84,10 @@ TEST(GzipSourceTest, ReturnsEveryByteBeforeAFault) {
           {"second member cut", member + member.substr(0, 100), "", cut, text + text, text.size()},
           {"second member header cut", member + "\x1f", "", cut, text, text.size()},
           {"trailing garbage", member + "junk", "", garbage, text, text.size()},
-          {"trailing zeros", member + std::string(8, '\0'), "", garbage, text, text.size()},
+          {"garbage after zero padding", member + std::string(200000, '\0') + "x", "", garbage,
+           text, text.size()},
+          {"a member after zero padding", member + std::string(8, '\0') + member, "", garbage, text,
+           text.size()},
           {"source fails in the data", member.substr(0, size / 2), ioError, ioError, text,
            text.size() / 3},
           {"source fails after a member", member, ioError, ioError, text, text.size()},

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace quintrel {
@@ -21,7 +22,11 @@ LineScanner::LineScanner(std::unique_ptr<LineReader> reader) : reader_(std::move
     free_.back()->bytes.resize(reader_->bufferSize());
     free_.back()->lines.reserve(kBatchLines);
   }
-  thread_ = std::thread(&LineScanner::run, this);
+  try {
+    thread_ = std::thread(&LineScanner::run, this);
+  } catch (const std::system_error& error) {
+    threadError_ = error.code().message();  // the caller reads and classifies alone
+  }
 }
 
 LineScanner::~LineScanner() {
@@ -30,7 +35,7 @@ LineScanner::~LineScanner() {
     stopping_.store(true, std::memory_order_relaxed);
   }
   changed_.notify_all();
-  thread_.join();
+  if (thread_.joinable()) thread_.join();
 }
 
 bool LineScanner::next(LinePiece* piece, TraceLine* parsed) {
@@ -55,17 +60,38 @@ bool LineScanner::next(LinePiece* piece, TraceLine* parsed) {
   return true;
 }
 
+// Takes the end of the input from the current batch and empties it.
+void LineScanner::release() {
+  ended_ = current_->end;
+  readFailed_ = current_->readFailed;
+  error_ = current_->error;
+  current_->lines.clear();
+  current_->used = 0;
+  current_->end = current_->readFailed = false;
+  current_->classified = 0;
+}
+
+// Without a reading thread the caller fills each batch itself.
+bool LineScanner::readHere() {
+  if (current_ == nullptr) {
+    current_ = std::move(free_.back());
+    free_.pop_back();
+  } else {
+    release();
+  }
+  at_ = 0;
+  if (ended_) return false;
+  current_->end = !fill(current_.get());
+  Classify(current_.get(), current_->lines.size(), &callerClassifier_);
+  return true;
+}
+
 // Hands the current batch back and takes the next one; false at the end.
 bool LineScanner::nextBatch() {
+  if (!thread_.joinable()) return readHere();
   std::unique_lock<std::mutex> lock(mutex_);
   if (current_ != nullptr) {
-    ended_ = current_->end;
-    readFailed_ = current_->readFailed;
-    error_ = current_->error;
-    current_->lines.clear();
-    current_->used = 0;
-    current_->end = current_->readFailed = false;
-    current_->classified = 0;
+    release();
     free_.push_back(std::move(current_));
     changed_.notify_all();
   }
@@ -86,13 +112,12 @@ bool LineScanner::nextBatch() {
 }
 
 void LineScanner::run() {
-  LinePiece pending;
-  bool hasPending = false, more = true;
+  bool more = true;
   try {
     while (more) {
       std::unique_ptr<Batch> batch = takeFree();
       if (batch == nullptr) return;
-      more = fill(batch.get(), &pending, &hasPending);
+      more = fill(batch.get());
       if (stopping_.load(std::memory_order_relaxed)) return;  // the caller is gone
       batch->end = !more;
       hand(std::move(batch));
@@ -116,17 +141,17 @@ std::unique_ptr<LineScanner::Batch> LineScanner::takeFree() {
 // Fills `batch` with lines until it is full; a piece that does not fit is
 // left pending for the next batch. Returns false at the end of the input,
 // and early when the scanner is stopping.
-bool LineScanner::fill(Batch* batch, LinePiece* pending, bool* hasPending) {
-  if (*hasPending) add(*pending, batch);
-  *hasPending = false;
+bool LineScanner::fill(Batch* batch) {
+  if (hasPending_) add(pending_, batch);
+  hasPending_ = false;
   consumed_.store(reader_->bytesConsumed(), std::memory_order_relaxed);
-  while (!stopping_.load(std::memory_order_relaxed) && reader_->next(pending)) {
-    if (batch->used + pending->text.size() > batch->bytes.size() ||
+  while (!stopping_.load(std::memory_order_relaxed) && reader_->next(&pending_)) {
+    if (batch->used + pending_.text.size() > batch->bytes.size() ||
         batch->lines.size() == kBatchLines) {
-      *hasPending = true;
+      hasPending_ = true;
       return true;
     }
-    add(*pending, batch);
+    add(pending_, batch);
     // Classified at once while the line is fresh in the cache, as long as
     // the caller has lines to go on with.
     if (batch->classified + 1 == batch->lines.size() && callerBusy()) {

@@ -51,6 +51,9 @@ class LineScanner {
   // false before.
   bool readFailed() const { return readFailed_; }
   std::string error() const { return error_; }
+  // Why the reading thread could not be started ("" when it runs): the
+  // caller then reads and classifies every batch itself, in next().
+  const std::string& threadError() const { return threadError_; }
   // Bytes taken from the underlying file so far.
   uint64_t bytesConsumed() const { return consumed_.load(std::memory_order_relaxed); }
 
@@ -75,7 +78,9 @@ class LineScanner {
   };
 
   void run();
-  bool fill(Batch* batch, LinePiece* pending, bool* hasPending);
+  bool fill(Batch* batch);
+  void release();
+  bool readHere();
   void add(const LinePiece& piece, Batch* batch);
   // Classifies lines of `batch` from its first unclassified one to `end`.
   static void Classify(Batch* batch, size_t end, TraceLineClassifier* classifier);
@@ -86,11 +91,13 @@ class LineScanner {
   std::unique_ptr<Batch> takeFree();
   bool nextBatch();
 
-  // The reading thread's alone. On a cache line of its own, apart from
-  // whatever the caller put before the scanner and writes for every line;
-  // the alignment also pads the scanner's end.
+  // The reading thread's alone (the caller's where none runs). On a cache line of its own, apart
+  // from whatever the caller put before the scanner and writes for every line; the alignment also
+  // pads the scanner's end.
   alignas(64) std::unique_ptr<LineReader> reader_;
   TraceLineClassifier classifier_;
+  LinePiece pending_;  // read, for the next batch when hasPending_
+  bool hasPending_ = false;
 
   // Guarded by mutex_; changed_ tells of every change. A batch is in full_
   // (read, for the caller), in free_ (for the reading thread to fill), or
@@ -120,6 +127,7 @@ class LineScanner {
   bool readFailed_ = false;
   std::string error_;
   TraceLineClassifier callerClassifier_;
+  std::string threadError_;
   std::thread thread_;
 };
 

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <random>
 
+#include "output/termination_cleanup.h"
+
 namespace quintrel {
 
 namespace {
@@ -48,7 +50,9 @@ OutputFile::OutputFile(int fd, std::string name, std::string hiddenName, bool st
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
-  if (!hiddenName_.empty()) ::unlink(hiddenName_.c_str());
+  if (hiddenName_.empty()) return;
+  TerminationCleanup::Disarm();
+  ::unlink(hiddenName_.c_str());
 }
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {
@@ -62,6 +66,7 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {
   std::string hiddenName;
   fd = CreateHidden(name, &hiddenName);
   if (fd < 0) return nullptr;
+  TerminationCleanup::Arm(hiddenName);
   return std::unique_ptr<OutputFile>(new OutputFile(fd, name, hiddenName));
 }
 

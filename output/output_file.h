@@ -4,9 +4,10 @@
 //
 // It is an unnamed file in the folder of the name (O_TMPFILE), or, where the
 // file system has none, a hidden file beside the name, removed unless the
-// run completes. A character device or a FIFO (/dev/null, a terminal, a
-// named pipe) is written to as it is instead: writing to it replaces
-// nothing. The object owns the descriptor and the hidden file.
+// run completes, or SIGINT, SIGTERM or SIGHUP ends it
+// (output/termination_cleanup.h). A character device or a FIFO (/dev/null, a
+// terminal, a named pipe) is written to as it is instead: writing to it
+// replaces nothing. The object owns the descriptor and the hidden file.
 #ifndef QUINTREL_OUTPUT_OUTPUT_FILE_H_
 #define QUINTREL_OUTPUT_OUTPUT_FILE_H_
 

@@ -30,8 +30,21 @@ TEST(TerminalEscaper, ShowsControlsAndKeepsText) {
        "M-^[31m"},
       {{"x\xc2", "\x80y"}, "xM-^@y"},
       {{"\xc2\x9f"}, "M-^_"},
-      // Other characters beginning with C2 stay, as do other bytes >= 0x80.
-      {{"\xc2\xa0\xc3\xa9\x9b"}, "\xc2\xa0\xc3\xa9\x9b"},
+      // Other characters beginning with C2 stay, as does other UTF-8.
+      {{"\xc2\xa0\xc3\xa9"}, "\xc2\xa0\xc3\xa9"},
+      {{"\xe2\x80\x94 \xf0\x9f\x98\x80"}, "\xe2\x80\x94 \xf0\x9f\x98\x80"},
+      {{"\xe2", "\x80", "\x94"}, "\xe2\x80\x94"},
+      // A byte 0x80-0x9f that continues no character is a C1 control to an
+      // 8-bit terminal (0x9b is CSI); bytes 0xa0-0xff that are no UTF-8 stay.
+      {{"\x9b"
+        "31m"},
+       "M-^[31m"},
+      {{"\xc3\xa9\x9b\xa0\xff"}, "\xc3\xa9M-^[\xa0\xff"},
+      {{"\xe2\x80\x94\x94"}, "\xe2\x80\x94M-^T"},
+      {{"\xe2"
+        "a\x85"},
+       "\xe2"
+       "aM-^E"},
       {{"\xc2", "\xa9"}, "\xc2\xa9"},
       {{"\xc2\xc2\x85"}, "\xc2M-^E"},
       // A lead byte at the very end is kept.

@@ -1,5 +1,6 @@
 #include "parse/header_scanner.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -57,14 +58,17 @@ size_t Literal(std::string_view text, size_t at, std::string_view literal) {
   return at;
 }
 
-// One or more bytes of `byteClass`, as many as there are. `field`, if not
-// null, receives them. Taking all of them never loses a match: no byte that
-// may follow a run in the header belongs to the run's class.
+// One to kMaxHeaderField bytes of `byteClass`, as many as there are. `field`,
+// if not null, receives them. Taking all of them never loses a match: no
+// byte that may follow a run in the header belongs to the run's class, so a
+// longer run is no header either.
 size_t Run(std::string_view text, size_t at, uint8_t byteClass, std::string_view* field = nullptr) {
   if (at >= kTextEnded) return at;
+  const size_t limit = std::min(text.size(), at + kMaxHeaderField + 1);
   size_t end = at;
-  while (end < text.size() && InClass(text[end], byteClass)) ++end;
+  while (end < limit && InClass(text[end], byteClass)) ++end;
   if (end == at) return at == text.size() ? kTextEnded : kMismatch;
+  if (end - at > kMaxHeaderField) return kMismatch;
   if (field != nullptr) *field = text.substr(at, end - at);
   return end;
 }

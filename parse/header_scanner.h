@@ -15,6 +15,12 @@ namespace quintrel {
 
 struct TraceLine;
 
+// The longest run of digits or word characters a header field may have (a
+// thread id, a word of the stamp, a number): a line with a longer one is
+// not a header, however it goes on, and streams past like any other. The
+// header pattern says the same with "{1,256}" where a run stands.
+constexpr size_t kMaxHeaderField = 256;
+
 enum class ScanResult {
   kHeader,     // a header line; its fields and kind are filled in
   kNotHeader,  // not a header line, whatever follows the text

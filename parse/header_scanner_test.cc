@@ -185,8 +185,16 @@ TEST(HeaderScanner, EdgeLinesAndEveryCutOfThem) {
       {kHead + "API> a" + kNul + "b\xff\n\r", ScanResult::kHeader, LineKind::kApi,
        "a" + kNul + "b\xff\n\r"},
       {kHead + kNul + "API> x", ScanResult::kHeader, LineKind::kOtherHeader, kNul + "API> x"},
+      // No field is longer than kMaxHeaderField bytes.
+      {"# [ " + std::string(kMaxHeaderField, '7') + " ] Wed Aug  6 14:03:22 2003 1 ( 0.5 sec) ( " +
+           std::string(kMaxHeaderField, '8') + " rpc) API> x",
+       ScanResult::kHeader, LineKind::kApi, "x"},
+      {"# [ " + std::string(kMaxHeaderField + 1, '7') +
+           " ] Wed Aug  6 14:03:22 2003 1 ( 0.5 sec) ( 7 rpc) API> x",
+       kNo},
+      {WithStamp(std::string(kMaxHeaderField + 1, 'W') + " Aug  6 14:03:22 2003 1"), kNo},
+      {WithCounters("( 0." + std::string(kMaxHeaderField + 1, '5') + " sec) ( 7 rpc) "), kNo},
       // Anything before the marker.
-      {" " + kHead + "API> x", kNo},
       {"x\f" + kHead + "API> x", kNo},
       {"\r" + kHead + "API> x", kNo},
       {"\n" + kHead + "API> x", kNo},
@@ -242,6 +250,8 @@ TEST(HeaderScanner, PrefixesDecideAsSoonAsTheLineDoes) {
       {kHead, kHead.size() + 1},  // still undecided at its end
       {"# [ 3 ] Wed Aug   6", 18},
       {"# [ x", 5},
+      // A run longer than a field decides at its first byte too many.
+      {"# [ " + std::string(2 * kMaxHeaderField, '7'), 4 + kMaxHeaderField + 1},
       {"#x", 2},
       {"x", 1},
   };

@@ -6,6 +6,9 @@ namespace quintrel {
 
 namespace {
 
+// Records of threads with nothing pending kept for reuse.
+const size_t kSpareRecords = 4;
+
 // Thread ids are a few digits: compared byte by byte, without a call.
 bool SameId(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -120,14 +123,27 @@ TraceCall& TraceLineProcessor::recordOf(std::string_view threadId) {
   key_.assign(threadId);
   auto found = calls_.find(key_);
   if (found != calls_.end()) return found->second;
-  TraceCall& call = calls_[key_];
-  call.setThreadId(threadId);
-  return call;
+  if (spares_.empty()) {
+    TraceCall& call = calls_[key_];
+    call.setThreadId(threadId);
+    return call;
+  }
+  Records::node_type record = std::move(spares_.back());
+  spares_.pop_back();
+  record.key().assign(threadId);
+  record.mapped().setThreadId(threadId);
+  return calls_.insert(std::move(record)).position->second;
 }
 
 void TraceLineProcessor::switchThread(std::string_view threadId) {
   if (lastCall_ == nullptr || SameId(threadId, lastThreadId_)) return;
   if (lastCall_->state == ResultSeen) deliverCall(lastCall_);
+  if (lastCall_->state != Idle) return;
+  // Nothing is pending for the thread: its record goes, kept as a spare so
+  // that switching threads allocates nothing.
+  Records::node_type record = calls_.extract(lastThreadId_);
+  if (spares_.size() < kSpareRecords) spares_.push_back(std::move(record));
+  lastCall_ = nullptr;
 }
 
 void TraceLineProcessor::deliverCall(TraceCall* call) {

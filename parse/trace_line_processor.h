@@ -1,6 +1,7 @@
 // TraceLineProcessor: turns the lines of a trace into completed calls.
 //
-// It keeps one open TraceCall per traced thread, runs every line through the
+// It keeps one open TraceCall per traced thread with a call pending (and for
+// the thread of the last header line), runs every line through the
 // state machine of its thread's record and hands each completed call to its
 // sink: at the thread's next API line, at a header line of another thread, or
 // at finish(). It applies no filter. It owns its records, not the sink.
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
@@ -101,7 +103,9 @@ class TraceLineProcessor {
   void recordLine(std::string_view line, TraceCall* call);
   void collectContinuation(std::string_view line, TraceCall* call);
 
-  std::unordered_map<std::string, TraceCall> calls_;
+  using Records = std::unordered_map<std::string, TraceCall>;
+  Records calls_;  // the threads with a call pending, and the last thread
+  std::vector<Records::node_type> spares_;
   std::string lastThreadId_;
   TraceCall* lastCall_ = nullptr;  // the record of lastThreadId_
   TraceCallSink* sink_ = nullptr;

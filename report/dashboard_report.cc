@@ -101,6 +101,9 @@ void WriteSummary(const Profile& profile, const ReportContext& context, std::ost
   WriteTopClass("top call class", profile.analytics.callClasses, ClassKind::kCall, dmcl, out);
   std::string problem = TimeSplitMessage(profile.timeSplit.error);  // ends in a line feed
   if (!problem.empty()) WriteFact("elapsed", problem.substr(0, problem.size() - 1), out);
+  if (profile.analytics.partial) {
+    WriteFact("partial", "out of memory: the calls after the last one taken are missing", out);
+  }
   out << "</dl>\n";
   WriteSectionEnd(out);
 }

@@ -129,6 +129,14 @@ TEST(DashboardReportTest, ShowsTheFiltersInForce) {
   }
 }
 
+TEST(DashboardReportTest, APartialProfileSaysSo) {
+  Profile profile = Sample(1);
+  const std::string fact = "<dt>partial</dt><dd>out of memory: ";
+  EXPECT_EQ(Page(profile, ReportContext()).find(fact), std::string::npos);
+  profile.analytics.partial = true;
+  EXPECT_NE(Page(profile, ReportContext()).find(fact), std::string::npos);
+}
+
 TEST(DashboardReportTest, ListsStopAtTopAndSayHowManyAreLeftOut) {
   const struct {
     size_t top;

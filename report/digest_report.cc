@@ -32,30 +32,42 @@ void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total
   out << ")\n";
 }
 
-// The filters and --top of the run, cut to the width.
+// Writes `line` cut to the width, and a line end.
+void WriteCut(const std::string& line, size_t width, std::ostream& out) {
+  out << CutText(line, width) << '\n';
+}
+
+// The filters and --top of the run.
 void WriteRun(const ReportContext& context, size_t width, std::ostream& out) {
   std::string filters;
   for (const std::string& filter : context.filters)
     filters += (filters.empty() ? "" : ", ") + filter;
-  std::string line = "  filters      " + (filters.empty() ? "none" : filters) + "   top " +
-                     std::to_string(context.top);
-  out << CutText(line, width) << '\n';
+  WriteCut("  filters      " + (filters.empty() ? "none" : filters) + "   top " +
+               std::to_string(context.top),
+           width, out);
 }
 
 void WriteHeadline(const Profile& profile, const ReportContext& context, size_t width,
                    std::ostream& out) {
   const ProfileAnalytics& analytics = profile.analytics;
   double elapsed = double(analytics.elapsedMs);
-  out << "quintrel " << VERSION << " digest of " << context.traceName << '\n';
-  out << "  trace        " << ByteSize(context.traceBytes) << ", " << profile.lines << " lines, "
-      << analytics.calls << " calls, " << analytics.threads.size() << " threads, "
-      << analytics.queries << " queries\n";
-  out << "  start        " << (profile.startTimestamp.empty() ? "-" : profile.startTimestamp)
-      << '\n';
-  out << "  elapsed      " << FixedSeconds(analytics.elapsedMs) << " s   DMCL time "
-      << FixedSeconds(profile.totalCallMillis) << " s   concurrency "
-      << (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-") << '\n';
+  WriteCut(std::string("quintrel ") + VERSION + " digest of " + context.traceName, width, out);
+  WriteCut("  trace        " + ByteSize(context.traceBytes) + ", " + std::to_string(profile.lines) +
+               " lines, " + std::to_string(analytics.calls) + " calls, " +
+               std::to_string(analytics.threads.size()) + " threads, " +
+               std::to_string(analytics.queries) + " queries",
+           width, out);
+  WriteCut("  start        " + (profile.startTimestamp.empty() ? "-" : profile.startTimestamp),
+           width, out);
+  WriteCut("  elapsed      " + FixedSeconds(analytics.elapsedMs) + " s   DMCL time " +
+               FixedSeconds(profile.totalCallMillis) + " s   concurrency " +
+               (elapsed > 0 ? Fixed(double(profile.totalCallMillis) / elapsed, 2) : "-"),
+           width, out);
   WriteRun(context, width, out);
+  if (analytics.partial) {
+    WriteCut("  partial      out of memory: the calls after the last one taken are missing", width,
+             out);
+  }
 }
 
 // One block a column, its height `values[i]` against the largest value.
@@ -88,11 +100,13 @@ void WriteTimeline(const ProfileAnalytics& analytics, size_t width, std::ostream
   int64_t peak = columns.bars[columns.busiest].dmclMs;
   int64_t slowest = *std::max_element(p95.begin(), p95.end());
   out << "\ntimeline     " << Sparkline(dmcl) << "\np95          " << Sparkline(p95) << '\n';
-  out << "             " << IsoDateTime(columns.bars.front().start) << " to "
-      << IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) << ", "
-      << columns.barSeconds << " s a column\n";
-  out << "             █ = " << FixedSeconds(peak) << " s DMCL time, " << slowest
-      << " ms p95 of the calls\n";
+  WriteCut("             " + IsoDateTime(columns.bars.front().start) + " to " +
+               IsoDateTime(analytics.timeline.back().start + analytics.bucketSeconds) + ", " +
+               std::to_string(columns.barSeconds) + " s a column",
+           width, out);
+  WriteCut("             █ = " + FixedSeconds(peak) + " s DMCL time, " + std::to_string(slowest) +
+               " ms p95 of the calls",
+           width, out);
 }
 
 // The figures of a class or an API as cells: count, total, share, mean, p95,

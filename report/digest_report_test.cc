@@ -127,6 +127,31 @@ TEST(DigestReportTest, StaysWithinTheWidthAndOneHundredLines) {
   }
 }
 
+TEST(DigestReportTest, EveryLineIsCutToTheWidth) {
+  // Texts of the trace no width was made for: a thread id, stamps, the
+  // trace's name and a filter, each longer than any line.
+  const std::string kHuge(5000, 't');
+  Profile profile;
+  profile.startTimestamp = kHuge;
+  profile.analytics.threads.push_back(ThreadRow{kHuge, 1, 1, kHuge, kHuge});
+  profile.analytics.bucketSeconds = 60;
+  profile.analytics.timeline = Minutes(3);
+  profile.analytics.partial = true;
+  ReportContext context;
+  context.traceName = kHuge;
+  context.filters = {"--threads=" + kHuge};
+  for (size_t width : {60, 80, 200}) {
+    context.width = width;
+    std::ostringstream out;
+    WriteDigestReport(profile, context, out);
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(DisplayWidth(line), width) << line.substr(0, 100);
+    }
+    EXPECT_NE(out.str().find("\n  partial      out of memory"), std::string::npos);
+  }
+}
+
 TEST(DigestReportTest, RecordsTheRunsFiltersAndTop) {
   const struct {
     std::vector<std::string> filters;

@@ -82,30 +82,40 @@ std::vector<std::string> WrapText(const std::string& text, size_t columns, size_
 }
 
 void TextTable::write(std::ostream& out, size_t width) const {
+  // A cell wider than a whole line is cut first, so that its column cannot
+  // push the others out of the line.
+  auto fitted = [width](const std::vector<std::string>& cells) {
+    std::vector<std::string> fit;
+    for (const std::string& cell : cells) fit.push_back(CutText(cell, width));
+    return fit;
+  };
+  const std::vector<std::string> headings = fitted(headings_);
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& row : rows_) rows.push_back(fitted(row));
   std::vector<size_t> widths;
-  for (const std::string& heading : headings_) widths.push_back(DisplayWidth(heading));
-  for (const auto& row : rows_) {
+  for (const std::string& heading : headings) widths.push_back(DisplayWidth(heading));
+  for (const auto& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
   }
   size_t used = 2;
   for (size_t i = 0; i + 1 < widths.size(); ++i) used += widths[i] + 2;
   size_t last = width > used + 10 ? width - used : 10;
   auto writeLine = [&](const std::vector<std::string>& cells) {
-    out << "  ";
+    std::string line = "  ";
     for (size_t i = 0; i < cells.size(); ++i) {
       bool lastCell = i + 1 == cells.size();
       std::string cell = lastCell ? CutText(cells[i], last) : cells[i];
       size_t padding = widths[i] - std::min(widths[i], DisplayWidth(cell));
-      if (right_[i]) Pad(out, padding);
-      out << cell;
-      if (!lastCell) Pad(out, (right_[i] ? 0 : padding) + 2);
+      if (right_[i]) line.append(padding, ' ');
+      line += cell;
+      if (!lastCell) line.append((right_[i] ? 0 : padding) + 2, ' ');
     }
-    out << '\n';
+    out << CutText(line, width) << '\n';
   };
-  writeLine(headings_);
+  writeLine(headings);
   size_t noteColumns = width > kNoteIndent + 20 ? width - kNoteIndent : 20;
-  for (size_t row = 0; row < rows_.size(); ++row) {
-    writeLine(rows_[row]);
+  for (size_t row = 0; row < rows.size(); ++row) {
+    writeLine(rows[row]);
     for (const std::string& line : WrapText(notes_[row].text, noteColumns, notes_[row].maxLines)) {
       Pad(out, kNoteIndent);
       out << line << '\n';

@@ -100,8 +100,10 @@ TEST(Cli, LineEndsAndLastLines) {
   ScratchDir dir;
   for (const auto& c : kCases) {
     const std::string trace = dir.write("t.trc", c.trace);
-    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}), (CliResult{0, c.csv, ""}));
-    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW"}), (CliResult{0, c.raw, ""}));
+    const std::string warned =
+        c.trace.empty() ? "quintrel: warning: " + trace + " holds no trace lines\n" : "";
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}), (CliResult{0, c.csv, warned}));
+    EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW"}), (CliResult{0, c.raw, warned}));
   }
 }
 

@@ -121,7 +121,9 @@ TEST(Everyday, FiltersThatLeaveNoCallAreNamed) {
       {{two, "-s", "DIGEST", "-l"}, "6\n", warning + "2 calls of " + two + "\n"},
       {{one, "-s", "DASHBOARD", "-r"}, "", warning + "1 call of " + one + "\n"},
       {{two, "-s", "JSON", "-l"}, "5\n", ""},
-      {{Data("empty.trc"), "-s", "JSON", "--threads=5"}, "", ""},
+      {{Data("empty.trc"), "-s", "JSON", "--threads=5"},
+       "",
+       "quintrel: warning: " + Data("empty.trc") + " holds no trace lines\n"},
   };
   for (const auto& c : kCases) {
     std::vector<std::string> args = c.args;
@@ -162,11 +164,16 @@ TEST(Everyday, HelpVersionAndUnknownOptions) {
       {{"t", "o", "--threads=1,,2"}, "invalid value for --threads: 1,,2\n"},
       {{"t", "o", "--encoding=utf-16"}, "invalid value for --encoding: utf-16\n"},
       {{"t", "o", "-l", "--threads=1"}, "--threads and -l are mutually exclusive\n"},
-      {{"t", "o", "-s", "json"}, "outputformat must be TEXT, HTML or XML format\n"},
+      {{"t", "o", "--top=5", "--top=6"}, "option --top given twice\n"},
+      {{"t", "o", "--since", "14:00", "--since=15:00"}, "option --since given twice\n"},
   };
+  // The reason of an extension's usage error goes to standard error, out of
+  // whatever reads the report; the usage text stays where it always was.
   for (const auto& [args, message] : kErrors) {
-    EXPECT_EQ(RunQuintrel(args), (CliResult{1, message + kUsage, ""})) << args[2];
+    EXPECT_EQ(RunQuintrel(args), (CliResult{1, kUsage, message})) << args[2];
   }
+  EXPECT_EQ(RunQuintrel({"t", "o", "-s", "json"}),
+            (CliResult{1, "outputformat must be TEXT, HTML or XML format\n" + kUsage, ""}));
 }
 
 TEST(Everyday, AFileWithoutTraceLinesIsNamed) {
@@ -174,8 +181,16 @@ TEST(Everyday, AFileWithoutTraceLinesIsNamed) {
   const std::string notATrace = dir.write("passwd", "root:x:0:0:root:/root:/bin/bash\n");
   EXPECT_EQ(RunQuintrel({notATrace, "CONSOLE", "-d", "CSV"}),
             (CliResult{0, "", "quintrel: warning: " + notATrace + " holds no trace lines\n"}));
-  // An empty trace is no such case.
-  EXPECT_EQ(RunQuintrel({Data("empty.trc"), "CONSOLE", "-d", "CSV"}), (CliResult{0, "", ""}));
+  // An empty file holds none either; a trace whose reading failed is not
+  // said to hold none, whatever it gave before the failure.
+  EXPECT_EQ(
+      RunQuintrel({Data("empty.trc"), "CONSOLE", "-d", "CSV"}),
+      (CliResult{0, "", "quintrel: warning: " + Data("empty.trc") + " holds no trace lines\n"}));
+  const std::string whole = GzipMember(std::string(4096, 'x'));
+  const std::string cut = dir.write("cut.gz", whole.substr(0, whole.size() - 3));
+  const CliResult truncated = RunQuintrel({cut, "CONSOLE", "-d", "CSV"});
+  EXPECT_EQ(truncated.exitCode, 3);
+  EXPECT_EQ(truncated.err.find("holds no trace lines"), std::string::npos) << truncated.err;
 }
 
 TEST(Everyday, WindowsTextsBecomeUtf8) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <regex>
+#include <utility>
 
 #include "tests/cli_runner.h"
 
@@ -76,6 +77,13 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
        16 * kMb},
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-d", "CSV"}, 64 * kMb},
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
+      // Lines that begin like a header with a field no header has.
+      {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-d", "CSV"}, 16 * kMb},
+      {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-s", "JSON"}, 16 * kMb},
+      {"a huge thread id",
+       dir.write("d", "# [ " + std::string(32 << 20, '1') + "\n"),
+       {"-s", "TEXT"},
+       16 * kMb},
       {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-d", "CSV"}, 16 * kMb},
       {"zeros without line feed", WriteZeros(dir, off_t{1} << 30), {"-s", "TEXT"}, 16 * kMb},
       {"a random tail",
@@ -123,15 +131,81 @@ TEST(Reliability, RunningOutOfMemoryStillReports) {
   const std::string trace = dir.write("t.trc", calls + Header("1") + "API> query,c,x\n" + lines);
   RunOptions options;
   options.memoryLimit = 100 << 20;
-  const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", "TEXT"}, options);
-  EXPECT_EQ(result.exitCode, 3);
-  std::smatch line;
-  ASSERT_TRUE(std::regex_match(
-      result.err, line, std::regex("quintrel: out of memory at line ([0-9]+) of " + trace + "\n")))
-      << result.err;
-  EXPECT_GT(std::stol(line[1]), 2001);
-  EXPECT_NE(result.out.find("\nget                     1000       2.000\n"), std::string::npos)
-      << result.out.substr(0, 2000);
+  // The report of the calls read before, in the summary and the analytics
+  // formats alike.
+  const std::pair<const char*, const char*> kReports[] = {
+      {"TEXT", "\nget                     1000       2.000\n"},
+      {"JSON", "\"calls\": 1000,"},
+      {"DIGEST", " lines, 1000 calls, 1 threads, "}};
+  for (const auto& [format, figures] : kReports) {
+    const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", format}, options);
+    EXPECT_EQ(result.exitCode, 3);
+    std::smatch line;
+    ASSERT_TRUE(
+        std::regex_match(result.err, line,
+                         std::regex("quintrel: out of memory at line ([0-9]+) of " + trace + "\n")))
+        << result.err;
+    EXPECT_GT(std::stol(line[1]), 2001);
+    EXPECT_NE(result.out.find(figures), std::string::npos) << result.out.substr(0, 2000);
+  }
+}
+
+TEST(Reliability, ThreadsWithNothingPendingCostNothing) {
+  SKIP_UNDER_SANITIZERS();
+  // Twice the threads, each with one call and one with a server round trip
+  // alone, in a listing and in a report that holds neither.
+  ScratchDir dir;
+  std::string traces[2];
+  for (int i = 0; i < 2; ++i) {
+    std::string trace;
+    for (int thread = 0; thread < (40000 << i); ++thread) {
+      const std::string id = std::to_string(100000 + thread);
+      trace += Call(id, "get,c,x") + Header(id + "0") + "Server RPC: Ping\n";
+    }
+    traces[i] = dir.write("t" + std::to_string(i), trace);
+  }
+  for (const std::vector<std::string>& mode :
+       {std::vector<std::string>{"-d", "CSV"}, std::vector<std::string>{"-s", "TEXT"}}) {
+    long peak[2];
+    for (int i = 0; i < 2; ++i) {
+      const CliResult result = Measured({traces[i], "CONSOLE", mode[0], mode[1]});
+      ASSERT_EQ(result.exitCode, 0);
+      peak[i] = result.peakKb;
+    }
+    // Some 300 bytes a thread would be 24 MB more.
+    EXPECT_LE(peak[1] - peak[0], 4 * kMb) << mode[1];
+  }
+}
+
+TEST(Reliability, TheJsonDocumentIsWrittenAsItIsMade) {
+  SKIP_UNDER_SANITIZERS();
+  // The same profile with lists of one item and of every item: the longer
+  // document costs its writing, not its size.
+  std::string trace;
+  for (int i = 0; i < 30000; ++i) trace += Call(std::to_string(100000 + i), "get,c,x");
+  ScratchDir dir;
+  const std::string path = dir.write("t.trc", trace);
+  const CliResult shortest = Measured({path, "CONSOLE", "-s", "JSON", "--top=1"});
+  const CliResult longest = Measured({path, "CONSOLE", "-s", "JSON", "--top=100000000"});
+  ASSERT_EQ(longest.exitCode, 0);
+  ASSERT_GT(longest.out.size(), size_t{4} << 20);
+  EXPECT_LE(longest.peakKb - shortest.peakKb, long(longest.out.size() / 1024 / 4))
+      << shortest.peakKb << " KB for " << shortest.out.size() << " bytes, " << longest.peakKb
+      << " KB for " << longest.out.size();
+}
+
+TEST(Reliability, AddressSpaceFollowsTheMemoryInUse) {
+  SKIP_UNDER_SANITIZERS();
+  // The helper threads share one malloc arena and have small stacks, so
+  // that the analytics of a small trace fit a small address space.
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  RunOptions options;
+  options.memoryLimit = 64 << 20;
+  for (const char* format : {"TEXT", "JSON", "DIGEST", "DASHBOARD"}) {
+    const CliResult result = RunQuintrel({sample, "CONSOLE", "-s", format}, options);
+    EXPECT_EQ(result.exitCode, 0) << format << ": " << result.err;
+    EXPECT_EQ(result.err, "") << format;
+  }
 }
 
 TEST(Reliability, ClosedStandardStreamsAreNotTakenOver) {
@@ -263,15 +337,35 @@ TEST(Reliability, FailedWriteStopsReading) {
 
 TEST(Reliability, ControlBytesAreEscapedOnATerminalOnly) {
   ScratchDir dir;
-  const std::string api = "get,c,\x1b[31mred\x01\x7f\tend";
+  // 0x9b alone is CSI to an 8-bit terminal; within UTF-8 it stays.
+  const std::string api =
+      "get,c,\x1b[31mred\x01\x7f\tend\x9b"
+      "1m\xe2\x80\x9b";
   const std::string trace = dir.write("t.trc", Call("1", api));
   const std::string screen = dir.file("screen");
   const std::string command = "script -qec '" + std::string(QUINTREL_BINARY) + " " + trace +
                               " CONSOLE -d CSV' /dev/null > " + screen;
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_NE(ReadFile(screen).find("get,c,^[[31mred^A^?\tend"), std::string::npos)
+  EXPECT_NE(ReadFile(screen).find("get,c,^[[31mred^A^?\tendM-^[1m\xe2\x80\x9b"), std::string::npos)
       << ReadFile(screen);
   EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "CSV"}).out, CsvRow("1", api));
+}
+
+TEST(Reliability, ARunGoesOnWithoutItsThreads) {
+  SKIP_UNDER_SANITIZERS();  // the sanitizers' runtime must be loaded first
+  const std::string sample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+  const std::string warning =
+      "quintrel: warning: cannot start a thread: Resource temporarily unavailable; going on "
+      "without it\n";
+  // The JSON report has a thread for its analytics besides the reading one.
+  for (const auto& [format, threads] : {std::pair{"TEXT", 1}, std::pair{"JSON", 2}}) {
+    const CliResult expected = RunQuintrel({sample, "CONSOLE", "-s", format});
+    const CliResult alone = RunCommand({"env", "LD_PRELOAD=" QUINTREL_REFUSE_THREADS,
+                                        QUINTREL_BINARY, sample, "CONSOLE", "-s", format});
+    std::string warnings;
+    for (int i = 0; i < threads; ++i) warnings += warning;
+    EXPECT_EQ(alone, (CliResult{0, expected.out, warnings})) << format;
+  }
 }
 
 }  // namespace

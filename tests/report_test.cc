@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "tests/cli_runner.h"
 
@@ -15,16 +16,35 @@ TEST(Reports, MatchTheirExpectedFiles) {
   ScratchDir dir;
   for (std::string trace : {"small", "many", "empty"}) {
     const std::string printed = trace == "empty" ? "can't construct start time\n" : "";
+    const std::string warned =
+        trace == "empty" ? "quintrel: warning: " + Data("empty.trc") + " holds no trace lines\n"
+                         : "";
     for (const auto& [option, suffix] : kFormats) {
       const std::string output = dir.file(trace + suffix);
       std::vector<std::string> args = {Data(trace + ".trc"), output};
       if (option != nullptr) args.insert(args.end(), {"-s", option});
-      EXPECT_EQ(RunQuintrel(args), (CliResult{0, printed, ""}));
+      EXPECT_EQ(RunQuintrel(args), (CliResult{0, printed, warned}));
       EXPECT_EQ(ReadFile(output), ReadFile(Data(trace + suffix))) << output;
     }
   }
   EXPECT_EQ(RunQuintrel({Data("empty.trc"), "CONSOLE", "-s", "TEXT"}).out,
             "can't construct start time\n" + ReadFile(Data("empty.txt")));
+}
+
+TEST(Reports, MarkupOnStandardOutputIsADocument) {
+  // The start-time message goes to standard error, where the XML and HTML
+  // documents on standard output would not be documents with it.
+  ScratchDir dir;
+  const std::string warning = "quintrel: warning: " + Data("empty.trc") + " holds no trace lines\n";
+  for (const auto& [format, suffix] : {std::pair{"XML", ".xml"}, std::pair{"HTML", ".html"}}) {
+    EXPECT_EQ(RunQuintrel({Data("empty.trc"), "CONSOLE", "-s", format}),
+              (CliResult{0, ReadFile(Data(std::string("empty") + suffix)),
+                         warning + "can't construct start time\n"}));
+  }
+  const CliResult none = RunQuintrel({Data("small.trc"), "CONSOLE", "-s", "XML", "--threads=999"});
+  EXPECT_NE(none.err.find("can't construct start time\n"), std::string::npos) << none.err;
+  const std::string document = dir.write("none.xml", none.out);
+  EXPECT_EQ(std::system(("xmllint --noout '" + document + "'").c_str()), 0) << none.out;
 }
 
 TEST(Reports, XmlIsWellFormedForHostileTexts) {

@@ -144,10 +144,9 @@ TEST(Toolbox, TextFiltersApplyToEveryFormat) {
 TEST(Toolbox, AnInvalidPatternIsAUsageErrorNamingThePosition) {
   CliResult result = RunQuintrel({kSample, "CONSOLE", "-d", "CSV", "--exclude=ab)c"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(
-      result.out.rfind("invalid value for --exclude: ab)c (at position 3: ')' without '(')\n", 0),
-      0u)
-      << result.out;
+  // The reason on standard error, the usage text on standard output.
+  EXPECT_EQ(result.err, "invalid value for --exclude: ab)c (at position 3: ')' without '(')\n");
+  EXPECT_EQ(result.out.rfind("Usage:"), result.out.find("Usage:")) << result.out;
 }
 
 TEST(Toolbox, PatternsThatBlowUpBacktrackingFinish) {

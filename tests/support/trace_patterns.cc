@@ -2,56 +2,75 @@
 
 #include <string>
 
+#include "parse/header_scanner.h"
 #include "parse/trace_grammar.h"
 
 namespace quintrel_test {
 
 namespace {
 
-// The pieces every line pattern is built from.
+// The pieces every line pattern is built from. A run of digits or word
+// characters in a header is 1 to kMaxHeaderField bytes long: `D` and `W`
+// stand for them, and Bounded() writes them out.
 const std::string kMarker = "^# \\[ ";
-const std::string kStamp = "\\w+ \\w+[[:space:]]{1,2}\\d+ \\d+:\\d+:\\d+ \\d+ \\d+";
+const std::string kStamp = "W W[[:space:]]{1,2}D D:D:D D D";
 // The header after the stamp, up to and including the rpc counter, capturing
 // nothing.
-const std::string kPlainCounters = " \\( \\d+\\.\\d+ sec\\) \\( \\d+ rpc\\) ";
-const std::string kPlainHeader = kMarker + "\\d+ \\] " + kStamp + kPlainCounters;
+const std::string kPlainCounters = " \\( D\\.D sec\\) \\( D rpc\\) ";
+const std::string kPlainHeader = kMarker + "D \\] " + kStamp + kPlainCounters;
+
+// `pattern` with each D and W made a bounded run of digits or word
+// characters.
+std::string Bounded(const std::string& pattern) {
+  const std::string bound = "{1," + std::to_string(quintrel::kMaxHeaderField) + "}";
+  std::string bounded;
+  for (char c : pattern) {
+    if (c == 'D' || c == 'W') {
+      bounded += (c == 'D' ? "\\d" : "\\w") + bound;
+    } else {
+      bounded += c;
+    }
+  }
+  return bounded;
+}
 
 }  // namespace
 
 const boost::regex& HeaderPattern() {
-  static const boost::regex pattern(kMarker + "(\\d+) \\] (" + kStamp +
-                                    ") \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) (.*)");
+  static const boost::regex pattern(
+      Bounded(kMarker + "(D) \\] (" + kStamp + ") \\( (D)\\.(D) sec\\) \\( (D) rpc\\) (.*)"));
   return pattern;
 }
 
 const boost::regex& ApiLinePattern() {
-  static const boost::regex pattern(kPlainHeader + "API> ");
+  static const boost::regex pattern(Bounded(kPlainHeader + "API> "));
   return pattern;
 }
 
 const boost::regex& ApiCallPattern() {
-  static const boost::regex pattern(kMarker + "\\d+ \\] (" + kStamp +
-                                    ") \\( \\d+\\.\\d+ sec\\) \\( (\\d+) rpc\\) API> (.*)");
+  static const boost::regex pattern(
+      Bounded(kMarker + "D \\] (" + kStamp + ") \\( D\\.D sec\\) \\( (D) rpc\\) API> (.*)"));
   return pattern;
 }
 
 const boost::regex& ResultPattern() {
-  static const boost::regex pattern(kMarker + "\\d+ \\] " + kStamp +
-                                    " \\( (\\d+)\\.(\\d+) sec\\) \\( (\\d+) rpc\\) Res: '(.*)");
+  static const boost::regex pattern(
+      Bounded(kMarker + "D \\] " + kStamp + " \\( (D)\\.(D) sec\\) \\( (D) rpc\\) Res: '(.*)"));
   return pattern;
 }
 
 const boost::regex& SetPattern() {
-  static const boost::regex pattern(kPlainHeader + "SET> .*");
+  static const boost::regex pattern(Bounded(kPlainHeader + "SET> .*"));
   return pattern;
 }
 
 const boost::regex& ServerRpcPattern() {
-  static const boost::regex pattern(kPlainHeader + "Server RPC: .*");
+  static const boost::regex pattern(Bounded(kPlainHeader + "Server RPC: .*"));
   return pattern;
 }
 
 const boost::regex& ThreadPattern() {
+  // The thread listing reads any number of digits.
   static const boost::regex pattern(kMarker + "(\\d+) \\]");
   return pattern;
 }
