@@ -1,8 +1,8 @@
 #include "cli/progress_meter.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "output/system_streams.h"
 
 namespace quintrel {
 
@@ -20,7 +20,8 @@ ProgressMeter::ProgressMeter(bool enabled, uint64_t totalBytes)
 ProgressMeter::~ProgressMeter() { finish(); }
 
 bool ProgressMeter::Wanted(bool toConsole, uint64_t traceBytes) {
-  return !toConsole && traceBytes > kMinimumBytes && isatty(STDERR_FILENO) == 1;
+  return !toConsole && traceBytes > kMinimumBytes &&
+         SystemStreams::IsTerminal(SystemStreams::kError);
 }
 
 void ProgressMeter::update(uint64_t bytesRead) {

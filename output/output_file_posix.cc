@@ -1,5 +1,3 @@
-#include "output/output_file.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -8,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <random>
+
+#include "output/output_file.h"
 
 namespace quintrel {
 
@@ -49,6 +49,11 @@ OutputFile::OutputFile(int fd, std::string name, std::string hiddenName)
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
   if (!hiddenName_.empty()) ::unlink(hiddenName_.c_str());
+}
+
+bool OutputFile::NameTaken(const std::string& name) {
+  struct stat status;
+  return ::lstat(name.c_str(), &status) == 0;
 }
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {

@@ -1,0 +1,48 @@
+#include <fcntl.h>
+#include <malloc.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "output/system_streams.h"
+
+namespace quintrel {
+
+void SystemStreams::PrepareProcess() {
+  for (int fd = kInput; fd <= kError; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", O_RDWR);
+  }
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Large blocks get mappings of their own, which grow without copying.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+bool SystemStreams::IsTerminal(int fd) { return isatty(fd) == 1; }
+
+size_t SystemStreams::TerminalColumns(int fd) {
+  winsize terminal;
+  return ioctl(fd, TIOCGWINSZ, &terminal) == 0 ? terminal.ws_col : 0;
+}
+
+long SystemStreams::Write(int fd, const char* data, size_t size, int* error) {
+  while (true) {
+    ssize_t written = ::write(fd, data, size);
+    if (written > 0) return written;
+    if (written < 0 && errno == EAGAIN) {
+      // A non-blocking descriptor whose reader is slow: wait until it can
+      // take more.
+      pollfd ready = {fd, POLLOUT, 0};
+      ::poll(&ready, 1, -1);
+    } else if (written < 0 && errno == EINTR) {
+      continue;
+    } else {
+      *error = written < 0 ? errno : EIO;
+      return -1;
+    }
+  }
+}
+
+}  // namespace quintrel
