@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <utility>
 
 namespace quintrel {
@@ -81,25 +80,14 @@ bool ZlibGzipSource::startMember() {
 }
 
 bool ZlibGzipSource::fillInput() {
-  // Keep the input not yet taken (the start of a magic) at the front.
-  size_t kept = stream_->avail_in;
-  if (kept > 0 && stream_->next_in != input_.data()) {
-    std::memmove(input_.data(), stream_->next_in, kept);
-  }
+  size_t available = 0;
+  MemberInput::Fill fill =
+      input_.fill(compressed_.get(), stream_->next_in, stream_->avail_in,
+                  state_ == State::kBetweenMembers && memberEnded_, &available, &error_);
   stream_->next_in = input_.data();
-  long count =
-      compressed_->read(reinterpret_cast<char*>(input_.data() + kept), input_.size() - kept);
-  if (count > 0) {
-    stream_->avail_in = static_cast<uInt>(kept + count);
-    return true;
-  }
-  if (count < 0) {
-    fail(compressed_->error());
-  } else if (state_ == State::kBetweenMembers && memberEnded_ && kept == 0) {
-    state_ = State::kEnded;
-  } else {
-    fail("unexpected end of compressed data");
-  }
+  stream_->avail_in = static_cast<uInt>(available);
+  if (fill == MemberInput::Fill::kMore) return true;
+  state_ = fill == MemberInput::Fill::kEnded ? State::kEnded : State::kFailed;
   return false;
 }
 

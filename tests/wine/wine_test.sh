@@ -127,14 +127,19 @@ mkfifo "$scratch/windows/pipe"
 pid=$!
 exec 3>"$scratch/windows/pipe"
 head -c 100000 "$scratch/sample.trc" >&3
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   compgen -G "$scratch/windows/.interrupted.TEXT.quintrel-*" >/dev/null && break
   sleep 0.1
 done
 hidden=$(compgen -G "$scratch/windows/.interrupted.TEXT.quintrel-*")
 kill -INT $pid
-wait $pid
+for _ in $(seq 100); do
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+# A run that ignored the interrupt ends at the end of its input.
 exec 3>&-
+wait $pid
 left=$(cd "$scratch/windows" && ls -A | grep interrupted)
 if [ -n "$hidden" ] && [ -z "$left" ]; then
   pass "interrupted run leaves nothing"
