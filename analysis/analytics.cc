@@ -46,6 +46,7 @@ void Analytics::addCall(const CallFacts& call) {
   ClassTable::Add(callClass, member, true);
   ClassTable::Add(callClass->group, member, false);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
+  sessions_.add(text, call.openedSession, thread, call.durationMs);
   int64_t seconds;
   if (clock_.secondsOf(call.timeStamp, &seconds)) {
     timeline_.add(seconds, call.durationMs, thread);
@@ -71,6 +72,7 @@ void Analytics::moveInto(Profile* profile) {
   analytics.queryClasses = queryClasses_.ranked();
   analytics.callClasses = callClasses_.ranked();
   analytics.threads = threads_.ranked();
+  sessions_.moveInto(&analytics);
   analytics.bucketSeconds = timeline_.bucketSeconds();
   analytics.timeline = timeline_.buckets();
   int64_t longest = 0;

@@ -16,11 +16,13 @@ bool CreateOutputFile(const RunConfig& config, std::unique_ptr<OutputFile>* crea
   created->reset();
   if (config.toConsole) return true;
   const std::string& name = config.outputFile;
-  if (OutputFile::NameTaken(name)) {
+  bool exists = OutputFile::NameTaken(name);
+  bool stream = exists && OutputFile::IsStream(name);
+  if (exists && !stream) {
     ReportOutputExists(name);
     return false;
   }
-  *created = OutputFile::Create(name);
+  *created = stream ? OutputFile::OpenStream(name) : OutputFile::Create(name);
   if (*created != nullptr) return true;
   PrintMessage("Cannot create file " + name + ": " + std::strerror(errno) + "\n");
   return false;

@@ -84,7 +84,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
       std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
-  DetailWriter listing(analysisConfig.listing, output_.get());
+  DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
   traceBytes_ = scanner->bytesConsumed();
@@ -108,7 +108,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
-  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole, trace_->size()), trace_->size());
+  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
     LinePiece piece;

@@ -90,8 +90,8 @@ int CreateHidden(const std::string& name, std::string* hiddenName) {
 
 }  // namespace
 
-OutputFile::OutputFile(int fd, std::string name, std::string hiddenName)
-    : fd_(fd), name_(std::move(name)), hiddenName_(std::move(hiddenName)) {}
+OutputFile::OutputFile(int fd, std::string name, std::string hiddenName, bool stream)
+    : fd_(fd), name_(std::move(name)), hiddenName_(std::move(hiddenName)), stream_(stream) {}
 
 OutputFile::~OutputFile() {
   removeOnEvent = false;
@@ -100,7 +100,22 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::NameTaken(const std::string& name) {
-  return GetFileAttributesW(WideName(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(WideName(name).c_str()) != INVALID_FILE_ATTRIBUTES || IsStream(name);
+}
+
+bool OutputFile::IsStream(const std::string& name) {
+  HANDLE handle = CreateFileW(WideName(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  DWORD type = GetFileType(handle);
+  CloseHandle(handle);
+  return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
+}
+
+std::unique_ptr<OutputFile> OutputFile::OpenStream(const std::string& name) {
+  int fd = _wopen(WideName(name).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return nullptr;
+  return std::unique_ptr<OutputFile>(new OutputFile(fd, name, "", true));
 }
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {
@@ -117,9 +132,8 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {
 OutputFile::LinkResult OutputFile::link() {
   // Windows reports a failed write at the latest when the file is closed,
   // before it has a name.
-  int fd = fd_;
-  fd_ = -1;
-  if (_close(fd) != 0) return LinkResult::kFailed;
+  LinkResult closed = close();
+  if (closed != LinkResult::kLinked || stream_) return closed;
   std::wstring hidden = WideName(hiddenName_);
   SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
   // Without MOVEFILE_REPLACE_EXISTING the move never replaces anything.
@@ -130,6 +144,12 @@ OutputFile::LinkResult OutputFile::link() {
   removeOnEvent = false;
   hiddenName_.clear();
   return LinkResult::kLinked;
+}
+
+OutputFile::LinkResult OutputFile::close() {
+  int fd = fd_;
+  fd_ = -1;
+  return _close(fd) == 0 ? LinkResult::kLinked : LinkResult::kFailed;
 }
 
 }  // namespace quintrel

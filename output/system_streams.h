@@ -29,6 +29,13 @@ class SystemStreams {
   // The columns of the terminal `fd` is; 0 when it is none or will not say.
   static size_t TerminalColumns(int fd);
 
+  // Has `size` bytes at `text` (which must stay, unchanged) written to
+  // standard error when the process is interrupted or told to end
+  // (SIGINT, SIGTERM; Ctrl-C, Ctrl-Break, closing the console), before it
+  // ends as it would have; null gives the signals their default handling
+  // back. For a line on the terminal that must not stay behind.
+  static void WriteOnInterrupt(const char* text, size_t size);
+
   // Writes some of `data` to `fd`, waiting while a non-blocking descriptor
   // cannot take more and going on after interruptions: how many bytes it
   // wrote (at least one), or -1 with the system's error number in `error`.

@@ -11,6 +11,24 @@
 
 namespace quintrel {
 
+namespace {
+
+// What WriteOnInterrupt wants written, for the signal handler.
+const char* volatile interruptText = nullptr;
+volatile size_t interruptSize = 0;
+
+// Writes the text, then ends the process as the signal would have.
+void WriteAndDie(int signal) {
+  if (interruptText != nullptr) {
+    ssize_t written = ::write(STDERR_FILENO, interruptText, interruptSize);
+    (void)written;
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+}  // namespace
+
 void SystemStreams::PrepareProcess() {
   for (int fd = kInput; fd <= kError; ++fd) {
     if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", O_RDWR);
@@ -18,6 +36,14 @@ void SystemStreams::PrepareProcess() {
   std::signal(SIGXFSZ, SIG_IGN);
   // Large blocks get mappings of their own, which grow without copying.
   mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+void SystemStreams::WriteOnInterrupt(const char* text, size_t size) {
+  interruptText = nullptr;
+  interruptSize = size;
+  interruptText = text;
+  std::signal(SIGINT, text != nullptr ? WriteAndDie : SIG_DFL);
+  std::signal(SIGTERM, text != nullptr ? WriteAndDie : SIG_DFL);
 }
 
 bool SystemStreams::IsTerminal(int fd) { return isatty(fd) == 1; }

@@ -2,6 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 
@@ -16,6 +17,20 @@ UINT consoleCodePage = 0;  // the console's own, restored at exit
 void RestoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePage); }
 
 HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+// What WriteOnInterrupt wants written, for the console handler.
+std::atomic<const char*> interruptText{nullptr};
+std::atomic<size_t> interruptSize{0};
+
+// Runs on a thread of its own when the console is interrupted or closed;
+// the default handler after it ends the process.
+BOOL WINAPI WriteOnConsoleEvent(DWORD) {
+  const char* text = interruptText;
+  DWORD written;
+  if (text != nullptr)
+    WriteFile(HandleOf(SystemStreams::kError), text, interruptSize, &written, nullptr);
+  return FALSE;
+}
 
 }  // namespace
 
@@ -34,6 +49,14 @@ void SystemStreams::PrepareProcess() {
   if (consoleCodePage != 0 && consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
     std::atexit(RestoreConsoleCodePage);
   }
+}
+
+void SystemStreams::WriteOnInterrupt(const char* text, size_t size) {
+  static const bool handlerSet = SetConsoleCtrlHandler(WriteOnConsoleEvent, TRUE) != 0;
+  (void)handlerSet;
+  interruptText = nullptr;
+  interruptSize = size;
+  interruptText = text;
 }
 
 bool SystemStreams::IsTerminal(int fd) {
