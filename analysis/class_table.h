@@ -40,10 +40,17 @@ class ClassTable {
   Class* classOf(std::string_view name);
   // Adds `member` to `group`. With `keepExamples` the worst member of each
   // class is kept as its example.
-  static void Add(Class* group, const ClassMember& member, bool keepExamples);
+  static void Add(Class* group, const ClassMember& member, bool keepExamples) {
+    group->durations.add(member.ms);
+    group->fetches += member.fetches;
+    if (keepExamples && member.ms > group->example.ms) KeepExample(group, member);
+  }
   void add(std::string_view name, const ClassMember& member, bool keepExamples) {
     Add(classOf(name), member, keepExamples);
   }
+  // Adds the durations of every class to its group, for groups whose
+  // members are counted through their classes alone.
+  void addDurationsToGroups();
   // Every class with its statistics, ranked by total time and count (both
   // descending), then name.
   std::vector<ClassRow> ranked() const;
@@ -51,6 +58,8 @@ class ClassTable {
   int64_t countBetween(int64_t low, int64_t high) const;
 
  private:
+  static void KeepExample(Class* group, const ClassMember& member);
+
   TextIndex names_;
   std::deque<Class> classes_;  // by number; a deque keeps them in place
 };

@@ -8,16 +8,13 @@
 
 namespace quintrel {
 
-void DurationHistogram::add(int64_t durationMs) {
-  if (durationMs >= 0 && durationMs < kDense) {
-    if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
-    ++small_[durationMs];
+void DurationHistogram::addUncounted(int64_t duration) {
+  if (duration >= 0 && duration < kDense) {
+    small_.resize(duration + 1, 0);
+    ++small_[duration];
   } else {
-    addLarge(durationMs, 1);
+    addLarge(duration, 1);
   }
-  ++count_;
-  SaturatingAdd(&totalMs_, durationMs);
-  maxMs_ = std::max(maxMs_, durationMs);
 }
 
 void DurationHistogram::merge(const DurationHistogram& other) {

@@ -4,10 +4,13 @@
 #ifndef QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 #define QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "analysis/saturating_add.h"
 
 namespace quintrel {
 
@@ -21,7 +24,17 @@ struct DurationStats {
 
 class DurationHistogram {
  public:
-  void add(int64_t durationMs);
+  // Inline: every accepted call is added to two histograms.
+  void add(int64_t durationMs) {
+    if (static_cast<uint64_t>(durationMs) < small_.size()) {
+      ++small_[durationMs];
+    } else {
+      addUncounted(durationMs);
+    }
+    ++count_;
+    SaturatingAdd(&totalMs_, durationMs);
+    maxMs_ = std::max(maxMs_, durationMs);
+  }
   // Adds every duration `other` counts.
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
@@ -44,6 +57,8 @@ class DurationHistogram {
     int64_t duration = 0;
     int64_t times = 0;
   };
+  // Counts a duration that small_ has no place for yet.
+  void addUncounted(int64_t duration);
   void addLarge(int64_t duration, int64_t times);
   void growLarge();
 

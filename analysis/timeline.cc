@@ -13,16 +13,31 @@ const int64_t kMaxBuckets = 120;
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
+// Drops the repeats from `threads`, a list of thread numbers; `seen`, one
+// entry per number, is all false before and after.
+void DropRepeats(std::vector<uint32_t>* threads, std::vector<bool>* seen) {
+  size_t kept = 0;
+  for (uint32_t thread : *threads) {
+    if ((*seen)[thread]) continue;
+    (*seen)[thread] = true;
+    (*threads)[kept++] = thread;
+  }
+  threads->resize(kept);
+  for (uint32_t thread : *threads) (*seen)[thread] = false;
+}
+
 }  // namespace
 
 Timeline::Timeline(int64_t fixedSeconds)
     : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
 
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
-  // Calls mostly fall into the bucket of the call before.
-  int64_t index = FloorDiv(seconds, width_);
+  // Calls mostly fall into the bucket of the call before: no division then.
+  int64_t offset = seconds - lastIndex_ * width_;
+  bool same = last_ != nullptr && offset >= 0 && offset < width_;
+  int64_t index = same ? lastIndex_ : FloorDiv(seconds, width_);
   bool created = false;
-  if (last_ == nullptr || index != lastIndex_) {
+  if (!same) {
     auto placed = buckets_.try_emplace(index);
     last_ = &placed.first->second;
     lastIndex_ = index;
@@ -35,21 +50,24 @@ void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
 }
 
 void Timeline::addThread(uint32_t thread) {
-  if (thread >= bucketOfThread_.size()) bucketOfThread_.resize(thread + 1, kNoBucket);
+  if (thread >= bucketOfThread_.size()) {
+    bucketOfThread_.resize(thread + 1, kNoBucket);
+    seen_.resize(thread + 1, false);
+  }
   if (bucketOfThread_[thread] == lastIndex_) return;
   bucketOfThread_[thread] = lastIndex_;
-  std::vector<uint32_t>& threads = last_->threads;
-  auto at = std::lower_bound(threads.begin(), threads.end(), thread);
-  if (at == threads.end() || *at != thread) threads.insert(at, thread);
+  last_->threads.push_back(thread);
+  if (last_->threads.size() >= 2 * last_->distinct + 16) {
+    DropRepeats(&last_->threads, &seen_);
+    last_->distinct = last_->threads.size();
+  }
 }
 
-void Timeline::Merge(Bucket&& from, Bucket* into) {
+void Timeline::merge(Bucket&& from, Bucket* into) {
   into->durations.merge(from.durations);
-  std::vector<uint32_t> threads;
-  threads.reserve(into->threads.size() + from.threads.size());
-  std::set_union(into->threads.begin(), into->threads.end(), from.threads.begin(),
-                 from.threads.end(), std::back_inserter(threads));
-  into->threads = std::move(threads);
+  into->threads.insert(into->threads.end(), from.threads.begin(), from.threads.end());
+  DropRepeats(&into->threads, &seen_);
+  into->distinct = into->threads.size();
 }
 
 void Timeline::widen() {
@@ -66,7 +84,7 @@ void Timeline::widen() {
   // Every width divides the next, so each bucket falls into one wider bucket.
   std::map<int64_t, Bucket> wider;
   for (auto& [index, bucket] : buckets_) {
-    Merge(std::move(bucket), &wider[FloorDiv(index * width_, width)]);
+    merge(std::move(bucket), &wider[FloorDiv(index * width_, width)]);
   }
   buckets_ = std::move(wider);
   width_ = width;
@@ -77,6 +95,7 @@ void Timeline::widen() {
 std::vector<TimelineBucket> Timeline::buckets() const {
   std::vector<TimelineBucket> out;
   if (buckets_.empty()) return out;
+  std::vector<bool> seen(seen_.size(), false);
   int64_t first = buckets_.begin()->first, last = buckets_.rbegin()->first;
   bool fill = static_cast<uint64_t>(last - first) < kMaxFilledBuckets;
   auto stored = buckets_.begin();
@@ -92,7 +111,9 @@ std::vector<TimelineBucket> Timeline::buckets() const {
       DurationStats stats = stored->second.durations.stats();
       bucket.calls = stats.count;
       bucket.dmclMs = stats.totalMs;
-      bucket.threads = static_cast<int64_t>(stored->second.threads.size());
+      std::vector<uint32_t> threads = stored->second.threads;
+      DropRepeats(&threads, &seen);
+      bucket.threads = static_cast<int64_t>(threads.size());
       bucket.maxMs = stats.maxMs;
       bucket.meanMs = stats.meanMs;
       bucket.p50Ms = stats.p50Ms;

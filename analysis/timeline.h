@@ -33,11 +33,16 @@ class Timeline {
  private:
   struct Bucket {
     DurationHistogram durations;
-    std::vector<uint32_t> threads;  // sorted
+    // The numbers of the threads with calls in it, in no order. A thread
+    // whose calls come back to the bucket after calls in another may stand
+    // in it more than once until the repeats are dropped, whenever the list
+    // has doubled, so that counting stays linear in the calls.
+    std::vector<uint32_t> threads;
+    size_t distinct = 0;  // the threads after the repeats were last dropped
   };
   // Counts `thread` in the bucket of the last call.
   void addThread(uint32_t thread);
-  static void Merge(Bucket&& from, Bucket* into);
+  void merge(Bucket&& from, Bucket* into);
   void widen();
 
   bool fixed_;
@@ -49,6 +54,7 @@ class Timeline {
   // present width.
   static constexpr int64_t kNoBucket = INT64_MIN;
   std::vector<int64_t> bucketOfThread_;
+  std::vector<bool> seen_;  // per thread number, all false between steps
 };
 
 }  // namespace quintrel
