@@ -1,6 +1,5 @@
 #include "analysis/query_tracker.h"
 
-#include <boost/regex.hpp>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -18,22 +17,6 @@ namespace {
 // character, the closing quote of the result line.
 std::string_view CollectionOf(std::string_view resultText) {
   return resultText.substr(0, resultText.empty() ? 0 : resultText.size() - 1);
-}
-
-// The syntax of each query API as a pattern: "^query,(c|s[0-9]+),(.*)",
-// with "[^,]*," for each skipped field before the text. Tried in the order
-// of kQueryApis; group 2 of each is the query text.
-const std::vector<boost::regex>& QueryPatterns() {
-  static const std::vector<boost::regex> patterns = [] {
-    std::vector<boost::regex> built;
-    for (const QueryApiSyntax& syntax : kQueryApis) {
-      std::string pattern = "^" + std::string(syntax.name) + ",(c|s[0-9]+),";
-      for (int field = 0; field < syntax.skippedFields; ++field) pattern += "[^,]*,";
-      built.emplace_back(pattern + "(.*)");
-    }
-    return built;
-  }();
-  return patterns;
 }
 
 // What a call does for query tracking, by its API name.
@@ -99,6 +82,18 @@ size_t MatchQueryPrefix(std::string_view text, const QueryApiSyntax& prefix) {
     at = field < prefix.skippedFields ? text.find(',', at + 1) : at + 1;
   }
   return at;
+}
+
+// Where the line after the one at `from` begins: after the next line feed,
+// carriage return or form feed, but never between a carriage return and its
+// line feed; the text's size when no line follows.
+size_t NextLineStart(std::string_view text, size_t from) {
+  for (size_t at = from; at < text.size(); ++at) {
+    char c = text[at];
+    bool separator = c == '\n' || c == '\r' || c == '\f';
+    if (separator && !(c == '\r' && at + 1 < text.size() && text[at + 1] == '\n')) return at + 1;
+  }
+  return text.size();
 }
 
 }  // namespace
@@ -184,12 +179,11 @@ bool QueryTracker::MayTrack(std::string_view apiLineText) {
 }
 
 size_t QueryTracker::QueryTextStart(std::string_view apiText) {
-  // "^" matches at the start and after these bytes alone; without them only
-  // the start counts, and the patterns read by hand there say the same.
+  // Lines begin after these bytes alone: without them only the start counts.
   const void* begin = apiText.data();
   if (std::memchr(begin, '\n', apiText.size()) || std::memchr(begin, '\r', apiText.size()) ||
       std::memchr(begin, '\f', apiText.size())) {
-    return QueryTextStartByPatterns(apiText);
+    return QueryTextStartAtLines(apiText);
   }
   for (const QueryApiSyntax& prefix : kQueryApis) {
     size_t start = MatchQueryPrefix(apiText, prefix);
@@ -198,12 +192,12 @@ size_t QueryTracker::QueryTextStart(std::string_view apiText) {
   return std::string_view::npos;
 }
 
-size_t QueryTracker::QueryTextStartByPatterns(std::string_view apiText) {
-  boost::cmatch match;
-  const char* begin = apiText.data();
-  const char* end = begin + apiText.size();
-  for (const boost::regex& pattern : QueryPatterns()) {
-    if (boost::regex_search(begin, end, match, pattern)) return match[2].first - begin;
+size_t QueryTracker::QueryTextStartAtLines(std::string_view apiText) {
+  for (const QueryApiSyntax& prefix : kQueryApis) {
+    for (size_t line = 0; line < apiText.size(); line = NextLineStart(apiText, line)) {
+      size_t start = MatchQueryPrefix(apiText.substr(line), prefix);
+      if (start != std::string_view::npos) return line + start;
+    }
   }
   return std::string_view::npos;
 }

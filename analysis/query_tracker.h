@@ -41,10 +41,11 @@ class QueryTracker {
   // runs to the end of the text. npos when the text fits none of the query
   // patterns.
   static size_t QueryTextStart(std::string_view apiText);
-  // The same by searching the five query patterns, which QueryTextStart
-  // reads by hand where it can.
-  // Used by tests.
-  static size_t QueryTextStartByPatterns(std::string_view apiText);
+  // The same for a text of several lines: each query API's prefix is looked
+  // for at the start of every line (after a line feed, carriage return or
+  // form feed) before the next API's, as the query patterns of the trace
+  // grammar search for it.
+  static size_t QueryTextStartAtLines(std::string_view apiText);
 
   // Used by tests.
   const std::map<std::string, QueryRecord>& openQueries() const { return open_; }

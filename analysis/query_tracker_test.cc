@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/trace_patterns.h"
+
 namespace quintrel {
 namespace {
 
@@ -32,7 +34,7 @@ TEST(QueryTrackerTest, QueryTextStartReadsThePatternsByHand) {
       "query,c,a\nquery,c,b",
   };
   for (const char* text : kExamples) {
-    EXPECT_EQ(QueryTracker::QueryTextStart(text), QueryTracker::QueryTextStartByPatterns(text))
+    EXPECT_EQ(QueryTracker::QueryTextStart(text), quintrel_test::QueryTextStartByPatterns(text))
         << text;
   }
   // Texts put together from the pieces the patterns care about.
@@ -44,7 +46,7 @@ TEST(QueryTrackerTest, QueryTextStartReadsThePatternsByHand) {
   for (int i = 0; i < 200000; ++i) {
     std::string text;
     for (int n = random() % 12; n > 0; --n) text += kPieces[random() % std::size(kPieces)];
-    ASSERT_EQ(QueryTracker::QueryTextStart(text), QueryTracker::QueryTextStartByPatterns(text))
+    ASSERT_EQ(QueryTracker::QueryTextStart(text), quintrel_test::QueryTextStartByPatterns(text))
         << testing::PrintToString(text);
   }
 }

@@ -1,25 +1,14 @@
 #include "analysis/time_stamp.h"
 
-#include <boost/regex.hpp>
-
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
 
 namespace {
 
-// A time stamp anywhere in a text (searched, not anchored): groups 1 month
-// word, 2 day, 3 hours, 4 minutes, 5 seconds, 6 year, 7 the trailing
-// sub-second number. It accepts exactly the texts of a header's stamp.
-// Compiled once, on first use.
-const boost::regex& TimeStampPattern() {
-  static const boost::regex pattern(
-      "\\w+ (\\w+)[[:space:]]{1,2}(\\d+) (\\d+):(\\d+):(\\d+) (\\d+) (\\d+)");
-  return pattern;
-}
-
-std::string_view Capture(const boost::cmatch& match, int group) {
-  return std::string_view(match[group].first, match[group].second - match[group].first);
+// A byte of a word in the stamp: an ASCII letter, digit or underscore.
+bool IsWordByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
 // The whitespace of the stamp between month and day.
@@ -39,6 +28,35 @@ bool TakeNumber(std::string_view text, size_t* at, int64_t* value) {
 bool TakeByte(std::string_view text, size_t* at, char c) {
   if (*at >= text.size() || text[*at] != c) return false;
   ++*at;
+  return true;
+}
+
+// Moves past the word at `*at` and returns it; empty when none stands there.
+std::string_view TakeWord(std::string_view text, size_t* at) {
+  size_t start = *at;
+  while (*at < text.size() && IsWordByte(text[*at])) ++*at;
+  return text.substr(start, *at - start);
+}
+
+// Reads the stamp that begins with the word at `at`: a word, a blank, the
+// month word, one or two blanks of any kind, day, hours, minutes, seconds,
+// year and the sub-second number. Sets `out` only when all are there.
+bool ReadStampAt(std::string_view text, size_t at, TimeStamp* out) {
+  TimeStamp read;
+  if (TakeWord(text, &at).empty() || !TakeByte(text, &at, ' ')) return false;
+  std::string_view month = TakeWord(text, &at);
+  size_t spaces = at;
+  while (at < text.size() && at - spaces < 2 && IsStampSpace(text[at])) ++at;
+  if (month.empty() || at == spaces || !TakeNumber(text, &at, &read.day) ||
+      !TakeByte(text, &at, ' ') || !TakeNumber(text, &at, &read.hours) ||
+      !TakeByte(text, &at, ':') || !TakeNumber(text, &at, &read.minutes) ||
+      !TakeByte(text, &at, ':') || !TakeNumber(text, &at, &read.seconds) ||
+      !TakeByte(text, &at, ' ') || !TakeNumber(text, &at, &read.year) ||
+      !TakeByte(text, &at, ' ') || !TakeNumber(text, &at, &read.micros)) {
+    return false;
+  }
+  read.month = TimeStamp::MonthOf(month);
+  *out = read;
   return true;
 }
 
@@ -64,18 +82,13 @@ bool TimeStamp::ReadHeaderStamp(std::string_view text, TimeStamp* out) {
 }
 
 bool TimeStamp::Read(std::string_view text, TimeStamp* stamp) {
-  boost::cmatch match;
-  if (!boost::regex_search(text.data(), text.data() + text.size(), match, TimeStampPattern())) {
-    return false;
+  // The first stamp begins with a whole word: one that begins inside a word
+  // reads the same fields as from that word's start.
+  for (size_t at = 0; at < text.size(); ++at) {
+    if (at > 0 && IsWordByte(text[at - 1])) continue;
+    if (IsWordByte(text[at]) && ReadStampAt(text, at, stamp)) return true;
   }
-  stamp->month = MonthOf(Capture(match, 1));
-  stamp->day = ReadTraceNumber(Capture(match, 2));
-  stamp->hours = ReadTraceNumber(Capture(match, 3));
-  stamp->minutes = ReadTraceNumber(Capture(match, 4));
-  stamp->seconds = ReadTraceNumber(Capture(match, 5));
-  stamp->year = ReadTraceNumber(Capture(match, 6));
-  stamp->micros = ReadTraceNumber(Capture(match, 7));
-  return true;
+  return false;
 }
 
 int TimeStamp::MonthOf(std::string_view word) {

@@ -1,5 +1,6 @@
 // TimeStamp: the fields of a trace time stamp such as
-// "Wed Aug  6 14:03:22 2003 412345", read with the time-stamp pattern.
+// "Wed Aug  6 14:03:22 2003 412345", read by hand as the stamp pattern of the
+// trace grammar reads it.
 #ifndef QUINTREL_ANALYSIS_TIME_STAMP_H_
 #define QUINTREL_ANALYSIS_TIME_STAMP_H_
 

@@ -1,10 +1,10 @@
 #include "cli/out_of_memory_notice.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "output/system_streams.h"
 
 namespace quintrel {
 
@@ -16,7 +16,8 @@ const size_t kReserve = size_t{32} << 20;
 
 void WriteAll(const char* text, size_t size) {
   while (size > 0) {
-    ssize_t written = ::write(STDERR_FILENO, text, size);
+    int error = 0;
+    long written = SystemStreams::Write(SystemStreams::kError, text, size, &error);
     if (written <= 0) return;
     text += written;
     size -= static_cast<size_t>(written);

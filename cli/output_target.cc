@@ -1,7 +1,5 @@
 #include "cli/output_target.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -18,8 +16,7 @@ bool CreateOutputFile(const RunConfig& config, std::unique_ptr<OutputFile>* crea
   created->reset();
   if (config.toConsole) return true;
   const std::string& name = config.outputFile;
-  struct stat status;
-  bool exists = ::lstat(name.c_str(), &status) == 0;
+  bool exists = OutputFile::NameTaken(name);
   bool stream = exists && OutputFile::IsStream(name);
   if (exists && !stream) {
     ReportOutputExists(name);

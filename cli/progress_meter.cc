@@ -1,9 +1,8 @@
 #include "cli/progress_meter.h"
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
+
+#include "output/system_streams.h"
 
 namespace quintrel {
 
@@ -16,19 +15,6 @@ const auto kFirstDraw = std::chrono::seconds(1);
 const auto kRedrawInterval = std::chrono::milliseconds(250);
 const char kErase[] = "\r                                                            \r";
 
-// Whether a line is on screen, for the signal handler.
-volatile std::sig_atomic_t lineShown = 0;
-
-// Erases the line, then ends the process as the signal would have.
-void EraseAndDie(int signal) {
-  if (lineShown) {
-    ssize_t written = ::write(STDERR_FILENO, kErase, sizeof kErase - 1);
-    (void)written;
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
 }  // namespace
 
 ProgressMeter::ProgressMeter(bool enabled, uint64_t totalBytes)
@@ -40,7 +26,8 @@ ProgressMeter::ProgressMeter(bool enabled, uint64_t totalBytes)
 ProgressMeter::~ProgressMeter() { finish(); }
 
 bool ProgressMeter::Wanted(bool toConsole) {
-  return isatty(STDERR_FILENO) == 1 && !(toConsole && isatty(STDOUT_FILENO) == 1);
+  return SystemStreams::IsTerminal(SystemStreams::kError) &&
+         !(toConsole && SystemStreams::IsTerminal(SystemStreams::kOutput));
 }
 
 void ProgressMeter::update(uint64_t bytesRead) {
@@ -50,14 +37,10 @@ void ProgressMeter::update(uint64_t bytesRead) {
              : totalBytes_ <= kLargeTrace && now - start_ < kFirstDraw) {
     return;
   }
-  if (!shown_) {
-    std::signal(SIGINT, EraseAndDie);
-    std::signal(SIGTERM, EraseAndDie);
-  }
+  if (!shown_) SystemStreams::WriteOnInterrupt(kErase, sizeof kErase - 1);
   lastDraw_ = now;
   draw(bytesRead, std::chrono::duration<double>(now - start_).count());
   shown_ = true;
-  lineShown = 1;
 }
 
 void ProgressMeter::draw(uint64_t bytesRead, double seconds) {
@@ -76,9 +59,7 @@ void ProgressMeter::draw(uint64_t bytesRead, double seconds) {
 
 void ProgressMeter::finish() {
   if (!shown_) return;
-  lineShown = 0;
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+  SystemStreams::WriteOnInterrupt(nullptr, 0);
   std::fputs(kErase, stderr);
   std::fflush(stderr);
   shown_ = false;

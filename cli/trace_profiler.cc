@@ -1,8 +1,5 @@
 #include "cli/trace_profiler.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +14,7 @@
 #include "cli/thread_choice.h"
 #include "input/line_reader.h"
 #include "input/line_scanner.h"
+#include "output/system_streams.h"
 #include "parse/thread_id_collector.h"
 #include "report/detail_writer.h"
 #include "report/report_writer.h"
@@ -49,7 +47,7 @@ TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
     : config_(config),
       trace_(trace),
       outputFile_(outputFile),
-      output_(std::make_unique<FdOutputStream>(outputFile == nullptr ? STDOUT_FILENO
+      output_(std::make_unique<FdOutputStream>(outputFile == nullptr ? SystemStreams::kOutput
                                                                      : outputFile->fd())) {}
 
 std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
@@ -146,10 +144,8 @@ void TraceProfiler::reportFailure(const std::string& what, uint64_t line) {
 
 size_t TraceProfiler::reportWidth() const {
   if (config_->width > 0) return config_->width;
-  winsize terminal;
-  if (config_->toConsole && ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col) {
-    return terminal.ws_col;
-  }
+  size_t terminal = config_->toConsole ? SystemStreams::TerminalColumns(SystemStreams::kOutput) : 0;
+  if (terminal > 0) return terminal;
   // As the shell sets it, for output that goes to a pipe or a file.
   const char* columns = std::getenv("COLUMNS");
   size_t digits = columns == nullptr ? 0 : std::strspn(columns, "0123456789");

@@ -1,5 +1,5 @@
-// FileSource: the bytes of an open file descriptor, read as they are. It owns
-// the descriptor.
+// FileSource: the bytes of an open file descriptor (one InputFile opened),
+// read as they are. It owns the descriptor.
 #ifndef QUINTREL_INPUT_FILE_SOURCE_H_
 #define QUINTREL_INPUT_FILE_SOURCE_H_
 

@@ -142,32 +142,24 @@ void GzipSource::resetInflater() {
 }
 
 bool GzipSource::fillInput() {
-  // Keep the input not yet taken (part of a header) at the front.
   size_t kept = inflate_->avail_in;
-  if (kept > 0 && inflate_->next_in != input_.data()) {
-    std::memmove(input_.data(), inflate_->next_in, kept);
-  }
   if (kept == input_.size()) {
+    // The whole buffer is one header, not taken yet.
     if (input_.size() >= kMaxHeaderSize) {
       fail("invalid compressed data (gzip header too long)");
       return false;
     }
-    input_.resize(input_.size() * 2);
+    input_.grow();
+    inflate_->next_in = input_.data();
   }
+  size_t available = 0;
+  MemberInput::Fill fill =
+      input_.fill(compressed_.get(), inflate_->next_in, kept,
+                  state_ == State::kBetweenMembers && memberEnded_, &available, &error_);
   inflate_->next_in = input_.data();
-  long count =
-      compressed_->read(reinterpret_cast<char*>(input_.data() + kept), input_.size() - kept);
-  if (count > 0) {
-    inflate_->avail_in = static_cast<uint32_t>(kept + count);
-    return true;
-  }
-  if (count < 0) {
-    fail(compressed_->error());
-  } else if (state_ == State::kBetweenMembers && memberEnded_ && kept == 0) {
-    state_ = State::kEnded;
-  } else {
-    fail("unexpected end of compressed data");
-  }
+  inflate_->avail_in = static_cast<uint32_t>(available);
+  if (fill == MemberInput::Fill::kMore) return true;
+  state_ = fill == MemberInput::Fill::kEnded ? State::kEnded : State::kFailed;
   return false;
 }
 

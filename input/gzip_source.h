@@ -11,9 +11,9 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "input/byte_source.h"
+#include "input/member_input.h"
 
 struct inflate_state;
 
@@ -63,7 +63,7 @@ class GzipSource : public ByteSource {
 
   std::unique_ptr<ByteSource> compressed_;
   std::unique_ptr<inflate_state> inflate_;
-  std::vector<unsigned char> input_;
+  MemberInput input_;
   State state_ = State::kBetweenMembers;
   bool memberEnded_ = false;  // at least one member was read to its end
   std::string error_;

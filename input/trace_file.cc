@@ -1,18 +1,12 @@
 #include "input/trace_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <utility>
 
 #include "input/cp1252_source.h"
+#include "input/decompressors.h"
 #include "input/file_source.h"
-#include "input/gzip_source.h"
+#include "input/input_file.h"
 #include "input/prefixed_source.h"
-#include "input/zstd_source.h"
 
 namespace quintrel {
 
@@ -44,14 +38,15 @@ TraceFile::Compression Recognise(const std::string& magic) {
   return TraceFile::Compression::kNone;
 }
 
-// The bytes of `source` decompressed as `compression` says.
+// The bytes of `source` decompressed as `compression` says; null with the
+// reason in `error` where this build reads no such stream.
 std::unique_ptr<ByteSource> Decompressed(TraceFile::Compression compression,
-                                         std::unique_ptr<ByteSource> source) {
+                                         std::unique_ptr<ByteSource> source, std::string* error) {
   switch (compression) {
     case TraceFile::Compression::kGzip:
-      return std::make_unique<GzipSource>(std::move(source));
+      return Decompressors::Gzip(std::move(source), error);
     case TraceFile::Compression::kZstd:
-      return std::make_unique<ZstdSource>(std::move(source));
+      return Decompressors::Zstd(std::move(source), error);
     case TraceFile::Compression::kNone:
       break;
   }
@@ -60,34 +55,27 @@ std::unique_ptr<ByteSource> Decompressed(TraceFile::Compression compression,
 
 }  // namespace
 
-TraceFile::TraceFile(std::string path) : path_(std::move(path)), standardInput_(path_ == "-") {
-  struct stat status;
-  int result = standardInput_ ? ::fstat(STDIN_FILENO, &status) : ::stat(path_.c_str(), &status);
-  if (result != 0) return;
-  found_ = true;
-  regular_ = S_ISREG(status.st_mode);
-  device_ = status.st_dev;
-  inode_ = status.st_ino;
-  if (!regular_) return;
-  off_t position = standardInput_ ? lseek(STDIN_FILENO, 0, SEEK_CUR) : 0;
-  if (position < 0 || position > status.st_size) position = 0;
-  size_ = static_cast<uint64_t>(status.st_size - position);
+TraceFile::TraceFile(std::string path)
+    : path_(std::move(path)),
+      standardInput_(path_ == "-"),
+      status_(standardInput_ ? InputFile::StatusOfStandardStream(0) : InputFile::StatusOf(path_)) {}
+
+bool TraceFile::isStandardOutput() const {
+  return status_.sameFile(InputFile::StatusOfStandardStream(1));
 }
 
 std::unique_ptr<ByteSource> TraceFile::open(bool cp1252, std::string* error,
                                             Compression* compression) const {
-  int fd = standardInput_ ? fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
-                          : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = std::strerror(errno);
-    return nullptr;
-  }
+  int fd =
+      standardInput_ ? InputFile::DuplicateStandardInput(error) : InputFile::Open(path_, error);
+  if (fd < 0) return nullptr;
   auto file = std::make_unique<FileSource>(fd);
   std::string magic = ReadMagic(file.get());
   Compression found = Recognise(magic);
   if (compression != nullptr) *compression = found;
-  std::unique_ptr<ByteSource> source =
-      Decompressed(found, std::make_unique<PrefixedSource>(std::move(magic), std::move(file)));
+  std::unique_ptr<ByteSource> source = Decompressed(
+      found, std::make_unique<PrefixedSource>(std::move(magic), std::move(file)), error);
+  if (source == nullptr) return nullptr;
   if (cp1252) return std::make_unique<Cp1252Source>(std::move(source));
   return source;
 }

@@ -13,13 +13,12 @@
 #ifndef QUINTREL_INPUT_TRACE_FILE_H_
 #define QUINTREL_INPUT_TRACE_FILE_H_
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "input/byte_source.h"
+#include "input/input_file.h"
 
 namespace quintrel {
 
@@ -33,26 +32,26 @@ class TraceFile {
   const std::string& path() const { return path_; }
   bool standardInput() const { return standardInput_; }
   // It could be looked at; when not, opening it says why.
-  bool found() const { return found_; }
+  bool found() const { return status_.found; }
   // A regular file named by a path, which can be opened again to read the
   // same trace a second time. Never so for standard input.
-  bool rereadable() const { return regular_ && !standardInput_; }
+  bool rereadable() const { return status_.regular && !standardInput_; }
   // Bytes of the file (compressed, as on disk) that will be read, which the
   // source's bytesConsumed() counts towards, for progress; 0 when unknown (a
   // pipe, a terminal). Standard input may start inside its file: only what
   // is left of it counts.
-  uint64_t size() const { return size_; }
-  // Whether what is read is the regular file with this identity.
-  bool isFile(dev_t device, ino_t inode) const {
-    return regular_ && device_ == device && inode_ == inode;
-  }
+  uint64_t size() const { return status_.size; }
+  // Whether standard output is the regular file that is read, which a run
+  // would read back as it writes it.
+  bool isStandardOutput() const;
 
   // Opens the trace for one reading from its start (standard input is read
   // through a duplicate of descriptor 0, which stays open). With `cp1252`
   // its texts are taken as Windows-1252 and handed on as UTF-8. Sets
   // `compression`, when not null, to what the first bytes tell. On failure
   // returns null with the system's reason in `error` ("No such file or
-  // directory"), printing nothing. A read error while recognising the format
+  // directory"), or that this build reads no such compressed trace (zstd on
+  // Windows), printing nothing. A read error while recognising the format
   // (a directory) is not an open failure: the source returns it from read().
   // Blocks until the first bytes arrive or the input ends.
   std::unique_ptr<ByteSource> open(bool cp1252, std::string* error,
@@ -61,11 +60,7 @@ class TraceFile {
  private:
   std::string path_;
   bool standardInput_;
-  bool found_ = false;
-  bool regular_ = false;
-  uint64_t size_ = 0;
-  dev_t device_ = 0;
-  ino_t inode_ = 0;
+  InputFile::Status status_;
 };
 
 }  // namespace quintrel

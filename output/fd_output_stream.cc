@@ -1,11 +1,9 @@
 #include "output/fd_output_stream.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "output/system_streams.h"
 
 namespace quintrel {
 
@@ -13,7 +11,8 @@ namespace {
 const size_t kBufferSize = 1 << 20;
 }  // namespace
 
-FdOutputBuffer::FdOutputBuffer(int fd) : fd_(fd), terminal_(isatty(fd) == 1), buffer_(kBufferSize) {
+FdOutputBuffer::FdOutputBuffer(int fd)
+    : fd_(fd), terminal_(SystemStreams::IsTerminal(fd)), buffer_(kBufferSize) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
@@ -79,21 +78,14 @@ bool FdOutputBuffer::writeEscaped(const char* data, size_t size) {
 
 bool FdOutputBuffer::writeAll(const char* data, size_t size) {
   while (size > 0) {
-    ssize_t written = ::write(fd_, data, size);
-    if (written > 0) {
-      data += written;
-      size -= written;
-    } else if (written < 0 && errno == EAGAIN) {
-      // A non-blocking descriptor whose reader is slow: wait until it can
-      // take more.
-      pollfd ready = {fd_, POLLOUT, 0};
-      ::poll(&ready, 1, -1);
-    } else if (written < 0 && errno == EINTR) {
-      continue;
-    } else {
-      fail(written < 0 ? errno : EIO);
+    int error = 0;
+    long written = SystemStreams::Write(fd_, data, size, &error);
+    if (written < 0) {
+      fail(error);
       return false;
     }
+    data += written;
+    size -= written;
   }
   return true;
 }

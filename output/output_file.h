@@ -2,12 +2,16 @@
 // only when complete, so that a run that is killed or fails to write leaves
 // nothing under the name, and nothing that exists is ever overwritten.
 //
-// It is an unnamed file in the folder of the name (O_TMPFILE), or, where the
-// file system has none, a hidden file beside the name, removed unless the
-// run completes, or SIGINT, SIGTERM or SIGHUP ends it
-// (output/termination_cleanup.h). A character device or a FIFO (/dev/null, a
-// terminal, a named pipe) is written to as it is instead: writing to it
-// replaces nothing. The object owns the descriptor and the hidden file.
+// On Linux it is an unnamed file in the folder of the name (O_TMPFILE), or,
+// where the file system has none, a hidden file beside the name, removed
+// unless the run completes, or SIGINT, SIGTERM or SIGHUP ends it
+// (output_file_posix.cc, output/termination_cleanup.h). On Windows it is a hidden
+// file beside the name, moved into place only when complete, never over an
+// existing file, and removed on failure and when the console is closed or
+// interrupted (output_file_windows.cc). A character device or a FIFO
+// (/dev/null, a terminal, a named pipe; NUL, CON, \\.\pipe\ on Windows) is
+// written to as it is instead: writing to it replaces nothing. Names are
+// UTF-8. The object owns the descriptor and the hidden file.
 #ifndef QUINTREL_OUTPUT_OUTPUT_FILE_H_
 #define QUINTREL_OUTPUT_OUTPUT_FILE_H_
 
@@ -21,6 +25,9 @@ class OutputFile {
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
+
+  // Whether `name` names anything already, a dangling link included.
+  static bool NameTaken(const std::string& name);
 
   // Creates the file that will be named `name`; on failure returns null with
   // errno set. Whether `name` exists already is the caller's question: this

@@ -22,6 +22,9 @@ class TerminationCleanup {
   static bool Arm(const std::string& path);
   // Forgets the path: call it before the file is named or removed.
   static void Disarm();
+  // Removes the armed file now, from another handler of the signals that
+  // ends the run; safe in a signal handler.
+  static void RemoveNow();
 };
 
 }  // namespace quintrel

@@ -1,27 +1,35 @@
 #!/usr/bin/env bash
 # Installs what building and testing quintrel needs on a Debian machine, and
 # nothing when it is all there already; `scripts/setup.sh quintrel` only what
-# building the program needs. Run as root it installs; otherwise it prints
+# building the program needs, `scripts/setup.sh windows` only what
+# cross-compiling quintrel.exe needs (scripts/build-windows.sh). Run as root it installs; otherwise it prints
 # the command a person must run and stops.
 set -euo pipefail
 
 # The program.
-packages=(cmake ninja-build g++ pkg-config libboost-regex-dev nlohmann-json3-dev libzstd-dev
-          libisal-dev)
+packages=(cmake ninja-build g++ pkg-config nlohmann-json3-dev libzstd-dev libisal-dev)
+# quintrel.exe: mingw-w64 with std::thread, and zlib for its gzip traces.
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nlohmann-json3-dev)
 case "${1:-}" in
   quintrel) ;;
+  windows) packages=("${windows[@]}") ;;
   "")
-    # The tests, the benchmarks and the .deb; chromium renders the dashboard
+    # The tests, the benchmarks and the .deb; Boost.Regex holds the trace
+    # grammar the tests check against; chromium renders the dashboard
     # headless in its tests, sqlite3 and jq read the JSONL listing.
-    packages+=(zlib1g-dev libgtest-dev libbenchmark-dev libxml2-utils python3 python3-jsonschema
-               time gzip zstd man-db dpkg-dev chromium sqlite3 jq)
+    packages+=(zlib1g-dev libboost-regex-dev libgtest-dev libbenchmark-dev libxml2-utils python3
+               python3-jsonschema time gzip zstd man-db dpkg-dev chromium sqlite3 jq)
     # The sanitizer and fuzzing builds use clang and its runtime.
     if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
       packages+=(clang libclang-rt-14-dev)
     fi
+    # quintrel.exe and wine, which runs its tests.
+    if [ "${QUINTREL_SETUP_WINDOWS:-0}" = 1 ]; then
+      packages+=("${windows[@]}" wine64)
+    fi
     ;;
   *)
-    echo "usage: scripts/setup.sh [quintrel]" >&2
+    echo "usage: scripts/setup.sh [quintrel | windows]" >&2
     exit 2
     ;;
 esac

@@ -147,7 +147,8 @@ TEST(Everyday, HelpVersionAndUnknownOptions) {
     EXPECT_NE(help.out.find(extension), std::string::npos) << extension;
   }
   EXPECT_EQ(RunQuintrel({"trace.trc", "--help"}).out, help.out);
-  EXPECT_EQ(RunQuintrel({"--version"}), (CliResult{0, "quintrel 1.3\n", ""}));
+  EXPECT_EQ(RunQuintrel({"--version"}),
+            (CliResult{0, "quintrel 1.3\nbuild: " QUINTREL_BUILD "\n", ""}));
   const std::pair<std::vector<std::string>, std::string> kErrors[] = {
       {{"t", "o", "--bogus"}, "unknown option --bogus\n"},
       {{"t", "o", "--"}, "unknown option --\n"},

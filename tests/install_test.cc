@@ -11,7 +11,7 @@
 namespace quintrel_test {
 namespace {
 
-const char kVersion[] = "quintrel 1.3\n";
+const char kVersion[] = "quintrel 1.3\nbuild: " QUINTREL_BUILD "\n";
 const std::vector<std::string> kLongOptions = {
     "--threads=", "--since=",  "--until=", "--top=",     "--bucket=",  "--encoding=cp1252",
     "--help",     "--version", "--match=", "--exclude=", "--anonymize"};

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/query_record.h"
 #include "parse/header_scanner.h"
 #include "parse/trace_grammar.h"
 
@@ -73,6 +74,35 @@ const boost::regex& ThreadPattern() {
   // The thread listing reads any number of digits.
   static const boost::regex pattern(kMarker + "(\\d+) \\]");
   return pattern;
+}
+
+const boost::regex& TimeStampPattern() {
+  static const boost::regex pattern(
+      "\\w+ (\\w+)[[:space:]]{1,2}(\\d+) (\\d+):(\\d+):(\\d+) (\\d+) (\\d+)");
+  return pattern;
+}
+
+const std::vector<boost::regex>& QueryPatterns() {
+  static const std::vector<boost::regex> patterns = [] {
+    std::vector<boost::regex> built;
+    for (const quintrel::QueryApiSyntax& syntax : quintrel::kQueryApis) {
+      std::string pattern = "^" + std::string(syntax.name) + ",(c|s[0-9]+),";
+      for (int field = 0; field < syntax.skippedFields; ++field) pattern += "[^,]*,";
+      built.emplace_back(pattern + "(.*)");
+    }
+    return built;
+  }();
+  return patterns;
+}
+
+size_t QueryTextStartByPatterns(std::string_view apiText) {
+  boost::cmatch match;
+  const char* begin = apiText.data();
+  const char* end = begin + apiText.size();
+  for (const boost::regex& pattern : QueryPatterns()) {
+    if (boost::regex_search(begin, end, match, pattern)) return match[2].first - begin;
+  }
+  return std::string_view::npos;
 }
 
 bool SearchAtLineStart(std::string_view text, const boost::regex& pattern, boost::cmatch* match) {

@@ -10,6 +10,7 @@
 
 #include <boost/regex.hpp>
 #include <string_view>
+#include <vector>
 
 #include "parse/trace_call.h"
 
@@ -30,6 +31,17 @@ const boost::regex& SetPattern();
 const boost::regex& ServerRpcPattern();
 // The thread marker alone: group 1 thread.
 const boost::regex& ThreadPattern();
+// A time stamp anywhere in a text (searched, not anchored): groups 1 month
+// word, 2 day, 3 hours, 4 minutes, 5 seconds, 6 year, 7 the trailing
+// sub-second number.
+const boost::regex& TimeStampPattern();
+// The syntax of each query API as a pattern, "^query,(c|s[0-9]+),(.*)"
+// with "[^,]*," for each skipped field before the text, in the order of
+// kQueryApis; group 2 of each is the query text.
+const std::vector<boost::regex>& QueryPatterns();
+// Where the query text begins in `apiText` by the first of QueryPatterns
+// that a search finds; npos when none does.
+size_t QueryTextStartByPatterns(std::string_view apiText);
 
 // Searches `text` for `pattern`, accepting only a match that begins at the
 // first character, so that "^" can only match at the start of the line,

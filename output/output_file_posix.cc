@@ -1,5 +1,3 @@
-#include "output/output_file.h"
-
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -9,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "output/output_file.h"
 #include "output/termination_cleanup.h"
 
 namespace quintrel {
@@ -53,6 +52,11 @@ OutputFile::~OutputFile() {
   if (hiddenName_.empty()) return;
   TerminationCleanup::Disarm();
   ::unlink(hiddenName_.c_str());
+}
+
+bool OutputFile::NameTaken(const std::string& name) {
+  struct stat status;
+  return ::lstat(name.c_str(), &status) == 0;
 }
 
 std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {

@@ -1,11 +1,11 @@
-#include "output/termination_cleanup.h"
-
 #include <limits.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
 #include <cstring>
+
+#include "output/termination_cleanup.h"
 
 namespace quintrel {
 
@@ -19,7 +19,7 @@ std::atomic<bool> armed{false};
 bool installed = false;
 
 void RemoveAndRaise(int signal) {
-  if (armed.load()) ::unlink(armedPath);
+  TerminationCleanup::RemoveNow();
   // The default action again (SA_RESETHAND did so unless another handler
   // put this one back without it): the signal ends the run once the handler
   // returns.
@@ -54,5 +54,9 @@ bool TerminationCleanup::Arm(const std::string& path) {
 }
 
 void TerminationCleanup::Disarm() { armed.store(false); }
+
+void TerminationCleanup::RemoveNow() {
+  if (armed.load()) ::unlink(armedPath);
+}
 
 }  // namespace quintrel
