@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/duration_histogram.h"
+#include "analysis/mergeable_profile.h"
 #include "analysis/profile_analytics.h"
 #include "analysis/text_index.h"
 
@@ -44,11 +46,8 @@ class ClassTable {
   void add(std::string_view name, const ClassMember& member, bool keepExamples) {
     Add(classOf(name), member, keepExamples);
   }
-  // Every class with its statistics, ranked by total time and count (both
-  // descending), then name.
-  std::vector<ClassRow> ranked() const;
-  // The durations of all members of all classes in [low, high).
-  int64_t countBetween(int64_t low, int64_t high) const;
+  // Moves every class into `classes`, by name, and leaves the table empty.
+  void moveInto(std::map<std::string, MergeableClass>* classes);
 
  private:
   TextIndex names_;

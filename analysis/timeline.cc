@@ -6,21 +6,18 @@
 
 namespace quintrel {
 
-namespace {
+const int64_t kTimelineWidths[10] = {1, 5, 10, 30, 60, 300, 900, 3600, 21600, 86400};
 
-const int64_t kWidths[] = {1, 5, 10, 30, 60, 300, 900, 3600, 21600, 86400};
-const int64_t kMaxBuckets = 120;
-
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
-
-}  // namespace
+int64_t BucketIndex(int64_t seconds, int64_t width) {
+  return seconds / width - (seconds % width != 0 && (seconds < 0) != (width < 0));
+}
 
 Timeline::Timeline(int64_t fixedSeconds)
     : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
 
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
   // Calls mostly fall into the bucket of the call before.
-  int64_t index = FloorDiv(seconds, width_);
+  int64_t index = BucketIndex(seconds, width_);
   bool created = false;
   if (last_ == nullptr || index != lastIndex_) {
     auto placed = buckets_.try_emplace(index);
@@ -54,19 +51,20 @@ void Timeline::Merge(Bucket&& from, Bucket* into) {
 
 void Timeline::widen() {
   auto span = [this] { return buckets_.rbegin()->first - buckets_.begin()->first + 1; };
-  if (span() <= kMaxBuckets || width_ == kWidths[std::size(kWidths) - 1]) return;
+  if (span() <= kMaxTimelineBuckets || width_ == kTimelineWidths[std::size(kTimelineWidths) - 1])
+    return;
   int64_t width = width_;
-  for (int64_t candidate : kWidths) {
+  for (int64_t candidate : kTimelineWidths) {
     width = candidate;
     if (candidate <= width_) continue;
-    int64_t first = FloorDiv(buckets_.begin()->first * width_, candidate);
-    int64_t last = FloorDiv(buckets_.rbegin()->first * width_, candidate);
-    if (last - first + 1 <= kMaxBuckets) break;
+    int64_t first = BucketIndex(buckets_.begin()->first * width_, candidate);
+    int64_t last = BucketIndex(buckets_.rbegin()->first * width_, candidate);
+    if (last - first + 1 <= kMaxTimelineBuckets) break;
   }
   // Every width divides the next, so each bucket falls into one wider bucket.
   std::map<int64_t, Bucket> wider;
   for (auto& [index, bucket] : buckets_) {
-    Merge(std::move(bucket), &wider[FloorDiv(index * width_, width)]);
+    Merge(std::move(bucket), &wider[BucketIndex(index * width_, width)]);
   }
   buckets_ = std::move(wider);
   width_ = width;
@@ -74,20 +72,27 @@ void Timeline::widen() {
   bucketOfThread_.assign(bucketOfThread_.size(), kNoBucket);
 }
 
-std::vector<TimelineBucket> Timeline::buckets() const {
+std::map<int64_t, MergeableBucket> Timeline::takeBuckets() {
+  std::map<int64_t, MergeableBucket> taken = std::move(buckets_);
+  *this = Timeline(fixed_ ? width_ : 0);
+  return taken;
+}
+
+std::vector<TimelineBucket> Timeline::Figures(const std::map<int64_t, MergeableBucket>& buckets,
+                                              int64_t width) {
   std::vector<TimelineBucket> out;
-  if (buckets_.empty()) return out;
-  int64_t first = buckets_.begin()->first, last = buckets_.rbegin()->first;
+  if (buckets.empty()) return out;
+  int64_t first = buckets.begin()->first, last = buckets.rbegin()->first;
   bool fill = static_cast<uint64_t>(last - first) < kMaxFilledBuckets;
-  auto stored = buckets_.begin();
+  auto stored = buckets.begin();
   for (int64_t index = first; index <= last; ++index) {
-    bool present = stored != buckets_.end() && stored->first == index;
+    bool present = stored != buckets.end() && stored->first == index;
     if (!present && !fill) {
       index = stored->first - 1;  // on to the next bucket that holds calls
       continue;
     }
     TimelineBucket bucket;
-    bucket.start = index * width_;
+    bucket.start = index * width;
     if (present) {
       DurationStats stats = stored->second.durations.stats();
       bucket.calls = stats.count;

@@ -13,9 +13,16 @@
 #include <vector>
 
 #include "analysis/duration_histogram.h"
+#include "analysis/mergeable_profile.h"
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
+
+// The widths a timeline chooses from, each a divisor of the next.
+extern const int64_t kTimelineWidths[10];
+
+// The index of the bucket of `width` seconds that holds `seconds`.
+int64_t BucketIndex(int64_t seconds, int64_t width);
 
 class Timeline {
  public:
@@ -27,14 +34,18 @@ class Timeline {
   void add(int64_t seconds, int64_t durationMs, uint32_t thread);
 
   int64_t bucketSeconds() const { return width_; }
+  bool fixedWidth() const { return fixed_; }
   // The buckets in time order (see ProfileAnalytics::timeline).
-  std::vector<TimelineBucket> buckets() const;
+  std::vector<TimelineBucket> buckets() const { return Figures(buckets_, width_); }
+  // The buckets by start / bucketSeconds(); the timeline is left empty.
+  std::map<int64_t, MergeableBucket> takeBuckets();
+
+  // The figures of `buckets`, by start / `width`, in time order.
+  static std::vector<TimelineBucket> Figures(const std::map<int64_t, MergeableBucket>& buckets,
+                                             int64_t width);
 
  private:
-  struct Bucket {
-    DurationHistogram durations;
-    std::vector<uint32_t> threads;  // sorted
-  };
+  using Bucket = MergeableBucket;
   // Counts `thread` in the bucket of the last call.
   void addThread(uint32_t thread);
   static void Merge(Bucket&& from, Bucket* into);

@@ -14,6 +14,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/messages.h"
 #include "cli/output_target.h"
@@ -65,6 +66,40 @@ bool OutputIsTheTrace(const quintrel::RunConfig& config, const quintrel::TraceFi
   return trace.isFile(output.st_dev, output.st_ino);
 }
 
+// --merge and --compare take the analytics reports only, and every input
+// once; prints why not. Returns the exit code of a refusal, or kExitDone.
+ExitCode CheckMergeInputs(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
+  if (config.merges.empty() && config.compare.empty()) return quintrel::kExitDone;
+  bool saves = config.reportFormat == quintrel::ReportFormat::kProfile;
+  if (!config.analysis.analytics || config.listThreads || (saves && !config.compare.empty())) {
+    bool compares = saves || config.merges.empty();
+    quintrel::ReportError(compares ? "--compare" : "--merge", "",
+                          compares
+                              ? "is taken by -s JSON, DIGEST and DASHBOARD, without -l"
+                              : "is taken by -s JSON, DIGEST, DASHBOARD and PROFILE, without -l");
+    return quintrel::kExitUsage;
+  }
+  std::vector<quintrel::TraceFile> inputs = {trace};
+  for (const std::string& merge : config.merges) inputs.emplace_back(merge);
+  bool standardInput = trace.standardInput();
+  for (size_t index = 1; index < inputs.size(); ++index) {
+    const quintrel::TraceFile& input = inputs[index];
+    if (!config.toConsole && input.path() == config.outputFile) {
+      quintrel::ReportError("output is the trace file", input.path());
+      return quintrel::kExitOutputExists;
+    }
+    for (size_t before = 0; before < index; ++before) {
+      if (input.path() == inputs[before].path() || input.sameFile(inputs[before]) ||
+          (input.standardInput() && standardInput)) {
+        quintrel::ReportError("--merge names a trace twice:", input.path());
+        return quintrel::kExitUsage;
+      }
+    }
+    standardInput = standardInput || input.standardInput();
+  }
+  return quintrel::kExitDone;
+}
+
 int Main(int argc, char** argv) {
   quintrel::ParameterMap parameters;
   if (!parameters.parse(argc, argv)) {
@@ -86,8 +121,16 @@ int Main(int argc, char** argv) {
   }
   const quintrel::TraceFile trace(config.traceFile);
   if (config.listThreads && !CanListThreads(trace)) return quintrel::kExitUsage;
+  ExitCode refused = CheckMergeInputs(config, trace);
+  if (refused != quintrel::kExitDone) return refused;
   std::unique_ptr<quintrel::OutputFile> outputFile;
   if (!quintrel::CreateOutputFile(config, &outputFile)) return quintrel::kExitOutputExists;
+  for (const std::string& input : config.merges) {
+    if (OutputIsTheTrace(config, quintrel::TraceFile(input))) {
+      quintrel::ReportError("output is the trace file", input);
+      return quintrel::kExitOutputExists;
+    }
+  }
   if (OutputIsTheTrace(config, trace)) {
     quintrel::ReportError("output is the trace file", trace.path());
     return quintrel::kExitOutputExists;

@@ -41,6 +41,13 @@ const char kExtensions[] =
     "  --width=N                 columns of the digest (default: the terminal's,\n"
     "                            else COLUMNS, else %WIDTH%)\n"
     "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
+    "  -s PROFILE                a saved profile: merges exactly with others, and\n"
+    "                            serves as the trace of JSON, DIGEST and DASHBOARD\n"
+    "  --merge=FILE              add a trace or saved profile to the run (repeatable;\n"
+    "                            JSON, DIGEST, DASHBOARD and PROFILE)\n"
+    "  --jobs=N                  traces analysed at once (default: the cores)\n"
+    "  --compare=BASE            compare with a trace or saved profile (JSON, DIGEST,\n"
+    "                            DASHBOARD)\n"
     "  --help                    this text\n"
     "  --version                 the version\n";
 
@@ -66,6 +73,7 @@ struct LongOption {
   bool (*valid)(const std::string& value);
   bool valueMayFollow = false;
   bool listsTimeForms = false;
+  bool repeatable = false;  // each value is kept, in order
 };
 
 bool ValidThreadList(const std::string& value) {
@@ -87,6 +95,8 @@ bool ValidTime(const std::string& value) {
 
 bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
 
+bool ValidFileName(const std::string& value) { return !value.empty(); }
+
 const LongOption kLongOptions[] = {
     {"threads", &ValidThreadList},
     {"since", &ValidTime, true, true},
@@ -95,6 +105,9 @@ const LongOption kLongOptions[] = {
     {"bucket", &ValidCount},
     {"encoding", &ValidEncoding},
     {"width", &ValidCount},
+    {"merge", &ValidFileName, false, false, true},
+    {"jobs", &ValidCount},
+    {"compare", &ValidFileName},
 };
 
 }  // namespace
@@ -116,7 +129,7 @@ const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
 
 const ParameterMap::FormatOption ParameterMap::kSummaryFormat = {
     "summaryformat",
-    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD"},
+    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD", "PROFILE"},
     "summary mode option must specifiy TEXT, HTML or XML format\n",
     "outputformat must be TEXT, HTML or XML format\n"};
 
@@ -195,6 +208,7 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
       PrintMessage("invalid value for --" + name + ": " + value + "\n" + forms);
       return false;
     }
+    if (option.repeatable) lists_[name].push_back(value);
     values_[name] = value;
     return true;
   }
@@ -271,6 +285,11 @@ std::string ParameterMap::get(const std::string& key) const {
 }
 
 bool ParameterMap::contains(const std::string& key) const { return values_.count(key) != 0; }
+
+std::vector<std::string> ParameterMap::getAll(const std::string& key) const {
+  auto found = lists_.find(key);
+  return found == lists_.end() ? std::vector<std::string>() : found->second;
+}
 
 bool ParameterMap::isSummary() const { return get("summary") == "true"; }
 

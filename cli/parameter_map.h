@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace quintrel {
 
@@ -32,6 +33,9 @@ class ParameterMap {
   // The value of `key`, or "" when it is absent; never inserts it.
   std::string get(const std::string& key) const;
   bool contains(const std::string& key) const;
+  // Every value of a repeatable option, in the order given; get() gives the
+  // last.
+  std::vector<std::string> getAll(const std::string& key) const;
   // True when "summary" is exactly "true".
   bool isSummary() const;
   // "--help" or "--version" was given: print that and end the run.
@@ -49,6 +53,7 @@ class ParameterMap {
   bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;
+  std::map<std::string, std::vector<std::string>> lists_;  // repeatable options
   bool dumpRequested_ = false;
   bool detailSeen_ = false;
   bool summarySeen_ = false;

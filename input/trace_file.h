@@ -42,6 +42,8 @@ class TraceFile {
   // pipe, a terminal). Standard input may start inside its file: only what
   // is left of it counts.
   uint64_t size() const { return size_; }
+  // Whether both name the same regular file.
+  bool sameFile(const TraceFile& other) const { return other.isFile(device_, inode_); }
   // Whether what is read is the regular file with this identity.
   bool isFile(dev_t device, ino_t inode) const {
     return regular_ && device_ == device && inode_ == inode;

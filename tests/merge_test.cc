@@ -1,0 +1,192 @@
+// Black-box tests of saved profiles and --merge: a trace cut into pieces
+// where no call or query is open, profiled piece by piece and merged in
+// several groupings and orders, gives the figures of the whole trace and of
+// brute force over its CSV rows (tests/merge_check.py); damaged, truncated,
+// future and huge profiles and wrong command lines are refused as
+// documented.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli_runner.h"
+
+namespace quintrel_test {
+namespace {
+
+std::string SourceDir() { return QUINTREL_SOURCE_DIR; }
+
+// The lines of `text`, each with its line feed.
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+  return lines;
+}
+
+// `trace` cut into `count` pieces of about equal length, each cut after the
+// result of a close call, where the traces at hand have no call or query
+// open.
+std::vector<std::string> CutTrace(const std::string& trace, size_t count) {
+  std::vector<std::string> lines = Lines(trace);
+  std::vector<std::string> pieces(1);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    pieces.back() += lines[i];
+    bool afterClose = i >= 1 && lines[i - 1].find("API> close,") != std::string::npos &&
+                      lines[i].find("Res:") != std::string::npos;
+    if (afterClose && pieces.size() < count && (i + 1) * count >= pieces.size() * lines.size()) {
+      pieces.emplace_back();
+    }
+  }
+  return pieces;
+}
+
+// merge_check.py's verdict on two JSON profiles.
+std::string Check(const ScratchDir& dir, const std::string& whole, const std::string& merged,
+                  const std::string& options) {
+  const std::string out = dir.file("check.out");
+  const std::string command = "python3 '" + SourceDir() + "/tests/merge_check.py' '" + whole +
+                              "' '" + merged + "' " + options + " > '" + out + "' 2>&1";
+  std::system(command.c_str());
+  std::string result = ReadFile(out);
+  if (!result.empty() && result.back() == '\n') result.pop_back();
+  return result;
+}
+
+// Runs quintrel and expects it to succeed silently.
+void Succeeds(const std::vector<std::string>& args) {
+  CliResult result = RunQuintrel(args);
+  EXPECT_EQ(result, (CliResult{0, "", ""})) << args[0] << " " << args[2];
+}
+
+class PiecesEqualWhole : public testing::TestWithParam<const char*> {};
+
+TEST_P(PiecesEqualWhole, InEveryGroupingAndOrder) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/" + GetParam();
+  std::vector<std::string> pieces = CutTrace(ReadFile(trace), 3);
+  ASSERT_EQ(pieces.size(), 3u);
+  std::vector<std::string> traces, profiles;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    traces.push_back(dir.write("piece" + std::to_string(i) + ".trc", pieces[i]));
+    profiles.push_back(dir.file("piece" + std::to_string(i) + ".prof"));
+    Succeeds({traces[i], profiles[i], "-s", "PROFILE"});
+  }
+  const std::string whole = dir.file("whole.json"), rows = dir.file("whole.csv");
+  Succeeds({trace, whole, "-s", "JSON", "--top=1000"});
+  Succeeds({trace, rows, "-d", "CSV"});
+  struct Case {
+    std::vector<std::string> inputs;
+    const char* options;
+  };
+  const std::string firstTwo = dir.file("first-two.prof");
+  Succeeds({profiles[0], firstTwo, "-s", "PROFILE", "--merge=" + profiles[1]});
+  const Case cases[] = {
+      {{profiles[0], profiles[1], profiles[2]}, "--csv"},
+      {{firstTwo, profiles[2]}, ""},
+      {{traces[0], traces[1], traces[2]}, ""},
+      {{traces[0], profiles[1], traces[2]}, ""},
+      {{profiles[2], profiles[0], profiles[1]}, "--figures-only"},
+  };
+  for (const Case& c : cases) {
+    const std::string merged = dir.file("merged.json");
+    std::remove(merged.c_str());
+    std::vector<std::string> args = {c.inputs[0], merged, "-s", "JSON", "--top=1000", "--jobs=2"};
+    for (size_t i = 1; i < c.inputs.size(); ++i) args.push_back("--merge=" + c.inputs[i]);
+    Succeeds(args);
+    std::string options = c.options;
+    if (options == "--csv") options += " '" + rows + "'";
+    EXPECT_EQ(Check(dir, whole, merged, options), "ok") << c.inputs[0] << " " << c.options;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Traces, PiecesEqualWhole,
+                         testing::Values("examples/sample.trc", "tests/data/many.trc"));
+
+TEST(SavedProfile, IsTheWholeRunsProfile) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/examples/sample.trc";
+  const std::string saved = dir.file("sample.prof");
+  Succeeds({trace, saved, "-s", "PROFILE"});
+  for (const char* format : {"JSON", "DIGEST", "DASHBOARD"}) {
+    CliResult fromTrace = RunQuintrel({trace, "CONSOLE", "-s", format});
+    CliResult fromSaved = RunQuintrel({saved, "CONSOLE", "-s", format});
+    EXPECT_EQ(fromSaved.exitCode, 0) << format << fromSaved.err;
+    // The saved profile names the trace it came from, as the trace's run does.
+    EXPECT_EQ(fromSaved.out, fromTrace.out) << format;
+  }
+}
+
+// A saved profile of the sample, edited.
+std::string EditedProfile(const std::string& from, const std::string& to) {
+  ScratchDir dir;
+  const std::string saved = dir.file("sample.prof");
+  RunQuintrel({SourceDir() + "/examples/sample.trc", saved, "-s", "PROFILE"});
+  std::string text = ReadFile(saved);
+  size_t at = text.find(from);
+  return at == std::string::npos ? "" : text.replace(at, from.size(), to);
+}
+
+TEST(SavedProfile, RefusedWhenDamaged) {
+  std::string good = EditedProfile("", "");
+  const struct {
+    const char* name;
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {"truncated", good.substr(0, good.size() / 2), "damaged: not a whole JSON document"},
+      {"future", EditedProfile("\"version\":1", "\"version\":2"), "written by a later version"},
+      {"no version", EditedProfile("\"version\":1", "\"version\":\"1\""), "damaged: version"},
+      {"count zero", EditedProfile("\"durations\":[", "\"durations\":[7,0,"), "damaged: a count"},
+      {"odd durations", EditedProfile("\"durations\":[", "\"durations\":[7,"), "damaged:"},
+      {"unknown thread", EditedProfile("\"threads\":[0", "\"threads\":[99"), "damaged: a thread"},
+      {"wrong kind", EditedProfile("\"apis\":[", "\"apis\":{\"x\":1},\"old\":["), "damaged: apis"},
+      {"huge", "{\"format\"" + std::string(33 << 20, ' ') + "}", "larger than 32 MB"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    ASSERT_FALSE(c.text.empty()) << c.name;
+    const std::string saved = dir.write("bad.prof", c.text), out = dir.file("out.json");
+    CliResult result = RunQuintrel({saved, out, "-s", "JSON"}, RunOptions{.measureMemory = true});
+    EXPECT_EQ(result.exitCode, 3) << c.name;
+    EXPECT_EQ(result.err.find("cannot read saved profile " + saved + ": "), 0u) << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << c.name << ": " << result.err;
+    EXPECT_EQ(ReadFile(out), "") << c.name;
+    EXPECT_LT(result.peakKb, 400 << 10) << c.name;
+  }
+}
+
+TEST(Merge, RefusesWhatItCannotDo) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/examples/sample.trc", other = Data("many.trc");
+  const std::string saved = dir.file("sample.prof"), out = dir.file("out");
+  Succeeds({trace, saved, "-s", "PROFILE"});
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {{trace, out, "-s", "TEXT", "--merge=" + other},
+       1,
+       "--merge: is taken by -s JSON, DIGEST, DASHBOARD and PROFILE"},
+      {{trace, out, "-d", "CSV", "--merge=" + other}, 1, "--merge: is taken by"},
+      {{trace, out, "-s", "PROFILE", "--compare=" + other}, 1, "--compare: is taken by"},
+      {{saved, out, "-s", "XML"}, 1, " is a saved profile: only -s JSON, DIGEST, DASHBOARD"},
+      {{trace, out, "-s", "JSON", "--merge=" + trace}, 1, "--merge names a trace twice"},
+      {{trace, out, "-s", "JSON", "--merge=" + other, "--merge=" + other}, 1, "twice"},
+      {{trace, out, "-s", "JSON", "--merge=" + out}, 2, "output is the trace file"},
+      {{trace, out, "-s", "JSON", "--merge=" + dir.file("missing")}, 3, "cannot open trace file"},
+  };
+  for (const auto& c : cases) {
+    CliResult result = RunQuintrel(c.args);
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.message;
+    EXPECT_EQ(result.out, "") << c.message;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(out), "") << c.message;
+  }
+}
+
+}  // namespace
+}  // namespace quintrel_test
