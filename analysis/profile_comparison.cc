@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <tuple>
 
@@ -36,6 +37,29 @@ void AddRows(const std::vector<ClassRow>& base, const std::vector<ClassRow>& cur
 }
 
 }  // namespace
+
+const char* KindName(ComparedKind kind) {
+  switch (kind) {
+    case ComparedKind::kApi:
+      return "api";
+    case ComparedKind::kQuery:
+      return "query";
+    case ComparedKind::kCall:
+      return "call";
+  }
+  return "";
+}
+
+const char* PresenceName(const ComparedClass& entry) {
+  return !entry.inBase ? "new" : (!entry.inCurrent ? "gone" : "both");
+}
+
+std::string P95RatioText(const ComparedClass& entry) {
+  if (entry.p95Ratio <= 0) return entry.inBase && entry.inCurrent ? "-" : PresenceName(entry);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", entry.p95Ratio);
+  return text;
+}
 
 ProfileComparison CompareProfiles(const ProfileAnalytics& base, const ProfileAnalytics& current) {
   ProfileComparison comparison;

@@ -15,12 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/class_id.h"
 #include "analysis/duration_histogram.h"
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
 
-enum class ComparedKind { kApi, kQuery, kCall };
+// In the order that equal changes are ranked in: the query class says most.
+enum class ComparedKind { kQuery, kCall, kApi };
 
 struct ComparedClass {
   ComparedKind kind = ComparedKind::kApi;
@@ -44,6 +46,18 @@ struct ProfileComparison {
   std::vector<ComparedClass> classes;
   size_t newClasses = 0, goneClasses = 0;
 };
+
+// "api", "query" or "call"; and "new", "gone" or "both" for where a class
+// is found.
+const char* KindName(ComparedKind kind);
+const char* PresenceName(const ComparedClass& entry);
+// The p95 ratio for people: "1.19", else "new", "gone", or "-" where the
+// base's p95 is 0.
+std::string P95RatioText(const ComparedClass& entry);
+// The kind of class id of a query or call class.
+inline ClassKind ClassKindOf(ComparedKind kind) {
+  return kind == ComparedKind::kQuery ? ClassKind::kQuery : ClassKind::kCall;
+}
 
 // Compares `current` against `base`.
 ProfileComparison CompareProfiles(const ProfileAnalytics& base, const ProfileAnalytics& current);

@@ -130,6 +130,34 @@ Json TimelineJson(const ProfileAnalytics& analytics) {
   return {{"bucketSeconds", analytics.bucketSeconds}, {"buckets", buckets}};
 }
 
+Json ComparedStatsJson(const DurationStats& stats) {
+  return {{"count", stats.count},
+          {"totalMs", stats.totalMs},
+          {"meanMs", Rounded(stats.meanMs)},
+          {"p95Ms", stats.p95Ms}};
+}
+
+// --compare: how each class moved against the base, the largest changes
+// first, at most `top` of them.
+Json ComparisonJson(const ProfileComparison& comparison, size_t top) {
+  Json changes = List(comparison.classes, top, [](const ComparedClass& entry) {
+    Json item = {{"kind", KindName(entry.kind)}, {"name", entry.name}};
+    if (entry.kind != ComparedKind::kApi) {
+      item["id"] = ClassId(ClassKindOf(entry.kind), entry.name);
+    }
+    item.update({{"presence", PresenceName(entry)},
+                 {"base", ComparedStatsJson(entry.base)},
+                 {"current", ComparedStatsJson(entry.current)},
+                 {"changeMs", Rounded(entry.changeMs)},
+                 {"p95Ratio", Rounded(entry.p95Ratio)}});
+    return item;
+  });
+  return {{"base", comparison.baseName},         {"baseElapsedMs", comparison.baseElapsedMs},
+          {"elapsedMs", comparison.elapsedMs},   {"baseScale", Rounded(comparison.scale)},
+          {"newClasses", comparison.newClasses}, {"goneClasses", comparison.goneClasses},
+          {"changes", std::move(changes)}};
+}
+
 }  // namespace
 
 void WriteJsonReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
@@ -151,6 +179,9 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
       {"threads", ThreadsJson(profile, context.top)},
       {"timeline", TimelineJson(analytics)},
   };
+  if (profile.comparison != nullptr) {
+    document["comparison"] = ComparisonJson(*profile.comparison, context.top);
+  }
   out << document.dump(1, ' ', false, Json::error_handler_t::replace);
   EndLine(out);
 }

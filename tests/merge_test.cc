@@ -6,6 +6,7 @@
 // documented.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -43,6 +44,41 @@ std::vector<std::string> CutTrace(const std::string& trace, size_t count) {
   return pieces;
 }
 
+// A stamp of the trace's day, `seconds` after 09:00.
+std::string Stamp(int seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Thu Aug  7 %02d:%02d:%02d 2003 %06d", 9 + seconds / 3600,
+                seconds / 60 % 60, seconds % 60, seconds % 7 * 1000);
+  return text;
+}
+
+// A call as the trace writes it: its API line and its result.
+std::string TracedCall(int thread, int seconds, const std::string& api, int ms) {
+  std::string header = "# [ " + std::to_string(thread) + " ] " + Stamp(seconds);
+  char duration[32];
+  std::snprintf(duration, sizeof duration, "%d.%03d", ms / 1000, ms % 1000);
+  return header + " ( 0.000 sec) ( 100 rpc) API> " + api + "\n" + header + " ( " + duration +
+         " sec) ( 101 rpc) Res: 'T'\n";
+}
+
+// Three hours of queries of three threads on three tables, whose pieces
+// take narrower timelines than the whole trace does; the queries of table
+// u take `slowerMs` longer.
+std::string LongTrace(int slowerMs = 0) {
+  const char* const kTables[] = {"t", "u", "v"};
+  std::string trace;
+  for (int i = 0; i < 600; ++i) {
+    int thread = i % 3, at = i * 18;
+    std::string table = kTables[i / 3 % 3];
+    trace += TracedCall(thread, at,
+                        "query,c,select id from " + table + " where n = " + std::to_string(i),
+                        i % 17 * 13 + (table == "u" ? slowerMs : 0));
+    trace += TracedCall(thread, at + 1, "next,c,q" + std::to_string(i), i % 5);
+    trace += TracedCall(thread, at + 2, "close,c,q" + std::to_string(i), 1);
+  }
+  return trace;
+}
+
 // merge_check.py's verdict on two JSON profiles.
 std::string Check(const ScratchDir& dir, const std::string& whole, const std::string& merged,
                   const std::string& options) {
@@ -65,7 +101,8 @@ class PiecesEqualWhole : public testing::TestWithParam<const char*> {};
 
 TEST_P(PiecesEqualWhole, InEveryGroupingAndOrder) {
   ScratchDir dir;
-  const std::string trace = SourceDir() + "/" + GetParam();
+  std::string trace = SourceDir() + "/" + GetParam();
+  if (std::string(GetParam()) == "long") trace = dir.write("long.trc", LongTrace());
   std::vector<std::string> pieces = CutTrace(ReadFile(trace), 3);
   ASSERT_EQ(pieces.size(), 3u);
   std::vector<std::string> traces, profiles;
@@ -103,7 +140,7 @@ TEST_P(PiecesEqualWhole, InEveryGroupingAndOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Traces, PiecesEqualWhole,
-                         testing::Values("examples/sample.trc", "tests/data/many.trc"));
+                         testing::Values("examples/sample.trc", "tests/data/many.trc", "long"));
 
 TEST(SavedProfile, IsTheWholeRunsProfile) {
   ScratchDir dir;
@@ -185,6 +222,28 @@ TEST(Merge, RefusesWhatItCannotDo) {
     EXPECT_EQ(result.out, "") << c.message;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(ReadFile(out), "") << c.message;
+  }
+}
+
+TEST(Compare, APlantedSlowdownLeadsTheDigest) {
+  ScratchDir dir;
+  const std::string base = dir.write("base.trc", LongTrace());
+  const std::string slower = dir.write("slower.trc", LongTrace(40));
+  const std::string saved = dir.file("base.prof");
+  Succeeds({base, saved, "-s", "PROFILE"});
+  for (const std::string& against : {base, saved}) {
+    CliResult result = RunQuintrel({slower, "CONSOLE", "-s", "DIGEST", "--compare=" + against});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> lines = Lines(result.out);
+    size_t at = 0;
+    while (at < lines.size() && lines[at].rfind("biggest changes against", 0) != 0) ++at;
+    ASSERT_EQ(at, 6u) << result.out;  // after the headline and a blank line
+    EXPECT_NE(lines[at].find("(5 of 608, 0 new, 0 gone)"), std::string::npos) << lines[at];
+    // Both periods last as long: the base counts as it is.
+    EXPECT_EQ(lines[at + 1].rfind("  base totals x 1.000,", 0), 0u) << lines[at + 1];
+    EXPECT_NE(lines[at + 3].find("+8.040 "), std::string::npos) << lines[at + 3];
+    EXPECT_NE(lines[at + 3].find(" query "), std::string::npos) << lines[at + 3];
+    EXPECT_NE(lines[at + 4].find("select id from u where n = ?"), std::string::npos) << result.out;
   }
 }
 
