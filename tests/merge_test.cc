@@ -225,6 +225,43 @@ TEST(Merge, RefusesWhatItCannotDo) {
   }
 }
 
+// The README's recipe for many machines: its block of shell commands.
+std::string Recipe() {
+  std::string readme = ReadFile(SourceDir() + "/README.md");
+  size_t start = readme.find("```sh\nmachines=");
+  if (start == std::string::npos) return "";
+  start += 6;
+  return readme.substr(start, readme.find("```\n", start) - start);
+}
+
+TEST(Recipe, ManyMachinesRunsWithGnuParallel) {
+  ScratchDir dir;
+  std::string recipe = Recipe();
+  ASSERT_NE(recipe.find("machines=web1,web2,:\n"), std::string::npos) << recipe;
+  ASSERT_NE(recipe.find("traces=/shared/traces\n"), std::string::npos) << recipe;
+  recipe.replace(recipe.find("web1,web2,:"), 11, ":");
+  recipe.replace(recipe.find("/shared/traces"), 14, "'" + dir.file("traces") + "'");
+  // The whole trace, in three pieces on two servers.
+  const std::string whole = dir.write("whole.trc", LongTrace());
+  std::vector<std::string> pieces = CutTrace(ReadFile(whole), 3);
+  const char* const kPlaces[] = {"web1/piece0.trc", "web1/piece1.trc", "web2/piece2.trc"};
+  ASSERT_EQ(RunCommand({"mkdir", "-p", dir.file("traces/web1"), dir.file("traces/web2")}).exitCode,
+            0);
+  for (size_t i = 0; i < 3; ++i) dir.write("traces/" + std::string(kPlaces[i]), pieces[i]);
+  std::string binary = QUINTREL_BINARY;
+  std::string path = "PATH='" + binary.substr(0, binary.rfind('/')) + "':\"$PATH\"\n";
+  CliResult result = RunCommand({"bash", "-euc", path + recipe}, RunOptions{.workDir = dir.path()});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(ReadFile(dir.file("dashboard.html")).find("</html>"), std::string::npos);
+  // The profiles the map step left merge into the whole trace's figures.
+  const std::string wholeJson = dir.file("whole.json"), merged = dir.file("merged.json");
+  Succeeds({whole, wholeJson, "-s", "JSON", "--top=1000"});
+  Succeeds({dir.file("traces/web1/piece0.trc.prof"), merged, "-s", "JSON", "--top=1000",
+            "--merge=" + dir.file("traces/web1/piece1.trc.prof"),
+            "--merge=" + dir.file("traces/web2/piece2.trc.prof")});
+  EXPECT_EQ(Check(dir, wholeJson, merged, ""), "ok");
+}
+
 TEST(Compare, APlantedSlowdownLeadsTheDigest) {
   ScratchDir dir;
   const std::string base = dir.write("base.trc", LongTrace());
