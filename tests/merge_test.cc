@@ -156,6 +156,29 @@ TEST(SavedProfile, IsTheWholeRunsProfile) {
   }
 }
 
+// Whether `document` is valid against the schema docs/`schema`; "ok" or
+// the validator's complaint.
+std::string Validate(const std::string& schema, const std::string& document) {
+  CliResult result = RunCommand(
+      {"python3", "-c",
+       "import json, jsonschema, sys\n"
+       "jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))\n"
+       "print('ok')",
+       SourceDir() + "/docs/" + schema, document});
+  return result.exitCode == 0 ? "ok" : result.err;
+}
+
+TEST(Schemas, HoldForSavedProfilesAndComparisons) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/examples/sample.trc", other = Data("many.trc");
+  const std::string saved = dir.file("merged.prof"), compared = dir.file("compared.json");
+  Succeeds({trace, saved, "-s", "PROFILE", "--merge=" + other});
+  EXPECT_EQ(Validate("quintrel-saved-profile.schema.json", saved), "ok");
+  Succeeds({trace, compared, "-s", "JSON", "--compare=" + other});
+  EXPECT_EQ(Validate("quintrel-profile.schema.json", compared), "ok");
+  EXPECT_NE(ReadFile(compared).find("\"comparison\""), std::string::npos);
+}
+
 // A saved profile of the sample, edited.
 std::string EditedProfile(const std::string& from, const std::string& to) {
   ScratchDir dir;
