@@ -300,6 +300,10 @@ void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
   guard([&] {
     Profile profile = merged.toProfile();
     profile.mergeable = std::make_shared<MergeableProfile>(merged);
+    // As many of the longest calls as the run's analysis would keep.
+    std::vector<TopCallEntry>& top = profile.topCalls;
+    size_t kept = config_->analysis.topCalls;
+    if (top.size() > kept) top.erase(top.begin(), top.end() - kept);
     if (base != nullptr) {
       auto comparison = std::make_shared<ProfileComparison>(
           CompareProfiles(base->analytics(), profile.analytics));

@@ -1,10 +1,12 @@
 // The saved profile (-s PROFILE): a MergeableProfile as one compact UTF-8
 // JSON document of the "quintrel-saved-profile" format, version 1
-// (docs/quintrel-saved-profile.schema.json), which SavedProfileReader reads
-// back figure for figure. Every class is kept with its histogram as a flat
-// list of (milliseconds, count) pairs, so that its size grows with the
-// classes and distinct durations, never with the calls. Bytes of the trace
-// that are not valid UTF-8 become U+FFFD.
+// (docs/quintrel-saved-profile.schema.json), in a zstd frame, which
+// SavedProfileReader reads back figure for figure once the trace reader has
+// decompressed it (`zstd -dc` shows the document). Every class is kept with
+// its histogram as a flat list of (milliseconds, count) pairs, so that its
+// size grows with the classes and distinct durations, never with the calls;
+// the frame takes the repetitions of fingerprints, examples and stamps out.
+// Bytes of the trace that are not valid UTF-8 become U+FFFD.
 #ifndef QUINTREL_REPORT_SAVED_PROFILE_WRITER_H_
 #define QUINTREL_REPORT_SAVED_PROFILE_WRITER_H_
 
@@ -18,7 +20,8 @@ namespace quintrel {
 constexpr char kSavedProfileFormat[] = "quintrel-saved-profile";
 constexpr int kSavedProfileVersion = 1;
 
-// Writes `profile` to `out`.
+// Writes `profile` to `out`; throws std::runtime_error when it cannot be
+// compressed.
 void WriteSavedProfile(const MergeableProfile& profile, std::ostream& out);
 
 }  // namespace quintrel
