@@ -2,9 +2,12 @@
 // them or read a profile that merges with itself, makes every analytics
 // report, and is written back as a document that reads back to the same
 // bytes. Aborts when a profile read back differs from the one written.
+#include <zstd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -16,10 +19,18 @@
 
 namespace {
 
+// The document the writer puts in its zstd frame.
 std::string Saved(const quintrel::MergeableProfile& profile) {
   std::ostringstream out;
   quintrel::WriteSavedProfile(profile, out);
-  return out.str();
+  const std::string frame = out.str();
+  std::string text(ZSTD_getFrameContentSize(frame.data(), frame.size()), '\0');
+  size_t size = ZSTD_decompress(text.data(), text.size(), frame.data(), frame.size());
+  if (ZSTD_isError(size) || size != text.size()) {
+    fprintf(stderr, "the saved profile's frame does not decompress\n");
+    abort();
+  }
+  return text;
 }
 
 }  // namespace
