@@ -109,6 +109,7 @@ bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profi
   if (error.empty()) return true;
   ReportError("cannot read saved profile", trace_->path(), error);
   failed_ = true;
+  reportIncomplete_ = true;  // nothing of it can be reported
   return false;
 }
 
