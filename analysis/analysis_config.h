@@ -5,6 +5,7 @@
 #define QUINTREL_ANALYSIS_ANALYSIS_CONFIG_H_
 
 #include <cstddef>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,8 +20,9 @@ enum class OutputKind {
 };
 
 enum class ListingFormat {
-  kRaw,  // the call's trace lines
-  kCsv,  // one row of five quoted fields
+  kRaw,    // the call's trace lines
+  kCsv,    // one row of five quoted fields
+  kJsonl,  // one JSON object a line
 };
 
 // The threads whose calls are analysed: all of them, or those whose id text
@@ -46,11 +48,17 @@ struct AnalysisConfig {
   ThreadSelection threads;
   bool rpcOnly = false;  // only calls during which the rpc counter rose
   TimeWindow window;     // only calls whose API line lies in it
+  // Only calls whose API text (a query's lines included) the first pattern
+  // matches and the second does not; valid patterns (TextPattern).
+  std::optional<std::string> match;
+  std::optional<std::string> exclude;
   // Summary mode: gather the analytics (classes, threads, timeline) instead
   // of every query for the reports that list them one by one.
   bool analytics = false;
   int64_t bucketSeconds = 0;           // the timeline's width; 0: chosen from the trace
   size_t topCalls = kSummaryTopCalls;  // the longest calls the profile keeps
+  // Literals, numbers and ids of the texts a run writes become "?".
+  bool anonymize = false;
 };
 
 }  // namespace quintrel

@@ -31,6 +31,7 @@ void Analytics::addCall(const CallFacts& call) {
   ClassTable::Add(callClass, member, true);
   ClassTable::Add(callClass->group, member, false);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
+  sessions_.add(text, call.openedSession, thread, call.durationMs);
   int64_t seconds;
   if (clock_.secondsOf(call.timeStamp, &seconds)) {
     timeline_.add(seconds, call.durationMs, thread);
@@ -67,6 +68,7 @@ void Analytics::moveInto(Profile* profile) {
   exact->dmclMs = profile->totalCallMillis;
   profile->analytics = exact->analytics();
   profile->mergeable = std::move(exact);
+  sessions_.moveInto(&profile->analytics);
   profile->hasAnalytics = true;
   *this = Analytics(0);
 }

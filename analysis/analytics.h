@@ -13,6 +13,7 @@
 #include "analysis/class_table.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
+#include "analysis/session_table.h"
 #include "analysis/stamp_clock.h"
 #include "analysis/thread_table.h"
 #include "analysis/timeline.h"
@@ -27,6 +28,8 @@ struct CallFacts {
   std::string_view threadId;
   std::string_view timeStamp;
   int64_t durationMs = 0;
+  // For a connect call, the session handle its result names; otherwise "".
+  std::string_view openedSession;
 };
 
 class Analytics : public QueryRecordSink {
@@ -47,6 +50,7 @@ class Analytics : public QueryRecordSink {
   ClassTable queryClasses_;
   ClassTable callClasses_;
   ThreadTable threads_;
+  SessionTable sessions_;
   Timeline timeline_;
   CallSpan span_;
   std::string fingerprint_;  // reused

@@ -47,9 +47,10 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
     return batch.texts.size() - text.size();
   };
   size_t text = keep(call.apiLineText), thread = keep(call.threadId), stamp = keep(call.timeStamp);
+  size_t opened = call.openedSession.empty() ? 0 : keep(call.openedSession);
   batch.calls.push_back(Batch::Call{text, call.apiLineText.size(), thread, call.threadId.size(),
-                                    stamp, call.timeStamp.size(), call.durationMs,
-                                    batch.queries.size()});
+                                    stamp, call.timeStamp.size(), opened, call.openedSession.size(),
+                                    call.durationMs, batch.queries.size()});
   if (batch.full()) handOver();
 }
 
@@ -110,7 +111,8 @@ void AnalyticsWorker::process(Batch* batch) {
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
     analytics_.addCall(CallFacts{texts.substr(call.text, call.textLength),
                                  texts.substr(call.thread, call.threadLength),
-                                 texts.substr(call.stamp, call.stampLength), call.durationMs});
+                                 texts.substr(call.stamp, call.stampLength), call.durationMs,
+                                 texts.substr(call.openedSession, call.openedSessionLength)});
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }

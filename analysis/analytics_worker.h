@@ -48,6 +48,7 @@ class AnalyticsWorker : public QueryRecordSink {
   struct Batch {
     struct Call {
       size_t text, textLength, thread, threadLength, stamp, stampLength;
+      size_t openedSession, openedSessionLength;  // in texts; length 0 for most calls
       int64_t durationMs;
       size_t queriesBefore;  // the queries handed over before this call
     };

@@ -1,8 +1,9 @@
 // CallFilter: decides which completed calls an analysis takes: those in the
-// time window, of the selected threads and, with rpc-only, those during which
-// the client's rpc counter rose. Shown every call in trace order, it owns the
-// window's view of the trace's first date, and counts the calls it was shown
-// and those it took.
+// time window, of the selected threads, with rpc-only those during which the
+// client's rpc counter rose, and with --match and --exclude those whose API
+// text one pattern matches and the other does not. Shown every call in
+// trace order, it owns the window's view of the trace's first date and the
+// compiled patterns, and counts the calls it was shown and those it took.
 #ifndef QUINTREL_ANALYSIS_CALL_FILTER_H_
 #define QUINTREL_ANALYSIS_CALL_FILTER_H_
 
@@ -10,14 +11,14 @@
 #include <string_view>
 
 #include "analysis/analysis_config.h"
+#include "analysis/text_pattern.h"
 #include "parse/trace_call.h"
 
 namespace quintrel {
 
 class CallFilter {
  public:
-  explicit CallFilter(const AnalysisConfig& config)
-      : threads_(config.threads), rpcOnly_(config.rpcOnly), window_(config.window) {}
+  explicit CallFilter(const AnalysisConfig& config);
 
   // The stamp of the trace's first header line, before the first call.
   void setTraceStart(std::string_view stamp) { window_.setTraceStart(stamp); }
@@ -26,6 +27,7 @@ class CallFilter {
     ++shown_;
     if (window_.active() && !window_.accepts(call.timeStamp)) return false;
     if (!passesThreadFilter(call) || !passesRpcFilter(call)) return false;
+    if (matches_ && !passesTextFilter(call)) return false;
     ++accepted_;
     return true;
   }
@@ -44,9 +46,14 @@ class CallFilter {
     return !rpcOnly_ || call.resultRpcCount > call.apiRpcCount;
   }
 
+  bool passesTextFilter(const TraceCall& call);
+
   ThreadSelection threads_;
   bool rpcOnly_;
   TimeWindow window_;
+  bool matches_ = false;  // a text filter is in force
+  bool hasMatch_ = false, hasExclude_ = false;
+  TextPattern match_, exclude_;
   uint64_t shown_ = 0;
   uint64_t accepted_ = 0;
 };

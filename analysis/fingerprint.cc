@@ -235,9 +235,8 @@ size_t AppendArgument(std::string_view text, std::string* out) {
   size_t length;
   bool folds;
   if (!text.empty() && (text[0] == '\'' || text[0] == '"')) {
-    size_t literal = LiteralLength(text);
-    length = std::min(text.size(), text.find(',', literal));
-    folds = literal == length;
+    length = CallArgumentLength(text);
+    folds = LiteralLength(text) == length;
   } else {
     folds = ReadPlainArgument(text, &length);
   }
@@ -250,6 +249,11 @@ size_t AppendArgument(std::string_view text, std::string* out) {
 }
 
 }  // namespace
+
+size_t CallArgumentLength(std::string_view text) {
+  bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
+  return std::min(text.size(), text.find(',', quoted ? LiteralLength(text) : 0));
+}
 
 void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
   out->clear();

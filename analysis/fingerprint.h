@@ -34,6 +34,11 @@ inline void QueryFingerprint(std::string_view query, std::string* out) {
 // bytes is cut, with "...". "fetch,s3,4e21100000002a11" gives "fetch,?,?".
 void CallFingerprint(std::string_view callText, std::string* out);
 
+// The length of the call argument at the start of `text` (the text after a
+// comma): up to the next comma, or, for an argument that begins with a quote,
+// the next comma after its closing quote.
+size_t CallArgumentLength(std::string_view text);
+
 }  // namespace quintrel
 
 #endif  // QUINTREL_ANALYSIS_FINGERPRINT_H_

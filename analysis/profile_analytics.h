@@ -34,6 +34,15 @@ struct ClassRow {
   Example example;      // classes only
 };
 
+// A session: its calls, under its handle (with " #2" and so on where a
+// handle names another session later), and the user and repository of the
+// connect call that opened it.
+struct SessionRow {
+  ClassRow figures;
+  std::string user;
+  std::string repository;
+};
+
 struct ThreadRow {
   std::string id;
   int64_t calls = 0;
@@ -67,6 +76,11 @@ struct ProfileAnalytics {
   std::vector<ClassRow> queryClasses;
   std::vector<ClassRow> callClasses;
   std::vector<ThreadRow> threads;
+  // Who and where: the calls by user, by repository and by session (see
+  // SessionTable), ranked as the classes are.
+  std::vector<ClassRow> users;
+  std::vector<ClassRow> repositories;
+  std::vector<SessionRow> sessions;
   // In time order, empty buckets included unless there would be more than
   // kMaxFilledBuckets of them.
   int64_t bucketSeconds = 0;

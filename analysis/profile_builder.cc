@@ -10,24 +10,34 @@ namespace quintrel {
 
 namespace {
 const size_t kTopQueryCount = 20;
+
+// Where the query records go: to the analytics, which anonymize the
+// examples they keep afterwards, or to the log, anonymized as they arrive
+// when the run asks for it.
+QueryRecordSink* QueriesTo(AnalyticsWorker* analytics, QueryRecordSink* anonymous, QueryLog* log,
+                           const AnalysisConfig& config) {
+  if (analytics != nullptr) return analytics;
+  return config.anonymize ? anonymous : log;
+}
+
 }  // namespace
 
 ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
-    : filter_(config),
+    : anonymize_(config.anonymize),
+      filter_(config),
       topCalls_(config.topCalls),
       statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
-      queries_(analytics_ != nullptr ? static_cast<QueryRecordSink*>(analytics_.get())
-                                     : &queryLog_) {}
+      queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config)) {}
 
 void ProfileBuilder::onCall(TraceCall* call) {
   if (!filter_.accepts(*call)) return;
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
   if (analytics_ != nullptr) {
-    analytics_->addCall(
-        CallFacts{call->apiLineText(), call->getThreadId(), call->timeStamp, call->durationMs});
+    analytics_->addCall(CallFacts{call->apiLineText(), call->getThreadId(), call->timeStamp,
+                                  call->durationMs, SessionOpenedBy(*call)});
   }
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);
@@ -53,6 +63,7 @@ Profile ProfileBuilder::takeProfile() {
     analytics_->moveInto(&profile);
     profile.mergeable->topCallsKept = topCalls_;
   }
+  if (anonymize_) anonymizer_.anonymize(&profile);
   return profile;
 }
 

@@ -14,6 +14,7 @@
 
 #include "analysis/analysis_config.h"
 #include "analysis/analytics_worker.h"
+#include "analysis/anonymizer.h"
 #include "analysis/call_filter.h"
 #include "analysis/call_statistics.h"
 #include "analysis/profile.h"
@@ -44,11 +45,14 @@ class ProfileBuilder : public TraceCallSink {
   const QueryLog& completedQueries() const { return queryLog_; }
 
  private:
+  bool anonymize_;
+  Anonymizer anonymizer_;
   CallFilter filter_;
   size_t topCalls_;  // the longest calls kept
   CallStatistics statistics_;
   std::unique_ptr<AnalyticsWorker> analytics_;  // only when the configuration asks for it
   QueryLog queryLog_;
+  Anonymizer::QuerySink anonymousQueries_{&queryLog_};
   QueryTracker queries_;
 };
 

@@ -11,9 +11,13 @@ RecordingPolicy PolicyFor(const AnalysisConfig& config) {
   RecordingPolicy policy;
   bool summary = config.output == OutputKind::kSummary;
   policy.rawLines = !summary && config.listing == ListingFormat::kRaw;
-  policy.apiText = !policy.rawLines;
-  policy.resultText = summary;
-  if (summary) policy.collectsContinuation = &QueryTracker::MayTrack;
+  // The text filters read a query's whole text, in every format; JSONL
+  // writes it, and the session a connect call opened.
+  bool textFilter = config.match.has_value() || config.exclude.has_value();
+  bool jsonl = !summary && config.listing == ListingFormat::kJsonl;
+  policy.apiText = !policy.rawLines || textFilter;
+  policy.resultText = summary || jsonl;
+  if (summary || jsonl || textFilter) policy.collectsContinuation = &QueryTracker::MayTrack;
   return policy;
 }
 

@@ -26,10 +26,12 @@ namespace {
 struct SampleCall {
   std::string text, thread, stamp;
   int64_t durationMs;
+  std::string opened;  // the session a connect call opens
 };
 
 // Calls as a busy trace has them: a few APIs on objects and collections,
-// ten threads, stamps a few calls apart, mostly short durations.
+// ten threads, stamps a few calls apart, mostly short durations, and a
+// connect call now and then that opens one of the sessions again.
 std::vector<SampleCall> SampleCalls() {
   const char* kApis[] = {"fetch,s%d,4e2110ca724f%04x", "get,s%d,4e2110ca724f%04x,object_name",
                          "next,s%d,q%d", "set,s%d,4e2110ca724f%04x,title",
@@ -41,13 +43,18 @@ std::vector<SampleCall> SampleCalls() {
     std::snprintf(stamp, sizeof stamp, "Wed Aug  6 09:%02d:%02d 2003 %06d", n / 600 % 60,
                   n / 10 % 60, n * 37 % 1000000);
     int64_t ms = (n * 31) % 97 == 0 ? 100 + n % 900 : n % 23;
-    calls.push_back(SampleCall{text, std::to_string(3400 + n % 10), stamp, ms});
+    std::string opened;
+    if (n % 512 == 0) {
+      std::snprintf(text, sizeof text, "connect,repo%d,user%d,,,", n % 3, n % 11);
+      opened = "s" + std::to_string(n % 7);
+    }
+    calls.push_back(SampleCall{text, std::to_string(3400 + n % 10), stamp, ms, opened});
   }
   return calls;
 }
 
 CallFacts FactsOf(const SampleCall& call) {
-  return CallFacts{call.text, call.thread, call.stamp, call.durationMs};
+  return CallFacts{call.text, call.thread, call.stamp, call.durationMs, call.opened};
 }
 
 void BM_Analytics(benchmark::State& state) {

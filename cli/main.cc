@@ -69,8 +69,14 @@ bool OutputIsTheTrace(const quintrel::RunConfig& config, const quintrel::TraceFi
 // --merge and --compare take the analytics reports only, and every input
 // once; prints why not. Returns the exit code of a refusal, or kExitDone.
 ExitCode CheckMergeInputs(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
-  if (config.merges.empty() && config.compare.empty()) return quintrel::kExitDone;
   bool saves = config.reportFormat == quintrel::ReportFormat::kProfile;
+  // A saved profile keeps the trace's texts, to merge them exactly.
+  bool merges = !config.merges.empty() || !config.compare.empty();
+  if (config.analysis.anonymize && (saves || merges)) {
+    quintrel::ReportError("--anonymize", "", "is not taken by -s PROFILE, --merge or --compare");
+    return quintrel::kExitUsage;
+  }
+  if (!merges) return quintrel::kExitDone;
   if (!config.analysis.analytics || config.listThreads || (saves && !config.compare.empty())) {
     bool compares = saves || config.merges.empty();
     quintrel::ReportError(compares ? "--compare" : "--merge", "",

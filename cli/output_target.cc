@@ -19,11 +19,13 @@ bool CreateOutputFile(const RunConfig& config, std::unique_ptr<OutputFile>* crea
   if (config.toConsole) return true;
   const std::string& name = config.outputFile;
   struct stat status;
-  if (::lstat(name.c_str(), &status) == 0) {
+  bool exists = ::lstat(name.c_str(), &status) == 0;
+  bool stream = exists && OutputFile::IsStream(name);
+  if (exists && !stream) {
     ReportOutputExists(name);
     return false;
   }
-  *created = OutputFile::Create(name);
+  *created = stream ? OutputFile::OpenStream(name) : OutputFile::Create(name);
   if (*created != nullptr) return true;
   PrintMessage("Cannot create file " + name + ": " + std::strerror(errno) + "\n");
   return false;

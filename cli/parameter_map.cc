@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/text_pattern.h"
 #include "analysis/time_window.h"
 #include "cli/messages.h"
 #include "report/report_writer.h"
@@ -25,19 +26,38 @@ const char kUsage[] =
 // stand, the forms of a time where "%TIMES%" does.
 const char kExtensions[] =
     "\n"
+    "what each does:\n"
+    "  -s FORMAT                 a summary report: TEXT, HTML (the default), XML,\n"
+    "                            or JSON, DIGEST, DASHBOARD (below)\n"
+    "  -d FORMAT                 a listing of the calls instead: RAW, CSV, or JSONL\n"
+    "  -r                        only calls that caused server round trips\n"
+    "  -l                        list the trace's threads, then ask for one ('*': all)\n"
+    "  -v                        print the version banner first\n"
+    "  -X                        print the settings\n"
+    "\n"
     "extensions:\n"
     "  tracefile -               read the trace from standard input (./- for a file named -)\n"
     "                            gzip and zstd traces are read as they are\n"
+    "  outputfile -              write to standard output, as CONSOLE does\n"
+    "                            a device or FIFO is written to; a file must not exist\n"
     "  -s JSON                   the profile as one JSON document\n"
     "  -s DIGEST                 a one-screen text digest\n"
     "  -s DASHBOARD              a self-contained HTML page with charts\n"
     "  -s PROFILE                a saved profile: merges exactly with others, and\n"
     "                            serves as the trace of JSON, DIGEST and DASHBOARD\n"
+    "  -d JSONL                  one JSON object per call, for jq, sqlite, DuckDB\n"
     "  --threads=ID[,ID...]      analyse the calls of these threads only\n"
     "  --since=T, --since T      only calls whose API line is at or after T\n"
     "  --until=T, --until T      only calls whose API line is before T\n"
     "                            T is one of\n"
     "%TIMES%"
+    "  --match=RE, --match RE    only calls whose API text (query lines included)\n"
+    "                            matches RE somewhere\n"
+    "  --exclude=RE, --exclude RE  leave out calls whose API text matches RE\n"
+    "                            RE: . [a-z] [^,] \\d \\w \\s ( | ) * + ? ^ $, (?i) first\n"
+    "                            for any case; see man quintrel\n"
+    "  --anonymize               literals, numbers, ids and user names become ?\n"
+    "                            in every report and in CSV and JSONL\n"
     "  --top=N                   entries per list of JSON and DASHBOARD (default %TOP%)\n"
     "  --bucket=SECONDS          the width of the timeline's buckets\n"
     "  --width=N                 columns of the digest (default: the terminal's,\n"
@@ -49,7 +69,15 @@ const char kExtensions[] =
     "  --compare=BASE            compare with a trace or saved profile (JSON, DIGEST,\n"
     "                            DASHBOARD)\n"
     "  --help                    this text\n"
-    "  --version                 the version\n";
+    "  --version                 the version\n"
+    "\n"
+    "examples:\n"
+    "  quintrel app.trc CONSOLE -s TEXT\n"
+    "  quintrel app.trc.gz - -s DIGEST --since 14:00 --until +15m\n"
+    "  quintrel app.trc report.html -s DASHBOARD --anonymize\n"
+    "  quintrel app.trc - -d JSONL --match='^(query|execquery),' | jq -c 'select(.durationMs > "
+    "1000)'\n"
+    "  quintrel app.trc calls.jsonl -d JSONL --exclude='^(get|next),'\n";
 
 // What --since and --until accept, a line each.
 const char* const kTimeForms[] = {
@@ -70,32 +98,38 @@ std::string TimeForms(const std::string& indent) {
 // whether an invalid value is answered with the forms of a time.
 struct LongOption {
   const char* name;
-  bool (*valid)(const std::string& value);
+  // Whether the value is valid; an invalid one may be explained in `why`.
+  bool (*valid)(const std::string& value, std::string* why);
   bool valueMayFollow = false;
   bool listsTimeForms = false;
   bool repeatable = false;  // each value is kept, in order
 };
 
-bool ValidThreadList(const std::string& value) {
+bool ValidThreadList(const std::string& value, std::string* /*why*/) {
   // Ids separated by commas, none of them empty.
   return !value.empty() && value.front() != ',' && value.back() != ',' &&
          value.find(",,") == std::string::npos;
 }
 
-bool ValidCount(const std::string& value) {
+bool ValidCount(const std::string& value, std::string* /*why*/) {
   if (value.empty() || value.size() > 9) return false;
   if (value.find_first_not_of("0123456789") != std::string::npos) return false;
   return std::stol(value) > 0;
 }
 
-bool ValidTime(const std::string& value) {
+bool ValidTime(const std::string& value, std::string* /*why*/) {
   TimeBound bound;
   return TimeBound::Parse(value, &bound);
 }
 
-bool ValidEncoding(const std::string& value) { return value == "cp1252"; }
+bool ValidEncoding(const std::string& value, std::string* /*why*/) { return value == "cp1252"; }
 
-bool ValidFileName(const std::string& value) { return !value.empty(); }
+bool ValidPattern(const std::string& value, std::string* why) {
+  TextPattern pattern;
+  return pattern.compile(value, why);
+}
+
+bool ValidFileName(const std::string& value, std::string* /*why*/) { return !value.empty(); }
 
 const LongOption kLongOptions[] = {
     {"threads", &ValidThreadList},
@@ -108,7 +142,12 @@ const LongOption kLongOptions[] = {
     {"merge", &ValidFileName, false, false, true},
     {"jobs", &ValidCount},
     {"compare", &ValidFileName},
+    {"match", &ValidPattern, true},
+    {"exclude", &ValidPattern, true},
 };
+
+// Long options without a value, "--name" alone.
+const char* const kFlagOptions[] = {"anonymize"};
 
 }  // namespace
 
@@ -123,7 +162,7 @@ struct ParameterMap::FormatOption {
 
 const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
     "outputformat",
-    {"RAW", "CSV"},
+    {"RAW", "CSV", "JSONL"},
     "detail mode option must specifiy RAW or CSV format\n",
     "outputformat must be RAW or CSV\n"};
 
@@ -168,6 +207,11 @@ bool ParameterMap::parse(int argc, const char* const* argv) {
     PrintMessage("detail and summary mode are mutually exclusive\n");
     return false;
   }
+  if (contains("anonymize") && !isSummary() && get("outputformat") == "RAW") {
+    // RAW writes the trace's own lines, which are not taken apart.
+    PrintMessage("--anonymize writes no RAW listing: use -d CSV or -d JSONL\n");
+    return false;
+  }
   if (contains("threads") && ListThreadsRequested(*this)) {
     PrintMessage("--threads and -l are mutually exclusive\n");
     return false;
@@ -192,6 +236,15 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
                                    int* index) {
   size_t equals = word.find('=');
   std::string name = word.substr(0, equals);
+  for (const char* flag : kFlagOptions) {
+    if (name != flag) continue;
+    if (equals != std::string::npos) {
+      PrintMessage("option --" + name + " takes no value\n");
+      return false;
+    }
+    values_[name] = "true";
+    return true;
+  }
   for (const LongOption& option : kLongOptions) {
     if (name != option.name) continue;
     std::string value;
@@ -203,9 +256,11 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
       PrintMessage("option --" + name + " needs a value: --" + name + "=...\n");
       return false;
     }
-    if (!option.valid(value)) {
+    std::string why;
+    if (!option.valid(value, &why)) {
       std::string forms = option.listsTimeForms ? "it must be one of\n" + TimeForms("  ") : "";
-      PrintMessage("invalid value for --" + name + ": " + value + "\n" + forms);
+      if (!why.empty()) why = " (at " + why + ")";
+      PrintMessage("invalid value for --" + name + ": " + value + why + "\n" + forms);
       return false;
     }
     if (option.repeatable) lists_[name].push_back(value);

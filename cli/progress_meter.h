@@ -1,6 +1,8 @@
-// ProgressMeter: a one-line progress indicator on standard error for long
-// runs (percent of the trace read and the reading speed), redrawn at most a
-// few times a second and erased when the run ends.
+// ProgressMeter: a one-line progress indicator on standard error (the share
+// of the trace read, the reading speed and the time left when the trace's
+// size is known; the bytes read and the speed for a pipe), drawn at once for
+// a trace over 64 MB and otherwise once the run has taken a second, redrawn at most a few times a
+// second, and erased when the run ends or is interrupted (SIGINT, SIGTERM).
 #ifndef QUINTREL_CLI_PROGRESS_METER_H_
 #define QUINTREL_CLI_PROGRESS_METER_H_
 
@@ -12,21 +14,25 @@ namespace quintrel {
 class ProgressMeter {
  public:
   // A meter that shows nothing unless `enabled`; `totalBytes` is the size of
-  // the trace.
+  // the trace, 0 when unknown.
   ProgressMeter(bool enabled, uint64_t totalBytes);
   ~ProgressMeter();
 
-  // Whether a meter is worth showing: standard error is a terminal, the
-  // report goes to a file and the trace is large.
-  static bool Wanted(bool toConsole, uint64_t traceBytes);
+  // Whether a meter is worth showing: standard error is a terminal that
+  // the report or listing is not written to.
+  static bool Wanted(bool toConsole);
 
-  // Draws the line at the first call, then again when enough time has passed
-  // since the last redraw. Cheap enough to call every few thousand lines.
+  // Draws the line (see above), then again when enough time has
+  // passed since the last redraw. Cheap enough to call every few thousand
+  // lines.
   void update(uint64_t bytesRead);
-  // Erases the line; called by the destructor too.
+  // Erases the line and gives SIGINT and SIGTERM back their handlers;
+  // called by the destructor too.
   void finish();
 
  private:
+  void draw(uint64_t bytesRead, double seconds);
+
   bool enabled_;
   bool shown_ = false;
   uint64_t totalBytes_;

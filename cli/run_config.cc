@@ -22,6 +22,11 @@ ReportFormat ReportFormatOf(const std::string& value) {
   return ReportFormat::kText;
 }
 
+ListingFormat ListingFormatOf(const std::string& value) {
+  if (value == "CSV") return ListingFormat::kCsv;
+  return value == "JSONL" ? ListingFormat::kJsonl : ListingFormat::kRaw;
+}
+
 // The ids of "--threads=ID[,ID...]".
 ThreadSelection ThreadsOf(const std::string& list) {
   ThreadSelection selection;
@@ -45,7 +50,7 @@ std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
   std::vector<std::string> filters;
   if (RpcOnlyRequested(parameters)) filters.push_back("-r");
   if (ListThreadsRequested(parameters)) filters.push_back("-l");
-  for (const char* key : {"threads", "since", "until"}) {
+  for (const char* key : {"threads", "since", "until", "match", "exclude"}) {
     if (parameters.contains(key))
       filters.push_back(std::string("--") + key + "=" + parameters.get(key));
   }
@@ -62,7 +67,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   RunConfig config;
   config.traceFile = parameters.get("tracefile");
   config.outputFile = parameters.get("outputfile");
-  config.toConsole = config.outputFile == kConsoleName;
+  config.toConsole = config.outputFile == kConsoleName || config.outputFile == "-";
   config.listThreads = ListThreadsRequested(parameters);
   config.reportFormat = ReportFormatOf(parameters.get("summaryformat"));
   config.cp1252 = parameters.get("encoding") == "cp1252";
@@ -74,8 +79,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   config.jobs = static_cast<size_t>(CountOf(parameters, "jobs", 0));
   AnalysisConfig& analysis = config.analysis;
   analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;
-  analysis.listing =
-      parameters.get("outputformat") == "CSV" ? ListingFormat::kCsv : ListingFormat::kRaw;
+  analysis.listing = ListingFormatOf(parameters.get("outputformat"));
   analysis.threads = parameters.contains("threads")
                          ? ThreadsOf(parameters.get("threads"))
                          : ThreadSelection::FromChoice(parameters.get("thread"));
@@ -84,6 +88,9 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   analysis.analytics =
       analysis.output == OutputKind::kSummary && ShowsAnalytics(config.reportFormat);
   analysis.bucketSeconds = CountOf(parameters, "bucket", 0);
+  analysis.anonymize = parameters.contains("anonymize");
+  if (parameters.contains("match")) analysis.match = parameters.get("match");
+  if (parameters.contains("exclude")) analysis.exclude = parameters.get("exclude");
   // The analytics reports may list more of the longest calls than the
   // summaries, never fewer.
   if (analysis.analytics) {
@@ -91,8 +98,10 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   }
   // A saved profile keeps all the longest calls any report of a merge lists.
   if (config.reportFormat == ReportFormat::kProfile) analysis.topCalls = kMaxTopCalls;
-  config.warnsWhenFilteredEmpty = analysis.analytics || parameters.contains("threads") ||
-                                  parameters.contains("since") || parameters.contains("until");
+  config.warnsWhenFilteredEmpty = analysis.analytics;
+  for (const char* key : {"threads", "since", "until", "match", "exclude"}) {
+    config.warnsWhenFilteredEmpty |= parameters.contains(key);
+  }
   return config;
 }
 

@@ -115,10 +115,11 @@ bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profi
 
 bool TraceProfiler::refuseSavedProfile() {
   bool refused = !ShowsAnalytics(config_->reportFormat) ||
-                 config_->analysis.output != OutputKind::kSummary || config_->listThreads;
+                 config_->analysis.output != OutputKind::kSummary || config_->listThreads ||
+                 config_->analysis.anonymize;
   if (refused) {
     ReportError(trace_->path(), "is a saved profile",
-                "only -s JSON, DIGEST, DASHBOARD and PROFILE read one, without -l");
+                "only -s JSON, DIGEST, DASHBOARD and PROFILE read one, without -l and --anonymize");
     usageError_ = true;
   }
   return refused;
@@ -189,7 +190,7 @@ bool TraceProfiler::analyseTrace(std::unique_ptr<ByteSource> source, const Threa
       std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
-  DetailWriter listing(analysisConfig.listing, output_.get());
+  DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
   traceBytes_ = scanner->bytesConsumed();
@@ -218,8 +219,7 @@ bool TraceProfiler::guard(const std::function<void()>& step) {
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
-  bool wanted = !quiet_ && ProgressMeter::Wanted(config_->toConsole, trace_->size());
-  ProgressMeter meter(wanted, trace_->size());
+  ProgressMeter meter(!quiet_ && ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
     LinePiece piece;

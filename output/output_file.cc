@@ -43,8 +43,8 @@ int CreateHidden(const std::string& name, std::string* hiddenName) {
 
 }  // namespace
 
-OutputFile::OutputFile(int fd, std::string name, std::string hiddenName)
-    : fd_(fd), name_(std::move(name)), hiddenName_(std::move(hiddenName)) {}
+OutputFile::OutputFile(int fd, std::string name, std::string hiddenName, bool stream)
+    : fd_(fd), name_(std::move(name)), hiddenName_(std::move(hiddenName)), stream_(stream) {}
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
@@ -65,7 +65,20 @@ std::unique_ptr<OutputFile> OutputFile::Create(const std::string& name) {
   return std::unique_ptr<OutputFile>(new OutputFile(fd, name, hiddenName));
 }
 
+bool OutputFile::IsStream(const std::string& name) {
+  struct stat status;
+  return ::stat(name.c_str(), &status) == 0 &&
+         (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode));
+}
+
+std::unique_ptr<OutputFile> OutputFile::OpenStream(const std::string& name) {
+  int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return std::unique_ptr<OutputFile>(new OutputFile(fd, name, "", true));
+}
+
 OutputFile::LinkResult OutputFile::link() {
+  if (stream_) return close();
   int result;
   if (hiddenName_.empty()) {
     std::string self = "/proc/self/fd/" + std::to_string(fd_);
@@ -77,17 +90,21 @@ OutputFile::LinkResult OutputFile::link() {
     result = ::link(hiddenName_.c_str(), name_.c_str());
   }
   if (result != 0) return errno == EEXIST ? LinkResult::kNameTaken : LinkResult::kFailed;
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) {
+  LinkResult closed = close();
+  if (closed == LinkResult::kFailed) {
     // Some file systems report a failed write only now: the name just given
     // must not stay on a file that lacks data.
     int error = errno;
     ::unlink(name_.c_str());
     errno = error;
-    return LinkResult::kFailed;
   }
-  return LinkResult::kLinked;
+  return closed;
+}
+
+OutputFile::LinkResult OutputFile::close() {
+  int fd = fd_;
+  fd_ = -1;
+  return ::close(fd) == 0 ? LinkResult::kLinked : LinkResult::kFailed;
 }
 
 }  // namespace quintrel

@@ -227,6 +227,38 @@ void WriteThreadSection(const Profile& profile, size_t top, std::ostream& out) {
   WriteSectionEnd(out);
 }
 
+namespace {
+
+void WriteWhoTable(const std::vector<ClassRow>& rows, const char* heading, const Noun& noun,
+                   double dmclMs, size_t top, std::ostream& out) {
+  DashboardTable table({{heading, false},
+                        {"calls", true},
+                        {"total s", true},
+                        {"share %", true},
+                        {"mean ms", true},
+                        {"p95 ms", true},
+                        {"max ms", true}},
+                       kWhoBudget);
+  for (size_t i = 0; i < rows.size() && i < top; ++i) {
+    table.label(rows[i].name, kNameBytes);
+    table.count(rows[i].stats.count);
+    AddClassFigures(rows[i].stats, dmclMs, &table);
+    if (!table.endRow()) break;
+  }
+  WriteList(table, rows.size(), top, noun, out);
+}
+
+}  // namespace
+
+void WriteWhoSection(const Profile& profile, size_t top, std::ostream& out) {
+  double dmclMs = double(profile.totalCallMillis);
+  WriteSectionStart(out, "who", "Users and repositories");
+  WriteWhoTable(profile.analytics.users, "user", {"user", "users"}, dmclMs, top, out);
+  WriteWhoTable(profile.analytics.repositories, "repository", {"repository", "repositories"},
+                dmclMs, top, out);
+  WriteSectionEnd(out);
+}
+
 void WriteBucketTable(const ProfileAnalytics& analytics, std::ostream& out) {
   DashboardTable table({{"bucket", false},
                         {"calls", true},

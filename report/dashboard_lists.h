@@ -18,6 +18,8 @@ void WriteQueryClassSection(const Profile& profile, size_t top, std::ostream& ou
 void WriteCallClassSection(const Profile& profile, size_t top, std::ostream& out);
 void WriteSlowestCallSection(const Profile& profile, size_t top, std::ostream& out);
 void WriteThreadSection(const Profile& profile, size_t top, std::ostream& out);
+// The calls by user and by repository, from each session's connect call.
+void WriteWhoSection(const Profile& profile, size_t top, std::ostream& out);
 // The timeline's buckets that hold calls, in time order, with the count,
 // mean, exact percentiles and maximum of their calls; at most
 // kMaxBucketRows of them. A table without its section, to stand under the
@@ -31,6 +33,7 @@ constexpr size_t kCallClassBudget = 190000;
 constexpr size_t kSlowestCallBudget = 70000;
 constexpr size_t kThreadBudget = 50000;
 constexpr size_t kBucketBudget = 40000;
+constexpr size_t kWhoBudget = 15000;  // each of the users and the repositories
 // As many as the timeline has buckets unless --bucket fixes their width.
 constexpr size_t kMaxBucketRows = 120;
 

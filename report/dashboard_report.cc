@@ -29,7 +29,7 @@ void WriteHeader(const ReportContext& context, std::ostream& out) {
          "<a href=\"#latency-over-time\">Latency over time</a> <a href=\"#apis\">APIs</a> "
          "<a href=\"#latency\">Latency</a> <a href=\"#queries\">Query classes</a> "
          "<a href=\"#calls\">Call classes</a> <a href=\"#slowest\">Slowest calls</a> "
-         "<a href=\"#threads\">Threads</a></nav></header>\n<main>\n";
+         "<a href=\"#threads\">Threads</a> <a href=\"#who\">Users</a></nav></header>\n<main>\n";
 }
 
 // A figure and what it is; `exact`, when given, shows on hovering it.
@@ -137,6 +137,7 @@ void WriteDashboardReport(const Profile& profile, const ReportContext& context, 
   WriteCallClassSection(profile, context.top, out);
   WriteSlowestCallSection(profile, context.top, out);
   WriteThreadSection(profile, context.top, out);
+  WriteWhoSection(profile, context.top, out);
   WriteFooter(context, out);
   WriteDashboardEnd(out);
   out.flush();

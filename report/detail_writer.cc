@@ -18,10 +18,16 @@ void AppendCsvField(std::string_view text, TextBuffer* out) {
 }  // namespace
 
 void DetailWriter::onCall(TraceCall* call) {
-  if (format_ == ListingFormat::kRaw) {
-    writeRawRecord(*call);
-  } else {
-    writeCsvRow(*call);
+  switch (format_) {
+    case ListingFormat::kRaw:
+      writeRawRecord(*call);
+      break;
+    case ListingFormat::kCsv:
+      writeCsvRow(*call);
+      break;
+    case ListingFormat::kJsonl:
+      jsonl_.write(*call);
+      break;
   }
 }
 
@@ -43,7 +49,8 @@ void DetailWriter::writeCsvRow(const TraceCall& call) {
   // text too long to copy is written on its own.
   line_.clear();
   for (std::string_view field : fields) AppendCsvField(field, &line_);
-  std::string_view apiText = call.apiLineText();
+  std::string_view apiText =
+      anonymize_ ? anonymizer_.callText(call.apiLineText()) : call.apiLineText();
   if (apiText.size() < kLargeText) {
     AppendCsvField(apiText, &line_);
   } else {

@@ -1,7 +1,8 @@
 // DetailWriter: the detail listing, one record per accepted call written as
-// the call arrives: RAW (the call's recorded trace lines) or CSV (one line of
-// five quoted fields, each followed by a comma). It receives the calls as
-// the analysis's listing sink. It does not own its stream.
+// the call arrives: RAW (the call's recorded trace lines), CSV (one line of
+// five quoted fields, each followed by a comma) or JSONL (one JSON object a
+// line, see JsonlWriter). It receives the calls as the analysis's listing
+// sink. It does not own its stream.
 #ifndef QUINTREL_REPORT_DETAIL_WRITER_H_
 #define QUINTREL_REPORT_DETAIL_WRITER_H_
 
@@ -13,13 +14,16 @@
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 #include "parse/trace_call_sink.h"
+#include "report/jsonl_writer.h"
 
 namespace quintrel {
 
 class DetailWriter : public TraceCallSink {
  public:
-  // `out` must outlive the writer.
-  DetailWriter(ListingFormat format, std::ostream* out) : format_(format), out_(out) {}
+  // `out` must outlive the writer. With `anonymize`, CSV and JSONL write
+  // the call texts as Anonymizer gives them.
+  DetailWriter(ListingFormat format, std::ostream* out, bool anonymize = false)
+      : format_(format), out_(out), anonymize_(anonymize), jsonl_(out, anonymize) {}
 
   // Writes the record of `call` in the writer's format.
   void onCall(TraceCall* call) override;
@@ -39,6 +43,9 @@ class DetailWriter : public TraceCallSink {
 
   ListingFormat format_;
   std::ostream* out_;
+  bool anonymize_;
+  JsonlWriter jsonl_;
+  Anonymizer anonymizer_;
   TextBuffer line_;  // reused for each CSV record
 };
 

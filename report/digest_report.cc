@@ -22,7 +22,8 @@ const size_t kShortListRows = 5;
 // classes takes at most kClassListLines lines below its heading. With them
 // the digest stays within 100 lines.
 const size_t kNoteLines = 2;
-const size_t kClassListLines = 27;
+const size_t kClassListLines = 20;
+const size_t kWhereRows = 3;
 
 // A list's title and how many of its entries it leaves out.
 void WriteTitle(std::ostream& out, const char* title, size_t shown, size_t total) {
@@ -105,10 +106,13 @@ std::vector<std::string> FigureCells(const DurationStats& stats, double dmcl) {
           std::to_string(stats.maxMs)};
 }
 
-void WriteApis(const std::vector<ClassRow>& rows, double dmcl, size_t width, std::ostream& out) {
-  size_t shown = std::min(rows.size(), kListRows);
-  WriteTitle(out, "top APIs", shown, rows.size());
-  TextTable table({">calls", ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms", "api"});
+// A list of named rows (APIs, users, repositories) with their figures, at
+// most `limit` of them.
+void WriteNamedRows(const std::vector<ClassRow>& rows, const char* title, const char* name,
+                    size_t limit, double dmcl, size_t width, std::ostream& out) {
+  size_t shown = std::min(rows.size(), limit);
+  WriteTitle(out, title, shown, rows.size());
+  TextTable table({">calls", ">total s", ">share %", ">mean ms", ">p95 ms", ">max ms", name});
   for (size_t i = 0; i < shown; ++i) {
     std::vector<std::string> cells = FigureCells(rows[i].stats, dmcl);
     cells.push_back(rows[i].name);
@@ -243,13 +247,16 @@ void WriteDigestReport(const Profile& profile, const ReportContext& context, std
   WriteHeadline(profile, context, width, out);
   if (profile.comparison != nullptr) WriteChanges(*profile.comparison, width, out);
   WriteTimeline(analytics, width, out);
-  WriteApis(analytics.apis, dmcl, width, out);
+  WriteNamedRows(analytics.apis, "top APIs", "api", kListRows, dmcl, width, out);
   WriteClasses(analytics.queryClasses, ClassKind::kQuery, "query classes", "queries", true, dmcl,
                width, out);
   WriteClasses(analytics.callClasses, ClassKind::kCall, "call classes", "calls", false, dmcl, width,
                out);
   WriteSlowestCalls(profile, width, out);
   WriteThreads(profile, width, out);
+  WriteNamedRows(analytics.users, "users", "user", kShortListRows, dmcl, width, out);
+  WriteNamedRows(analytics.repositories, "repositories", "repository", kWhereRows, dmcl, width,
+                 out);
   out.flush();
 }
 

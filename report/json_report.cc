@@ -158,6 +158,19 @@ Json ComparisonJson(const ProfileComparison& comparison, size_t top) {
           {"changes", std::move(changes)}};
 }
 
+// Who and where: the calls by user, by repository and by session.
+void AddWhoAndWhere(const ProfileAnalytics& analytics, size_t top, double dmclMs, Json* document) {
+  auto named = [dmclMs](const ClassRow& row) { return ClassJson(row, "name", "calls", dmclMs); };
+  (*document)["users"] = List(analytics.users, top, named);
+  (*document)["repositories"] = List(analytics.repositories, top, named);
+  (*document)["sessions"] = List(analytics.sessions, top, [dmclMs](const SessionRow& row) {
+    Json item = ClassJson(row.figures, "session", "calls", dmclMs);
+    item["user"] = row.user;
+    item["repository"] = row.repository;
+    return item;
+  });
+}
+
 }  // namespace
 
 void WriteJsonReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
@@ -179,6 +192,7 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
       {"threads", ThreadsJson(profile, context.top)},
       {"timeline", TimelineJson(analytics)},
   };
+  AddWhoAndWhere(analytics, context.top, dmcl, &document);
   if (profile.comparison != nullptr) {
     document["comparison"] = ComparisonJson(*profile.comparison, context.top);
   }

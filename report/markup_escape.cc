@@ -14,31 +14,6 @@ const char kReplacement[] = "\xEF\xBF\xBD";
 // The markup a text is written into.
 enum class Markup { kXml, kHtml };
 
-// The code point of the valid UTF-8 sequence at `text[0]` and its length, or
-// length 0 when the bytes there form none.
-size_t DecodeUtf8(std::string_view text, uint32_t* code) {
-  unsigned char lead = static_cast<unsigned char>(text[0]);
-  if (lead < 0x80) return *code = lead, 1;
-  size_t length;
-  uint32_t minimum;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, *code = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, *code = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, *code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    unsigned char next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    *code = (*code << 6) | (next & 0x3F);
-  }
-  return *code < minimum || *code > 0x10FFFF ? 0 : length;
-}
-
 bool IsXmlChar(uint32_t code) {
   if (code < 0x20) return code == '\t' || code == '\n' || code == '\r';
   bool surrogate = code >= 0xD800 && code <= 0xDFFF;
@@ -117,6 +92,29 @@ void WriteClean(std::ostream& out, std::string_view text, Markup markup,
 }
 
 }  // namespace
+
+size_t DecodeUtf8(std::string_view text, uint32_t* code) {
+  unsigned char lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) return *code = lead, 1;
+  size_t length;
+  uint32_t minimum;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, *code = lead & 0x1F, minimum = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, *code = lead & 0x0F, minimum = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, *code = lead & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    unsigned char next = static_cast<unsigned char>(text[i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    *code = (*code << 6) | (next & 0x3F);
+  }
+  return *code < minimum || *code > 0x10FFFF ? 0 : length;
+}
 
 void WriteMarkup(std::ostream& out, std::string_view text) {
   WriteReplaced(out, text, [](std::string_view rest, size_t*) { return MarkupEntity(rest[0]); });

@@ -2,11 +2,17 @@
 #ifndef QUINTREL_REPORT_MARKUP_ESCAPE_H_
 #define QUINTREL_REPORT_MARKUP_ESCAPE_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
 
 namespace quintrel {
+
+// The code point of the valid UTF-8 sequence at `text[0]` (`text` not empty)
+// and its length, or length 0 when the bytes there form none.
+size_t DecodeUtf8(std::string_view text, uint32_t* code);
 
 // Writes `text` with "&" as "&amp;", "<" as "&lt;" and ">" as "&gt;"; every
 // other byte unchanged.

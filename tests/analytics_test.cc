@@ -272,8 +272,9 @@ TEST(Analytics, DigestStaysOnOneScreen) {
     const CliResult result = RunQuintrel({trace, "CONSOLE", "-s", "DIGEST"});
     ASSERT_EQ(result.exitCode, 0) << trace;
     EXPECT_LE(std::count(result.out.begin(), result.out.end(), '\n'), 100) << trace;
-    for (const char* title : {"\ntimeline ", "\ntop APIs (", "\nquery classes (",
-                              "\ncall classes (", "\nslowest calls (", "\nbusiest threads ("}) {
+    for (const char* title :
+         {"\ntimeline ", "\ntop APIs (", "\nquery classes (", "\ncall classes (",
+          "\nslowest calls (", "\nbusiest threads (", "\nusers (", "\nrepositories ("}) {
       EXPECT_NE(result.out.find(title), std::string::npos) << title << " in " << trace;
     }
   }

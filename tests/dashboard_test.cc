@@ -17,7 +17,7 @@ namespace quintrel_test {
 namespace {
 
 const char kSections[] =
-    "summary,timeline,latency-over-time,apis,latency,queries,calls,slowest,threads";
+    "summary,timeline,latency-over-time,apis,latency,queries,calls,slowest,threads,who";
 const std::string kHostileTexts[] = {
     "<script>alert(1)</script>",
     "\"><img src=x onerror=alert(1)>",

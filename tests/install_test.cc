@@ -12,9 +12,9 @@ namespace quintrel_test {
 namespace {
 
 const char kVersion[] = "quintrel 1.3\n";
-const std::vector<std::string> kLongOptions = {"--threads=", "--since=",  "--until=",
-                                               "--top=",     "--bucket=", "--encoding=cp1252",
-                                               "--help",     "--version"};
+const std::vector<std::string> kLongOptions = {
+    "--threads=", "--since=",  "--until=", "--top=",     "--bucket=",  "--encoding=cp1252",
+    "--help",     "--version", "--match=", "--exclude=", "--anonymize"};
 
 // Installs the build folder into `prefix`; the files it holds after, one a
 // line, sorted, relative to it.
@@ -26,9 +26,11 @@ std::string Install(const std::string& prefix) {
       .out;
 }
 
-TEST(Install, InstallsTheProgramAndItsManPageOnly) {
+TEST(Install, InstallsTheProgramItsManPageAndItsCompletionOnly) {
   ScratchDir prefix;
-  EXPECT_EQ(Install(prefix.path()), "./bin/quintrel\n./share/man/man1/quintrel.1\n");
+  EXPECT_EQ(Install(prefix.path()),
+            "./bin/quintrel\n./share/bash-completion/completions/quintrel\n"
+            "./share/man/man1/quintrel.1\n");
   EXPECT_EQ(RunCommand({prefix.file("bin/quintrel"), "--version"}), (CliResult{0, kVersion, ""}));
 }
 
@@ -55,6 +57,26 @@ TEST(Install, TheManPageRendersWithoutWarnings) {
   }
 }
 
+// What the installed completion offers for the words typed so far, the
+// last one being completed.
+std::string Complete(const std::string& script, const std::string& words) {
+  const std::string command = "source \"$1\"; COMP_WORDS=(" + words +
+                              "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _quintrel;"
+                              " printf '%s\\n' \"${COMPREPLY[@]}\"";
+  return RunCommand({"bash", "-c", command, "bash", script}).out;
+}
+
+TEST(Install, TheCompletionOffersFormatsAndOptions) {
+  ScratchDir prefix;
+  Install(prefix.path());
+  const std::string script = prefix.file("share/bash-completion/completions/quintrel");
+  EXPECT_EQ(Complete(script, "quintrel t.trc out -s ''"),
+            "TEXT\nHTML\nXML\nJSON\nDIGEST\nDASHBOARD\n");
+  EXPECT_EQ(Complete(script, "quintrel t.trc out -d J"), "JSONL\n");
+  EXPECT_EQ(Complete(script, "quintrel t.trc out --ma"), "--match=\n");
+  EXPECT_EQ(Complete(script, "quintrel t.trc CON"), "CONSOLE\n");
+}
+
 TEST(Install, PacksTheInstallationAsADeb) {
   ScratchDir out;
   const CliResult pack =
@@ -74,7 +96,9 @@ TEST(Install, PacksTheInstallationAsADeb) {
   const CliResult files = RunCommand(
       {"sh", "-c", "dpkg-deb --fsys-tarfile \"$1\" | tar -t | grep -v '/$' | LC_ALL=C sort", "sh",
        deb});
-  EXPECT_EQ(files.out, "./usr/bin/quintrel\n./usr/share/man/man1/quintrel.1\n");
+  EXPECT_EQ(files.out,
+            "./usr/bin/quintrel\n./usr/share/bash-completion/completions/quintrel\n"
+            "./usr/share/man/man1/quintrel.1\n");
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using quintrel::ReportFormat;
   quintrel::AnalysisConfig config;
   config.output = OutputKind::kListing;
-  for (ListingFormat listing : {ListingFormat::kRaw, ListingFormat::kCsv}) {
+  for (ListingFormat listing : {ListingFormat::kRaw, ListingFormat::kCsv, ListingFormat::kJsonl}) {
     config.listing = listing;
     AnalyseBothWays(data, size, config, ReportFormat::kText);
   }

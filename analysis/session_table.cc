@@ -1,0 +1,134 @@
+#include "analysis/session_table.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "analysis/class_table.h"
+#include "analysis/fingerprint.h"
+#include "parse/trace_grammar.h"
+
+namespace quintrel {
+
+namespace {
+
+const char kUnknown[] = "(unknown)";
+const char kNoSession[] = "(none)";
+
+// The first argument of a call text, up to the next comma: a handle holds
+// none.
+std::string_view FirstArgumentOf(std::string_view text) {
+  size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return std::string_view();
+  size_t end = text.find(',', comma + 1);
+  return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
+}
+
+// The argument `index` (0: the first after the API name) of a call text.
+std::string_view ArgumentOf(std::string_view text, int index) {
+  size_t at = text.find(',');
+  for (; at != std::string_view::npos && index > 0; --index) {
+    at += 1 + CallArgumentLength(text.substr(at + 1));
+    if (at >= text.size()) return std::string_view();
+  }
+  if (at == std::string_view::npos) return std::string_view();
+  std::string_view rest = text.substr(at + 1);
+  return rest.substr(0, CallArgumentLength(rest));
+}
+
+// Where a handle's session is found: kSlotNone for a text that is no
+// handle (or "s" with more than six digits), kSlotC for "c", then one for
+// each "sN" by its number, so that finding it takes no search.
+const uint32_t kSlotNone = 0, kSlotC = 1;
+uint32_t SlotOf(std::string_view handle) {
+  if (handle.size() == 1 && handle[0] == 'c') return kSlotC;
+  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSlotNone;
+  uint32_t number = 0;
+  for (char digit : handle.substr(1)) {
+    if (digit < '0' || digit > '9') return kSlotNone;
+    number = number * 10 + static_cast<uint32_t>(digit - '0');
+  }
+  return 2 + number;
+}
+
+ClassRow RowOf(std::string name, const DurationHistogram& durations) {
+  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
+}
+
+}  // namespace
+
+std::string_view SessionOpenedBy(const TraceCall& call) {
+  if (call.apiLineText().compare(0, 8, "connect,") != 0) return std::string_view();
+  std::string_view result = call.resultText.view();
+  bool quoted = !result.empty() && result.back() == '\'';
+  return quoted ? result.substr(0, result.size() - 1) : std::string_view();
+}
+
+void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
+                       int64_t ms) {
+  if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
+  if (!opened.empty()) open(apiLineText, opened, thread);
+  std::string_view handle = opened.empty() ? FirstArgumentOf(apiLineText) : opened;
+  uint32_t slot = SlotOf(handle);
+  bool current = slot == kSlotC && lastOpened_[thread] != kNone;
+  uint32_t session = current ? lastOpened_[thread] : sessionAt(slot, handle);
+  sessions_[session].durations.add(ms);
+}
+
+uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
+  if (slot >= current_.size()) {
+    current_.resize(slot + 1, kNone);
+    opened_.resize(slot + 1, 0);
+  }
+  if (current_[slot] == kNone) {
+    current_[slot] = static_cast<uint32_t>(sessions_.size());
+    opened_[slot] = 1;
+    const char* who = slot == kSlotNone ? kNoSession : kUnknown;
+    sessions_.push_back(
+        Session{slot == kSlotNone ? kNoSession : std::string(handle), who, who, {}});
+  }
+  return current_[slot];
+}
+
+void SessionTable::open(std::string_view apiLineText, std::string_view handle, uint32_t thread) {
+  uint32_t slot = SlotOf(handle);
+  if (slot == kSlotNone) return;
+  Session* session = &sessions_[sessionAt(slot, handle)];
+  // A handle already in use names a new session from here on.
+  if (session->durations.count() > 0 || session->user != kUnknown) {
+    current_[slot] = static_cast<uint32_t>(sessions_.size());
+    std::string label = std::string(handle) + " #" + std::to_string(++opened_[slot]);
+    sessions_.push_back(Session{std::move(label), {}, {}, {}});
+    session = &sessions_.back();
+  }
+  session->repository.assign(ArgumentOf(apiLineText, 0));
+  session->user.assign(ArgumentOf(apiLineText, 1));
+  lastOpened_[thread] = current_[slot];
+}
+
+void SessionTable::moveInto(ProfileAnalytics* analytics) {
+  std::map<std::string, DurationHistogram> users, repositories;
+  for (const Session& session : sessions_) {
+    if (session.durations.count() == 0) continue;
+    users[session.user].merge(session.durations);
+    repositories[session.repository].merge(session.durations);
+    analytics->sessions.push_back(
+        SessionRow{RowOf(session.label, session.durations), session.user, session.repository});
+  }
+  for (const auto& [user, durations] : users) analytics->users.push_back(RowOf(user, durations));
+  for (const auto& [repository, durations] : repositories) {
+    analytics->repositories.push_back(RowOf(repository, durations));
+  }
+  RankRows(&analytics->users);
+  RankRows(&analytics->repositories);
+  std::sort(analytics->sessions.begin(), analytics->sessions.end(),
+            [](const SessionRow& a, const SessionRow& b) {
+              return std::make_tuple(-a.figures.stats.totalMs, -a.figures.stats.count,
+                                     std::string_view(a.figures.name)) <
+                     std::make_tuple(-b.figures.stats.totalMs, -b.figures.stats.count,
+                                     std::string_view(b.figures.name));
+            });
+  *this = SessionTable();
+}
+
+}  // namespace quintrel

@@ -1,0 +1,61 @@
+// SessionTable: who and where the time went: the calls of each session, and
+// through the connect call that opened it, of each user and repository.
+//
+// A call's session is its first argument when that is a session handle
+// ("s0", a letter s and digits). A connect call ("connect,REPOSITORY,USER,...")
+// opens a new session under the handle its result names, with its
+// repository and user; a later connect that gets the same handle opens
+// another. The handle "c" stands for the session its thread opened last. A
+// session without its connect in the trace has the user and repository
+// "(unknown)"; a call without a session handle counts under "(none)". A
+// call's session is found by its handle's number, without a search. It owns
+// its sessions; memory grows with sessions, users and repositories only.
+#ifndef QUINTREL_ANALYSIS_SESSION_TABLE_H_
+#define QUINTREL_ANALYSIS_SESSION_TABLE_H_
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/duration_histogram.h"
+#include "analysis/profile_analytics.h"
+#include "parse/trace_call.h"
+
+namespace quintrel {
+
+// The session handle a connect call's result names ("s0" of "Res: 's0'"),
+// "" for other calls and results that name none.
+std::string_view SessionOpenedBy(const TraceCall& call);
+
+class SessionTable {
+ public:
+  // Takes an accepted call: its API line text, the handle its result names
+  // when it is a connect call ("" otherwise), the number of its thread (as
+  // ThreadTable numbers them) and its duration.
+  void add(std::string_view apiLineText, std::string_view opened, uint32_t thread, int64_t ms);
+  // Fills the analytics' users, repositories and sessions, each ranked as
+  // the classes are, and leaves the table empty.
+  void moveInto(ProfileAnalytics* analytics);
+
+ private:
+  struct Session {
+    std::string label;  // the handle, with " #2" and so on when it is reused
+    std::string user, repository;
+    DurationHistogram durations;
+  };
+  static constexpr uint32_t kNone = 0xFFFFFFFF;
+  // The session `handle` names now, in its slot (see SlotOf), made when new.
+  uint32_t sessionAt(uint32_t slot, std::string_view handle);
+  void open(std::string_view apiLineText, std::string_view handle, uint32_t thread);
+
+  std::vector<uint32_t> current_;     // per slot: its session in sessions_, or kNone
+  std::vector<uint32_t> opened_;      // per slot: the sessions its handle has named
+  std::deque<Session> sessions_;      // a deque keeps them in place
+  std::vector<uint32_t> lastOpened_;  // per thread: the session it opened last, or kNone
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_SESSION_TABLE_H_

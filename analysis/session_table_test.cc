@@ -1,0 +1,62 @@
+#include "analysis/session_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+struct Call {
+  std::string text;
+  std::string opened;  // the handle a connect call's result names
+  uint32_t thread;
+  int64_t ms;
+};
+
+// "name calls totalMs" of each row, in rank order.
+template <typename Row, typename Name>
+std::vector<std::string> Figures(const std::vector<Row>& rows, Name name) {
+  std::vector<std::string> figures;
+  for (const Row& row : rows) {
+    const ClassRow& figuresRow = name(row);
+    figures.push_back(figuresRow.name + " " + std::to_string(figuresRow.stats.count) + " " +
+                      std::to_string(figuresRow.stats.totalMs));
+  }
+  return figures;
+}
+
+TEST(SessionTableTest, SessionsUsersAndRepositoriesFromConnectCalls) {
+  const Call kCalls[] = {
+      {"get,s9,x", "", 0, 1},                    // no connect in the trace
+      {"connect,repoA,ann,,,", "s0", 0, 100},    // opens s0 for ann
+      {"fetch,s0,0900000180000123", "", 1, 10},  // another thread, same session
+      {"query,c,select 1", "", 0, 20},           // c: thread 0 opened s0
+      {"query,c,select 2", "", 1, 5},            // thread 1 opened nothing: session c
+      {"dumpconnection", "", 0, 3},              // no session
+      {"connect,repoB,bob,,,", "s0", 2, 200},    // s0 names another session now
+      {"get,s0,y", "", 2, 30},
+      {"connect,repoB,ann,,,", "s1", 3, 50},
+  };
+  SessionTable table;
+  for (const Call& call : kCalls) table.add(call.text, call.opened, call.thread, call.ms);
+  ProfileAnalytics analytics;
+  table.moveInto(&analytics);
+  auto self = [](const ClassRow& row) -> const ClassRow& { return row; };
+  EXPECT_EQ(Figures(analytics.users, self),
+            (std::vector<std::string>{"bob 2 230", "ann 4 180", "(unknown) 2 6", "(none) 1 3"}));
+  EXPECT_EQ(
+      Figures(analytics.repositories, self),
+      (std::vector<std::string>{"repoB 3 280", "repoA 3 130", "(unknown) 2 6", "(none) 1 3"}));
+  EXPECT_EQ(Figures(analytics.sessions,
+                    [](const SessionRow& row) -> const ClassRow& { return row.figures; }),
+            (std::vector<std::string>{"s0 #2 2 230", "s0 3 130", "s1 1 50", "c 1 5", "(none) 1 3",
+                                      "s9 1 1"}));
+  EXPECT_EQ(analytics.sessions[0].user, "bob");
+  EXPECT_EQ(analytics.sessions[1].repository, "repoA");
+  EXPECT_EQ(analytics.sessions[5].user, "(unknown)");
+}
+
+}  // namespace
+}  // namespace quintrel

@@ -1,0 +1,64 @@
+// JsonlWriter: the JSONL listing, one JSON object per call on a line of its
+// own, for jq, databases and spreadsheets:
+//   {"thread":"3412","start":"2003-08-06T14:03:20.118000","durationMs":412,
+//    "roundTrips":3,"api":"connect","args":["repo01","admin","","",""],
+//    "query":null,"session":"s0","class":"3f2a9c01b2d4","queryClass":null}
+// "start" is null where the stamp names no valid date and time, and "stamp"
+// then follows it with the stamp's text. Texts are written as valid UTF-8
+// whatever bytes they hold. It does not own its stream; it owns the buffers
+// it reuses from one call to the next.
+#ifndef QUINTREL_REPORT_JSONL_WRITER_H_
+#define QUINTREL_REPORT_JSONL_WRITER_H_
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "analysis/anonymizer.h"
+#include "parse/text_buffer.h"
+#include "parse/trace_call.h"
+
+namespace quintrel {
+
+// The length of "2003-08-06T14:03:22.".
+constexpr size_t kIsoHead = 20;
+
+class JsonlWriter {
+ public:
+  // `out` must outlive the writer. With `anonymize`, the arguments and the
+  // query text are written as Anonymizer gives them.
+  JsonlWriter(std::ostream* out, bool anonymize) : out_(out), anonymize_(anonymize) {}
+
+  // Writes the object of `call`, which needs its API text with the lines
+  // that continue a query and, for a connect call, its result text.
+  void write(const TraceCall& call);
+
+ private:
+  void appendStart(std::string_view stamp);
+  // The arguments of `callText` after its API name, as a JSON array.
+  void appendArguments(std::string_view callText);
+  // A text of any length as a JSON string, written out a piece at a time
+  // when it is large, so that the buffer stays bounded.
+  void appendLargeString(std::string_view text);
+  // The call's class id and, for a query call (`queryStart` not npos), its
+  // query's class id, as the profile names them.
+  void appendClasses(const TraceCall& call, size_t queryStart);
+  // The session a call used: its first argument, or the handle a connect
+  // call's result names.
+  static std::string_view SessionOf(const TraceCall& call);
+
+  std::ostream* out_;
+  bool anonymize_;
+  Anonymizer anonymizer_;       // for the arguments
+  Anonymizer queryAnonymizer_;  // for the query text, whose view lives beside theirs
+  TextBuffer line_;             // the object being written
+  std::string fingerprint_;     // reused for the class ids
+  // The last valid stamp's text before its sub-second number, and its date
+  // and time as "2003-08-06T14:03:22.".
+  std::string stampHead_;
+  char isoHead_[kIsoHead] = {};
+};
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_REPORT_JSONL_WRITER_H_

@@ -1,0 +1,231 @@
+// Black-box tests of what fits quintrel into other tools: the JSONL listing
+// read by sqlite and jq, the text filters, and anonymized output.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/cli_runner.h"
+
+namespace quintrel_test {
+namespace {
+
+const std::string kSample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+
+// The lines of `text`, sorted.
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// The rows of the TEXT report's API call summary as "name<TAB>calls<TAB>seconds".
+std::string ApiSummaryOf(const std::string& report) {
+  size_t at = report.find("API call summary:");
+  at = report.find("-\n", at) + 2;
+  std::istringstream rows(report.substr(at, report.find("\n\n", at) - at));
+  std::string rowsText;
+  for (std::string name, calls, seconds; rows >> name >> calls >> seconds;) {
+    rowsText += name + "\t" + calls + "\t" + seconds + "\n";
+  }
+  return rowsText;
+}
+
+// The same figures from the JSONL listing, by sqlite's JSON functions.
+std::string ApiSummaryBySqlite(const std::string& jsonl) {
+  const char kQuery[] =
+      "select json_extract(j, '$.api'), count(*),"
+      " printf('%.3f', sum(json_extract(j, '$.durationMs')) / 1000.0) from calls group by 1";
+  CliResult result = RunCommand({"sqlite3", ":memory:", "-cmd", ".mode ascii", "-cmd",
+                                 ".separator \"\\t\" \"\\n\"", "create table calls(j text);",
+                                 ".import " + jsonl + " calls", kQuery});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  return result.out;
+}
+
+std::vector<std::string> Traces(const ScratchDir& dir) {
+  std::vector<std::string> traces = {kSample, Data("many.trc"), Data("small.trc")};
+#ifdef QUINTREL_TRACE_GENERATOR
+  // A slice of the bench's trace, as bench/run_bench.sh makes it.
+  std::string bench = dir.file("bench.trc");
+  EXPECT_EQ(RunCommand({QUINTREL_TRACE_GENERATOR, "20030806", "3", bench}).exitCode, 0);
+  traces.push_back(bench);
+#else
+  (void)dir;
+#endif
+  return traces;
+}
+
+TEST(Toolbox, SqliteReadsTheJsonlListingAsTheTextReportCounts) {
+  ScratchDir dir;
+  for (const std::string& trace : Traces(dir)) {
+    const std::string jsonl = dir.file("calls.jsonl"), text = dir.file("report.txt");
+    ASSERT_EQ(RunQuintrel({trace, jsonl, "-d", "JSONL"}).exitCode, 0) << trace;
+    ASSERT_EQ(RunQuintrel({trace, text, "-s", "TEXT"}).exitCode, 0) << trace;
+    EXPECT_EQ(SortedLines(ApiSummaryBySqlite(jsonl)), SortedLines(ApiSummaryOf(ReadFile(text))))
+        << trace;
+    std::remove(jsonl.c_str());
+    std::remove(text.c_str());
+  }
+}
+
+// Traces whose texts hold every kind of byte.
+std::vector<std::string> HostileTraces(const ScratchDir& dir) {
+  std::string noise;
+  for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) % 256);
+  std::replace(noise.begin(), noise.end(), '#', '.');
+  std::replace(noise.begin(), noise.end(), '\n', ' ');
+  const std::string bytes = "<&>\"'\\\x01\x1b\x7f\x80\xff\xc3\x28\xed\xa0\x80";
+  const std::string big(40, '9');
+  return {
+      dir.write("noise.trc", Call("1", "get,s0," + noise) + Call("2", "query,c,select '" + noise)),
+      dir.write("bytes.trc", Call("1", "get,c," + bytes) + Call(bytes, bytes + "," + bytes)),
+      dir.write("big.trc", "# [ " + big + " ] Wed Aug " + big + " " + big + ":1:1 " + big + " " +
+                               big + " ( " + big + "." + big + " sec) ( 1 rpc) API> x\n" +
+                               Call("3", "x")),
+      dir.write("lines.trc", Header("1") + "API> readquery,c,select a\n\x01" + bytes + "\n" +
+                                 Header("1", true) + "Res: 'q0'\n"),
+  };
+}
+
+TEST(Toolbox, EveryCallIsAJsonlLineThatJqReads) {
+  ScratchDir dir;
+  for (const std::string& trace : HostileTraces(dir)) {
+    const std::string jsonl = dir.file("out.jsonl");
+    ASSERT_EQ(RunQuintrel({trace, jsonl, "-d", "JSONL"}).exitCode, 0) << trace;
+    CliResult jq = RunCommand({"jq", "-c", ".", jsonl});
+    EXPECT_EQ(jq.exitCode, 0) << trace << jq.err;
+    const std::string listing = ReadFile(jsonl);
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'),
+              std::count(jq.out.begin(), jq.out.end(), '\n'));
+    EXPECT_GT(std::count(listing.begin(), listing.end(), '\n'), 0) << trace;
+    std::remove(jsonl.c_str());
+  }
+}
+
+int Lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(Toolbox, TextFiltersApplyToEveryFormat) {
+  const struct {
+    std::vector<std::string> filters;
+    int calls;
+  } kCases[] = {
+      // The counts are those of grep -E over the API texts of the CSV listing.
+      {{"--match=^next,"}, 28},
+      {{"--match", "^next,"}, 28},
+      {{"--exclude=^(get|next),"}, 67},
+      {{"--match=owner_name = 'jsmith'"}, 2},
+      {{"--match=(?i)SELECT", "--exclude=^readquery"}, 8},
+      {{"--match=q[0-9]+$", "-r"}, 8},
+  };
+  for (const auto& c : kCases) {
+    std::vector<std::string> csv = {kSample, "CONSOLE", "-d", "CSV"};
+    csv.insert(csv.end(), c.filters.begin(), c.filters.end());
+    CliResult listing = RunQuintrel(csv);
+    EXPECT_EQ(listing.exitCode, 0);
+    EXPECT_EQ(Lines(listing.out), c.calls) << testing::PrintToString(c.filters);
+    std::vector<std::string> json = {kSample, "CONSOLE", "-s", "JSON"};
+    json.insert(json.end(), c.filters.begin(), c.filters.end());
+    CliResult profile = RunQuintrel(json);
+    EXPECT_NE(profile.out.find("\"calls\": " + std::to_string(c.calls) + ","), std::string::npos)
+        << testing::PrintToString(c.filters);
+  }
+}
+
+TEST(Toolbox, AnInvalidPatternIsAUsageErrorNamingThePosition) {
+  CliResult result = RunQuintrel({kSample, "CONSOLE", "-d", "CSV", "--exclude=ab)c"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(
+      result.out.rfind("invalid value for --exclude: ab)c (at position 3: ')' without '(')\n", 0),
+      0u)
+      << result.out;
+}
+
+TEST(Toolbox, PatternsThatBlowUpBacktrackingFinish) {
+  ScratchDir dir;
+  const std::string trace = dir.write("t.trc", Call("1", "get,s0," + std::string(1 << 20, 'a')));
+  RunOptions limited;
+  limited.timeLimit = 120;
+  for (const std::string pattern : {"(a*)*b", "(a|a)*b", "(a|aa)*c", "(.*a)*x", "(a+)+$"}) {
+    CliResult result = RunQuintrel({trace, "CONSOLE", "-d", "CSV", "--match=" + pattern}, limited);
+    EXPECT_EQ(result.exitCode, 0) << pattern;
+    EXPECT_EQ(Lines(result.out), pattern == std::string("(a+)+$") ? 1 : 0) << pattern;
+  }
+}
+
+TEST(Toolbox, AnonymizedOutputKeepsNoPlantedLiteral) {
+  const std::vector<std::string> kPlanted = {"PLANTEDONE",   "987654321",   "0b00abcdef123456",
+                                             "PLANTEDREPO",  "PLANTEDUSER", "PLANTEDTWO",
+                                             "PLANTEDTHREE", "PLANTEDFOUR", "12.75"};
+  ScratchDir dir;
+  const std::string trace = dir.write(
+      "planted.trc",
+      Call("1", "connect,PLANTEDREPO,PLANTEDUSER,,,") + Call("1", "getlogin,s0,PLANTEDUSER") +
+          Call("1", "query,c,select a from t where n = 'PLANTEDONE' and m = 987654321") +
+          Call("2", "fetch,s0,0b00abcdef123456") + Call("2", "id,c,t where name = 'PLANTEDTWO'") +
+          Call("2", "set,s0,subject,'PLANTEDTHREE, a'") + Call("3", "getfile,s0,x,12.75") +
+          Header("3") + "API> readquery,c,select a from t\nwhere b = 'PLANTEDFOUR'\n" +
+          Header("3", true) + "Res: 'q1'\n");
+  const std::vector<std::vector<std::string>> kFormats = {
+      {"-s", "TEXT"},   {"-s", "HTML"},      {"-s", "XML"}, {"-s", "JSON"},
+      {"-s", "DIGEST"}, {"-s", "DASHBOARD"}, {"-d", "CSV"}, {"-d", "JSONL"}};
+  for (const auto& format : kFormats) {
+    std::vector<std::string> args = {trace, "CONSOLE", format[0], format[1]};
+    std::string plain = RunQuintrel(args).out;
+    args.push_back("--anonymize");
+    CliResult anonymized = RunQuintrel(args);
+    EXPECT_EQ(anonymized.exitCode, 0);
+    for (const std::string& literal : kPlanted) {
+      EXPECT_EQ(anonymized.out.find(literal), std::string::npos) << format[1] << " " << literal;
+    }
+    // The plain run shows what the anonymized one hides.
+    EXPECT_NE(plain.find("PLANTEDONE"), std::string::npos) << format[1];
+  }
+  EXPECT_EQ(RunQuintrel({trace, "CONSOLE", "-d", "RAW", "--anonymize"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace quintrel_test
+
+namespace quintrel_test {
+namespace {
+
+TEST(Toolbox, DashAsTheOutputIsStandardOutput) {
+  const CliResult console = RunQuintrel({kSample, "CONSOLE", "-d", "CSV"});
+  EXPECT_EQ(RunQuintrel({kSample, "-", "-d", "CSV"}), console);
+  RunOptions fromStandardInput;
+  fromStandardInput.input = ReadFile(kSample);
+  EXPECT_EQ(RunQuintrel({"-", "-", "-d", "CSV"}, fromStandardInput), console);
+}
+
+TEST(Toolbox, DevicesAndFifosAreWrittenToAndFilesStayRefused) {
+  ScratchDir dir;
+  EXPECT_EQ(RunQuintrel({kSample, "/dev/null", "-s", "TEXT"}).exitCode, 0);
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string copy = dir.file("copy.csv");
+  // The reader copies the FIFO to a file while quintrel writes into it.
+  const std::string reader = "cat " + fifo + " > " + copy + " &";
+  ASSERT_EQ(std::system(reader.c_str()), 0);
+  EXPECT_EQ(RunQuintrel({kSample, fifo, "-d", "CSV"}), (CliResult{0, "", ""}));
+  for (int wait = 0; wait < 100 && ReadFile(copy).empty(); ++wait) usleep(50000);
+  usleep(100000);
+  EXPECT_EQ(ReadFile(copy), RunQuintrel({kSample, "CONSOLE", "-d", "CSV"}).out);
+  const std::string file = dir.write("exists.csv", "keep");
+  EXPECT_EQ(
+      RunQuintrel({kSample, file, "-d", "CSV"}),
+      (CliResult{2, "File " + file + " already exists\nCannot overwrite existing file\n", ""}));
+  EXPECT_EQ(ReadFile(file), "keep");
+}
+
+}  // namespace
+}  // namespace quintrel_test
