@@ -22,20 +22,28 @@ int64_t WholeMillis(double durationMs) {
 }  // namespace
 
 void Analytics::addCall(const CallFacts& call) {
-  std::string_view text = call.apiLineText;
-  ClassMember member{call.durationMs, 0, text, call.threadId, call.timeStamp};
-  CallFingerprint(text, &fingerprint_);
-  ClassTable::Class* callClass = callClasses_.classOf(fingerprint_);
-  // A call class has one API: its fingerprint begins with the name.
-  if (callClass->group == nullptr) callClass->group = apis_.classOf(ApiNameOf(text));
-  ClassTable::Add(callClass, member, true);
-  ClassTable::Add(callClass->group, member, false);
+  std::string_view fingerprint = call.fingerprint;
+  if (fingerprint.empty()) {
+    fingerprint = std::string_view(callFingerprint_.data(),
+                                   CallFingerprint(call.apiLineText, callFingerprint_.data()));
+  }
+  ClassTable::Class* callClass = callClasses_.classOf(fingerprint);
+  // A call class has one API: its fingerprint begins with the name. An API's
+  // durations are those of its call classes, added up at the end.
+  if (callClass->group == nullptr) {
+    callClass->group =
+        apis_.classOf(call.fingerprint.empty() ? ApiNameOf(call.apiLineText) : call.apiName);
+  }
+  ClassTable::Add(callClass,
+                  ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
+                  true);
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
-  sessions_.add(text, call.openedSession, thread, call.durationMs);
-  int64_t seconds;
-  if (clock_.secondsOf(call.timeStamp, &seconds)) {
+  sessions_.add(call.fingerprint.empty() ? call.apiLineText : call.sessionText, call.openedSession,
+                thread, call.durationMs);
+  int64_t seconds, startMs;
+  if (clock_.millisOf(call.timeStamp, &seconds, &startMs)) {
     timeline_.add(seconds, call.durationMs, thread);
-    span_.add(seconds, call.timeStamp, call.durationMs);
+    span_.add(startMs, call.durationMs);
   } else {
     span_.addUndated();
   }
@@ -50,6 +58,7 @@ void Analytics::onQueryRecord(QueryRecord* record) {
 }
 
 void Analytics::moveInto(Profile* profile) {
+  callClasses_.addDurationsToGroups();
   auto exact = std::make_shared<MergeableProfile>();
   apis_.moveInto(&exact->apis);
   queryClasses_.moveInto(&exact->queryClasses);

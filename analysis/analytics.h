@@ -11,6 +11,7 @@
 
 #include "analysis/call_span.h"
 #include "analysis/class_table.h"
+#include "analysis/fingerprint.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
 #include "analysis/session_table.h"
@@ -30,12 +31,20 @@ struct CallFacts {
   int64_t durationMs = 0;
   // For a connect call, the session handle its result names; otherwise "".
   std::string_view openedSession;
+  // Where apiLineText is only the beginning of a longer call text (at least
+  // kMaxExample bytes of it), the fingerprint and API name of the whole
+  // text, and a short text that names the call's session as the whole text
+  // does (see SessionTable::add); empty otherwise.
+  std::string_view fingerprint;
+  std::string_view apiName;
+  std::string_view sessionText;
 };
 
 class Analytics : public QueryRecordSink {
  public:
   // `bucketSeconds` fixes the timeline's width; 0 lets the trace choose it.
-  explicit Analytics(int64_t bucketSeconds) : timeline_(bucketSeconds) {}
+  explicit Analytics(int64_t bucketSeconds)
+      : timeline_(bucketSeconds), callFingerprint_(kCallFingerprintRoom, '\0') {}
 
   // Takes an accepted call.
   void addCall(const CallFacts& call);
@@ -53,7 +62,8 @@ class Analytics : public QueryRecordSink {
   SessionTable sessions_;
   Timeline timeline_;
   CallSpan span_;
-  std::string fingerprint_;  // reused
+  std::string fingerprint_;      // of a query, reused
+  std::string callFingerprint_;  // room for a call's, reused
   StampClock clock_;
 };
 

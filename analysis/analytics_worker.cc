@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "parse/trace_grammar.h"
+
 namespace quintrel {
 
 namespace {
@@ -11,13 +13,56 @@ namespace {
 const size_t kBatchCalls = 4096;
 const size_t kBatchBytes = size_t{1} << 20;
 const size_t kMaxBatches = 4;
+
+// What the session table reads of a long call text (SessionTable::add), as a
+// short text it reads the same way: of a call that opens a session its first
+// two arguments, of any other call its first argument as far as a handle
+// reaches.
+void SessionTextOf(std::string_view text, bool opens, std::string* out) {
+  out->clear();
+  size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return;
+  std::string_view rest = text.substr(comma + 1);
+  out->push_back(',');
+  if (!opens) {
+    out->append(rest.substr(0, std::min(rest.find(','), size_t{8})));
+    return;
+  }
+  size_t first = CallArgumentLength(rest);
+  out->append(rest.substr(0, first));
+  if (first < rest.size()) {
+    std::string_view next = rest.substr(first + 1);
+    out->push_back(',');
+    out->append(next.substr(0, CallArgumentLength(next)));
+  }
+}
+
 }  // namespace
 
 void AnalyticsWorker::Batch::clear() {
   calls.clear();
   queries.clear();
-  texts.clear();
+  // A batch's texts keep their memory, unless a long API name made it large.
+  if (texts.capacity() > 2 * kBatchBytes) {
+    texts.clear();
+  } else {
+    texts.truncate(0);
+  }
   bytes = 0;
+}
+
+CallFacts AnalyticsWorker::Batch::factsOf(const Call& call) const {
+  const char* at = texts.view().data() + call.at;
+  auto next = [&at](size_t length) {
+    std::string_view text(at, length);
+    at += length;
+    return text;
+  };
+  std::string_view text = next(call.textLength), thread = next(call.threadLength);
+  std::string_view stamp = next(call.stampLength), opened = next(call.openedLength);
+  std::string_view fingerprint = next(call.fingerprintLength), apiName = next(call.apiNameLength);
+  return CallFacts{text,   thread,      stamp,   call.durationMs,
+                   opened, fingerprint, apiName, next(call.sessionLength)};
 }
 
 bool AnalyticsWorker::Batch::full() const {
@@ -42,15 +87,30 @@ AnalyticsWorker::~AnalyticsWorker() {
 
 void AnalyticsWorker::addCall(const CallFacts& call) {
   Batch& batch = *filling_;
-  auto keep = [&batch](std::string_view text) {
-    batch.texts.append(text);
-    return batch.texts.size() - text.size();
-  };
-  size_t text = keep(call.apiLineText), thread = keep(call.threadId), stamp = keep(call.timeStamp);
-  size_t opened = call.openedSession.empty() ? 0 : keep(call.openedSession);
-  batch.calls.push_back(Batch::Call{text, call.apiLineText.size(), thread, call.threadId.size(),
-                                    stamp, call.timeStamp.size(), opened, call.openedSession.size(),
+  std::string_view text = call.apiLineText, fingerprint, apiName, session;
+  if (text.size() > kLargeText) {
+    // The analytics need no more of it than its fingerprint, API name,
+    // session and example: a text of any length is never copied whole.
+    CallFingerprint(text, &longFingerprint_);
+    fingerprint = longFingerprint_;
+    apiName = ApiNameOf(text);
+    SessionTextOf(text, !call.openedSession.empty(), &longSession_);
+    session = longSession_;
+    text = text.substr(0, kMaxExample);
+  }
+  batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
+                                    call.timeStamp.size(), call.openedSession.size(),
+                                    fingerprint.size(), apiName.size(), session.size(),
                                     call.durationMs, batch.queries.size()});
+  batch.texts.append(text);
+  batch.texts.append(call.threadId);
+  batch.texts.append(call.timeStamp);
+  batch.texts.append(call.openedSession);
+  if (!fingerprint.empty()) {
+    batch.texts.append(fingerprint);
+    batch.texts.append(apiName);
+    batch.texts.append(session);
+  }
   if (batch.full()) handOver();
 }
 
@@ -104,15 +164,11 @@ void AnalyticsWorker::run() {
 }
 
 void AnalyticsWorker::process(Batch* batch) {
-  std::string_view texts = batch->texts;
   size_t query = 0;
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
-    analytics_.addCall(CallFacts{texts.substr(call.text, call.textLength),
-                                 texts.substr(call.thread, call.threadLength),
-                                 texts.substr(call.stamp, call.stampLength), call.durationMs,
-                                 texts.substr(call.openedSession, call.openedSessionLength)});
+    analytics_.addCall(batch->factsOf(call));
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }

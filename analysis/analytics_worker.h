@@ -21,6 +21,7 @@
 
 #include "analysis/analytics.h"
 #include "analysis/query_record.h"
+#include "parse/text_buffer.h"
 
 namespace quintrel {
 
@@ -33,7 +34,9 @@ class AnalyticsWorker : public QueryRecordSink {
   AnalyticsWorker(const AnalyticsWorker&) = delete;
   AnalyticsWorker& operator=(const AnalyticsWorker&) = delete;
 
-  // Copies what the analytics read of an accepted call.
+  // Copies what the analytics read of an accepted call; of a call text
+  // longer than kLargeText only the beginning, with the fingerprint and API
+  // name read here.
   void addCall(const CallFacts& call);
   // Takes the record.
   void onQueryRecord(QueryRecord* record) override;
@@ -47,17 +50,23 @@ class AnalyticsWorker : public QueryRecordSink {
   // are kept in `texts`.
   struct Batch {
     struct Call {
-      size_t text, textLength, thread, threadLength, stamp, stampLength;
-      size_t openedSession, openedSessionLength;  // in texts; length 0 for most calls
+      // Where the texts begin: the call text, thread id, stamp and opened
+      // session, then for a call text kept in part its fingerprint, API name
+      // and session text. Most lengths are 0 for most calls.
+      size_t at;
+      size_t textLength, threadLength, stampLength, openedLength;
+      size_t fingerprintLength, apiNameLength, sessionLength;
       int64_t durationMs;
       size_t queriesBefore;  // the queries handed over before this call
     };
     std::vector<Call> calls;
     std::vector<QueryRecord> queries;
-    std::string texts;
+    TextBuffer texts;
     size_t bytes = 0;  // of the query texts
     void clear();
     bool full() const;
+    // The facts of `call`, whose texts live as long as this batch's.
+    CallFacts factsOf(const Call& call) const;
   };
 
   void handOver();
@@ -66,8 +75,10 @@ class AnalyticsWorker : public QueryRecordSink {
 
   // The worker's until it has ended, then the caller's (moveInto).
   Analytics analytics_;
-  // The caller's alone: the batch being filled.
+  // The caller's alone: the batch being filled, and room for the
+  // fingerprint of a long call text.
   std::unique_ptr<Batch> filling_;
+  std::string longFingerprint_, longSession_;
 
   // Guarded by mutex_; changed_ tells of every change. A batch is filling_,
   // in full_, in free_, or held by the worker while it processes it.

@@ -5,17 +5,19 @@
 #ifndef QUINTREL_ANALYSIS_CALL_SPAN_H_
 #define QUINTREL_ANALYSIS_CALL_SPAN_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <string_view>
 
 namespace quintrel {
 
 class CallSpan {
  public:
-  // Takes a call whose stamp `stamp` names the whole second `seconds` after
-  // 1970-01-01.
-  void add(int64_t seconds, std::string_view stamp, int64_t durationMs);
+  // Takes a call that started `startMs` milliseconds after 1970-01-01.
+  void add(int64_t startMs, int64_t durationMs) {
+    earliest_ = std::min(earliest_, startMs);
+    latest_ = std::max(latest_, startMs + durationMs);
+  }
   // Takes a call whose stamp names no date.
   void addUndated() { undated_ = true; }
   // Sets `millis` to the span; false when no call was taken or one had no

@@ -13,15 +13,17 @@ ClassTable::Class* ClassTable::classOf(std::string_view name) {
   return &classes_[number];
 }
 
-void ClassTable::Add(Class* group, const ClassMember& member, bool keepExamples) {
-  Class& entry = *group;
-  entry.durations.add(member.ms);
-  entry.fetches += member.fetches;
-  if (keepExamples && member.ms > entry.example.ms) {
-    entry.example.text.assign(member.text.substr(0, kMaxExample));
-    entry.example.ms = member.ms;
-    entry.example.thread.assign(member.thread);
-    entry.example.start.assign(member.start);
+void ClassTable::KeepExample(Class* group, const ClassMember& member) {
+  Example& example = group->example;
+  example.text.assign(member.text.substr(0, kMaxExample));
+  example.ms = member.ms;
+  example.thread.assign(member.thread);
+  example.start.assign(member.start);
+}
+
+void ClassTable::addDurationsToGroups() {
+  for (Class& entry : classes_) {
+    if (entry.group != nullptr) entry.group->durations.merge(entry.durations);
   }
 }
 

@@ -42,14 +42,23 @@ class ClassTable {
   Class* classOf(std::string_view name);
   // Adds `member` to `group`. With `keepExamples` the worst member of each
   // class is kept as its example.
-  static void Add(Class* group, const ClassMember& member, bool keepExamples);
+  static void Add(Class* group, const ClassMember& member, bool keepExamples) {
+    group->durations.add(member.ms);
+    group->fetches += member.fetches;
+    if (keepExamples && member.ms > group->example.ms) KeepExample(group, member);
+  }
   void add(std::string_view name, const ClassMember& member, bool keepExamples) {
     Add(classOf(name), member, keepExamples);
   }
+  // Adds the durations of every class to its group, for groups whose
+  // members are counted through their classes alone.
+  void addDurationsToGroups();
   // Moves every class into `classes`, by name, and leaves the table empty.
   void moveInto(std::map<std::string, MergeableClass>* classes);
 
  private:
+  static void KeepExample(Class* group, const ClassMember& member);
+
   TextIndex names_;
   std::deque<Class> classes_;  // by number; a deque keeps them in place
 };

@@ -9,13 +9,6 @@
 
 namespace quintrel {
 
-void DurationHistogram::add(int64_t durationMs) {
-  place(durationMs, 1);
-  ++count_;
-  SaturatingAdd(&totalMs_, durationMs);
-  maxMs_ = std::max(maxMs_, durationMs);
-}
-
 void DurationHistogram::add(int64_t durationMs, int64_t times) {
   place(durationMs, times);
   count_ += times;

@@ -4,10 +4,13 @@
 #ifndef QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 #define QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "analysis/saturating_add.h"
 
 namespace quintrel {
 
@@ -21,7 +24,17 @@ struct DurationStats {
 
 class DurationHistogram {
  public:
-  void add(int64_t durationMs);
+  // Inline: every accepted call is added to two histograms.
+  void add(int64_t durationMs) {
+    if (static_cast<uint64_t>(durationMs) < small_.size()) {
+      ++small_[durationMs];
+    } else {
+      place(durationMs, 1);
+    }
+    ++count_;
+    SaturatingAdd(&totalMs_, durationMs);
+    maxMs_ = std::max(maxMs_, durationMs);
+  }
   // Adds `times` (positive) durations of `durationMs`.
   void add(int64_t durationMs, int64_t times);
   // Adds every duration `other` counts.

@@ -2,20 +2,30 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace quintrel {
 
 namespace {
 
-const size_t kMaxArgument = 64;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsWordByte(char c) {
-  return IsDigit(c) || IsLetter(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
-}
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The bytes of words, by table: asked of every byte of a query.
+struct WordBytes {
+  bool of[256] = {};
+  constexpr WordBytes() {
+    for (int c = 0; c < 256; ++c) {
+      char byte = static_cast<char>(c);
+      of[c] = IsDigit(byte) || IsLetter(byte) || byte == '_' || c >= 0x80;
+    }
+  }
+};
+constexpr WordBytes kWordBytes;
+
+bool IsWordByte(char c) { return kWordBytes.of[static_cast<unsigned char>(c)]; }
 
 // The length of the quoted literal at the start of `text` (unclosed: all of
 // it); a doubled quote inside stands for one.
@@ -34,7 +44,7 @@ size_t LiteralLength(std::string_view text) {
   return at;
 }
 
-bool IsHexDigit(char c) {
+constexpr bool IsHexDigit(char c) {
   char lower = Lower(c);
   return IsDigit(c) || (lower >= 'a' && lower <= 'f');
 }
@@ -147,7 +157,8 @@ size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
   }
   size_t from = out->size();
   out->append(word);
-  for (size_t at = from; at < out->size(); ++at) (*out)[at] = Lower((*out)[at]);
+  char* lowered = &(*out)[from];
+  for (size_t at = 0; at < word.size(); ++at) lowered[at] = Lower(word[at]);
   return word.size();
 }
 
@@ -179,7 +190,7 @@ const uint8_t kNumberByte = 4;  // of a number: digits and a decimal point
 
 struct ByteKinds {
   uint8_t of[256] = {};
-  ByteKinds() {
+  constexpr ByteKinds() {
     for (int c = 0; c < 256; ++c) {
       char byte = static_cast<char>(c);
       if (IsDigit(byte)) of[c] = kDigitByte | kNumberByte;
@@ -188,13 +199,39 @@ struct ByteKinds {
     of[static_cast<unsigned char>('.')] = kNumberByte;
   }
 };
+constexpr ByteKinds kByteKinds;
+
+// Whether the eight bytes of `word` are hex digits, all at once: each byte
+// below 0x80 gains its high bit from an addition exactly when it lies at or
+// above a bound, and no addition carries into the next byte.
+bool AllHexDigits(uint64_t word) {
+  const uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  if (word & kHigh) return false;
+  auto atLeast = [kOnes](uint64_t bytes, uint64_t bound) { return bytes + (0x80 - bound) * kOnes; };
+  uint64_t digit = atLeast(word, '0') & ~atLeast(word, '9' + 1);
+  uint64_t lower = word | 0x20 * kOnes;
+  uint64_t letter = atLeast(lower, 'a') & ~atLeast(lower, 'f' + 1);
+  return ((digit | letter) & kHigh) == kHigh;
+}
+
+// Whether the 16 bytes at `bytes` are an object id, read eight at a time:
+// most arguments of a busy trace's calls are.
+bool IsObjectIdAt(const char* bytes) {
+  uint64_t first, second;
+  std::memcpy(&first, bytes, 8);
+  std::memcpy(&second, bytes + 8, 8);
+  return AllHexDigits(first) && AllHexDigits(second);
+}
 
 // Reads the unquoted argument at the start of `text`, up to the next comma,
 // in one pass; sets `*length` and returns whether it becomes ?: a handle
 // (the connection "c", or a letter and digits, as sessions "s0" and
 // collections "q12" are named), a number or an object id.
 bool ReadPlainArgument(std::string_view text, size_t* length) {
-  static const ByteKinds kinds;
+  if (text.size() >= 16 && (text.size() == 16 || text[16] == ',') && IsObjectIdAt(text.data())) {
+    *length = 16;
+    return true;
+  }
   if (text.empty() || text[0] == ',') {
     *length = 0;
     return false;
@@ -202,7 +239,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   uint8_t rest = kDigitByte | kHexByte | kNumberByte;  // of the bytes after the first
   size_t at = 1;
   for (; at < text.size() && text[at] != ',' && rest != 0; ++at) {
-    rest &= kinds.of[static_cast<unsigned char>(text[at])];
+    rest &= kByteKinds.of[static_cast<unsigned char>(text[at])];
   }
   if (rest == 0) {
     // Nothing that folds: the rest is found faster than read.
@@ -211,7 +248,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   }
   *length = at;
   char first = text[0];
-  uint8_t all = rest & kinds.of[static_cast<unsigned char>(first)];
+  uint8_t all = rest & kByteKinds.of[static_cast<unsigned char>(first)];
   if (at == 1 && first == 'c') return true;
   if (at > 1 && IsLetter(first) && (rest & kDigitByte)) return true;
   if (at == 16 && (all & kHexByte)) return true;
@@ -219,19 +256,21 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   return (all & kDigitByte) != 0 || IsNumber(text.substr(0, at));
 }
 
-void AppendCut(std::string_view argument, std::string* out) {
-  if (argument.size() > kMaxArgument) {
-    out->append(argument.substr(0, kMaxArgument));
-    out->append("...");
-  } else {
-    out->append(argument);
+// Appends `argument` to `out` at `*size`, cut to kMaxCallArgument bytes.
+void AppendCut(std::string_view argument, char* out, size_t* size) {
+  size_t kept = std::min(argument.size(), kMaxCallArgument);
+  std::memcpy(out + *size, argument.data(), kept);
+  *size += kept;
+  if (kept < argument.size()) {
+    std::memcpy(out + *size, "...", 3);
+    *size += 3;
   }
 }
 
-// Appends the fingerprint of the call argument at the start of `text`;
-// returns its length. A quoted literal may hold commas: the argument runs
-// past it to the next comma.
-size_t AppendArgument(std::string_view text, std::string* out) {
+// Appends the fingerprint of the call argument at the start of `text` to
+// `out` at `*size`; returns its length. A quoted literal may hold commas:
+// the argument runs past it to the next comma.
+size_t AppendArgument(std::string_view text, char* out, size_t* size) {
   size_t length;
   bool folds;
   if (!text.empty() && (text[0] == '\'' || text[0] == '"')) {
@@ -241,9 +280,9 @@ size_t AppendArgument(std::string_view text, std::string* out) {
     folds = ReadPlainArgument(text, &length);
   }
   if (folds) {
-    out->push_back('?');
+    out[(*size)++] = '?';
   } else {
-    AppendCut(text.substr(0, length), out);
+    AppendCut(text.substr(0, length), out, size);
   }
   return length;
 }
@@ -270,15 +309,29 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
   Cut(out, kMaxFingerprint);
 }
 
-void CallFingerprint(std::string_view callText, std::string* out) {
-  size_t comma = callText.find(',');
-  out->assign(callText.substr(0, comma));
-  while (comma != std::string_view::npos && out->size() <= kMaxFingerprint) {
-    out->push_back(',');
-    size_t next = comma + 1 + AppendArgument(callText.substr(comma + 1), out);
-    comma = next >= callText.size() ? std::string_view::npos : next;
+size_t CallFingerprint(std::string_view callText, char* out) {
+  // Of a longer API name, the bytes past the cut are dropped anyway.
+  const char* text = callText.data();
+  size_t at = 0;
+  while (at < callText.size() && text[at] != ',') ++at;
+  size_t size = std::min(at, kMaxFingerprint + 1);
+  std::memcpy(out, text, size);
+  // `at` is at a comma or at the end.
+  while (at < callText.size() && size <= kMaxFingerprint) {
+    out[size++] = ',';
+    ++at;
+    at += AppendArgument(callText.substr(at), out, &size);
   }
-  Cut(out, kMaxFingerprint);
+  if (size > kMaxFingerprint) {
+    std::memcpy(out + kMaxFingerprint, "...", 3);
+    size = kMaxFingerprint + 3;
+  }
+  return size;
+}
+
+void CallFingerprint(std::string_view callText, std::string* out) {
+  char room[kCallFingerprintRoom];
+  out->assign(room, CallFingerprint(callText, room));
 }
 
 }  // namespace quintrel

@@ -27,11 +27,21 @@ inline void QueryFingerprint(std::string_view query, std::string* out) {
   QueryFingerprint(query, std::string_view::npos, out);
 }
 
+// Arguments of a call are cut to this many bytes, then "..." follows.
+constexpr size_t kMaxCallArgument = 64;
+// The bytes CallFingerprint may write before it cuts: the text to the cut,
+// then one more comma and argument.
+constexpr size_t kCallFingerprintRoom = kMaxFingerprint + 1 + kMaxCallArgument + 3;
+
 // The class of a call text: the API name, then each argument, with object
 // ids, numbers, quoted literals and handles as ?: the connection "c" and
 // any letter followed by digits, as sessions ("s12") and collections ("q3")
-// are named. Other arguments, attribute names among them, stay; one over 64
-// bytes is cut, with "...". "fetch,s3,4e21100000002a11" gives "fetch,?,?".
+// are named. Other arguments, attribute names among them, stay; one over
+// kMaxCallArgument bytes is cut, with "...". "fetch,s3,4e21100000002a11"
+// gives "fetch,?,?". Writes it to `out`, which has room for
+// kCallFingerprintRoom bytes, and returns its length.
+size_t CallFingerprint(std::string_view callText, char* out);
+// The same, replacing the text of `out`.
 void CallFingerprint(std::string_view callText, std::string* out);
 
 // The length of the call argument at the start of `text` (the text after a

@@ -119,6 +119,16 @@ TEST(FingerprintTest, CallRules) {
       {"handle", "x,s,q,s0x,q1a,ab1,_1,1a", "x,s,q,s0x,q1a,ab1,_1,1a"},
       {"object id", "fetch,c,4e21100000002a11", "fetch,?,?"},
       {"object id", "get,s0,4E21100000002A11,title", "get,?,?,title"},
+      {"object id", "f,0123456789abcdef,ABCDEF0123456789", "f,?,?"},
+      {"object id", "f,4e2110000000gz11,4e2110000000_a11", "f,4e2110000000gz11,4e2110000000_a11"},
+      {"object id", "f,4e2110000000/a11,4e2110000000:a11", "f,4e2110000000/a11,4e2110000000:a11"},
+      {"object id", "f,4e2110000000@a11,4e2110000000`a11", "f,4e2110000000@a11,4e2110000000`a11"},
+      {"object id",
+       "f,4e211000000\xc3\xa9"
+       "a11,4e2110000000Ga11",
+       "f,4e211000000\xc3\xa9"
+       "a11,4e2110000000Ga11"},
+      {"object id", "f,4e21100000002a1,4e21100000002a11a", "f,4e21100000002a1,4e21100000002a11a"},
       {"number", "getmessage,s0,3", "getmessage,?,?"},
       {"number", "save,s0,12.5,0", "save,?,?,?"},
       {"literal", "set,s0,subject,'a, b'", "set,?,subject,?"},
@@ -131,6 +141,10 @@ TEST(FingerprintTest, CallRules) {
       {"other", "x,,s", "x,,s"},
       {"other", "x,", "x,"},
       {"cut", "getfile,s0," + k70, "getfile,?," + std::string(64, 'a') + "..."},
+      {"cut", std::string(3000, 'n') + ",s0", std::string(2048, 'n') + "..."},
+      {"cut", std::string(2048, 'n') + ",s0", std::string(2048, 'n') + "..."},
+      {"cut", std::string(2047, 'n') + ",s0", std::string(2047, 'n') + ",..."},
+      {"cut", std::string(2046, 'n') + ",s0", std::string(2046, 'n') + ",?"},
   };
   for (const auto& c : kCases) EXPECT_EQ(CallClass(c.call), c.expected) << c.rule << ": " << c.call;
 }

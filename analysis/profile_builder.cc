@@ -36,8 +36,14 @@ void ProfileBuilder::onCall(TraceCall* call) {
   // Statistics first: they take the API name and call text of the API line
   // alone, before the query tracking appends the continuation lines.
   if (analytics_ != nullptr) {
-    analytics_->addCall(CallFacts{call->apiLineText(), call->getThreadId(), call->timeStamp,
-                                  call->durationMs, SessionOpenedBy(*call)});
+    analytics_->addCall(CallFacts{call->apiLineText(),
+                                  call->getThreadId(),
+                                  call->timeStamp,
+                                  call->durationMs,
+                                  SessionOpenedBy(*call),
+                                  {},
+                                  {},
+                                  {}});
   }
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);

@@ -1,20 +1,54 @@
 #include "analysis/stamp_clock.h"
 
+#include <iterator>
+
+#include "analysis/text_index.h"
 #include "analysis/time_stamp.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 
+namespace {
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
 bool StampClock::secondsOf(std::string_view stamp, int64_t* seconds) {
-  std::string_view second = stamp.substr(0, stamp.rfind(' '));
-  if (second != lastSecondText_) {
-    TimeStamp read;
-    lastValid_ = TimeStamp::ReadHeaderStamp(stamp, &read) && read.hasDate();
-    lastSeconds_ = lastValid_ ? read.secondsSinceEpoch() : 0;
-    lastDays_ = lastValid_ ? read.daysSinceEpoch() : 0;
-    lastSecondText_.assign(second);
+  return read(stamp, stamp.rfind(' '), seconds);
+}
+
+bool StampClock::millisOf(std::string_view stamp, int64_t* seconds, int64_t* millis) {
+  // The blank before the sub-second number is found from the end, over its
+  // digits; a number of more than nine digits, or with other bytes, is read
+  // as the time split reads it.
+  static const int64_t kScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  size_t at = stamp.size(), digits = 0;
+  int64_t micros = 0;
+  for (; at > 0 && digits < std::size(kScales) && IsDigit(stamp[at - 1]); ++digits) {
+    micros += (stamp[--at] - '0') * kScales[digits];
   }
-  *seconds = lastSeconds_;
-  return lastValid_;
+  size_t blank = at > 0 && stamp[at - 1] == ' ' ? at - 1 : stamp.rfind(' ');
+  if (blank + 1 != at) micros = ReadTraceNumber(stamp.substr(blank + 1));
+  if (!read(stamp, blank, seconds)) return false;
+  // No sum here can overflow: the numbers of a stamp stop at 2^31.
+  *millis = *seconds * 1000 + micros / 1000;
+  return true;
+}
+
+bool StampClock::read(std::string_view stamp, size_t blank, int64_t* seconds) {
+  std::string_view second = stamp.substr(0, blank);
+  if (!SameText(second, seconds_[last_].text)) {
+    last_ = 1 - last_;
+    Second& entry = seconds_[last_];
+    if (!SameText(second, entry.text)) {
+      TimeStamp read;
+      entry.valid = TimeStamp::ReadHeaderStamp(stamp, &read) && read.hasDate();
+      entry.seconds = entry.valid ? read.secondsSinceEpoch() : 0;
+      entry.days = entry.valid ? read.daysSinceEpoch() : 0;
+      entry.text.assign(second);
+    }
+  }
+  *seconds = seconds_[last_].seconds;
+  return seconds_[last_].valid;
 }
 
 }  // namespace quintrel

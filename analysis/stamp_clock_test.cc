@@ -15,24 +15,29 @@ TEST(StampClock, ReadsStampsInOrder) {
     std::string stamp;
     bool dated;
     int64_t seconds;
+    int64_t subMillis;  // what the last number adds, as microseconds read
   } steps[] = {
-      {"", false, 0},
-      {"Thu Jan  1 00:00:00 1970 5", true, 0},
-      {"Thu Jan  1 00:00:00 1970 999999", true, 0},
-      {"Wed Aug  6 14:03:22 2003 412345", true, 1060178602},
-      {"Wed Aug  6 14:03:22 2003 1", true, 1060178602},
-      {"14:03:22", false, 0},
-      {"14:03:22", false, 0},
-      {"Wed Aug  6 14:03:23 2003 0", true, 1060178603},
-      {"Wed Xyz  6 14:03:23 2003 0", false, 0},
-      {"Wed Aug  6 14:03:23 2003 7", true, 1060178603},
+      {"", false, 0, 0},
+      {"Thu Jan  1 00:00:00 1970 5", true, 0, 0},
+      {"Thu Jan  1 00:00:00 1970 999999", true, 0, 999},
+      {"Wed Aug  6 14:03:22 2003 412345", true, 1060178602, 412},
+      {"Wed Aug  6 14:03:22 2003 1", true, 1060178602, 0},
+      {"14:03:22", false, 0, 0},
+      {"14:03:22", false, 0, 0},
+      {"Wed Aug  6 14:03:23 2003 0", true, 1060178603, 0},
+      {"Wed Xyz  6 14:03:23 2003 0", false, 0, 0},
+      {"Wed Aug  6 14:03:23 2003 7", true, 1060178603, 0},
+      // The last number stops at 2^31, as every number of a stamp does.
+      {"Wed Aug  6 14:03:23 2003 99999999999", true, 1060178603, 2147483},
   };
-  StampClock clock;
+  StampClock clock, millisClock;
   for (const Step& step : steps) {
-    int64_t seconds = -1;
+    int64_t seconds = -1, millis = -1;
     EXPECT_EQ(clock.secondsOf(step.stamp, &seconds), step.dated) << step.stamp;
+    EXPECT_EQ(millisClock.millisOf(step.stamp, &seconds, &millis), step.dated) << step.stamp;
     if (step.dated) {
       EXPECT_EQ(seconds, step.seconds) << step.stamp;
+      EXPECT_EQ(millis, step.seconds * 1000 + step.subMillis) << step.stamp;
       EXPECT_EQ(clock.lastDays(), step.seconds / 86400) << step.stamp;
     }
   }

@@ -6,14 +6,70 @@
 #define QUINTREL_ANALYSIS_TEXT_INDEX_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quintrel {
 
-// A hash of `text`, read eight bytes at a time.
-uint64_t HashText(std::string_view text);
+// The bytes of `text` from `at` on, fewer than eight and at least one, as a
+// word with zeros above them, in at most two loads.
+inline uint64_t TailWord(std::string_view text, size_t at) {
+  const char* data = text.data();
+  size_t rest = text.size() - at;
+  if (text.size() >= 8) {
+    uint64_t word;
+    std::memcpy(&word, data + text.size() - 8, 8);
+    return word >> (8 * (8 - rest));
+  }
+  if (rest >= 4) {
+    // Two loads that overlap where the text has fewer than eight bytes.
+    uint32_t low, high;
+    std::memcpy(&low, data + at, 4);
+    std::memcpy(&high, data + text.size() - 4, 4);
+    return low | (uint64_t{high} << (8 * (rest - 4)));
+  }
+  uint64_t word = 0;
+  for (size_t byte = 0; byte < rest; ++byte) {
+    word |= uint64_t{static_cast<unsigned char>(data[at + byte])} << (8 * byte);
+  }
+  return word;
+}
+
+// A hash of `text`, read eight bytes at a time. Inline: the analytics hash
+// a short text or two for every call.
+inline uint64_t HashText(std::string_view text) {
+  const uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  auto mix = [kMultiplier](uint64_t hash, uint64_t word) {
+    hash = (hash ^ word) * kMultiplier;
+    return hash ^ (hash >> 29);
+  };
+  uint64_t hash = text.size() * kMultiplier;
+  size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    hash = mix(hash, word);
+  }
+  if (at < text.size()) hash = mix(hash, TailWord(text, at));
+  return mix(hash, 0);
+}
+
+// Whether `a` and `b` hold the same bytes, compared eight at a time: the
+// texts compared on the analytics' path are short, and a library call would
+// cost more than the comparison.
+inline bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  size_t at = 0;
+  for (; at + 8 <= a.size(); at += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a.data() + at, 8);
+    std::memcpy(&y, b.data() + at, 8);
+    if (x != y) return false;
+  }
+  return at == a.size() || TailWord(a, at) == TailWord(b, at);
+}
 
 class TextIndex {
  public:

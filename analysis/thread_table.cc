@@ -1,6 +1,7 @@
 #include "analysis/thread_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <tuple>
 
 #include "analysis/saturating_add.h"
@@ -9,7 +10,7 @@ namespace quintrel {
 
 uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
   // Calls of one thread mostly come in runs; the last thread is tried first.
-  if (rows_.empty() || numbers_.text(last_) != id) {
+  if (rows_.empty() || !SameText(numbers_.text(last_), id)) {
     bool added;
     last_ = numbers_.numberOf(id, &added);
     if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), ""});
@@ -19,7 +20,7 @@ uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_v
   SaturatingAdd(&row.dmclMs, durationMs);
   // The stamps of a thread mostly keep their length: copied in place then.
   if (row.last.size() == stamp.size()) {
-    std::copy(stamp.begin(), stamp.end(), row.last.begin());
+    std::memcpy(&row.last[0], stamp.data(), stamp.size());
   } else {
     row.last.assign(stamp);
   }

@@ -12,41 +12,73 @@ int64_t BucketIndex(int64_t seconds, int64_t width) {
   return seconds / width - (seconds % width != 0 && (seconds < 0) != (width < 0));
 }
 
+namespace {
+
+// Drops the repeats from `threads`, a list of thread numbers; `seen`, one
+// entry per number, is all false before and after.
+void DropRepeats(std::vector<uint32_t>* threads, std::vector<bool>* seen) {
+  size_t kept = 0;
+  for (uint32_t thread : *threads) {
+    if ((*seen)[thread]) continue;
+    (*seen)[thread] = true;
+    (*threads)[kept++] = thread;
+  }
+  threads->resize(kept);
+  for (uint32_t thread : *threads) (*seen)[thread] = false;
+}
+
+// A bucket as profiles hold it: its threads ascending, each once.
+MergeableBucket Settled(MergeableBucket bucket) {
+  std::vector<uint32_t>& threads = bucket.threads;
+  std::sort(threads.begin(), threads.end());
+  threads.erase(std::unique(threads.begin(), threads.end()), threads.end());
+  return bucket;
+}
+
+}  // namespace
+
 Timeline::Timeline(int64_t fixedSeconds)
     : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
 
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
-  // Calls mostly fall into the bucket of the call before.
-  int64_t index = BucketIndex(seconds, width_);
+  // Calls mostly fall into the bucket of the call before: no division then.
+  int64_t offset = seconds - lastIndex_ * width_;
+  bool same = last_ != nullptr && offset >= 0 && offset < width_;
+  int64_t index = same ? lastIndex_ : BucketIndex(seconds, width_);
   bool created = false;
-  if (last_ == nullptr || index != lastIndex_) {
+  if (!same) {
     auto placed = buckets_.try_emplace(index);
     last_ = &placed.first->second;
     lastIndex_ = index;
     created = placed.second;
   }
-  last_->durations.add(durationMs);
+  last_->held.durations.add(durationMs);
   addThread(thread);
   // Only a new bucket can make the span too wide.
   if (created && !fixed_) widen();
 }
 
 void Timeline::addThread(uint32_t thread) {
-  if (thread >= bucketOfThread_.size()) bucketOfThread_.resize(thread + 1, kNoBucket);
+  if (thread >= bucketOfThread_.size()) {
+    bucketOfThread_.resize(thread + 1, kNoBucket);
+    seen_.resize(thread + 1, false);
+  }
   if (bucketOfThread_[thread] == lastIndex_) return;
   bucketOfThread_[thread] = lastIndex_;
-  std::vector<uint32_t>& threads = last_->threads;
-  auto at = std::lower_bound(threads.begin(), threads.end(), thread);
-  if (at == threads.end() || *at != thread) threads.insert(at, thread);
+  std::vector<uint32_t>& threads = last_->held.threads;
+  threads.push_back(thread);
+  if (threads.size() >= 2 * last_->distinct + 16) {
+    DropRepeats(&threads, &seen_);
+    last_->distinct = threads.size();
+  }
 }
 
-void Timeline::Merge(Bucket&& from, Bucket* into) {
-  into->durations.merge(from.durations);
-  std::vector<uint32_t> threads;
-  threads.reserve(into->threads.size() + from.threads.size());
-  std::set_union(into->threads.begin(), into->threads.end(), from.threads.begin(),
-                 from.threads.end(), std::back_inserter(threads));
-  into->threads = std::move(threads);
+void Timeline::merge(Bucket&& from, Bucket* into) {
+  into->held.durations.merge(from.held.durations);
+  std::vector<uint32_t>& threads = into->held.threads;
+  threads.insert(threads.end(), from.held.threads.begin(), from.held.threads.end());
+  DropRepeats(&threads, &seen_);
+  into->distinct = threads.size();
 }
 
 void Timeline::widen() {
@@ -64,7 +96,7 @@ void Timeline::widen() {
   // Every width divides the next, so each bucket falls into one wider bucket.
   std::map<int64_t, Bucket> wider;
   for (auto& [index, bucket] : buckets_) {
-    Merge(std::move(bucket), &wider[BucketIndex(index * width_, width)]);
+    merge(std::move(bucket), &wider[BucketIndex(index * width_, width)]);
   }
   buckets_ = std::move(wider);
   width_ = width;
@@ -72,12 +104,18 @@ void Timeline::widen() {
   bucketOfThread_.assign(bucketOfThread_.size(), kNoBucket);
 }
 
+std::vector<TimelineBucket> Timeline::buckets() const {
+  std::map<int64_t, MergeableBucket> settled;
+  for (const auto& [index, bucket] : buckets_) settled.emplace(index, Settled(bucket.held));
+  return Figures(settled, width_);
+}
+
 std::map<int64_t, MergeableBucket> Timeline::takeBuckets() {
-  std::map<int64_t, MergeableBucket> taken = std::move(buckets_);
+  std::map<int64_t, MergeableBucket> taken;
+  for (auto& [index, bucket] : buckets_) taken.emplace(index, Settled(std::move(bucket.held)));
   *this = Timeline(fixed_ ? width_ : 0);
   return taken;
 }
-
 std::vector<TimelineBucket> Timeline::Figures(const std::map<int64_t, MergeableBucket>& buckets,
                                               int64_t width) {
   std::vector<TimelineBucket> out;

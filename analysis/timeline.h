@@ -36,7 +36,7 @@ class Timeline {
   int64_t bucketSeconds() const { return width_; }
   bool fixedWidth() const { return fixed_; }
   // The buckets in time order (see ProfileAnalytics::timeline).
-  std::vector<TimelineBucket> buckets() const { return Figures(buckets_, width_); }
+  std::vector<TimelineBucket> buckets() const;
   // The buckets by start / bucketSeconds(); the timeline is left empty.
   std::map<int64_t, MergeableBucket> takeBuckets();
 
@@ -45,10 +45,17 @@ class Timeline {
                                              int64_t width);
 
  private:
-  using Bucket = MergeableBucket;
+  // A bucket as it fills: its threads in no order. A thread whose calls
+  // come back to the bucket after calls in another may stand in it more
+  // than once until the repeats are dropped, whenever the list has doubled,
+  // so that counting stays linear in the calls.
+  struct Bucket {
+    MergeableBucket held;
+    size_t distinct = 0;  // the threads after the repeats were last dropped
+  };
   // Counts `thread` in the bucket of the last call.
   void addThread(uint32_t thread);
-  static void Merge(Bucket&& from, Bucket* into);
+  void merge(Bucket&& from, Bucket* into);
   void widen();
 
   bool fixed_;
@@ -60,6 +67,7 @@ class Timeline {
   // present width.
   static constexpr int64_t kNoBucket = INT64_MIN;
   std::vector<int64_t> bucketOfThread_;
+  std::vector<bool> seen_;  // per thread number, all false between steps
 };
 
 }  // namespace quintrel

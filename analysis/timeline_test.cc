@@ -84,6 +84,39 @@ TEST(TimelineTest, BucketPercentilesStayExactThroughMerges) {
   }
 }
 
+TEST(TimelineTest, ThreadsThatComeBackCountOnce) {
+  // Calls go back and forth between two buckets, as overlapping threads
+  // deliver them, and the buckets merge when the timeline widens.
+  Timeline timeline(0);
+  for (int round = 0; round < 50; ++round) {
+    for (uint32_t thread = 0; thread < 100; ++thread) {
+      timeline.add(kStart + (thread + round) % 2, 1, thread);
+    }
+  }
+  std::vector<TimelineBucket> buckets = timeline.buckets();
+  ASSERT_EQ(buckets.size(), 2u);
+  EXPECT_EQ(buckets[0].threads, 100);
+  EXPECT_EQ(buckets[1].threads, 100);
+  timeline.add(kStart + 200, 1, 7);  // widens to 5 s: one bucket holds both
+  buckets = timeline.buckets();
+  EXPECT_EQ(buckets.front().threads, 100);
+  EXPECT_EQ(buckets.back().threads, 1);
+}
+
+// Two million threads, numbered as they first appear, then all again in
+// reverse order in the next second: counted in linear time this takes a
+// moment; inserted one by one into a sorted list, a quarter of an hour.
+TEST(TimelineTest, ManyThreadsInReverseOrderCountInLinearTime) {
+  const uint32_t kThreads = 2000000;
+  Timeline timeline(0);
+  for (uint32_t thread = 0; thread < kThreads; ++thread) timeline.add(kStart, 1, thread);
+  for (uint32_t thread = kThreads; thread-- > 0;) timeline.add(kStart + 1, 1, thread);
+  std::vector<TimelineBucket> buckets = timeline.buckets();
+  ASSERT_EQ(buckets.size(), 2u);
+  EXPECT_EQ(buckets[0].threads, int64_t{kThreads});
+  EXPECT_EQ(buckets[1].threads, int64_t{kThreads});
+}
+
 TEST(TimelineTest, FixedWidthAndGaps) {
   Timeline fixed(7);
   fixed.add(kStart, 5, 0);

@@ -54,7 +54,7 @@ std::vector<SampleCall> SampleCalls() {
 }
 
 CallFacts FactsOf(const SampleCall& call) {
-  return CallFacts{call.text, call.thread, call.stamp, call.durationMs, call.opened};
+  return CallFacts{call.text, call.thread, call.stamp, call.durationMs, call.opened, {}, {}, {}};
 }
 
 void BM_Analytics(benchmark::State& state) {

@@ -51,5 +51,14 @@ TEST(ThreadIdCollectorTest, KeepsTheIdOfEveryThreadMarkerOnceInByteOrder) {
   }
 }
 
+// A line of 32 MB that looks like a marker to its end, in pieces of 512
+// bytes: read once, it takes a blink; read again from its beginning for
+// every piece, it would take most of an hour.
+TEST(ThreadIdCollectorTest, ALongMarkerInSmallPiecesIsReadOnce) {
+  const std::string digits(32 << 20, '4');
+  EXPECT_EQ(IdsOf({"# [ " + digits + " ] a", "# [ 1 ] b"}, 512),
+            (std::set<std::string, std::less<>>{digits, "1"}));
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -12,17 +12,6 @@ bool ExtractThreadId(std::string_view line, std::string_view* id) {
   return true;
 }
 
-int32_t ReadTraceNumber(std::string_view digits) {
-  const int64_t kMax = 2147483647;
-  int64_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-    if (value > kMax) return static_cast<int32_t>(kMax);
-  }
-  return static_cast<int32_t>(value);
-}
-
 int64_t CallDurationMillis(std::string_view seconds, std::string_view fraction) {
   return 1000 * static_cast<int64_t>(ReadTraceNumber(seconds)) + ReadTraceNumber(fraction);
 }

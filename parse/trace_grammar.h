@@ -27,7 +27,17 @@ bool ExtractThreadId(std::string_view line, std::string_view* id);
 // Reads a string of decimal digits like strtol with base 10, clamped to the
 // signed 32-bit range: leading zeros are allowed, a value above 2147483647
 // gives 2147483647. Anything other than digits ends the number.
-int32_t ReadTraceNumber(std::string_view digits);
+// Inline: the analytics read a stamp's last number for every call.
+inline int32_t ReadTraceNumber(std::string_view digits) {
+  const int64_t kMax = 2147483647;
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+    if (value > kMax) return static_cast<int32_t>(kMax);
+  }
+  return static_cast<int32_t>(value);
+}
 
 // The duration of a call from the two digit groups of its result line:
 // 1000 x seconds + fraction digits read as an integer (not scaled by their
