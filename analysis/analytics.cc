@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <utility>
 
+#include "analysis/fingerprint.h"
+#include "analysis/mergeable_profile.h"
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
@@ -14,23 +17,6 @@ namespace {
 int64_t WholeMillis(double durationMs) {
   if (!(durationMs < 9.2e18)) return std::numeric_limits<int64_t>::max();
   return static_cast<int64_t>(std::llround(durationMs));
-}
-
-// Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
-std::vector<LatencyBucket> Latency(const ClassTable& apis, int64_t longest) {
-  std::vector<LatencyBucket> buckets;
-  buckets.push_back(LatencyBucket{0, 1, apis.countBetween(0, 1)});
-  const int64_t kSteps[] = {1, 2, 5};
-  for (int64_t scale = 1; buckets.back().toMs <= longest; scale *= 10) {
-    for (int64_t step : kSteps) {
-      int64_t from = step * scale;
-      int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
-      buckets.push_back(LatencyBucket{from, to, apis.countBetween(from, to)});
-      if (to > longest) break;
-    }
-    if (scale > std::numeric_limits<int64_t>::max() / 100) break;
-  }
-  return buckets;
 }
 
 }  // namespace
@@ -61,7 +47,6 @@ void Analytics::addCall(const CallFacts& call) {
   } else {
     span_.addUndated();
   }
-  ++calls_;
 }
 
 void Analytics::onQueryRecord(QueryRecord* record) {
@@ -70,25 +55,29 @@ void Analytics::onQueryRecord(QueryRecord* record) {
   ClassMember member{WholeMillis(record->durationMs), record->rowCount, text, record->threadId,
                      record->startStamp};
   queryClasses_.add(fingerprint_, member, true);
-  ++queries_;
 }
 
 void Analytics::moveInto(Profile* profile) {
-  ProfileAnalytics& analytics = profile->analytics;
   callClasses_.addDurationsToGroups();
-  analytics.apis = apis_.ranked();
-  analytics.queryClasses = queryClasses_.ranked();
-  analytics.callClasses = callClasses_.ranked();
-  analytics.threads = threads_.ranked();
-  sessions_.moveInto(&analytics);
-  analytics.bucketSeconds = timeline_.bucketSeconds();
-  analytics.timeline = timeline_.buckets();
-  int64_t longest = 0;
-  for (const ClassRow& api : analytics.apis) longest = std::max(longest, api.stats.maxMs);
-  analytics.latency = Latency(apis_, longest);
-  analytics.calls = calls_;
-  analytics.queries = queries_;
-  if (!span_.span(&analytics.elapsedMs)) analytics.elapsedMs = profile->timeSplit.elapsedMs;
+  auto exact = std::make_shared<MergeableProfile>();
+  apis_.moveInto(&exact->apis);
+  queryClasses_.moveInto(&exact->queryClasses);
+  callClasses_.moveInto(&exact->callClasses);
+  for (ThreadRow& row : threads_.rows()) {
+    exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
+                                             std::move(row.first), std::move(row.last)});
+  }
+  exact->bucketSeconds = timeline_.bucketSeconds();
+  exact->fixedWidth = timeline_.fixedWidth();
+  exact->timeline = timeline_.takeBuckets();
+  exact->span = span_;
+  exact->topCalls = profile->topCalls;
+  exact->startStamp = profile->startTimestamp;
+  exact->endStamp = profile->endTimestamp;
+  exact->dmclMs = profile->totalCallMillis;
+  profile->analytics = exact->analytics();
+  profile->mergeable = std::move(exact);
+  sessions_.moveInto(&profile->analytics);
   profile->hasAnalytics = true;
   *this = Analytics(0);
 }

@@ -50,7 +50,8 @@ class Analytics : public QueryRecordSink {
   void addCall(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 
-  // Fills profile->analytics and leaves this object empty.
+  // Fills profile->analytics and profile->mergeable, reading the profile's
+  // stamps, longest calls and DMCL time, and leaves this object empty.
   void moveInto(Profile* profile);
 
  private:
@@ -61,8 +62,6 @@ class Analytics : public QueryRecordSink {
   SessionTable sessions_;
   Timeline timeline_;
   CallSpan span_;
-  int64_t calls_ = 0;
-  int64_t queries_ = 0;
   std::string fingerprint_;      // of a query, reused
   std::string callFingerprint_;  // room for a call's, reused
   StampClock clock_;

@@ -23,6 +23,16 @@ class CallSpan {
   // Sets `millis` to the span; false when no call was taken or one had no
   // date.
   bool span(int64_t* millis) const;
+  // Takes every call `other` took.
+  void merge(const CallSpan& other);
+
+  // The parts, as a saved profile keeps them: the earliest start and the
+  // latest end in ms after 1970 (the largest and the smallest int64_t
+  // before the first call), and whether a call had no date.
+  int64_t earliest() const { return earliest_; }
+  int64_t latest() const { return latest_; }
+  bool undated() const { return undated_; }
+  static CallSpan Of(int64_t earliest, int64_t latest, bool undated);
 
  private:
   int64_t earliest_ = std::numeric_limits<int64_t>::max();  // ms after 1970

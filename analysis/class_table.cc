@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace quintrel {
 
@@ -26,22 +27,13 @@ void ClassTable::addDurationsToGroups() {
   }
 }
 
-std::vector<ClassRow> ClassTable::ranked() const {
-  std::vector<ClassRow> rows;
-  rows.reserve(classes_.size());
+void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
   for (uint32_t number = 0; number < classes_.size(); ++number) {
-    const Class& entry = classes_[number];
-    rows.push_back(
-        ClassRow{names_.text(number), entry.durations.stats(), entry.fetches, entry.example});
+    Class& entry = classes_[number];
+    (*classes)[names_.text(number)] =
+        MergeableClass{std::move(entry.durations), entry.fetches, std::move(entry.example)};
   }
-  RankRows(&rows);
-  return rows;
-}
-
-int64_t ClassTable::countBetween(int64_t low, int64_t high) const {
-  int64_t count = 0;
-  for (const Class& entry : classes_) count += entry.durations.countBetween(low, high);
-  return count;
+  *this = ClassTable();
 }
 
 void RankRows(std::vector<ClassRow>* rows) {

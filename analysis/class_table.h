@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/duration_histogram.h"
+#include "analysis/mergeable_profile.h"
 #include "analysis/profile_analytics.h"
 #include "analysis/text_index.h"
 
@@ -51,11 +53,8 @@ class ClassTable {
   // Adds the durations of every class to its group, for groups whose
   // members are counted through their classes alone.
   void addDurationsToGroups();
-  // Every class with its statistics, ranked by total time and count (both
-  // descending), then name.
-  std::vector<ClassRow> ranked() const;
-  // The durations of all members of all classes in [low, high).
-  int64_t countBetween(int64_t low, int64_t high) const;
+  // Moves every class into `classes`, by name, and leaves the table empty.
+  void moveInto(std::map<std::string, MergeableClass>* classes);
 
  private:
   static void KeepExample(Class* group, const ClassMember& member);

@@ -1,6 +1,7 @@
 #include "analysis/duration_histogram.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -8,12 +9,23 @@
 
 namespace quintrel {
 
-void DurationHistogram::addUncounted(int64_t duration) {
-  if (duration >= 0 && duration < kDense) {
-    small_.resize(duration + 1, 0);
-    ++small_[duration];
+void DurationHistogram::add(int64_t durationMs, int64_t times) {
+  place(durationMs, times);
+  count_ += times;
+  int64_t product;
+  if (__builtin_mul_overflow(durationMs, times, &product)) {
+    product = std::numeric_limits<int64_t>::max();
+  }
+  SaturatingAdd(&totalMs_, product);
+  maxMs_ = std::max(maxMs_, durationMs);
+}
+
+void DurationHistogram::place(int64_t durationMs, int64_t times) {
+  if (durationMs >= 0 && durationMs < kDense) {
+    if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
+    small_[durationMs] += times;
   } else {
-    addLarge(duration, 1);
+    addLarge(durationMs, times);
   }
 }
 

@@ -29,12 +29,14 @@ class DurationHistogram {
     if (static_cast<uint64_t>(durationMs) < small_.size()) {
       ++small_[durationMs];
     } else {
-      addUncounted(durationMs);
+      place(durationMs, 1);
     }
     ++count_;
     SaturatingAdd(&totalMs_, durationMs);
     maxMs_ = std::max(maxMs_, durationMs);
   }
+  // Adds `times` (positive) durations of `durationMs`.
+  void add(int64_t durationMs, int64_t times);
   // Adds every duration `other` counts.
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
@@ -46,19 +48,18 @@ class DurationHistogram {
   DurationStats stats() const;
   // How many durations lie in [low, high).
   int64_t countBetween(int64_t low, int64_t high) const;
-
- private:
   // (duration, count) for every duration counted, ascending.
   std::vector<std::pair<int64_t, int64_t>> sortedCounts() const;
 
+ private:
   // A distinct duration of kDense ms or more, by open addressing; `times`
   // 0 marks an empty slot.
   struct Count {
     int64_t duration = 0;
     int64_t times = 0;
   };
-  // Counts a duration that small_ has no place for yet.
-  void addUncounted(int64_t duration);
+  // Counts `times` durations of `durationMs` where they are kept.
+  void place(int64_t durationMs, int64_t times);
   void addLarge(int64_t duration, int64_t times);
   void growLarge();
 

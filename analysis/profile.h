@@ -5,15 +5,19 @@
 #define QUINTREL_ANALYSIS_PROFILE_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "analysis/profile_analytics.h"
+#include "analysis/profile_comparison.h"
 #include "analysis/query_log.h"
 #include "analysis/time_split.h"
 #include "parse/text_buffer.h"
 
 namespace quintrel {
+
+class MergeableProfile;
 
 // Per API name: the number of calls and their total duration.
 struct ApiSummaryRow {
@@ -57,6 +61,10 @@ struct Profile {
   // Where the time went, for the reports that show it; only with analytics.
   bool hasAnalytics = false;
   ProfileAnalytics analytics;
+  // With the analytics: what they were made from, to be saved or merged.
+  std::shared_ptr<MergeableProfile> mergeable;
+  // With --compare: how the analytics moved against the base.
+  std::shared_ptr<const ProfileComparison> comparison;
 };
 
 }  // namespace quintrel

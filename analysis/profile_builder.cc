@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/mergeable_profile.h"
 #include "analysis/top_list.h"
 
 namespace quintrel {
@@ -24,6 +25,7 @@ QueryRecordSink* QueriesTo(AnalyticsWorker* analytics, QueryRecordSink* anonymou
 ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
     : anonymize_(config.anonymize),
       filter_(config),
+      topCalls_(config.topCalls),
       statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
@@ -63,7 +65,10 @@ Profile ProfileBuilder::takeProfile() {
   }
   for (const Ranked& entry : top.take()) profile.topQueries.push_back(entry.index);
   profile.timeSplit = ElapsedMillis(profile.startTimestamp, profile.endTimestamp);
-  if (analytics_ != nullptr) analytics_->moveInto(&profile);
+  if (analytics_ != nullptr) {
+    analytics_->moveInto(&profile);
+    profile.mergeable->topCallsKept = topCalls_;
+  }
   if (anonymize_) anonymizer_.anonymize(&profile);
   return profile;
 }

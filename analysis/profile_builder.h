@@ -48,6 +48,7 @@ class ProfileBuilder : public TraceCallSink {
   bool anonymize_;
   Anonymizer anonymizer_;
   CallFilter filter_;
+  size_t topCalls_;  // the longest calls kept
   CallStatistics statistics_;
   std::unique_ptr<AnalyticsWorker> analytics_;  // only when the configuration asks for it
   QueryLog queryLog_;

@@ -27,17 +27,20 @@ uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_v
   return last_;
 }
 
-std::vector<ThreadRow> ThreadTable::ranked() const {
+std::vector<ThreadRow> ThreadTable::rows() const {
   std::vector<ThreadRow> rows = rows_;
   for (size_t number = 0; number < rows.size(); ++number) {
     rows[number].id = numbers_.text(static_cast<uint32_t>(number));
   }
-  std::sort(rows.begin(), rows.end(), [](const ThreadRow& a, const ThreadRow& b) {
+  return rows;
+}
+
+void RankThreads(std::vector<ThreadRow>* rows) {
+  std::sort(rows->begin(), rows->end(), [](const ThreadRow& a, const ThreadRow& b) {
     // More DMCL time first, then more calls, then by id.
     return std::make_tuple(b.dmclMs, b.calls, std::string_view(a.id)) <
            std::make_tuple(a.dmclMs, a.calls, std::string_view(b.id));
   });
-  return rows;
 }
 
 }  // namespace quintrel

@@ -18,14 +18,17 @@ class ThreadTable {
  public:
   // Adds a call of the thread `id`; returns the thread's number.
   uint32_t add(std::string_view id, int64_t durationMs, std::string_view stamp);
-  // The rows ranked by time and calls (both descending), then id.
-  std::vector<ThreadRow> ranked() const;
+  // The rows by number, their ids filled in.
+  std::vector<ThreadRow> rows() const;
 
  private:
   TextIndex numbers_;
   std::vector<ThreadRow> rows_;  // by number; their ids are the index's texts
   uint32_t last_ = 0;            // the number of the thread of the last call
 };
+
+// Ranks rows by time and calls (both descending), then id.
+void RankThreads(std::vector<ThreadRow>* rows);
 
 }  // namespace quintrel
 

@@ -13,9 +13,16 @@
 #include <vector>
 
 #include "analysis/duration_histogram.h"
+#include "analysis/mergeable_profile.h"
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
+
+// The widths a timeline chooses from, each a divisor of the next.
+extern const int64_t kTimelineWidths[10];
+
+// The index of the bucket of `width` seconds that holds `seconds`.
+int64_t BucketIndex(int64_t seconds, int64_t width);
 
 class Timeline {
  public:
@@ -27,17 +34,23 @@ class Timeline {
   void add(int64_t seconds, int64_t durationMs, uint32_t thread);
 
   int64_t bucketSeconds() const { return width_; }
+  bool fixedWidth() const { return fixed_; }
   // The buckets in time order (see ProfileAnalytics::timeline).
   std::vector<TimelineBucket> buckets() const;
+  // The buckets by start / bucketSeconds(); the timeline is left empty.
+  std::map<int64_t, MergeableBucket> takeBuckets();
+
+  // The figures of `buckets`, by start / `width`, in time order.
+  static std::vector<TimelineBucket> Figures(const std::map<int64_t, MergeableBucket>& buckets,
+                                             int64_t width);
 
  private:
+  // A bucket as it fills: its threads in no order. A thread whose calls
+  // come back to the bucket after calls in another may stand in it more
+  // than once until the repeats are dropped, whenever the list has doubled,
+  // so that counting stays linear in the calls.
   struct Bucket {
-    DurationHistogram durations;
-    // The numbers of the threads with calls in it, in no order. A thread
-    // whose calls come back to the bucket after calls in another may stand
-    // in it more than once until the repeats are dropped, whenever the list
-    // has doubled, so that counting stays linear in the calls.
-    std::vector<uint32_t> threads;
+    MergeableBucket held;
     size_t distinct = 0;  // the threads after the repeats were last dropped
   };
   // Counts `thread` in the bucket of the last call.

@@ -11,8 +11,8 @@ median() {
     END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# Makes the trace of `size` MB and its gzip -6 and zstd copies when missing,
-# and sets TRACE to its path.
+# Makes the trace of `size` MB and, unless the second argument is "plain",
+# its gzip -6 and zstd copies when missing, and sets TRACE to its path.
 prepare_traces() {
   local size="$1" file="$CACHE_DIR/trace-seed$SEED-${1}MB.trc"
   mkdir -p "$CACHE_DIR"
@@ -21,6 +21,8 @@ prepare_traces() {
     "$GENERATOR" "$SEED" "$size" "$file.partial" || die "trace generator failed"
     mv "$file.partial" "$file"
   fi
+  TRACE="$file"
+  [[ "${2:-}" != plain ]] || return 0
   [[ -s "$file.gz" ]] || { gzip -6 -c "$file" > "$file.gz.partial" && mv "$file.gz.partial" "$file.gz"; }
   [[ -s "$file.zst" ]] || { zstd -q -c "$file" > "$file.zst.partial" && mv "$file.zst.partial" "$file.zst"; }
   TRACE="$file"

@@ -43,6 +43,8 @@ const char kExtensions[] =
     "  -s JSON                   the profile as one JSON document\n"
     "  -s DIGEST                 a one-screen text digest\n"
     "  -s DASHBOARD              a self-contained HTML page with charts\n"
+    "  -s PROFILE                a saved profile: merges exactly with others, and\n"
+    "                            serves as the trace of JSON, DIGEST and DASHBOARD\n"
     "  -d JSONL                  one JSON object per call, for jq, sqlite, DuckDB\n"
     "  --threads=ID[,ID...]      analyse the calls of these threads only (repeatable)\n"
     "  --since=T, --since T      only calls whose API line is at or after T\n"
@@ -61,6 +63,11 @@ const char kExtensions[] =
     "  --width=N                 columns of the digest (default: the terminal's,\n"
     "                            else COLUMNS, else %WIDTH%)\n"
     "  --encoding=cp1252         read the trace's texts as Windows-1252, write UTF-8\n"
+    "  --merge=FILE              add a trace or saved profile to the run (repeatable;\n"
+    "                            JSON, DIGEST, DASHBOARD and PROFILE)\n"
+    "  --jobs=N                  traces analysed at once (default: the cores)\n"
+    "  --compare=BASE            compare with a trace or saved profile (JSON, DIGEST,\n"
+    "                            DASHBOARD)\n"
     "  --help                    this text\n"
     "  --version                 the version\n"
     "\n"
@@ -95,6 +102,7 @@ struct LongOption {
   bool (*valid)(const std::string& value, std::string* why);
   bool valueMayFollow = false;
   bool listsTimeForms = false;
+  bool repeatable = false;  // each value is kept, in order
 };
 
 bool ValidThreadList(const std::string& value, std::string* /*why*/) {
@@ -121,6 +129,8 @@ bool ValidPattern(const std::string& value, std::string* why) {
   return pattern.compile(value, why);
 }
 
+bool ValidFileName(const std::string& value, std::string* /*why*/) { return !value.empty(); }
+
 const LongOption kLongOptions[] = {
     {"threads", &ValidThreadList},
     {"since", &ValidTime, true, true},
@@ -129,6 +139,9 @@ const LongOption kLongOptions[] = {
     {"bucket", &ValidCount},
     {"encoding", &ValidEncoding},
     {"width", &ValidCount},
+    {"merge", &ValidFileName, false, false, true},
+    {"jobs", &ValidCount},
+    {"compare", &ValidFileName},
     {"match", &ValidPattern, true},
     {"exclude", &ValidPattern, true},
 };
@@ -155,7 +168,7 @@ const ParameterMap::FormatOption ParameterMap::kDetailFormat = {
 
 const ParameterMap::FormatOption ParameterMap::kSummaryFormat = {
     "summaryformat",
-    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD"},
+    {"TEXT", "HTML", "XML", "JSON", "DIGEST", "DASHBOARD", "PROFILE"},
     "summary mode option must specifiy TEXT, HTML or XML format\n",
     "outputformat must be TEXT, HTML or XML format\n"};
 
@@ -250,15 +263,21 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
       PrintToStandardError("invalid value for --" + name + ": " + value + why + "\n" + forms);
       return false;
     }
-    return store(name, value);
+    return store(name, value, option.repeatable);
   }
   PrintToStandardError("unknown option --" + word + "\n");
   return false;
 }
 
-// Keeps the value of a long option: the ids of repeated --threads add up,
-// any other option given twice is a usage error.
-bool ParameterMap::store(const std::string& name, const std::string& value) {
+// Keeps the value of a long option: a repeatable option keeps every value
+// (get() gives the last), the ids of repeated --threads add up, any other
+// option given twice is a usage error.
+bool ParameterMap::store(const std::string& name, const std::string& value, bool repeatable) {
+  if (repeatable) {
+    lists_[name].push_back(value);
+    values_[name] = value;
+    return true;
+  }
   auto [found, inserted] = values_.emplace(name, value);
   if (inserted) return true;
   if (name == "threads") {
@@ -338,6 +357,11 @@ std::string ParameterMap::get(const std::string& key) const {
 }
 
 bool ParameterMap::contains(const std::string& key) const { return values_.count(key) != 0; }
+
+std::vector<std::string> ParameterMap::getAll(const std::string& key) const {
+  auto found = lists_.find(key);
+  return found == lists_.end() ? std::vector<std::string>() : found->second;
+}
 
 bool ParameterMap::isSummary() const { return get("summary") == "true"; }
 

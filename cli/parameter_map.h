@@ -11,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace quintrel {
 
@@ -33,6 +34,9 @@ class ParameterMap {
   // The value of `key`, or "" when it is absent; never inserts it.
   std::string get(const std::string& key) const;
   bool contains(const std::string& key) const;
+  // Every value of a repeatable option, in the order given; get() gives the
+  // last.
+  std::vector<std::string> getAll(const std::string& key) const;
   // True when "summary" is exactly "true".
   bool isSummary() const;
   // "--help" or "--version" was given: print that and end the run.
@@ -47,10 +51,11 @@ class ParameterMap {
   bool takeHelpOrVersion(int argc, const char* const* argv);
   bool parseOption(const std::string& word, int argc, const char* const* argv, int* index);
   bool parseLongOption(const std::string& word, int argc, const char* const* argv, int* index);
-  bool store(const std::string& name, const std::string& value);
+  bool store(const std::string& name, const std::string& value, bool repeatable);
   bool takeFormat(const FormatOption& option, int argc, const char* const* argv, int* index);
 
   std::map<std::string, std::string> values_;
+  std::map<std::string, std::vector<std::string>> lists_;  // repeatable options
   bool dumpRequested_ = false;
   bool detailSeen_ = false;
   bool summarySeen_ = false;

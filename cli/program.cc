@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/messages.h"
 #include "cli/output_target.h"
@@ -29,6 +30,61 @@ bool CanListThreads(const quintrel::TraceFile& trace) {
   return false;
 }
 
+// --merge and --compare take the analytics reports only, and every input
+// once; prints why not. Returns the exit code of a refusal, or kExitDone.
+ExitCode CheckMergeInputs(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
+  bool saves = config.reportFormat == quintrel::ReportFormat::kProfile;
+  // A saved profile keeps the trace's texts, to merge them exactly.
+  bool merges = !config.merges.empty() || !config.compare.empty();
+  if (config.analysis.anonymize && (saves || merges)) {
+    quintrel::ReportError("--anonymize", "", "is not taken by -s PROFILE, --merge or --compare");
+    return quintrel::kExitUsage;
+  }
+  if (!merges) return quintrel::kExitDone;
+  if (!config.analysis.analytics || config.listThreads || (saves && !config.compare.empty())) {
+    bool compares = saves || config.merges.empty();
+    quintrel::ReportError(compares ? "--compare" : "--merge", "",
+                          compares
+                              ? "is taken by -s JSON, DIGEST and DASHBOARD, without -l"
+                              : "is taken by -s JSON, DIGEST, DASHBOARD and PROFILE, without -l");
+    return quintrel::kExitUsage;
+  }
+  std::vector<quintrel::TraceFile> inputs = {trace};
+  for (const std::string& merge : config.merges) inputs.emplace_back(merge);
+  bool standardInput = trace.standardInput();
+  for (size_t index = 1; index < inputs.size(); ++index) {
+    const quintrel::TraceFile& input = inputs[index];
+    if (!config.toConsole && input.path() == config.outputFile) {
+      quintrel::ReportError("output is the trace file", input.path());
+      return quintrel::kExitOutputExists;
+    }
+    for (size_t before = 0; before < index; ++before) {
+      if (input.path() == inputs[before].path() || input.sameFile(inputs[before]) ||
+          (input.standardInput() && standardInput)) {
+        quintrel::ReportError("--merge names a trace twice:", input.path());
+        return quintrel::kExitUsage;
+      }
+    }
+    standardInput = standardInput || input.standardInput();
+  }
+  return quintrel::kExitDone;
+}
+
+// Whether standard output is one of the run's inputs, which the run would
+// read back as it writes it; prints which.
+bool OutputIsAnInput(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
+  if (!config.toConsole) return false;
+  std::vector<quintrel::TraceFile> inputs;
+  for (const std::string& input : config.merges) inputs.emplace_back(input);
+  inputs.push_back(trace);
+  for (const quintrel::TraceFile& input : inputs) {
+    if (!input.isStandardOutput()) continue;
+    quintrel::ReportError("output is the trace file", input.path());
+    return true;
+  }
+  return false;
+}
+
 int Main(int argc, char** argv) {
   quintrel::ParameterMap parameters;
   if (!parameters.parse(argc, argv)) {
@@ -51,13 +107,11 @@ int Main(int argc, char** argv) {
   }
   const quintrel::TraceFile trace(config.traceFile);
   if (config.listThreads && !CanListThreads(trace)) return quintrel::kExitUsage;
+  ExitCode refused = CheckMergeInputs(config, trace);
+  if (refused != quintrel::kExitDone) return refused;
   std::unique_ptr<quintrel::OutputFile> outputFile;
   if (!quintrel::CreateOutputFile(config, &outputFile)) return quintrel::kExitOutputExists;
-  // Standard output that is the trace would be read back as it is written.
-  if (config.toConsole && trace.isStandardOutput()) {
-    quintrel::ReportError("output is the trace file", trace.path());
-    return quintrel::kExitOutputExists;
-  }
+  if (OutputIsAnInput(config, trace)) return quintrel::kExitOutputExists;
   return quintrel::Run(config, trace, outputFile.get());
 }
 

@@ -14,7 +14,8 @@ ReportFormat ReportFormatOf(const std::string& value) {
                                                            {"HTML", ReportFormat::kHtml},
                                                            {"JSON", ReportFormat::kJson},
                                                            {"DIGEST", ReportFormat::kDigest},
-                                                           {"DASHBOARD", ReportFormat::kDashboard}};
+                                                           {"DASHBOARD", ReportFormat::kDashboard},
+                                                           {"PROFILE", ReportFormat::kProfile}};
   for (const auto& [name, format] : kFormats) {
     if (value == name) return format;
   }
@@ -75,6 +76,9 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   config.top = static_cast<size_t>(CountOf(parameters, "top", kDefaultTop));
   config.width = static_cast<size_t>(CountOf(parameters, "width", 0));
   config.filters = FiltersOf(parameters);
+  config.merges = parameters.getAll("merge");
+  config.compare = parameters.get("compare");
+  config.jobs = static_cast<size_t>(CountOf(parameters, "jobs", 0));
   AnalysisConfig& analysis = config.analysis;
   analysis.output = parameters.isSummary() ? OutputKind::kSummary : OutputKind::kListing;
   analysis.listing = ListingFormatOf(parameters.get("outputformat"));
@@ -94,6 +98,8 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   if (analysis.analytics) {
     analysis.topCalls = std::min(std::max(config.top, kSummaryTopCalls), kMaxTopCalls);
   }
+  // A saved profile keeps all the longest calls any report of a merge lists.
+  if (config.reportFormat == ReportFormat::kProfile) analysis.topCalls = kMaxTopCalls;
   config.warnsWhenFilteredEmpty = analysis.analytics;
   for (const char* key : {"threads", "since", "until", "match", "exclude"}) {
     config.warnsWhenFilteredEmpty |= parameters.contains(key);

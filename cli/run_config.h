@@ -32,6 +32,11 @@ struct RunConfig {
   // theirs, so that the command lines of old print what they always did.
   bool warnsWhenFilteredEmpty = false;
   AnalysisConfig analysis;
+  // --merge: more traces or saved profiles, in the order given; --compare:
+  // the base of the comparison ("" for none); --jobs: 0 for the cores.
+  std::vector<std::string> merges;
+  std::string compare;
+  size_t jobs = 0;
 };
 
 // The configuration `parameters` describe, after a successful parse.

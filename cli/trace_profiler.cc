@@ -4,20 +4,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "cli/merge_run.h"
 #include "cli/messages.h"
 #include "cli/output_target.h"
 #include "cli/progress_meter.h"
 #include "cli/thread_choice.h"
 #include "input/line_reader.h"
 #include "input/line_scanner.h"
+#include "input/prefixed_source.h"
 #include "output/system_streams.h"
 #include "parse/thread_id_collector.h"
 #include "report/detail_writer.h"
 #include "report/report_writer.h"
+#include "report/saved_profile_reader.h"
 
 namespace quintrel {
 
@@ -25,6 +29,11 @@ namespace {
 
 // The reader's block, the longest piece of a line it hands out.
 const size_t kReadBlock = size_t{512} << 10;
+
+// The bytes read to tell a saved profile from a trace, and the largest
+// saved profile read.
+const size_t kSniffBytes = 64;
+const size_t kMaxSavedProfile = size_t{32} << 20;
 
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
 
@@ -40,6 +49,15 @@ std::vector<std::string> FiltersOf(const RunConfig& config, const ThreadSelectio
   return filters;
 }
 
+// The names of the traces a profile covers, as a report names them.
+std::string TraceNames(const MergeableProfile& profile) {
+  std::string names;
+  for (const SourceTrace& trace : profile.traces) {
+    names += (names.empty() ? "" : ", ") + trace.name;
+  }
+  return names;
+}
+
 }  // namespace
 
 TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
@@ -53,8 +71,56 @@ TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
 std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
   std::string error;
   std::unique_ptr<ByteSource> source = trace_->open(config_->cp1252, &error);
-  if (source == nullptr) ReportError("cannot open trace file", trace_->path(), error);
-  return source;
+  if (source == nullptr) {
+    ReportError("cannot open trace file", trace_->path(), error);
+    return source;
+  }
+  // Enough of the start to tell a saved profile, rarely more than one read.
+  std::string start;
+  char buffer[kSniffBytes];
+  while (start.size() < kSniffBytes) {
+    long got = source->read(buffer, kSniffBytes - start.size());
+    if (got <= 0) break;
+    start.append(buffer, size_t(got));
+    size_t first = start.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && start[first] != '{') break;
+  }
+  savedProfile_ = StartsLikeSavedProfile(start);
+  return std::make_unique<PrefixedSource>(std::move(start), std::move(source));
+}
+
+bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profile) {
+  std::string text, error;
+  char buffer[64 << 10];
+  long got;
+  while ((got = source->read(buffer, sizeof buffer)) > 0 && text.size() <= kMaxSavedProfile) {
+    text.append(buffer, size_t(got));
+  }
+  if (got < 0) {
+    error = source->error();
+  } else if (text.size() > kMaxSavedProfile) {
+    error = "larger than " + std::to_string(kMaxSavedProfile >> 20) + " MB";
+  } else {
+    ReadSavedProfile(text, profile, &error);
+  }
+  traceBytes_ = source->bytesConsumed();
+  if (error.empty()) return true;
+  ReportError("cannot read saved profile", trace_->path(), error);
+  failed_ = true;
+  reportIncomplete_ = true;  // nothing of it can be reported
+  return false;
+}
+
+bool TraceProfiler::refuseSavedProfile() {
+  bool refused = !ShowsAnalytics(config_->reportFormat) ||
+                 config_->analysis.output != OutputKind::kSummary || config_->listThreads ||
+                 config_->analysis.anonymize;
+  if (refused) {
+    ReportError(trace_->path(), "is a saved profile",
+                "only -s JSON, DIGEST, DASHBOARD and PROFILE read one, without -l and --anonymize");
+    usageError_ = true;
+  }
+  return refused;
 }
 
 void TraceProfiler::reportReadFailure(const std::string& error) {
@@ -80,6 +146,44 @@ bool TraceProfiler::listThreads() {
 bool TraceProfiler::analyse(const ThreadSelection& threads) {
   std::unique_ptr<ByteSource> source = openTrace();
   if (source == nullptr) return false;
+  if (savedProfile_) {
+    MergeableProfile saved;
+    if (!refuseSavedProfile() && readSavedProfile(source.get(), &saved)) {
+      writeMergedReport(saved, nullptr);
+    }
+    return true;
+  }
+  Profile profile;
+  if (!analyseTrace(std::move(source), threads, &profile)) return true;
+  if (config_->analysis.output != OutputKind::kSummary) return true;
+  guard([&] {
+    if (profile.mergeable != nullptr) profile.mergeable->nameTrace(sourceTrace(profile, threads));
+    writeReport(profile, contextFor(FiltersOf(*config_, threads)));
+  });
+  return true;
+}
+
+std::shared_ptr<MergeableProfile> TraceProfiler::mergeable(const ThreadSelection& threads) {
+  std::unique_ptr<ByteSource> source = openTrace();
+  if (source == nullptr) {
+    failed_ = true;
+    return nullptr;
+  }
+  auto exact = std::make_shared<MergeableProfile>();
+  if (savedProfile_) return readSavedProfile(source.get(), exact.get()) ? exact : nullptr;
+  Profile profile;
+  if (!analyseTrace(std::move(source), threads, &profile) || failed_) return nullptr;
+  exact = std::move(profile.mergeable);
+  exact->nameTrace(sourceTrace(profile, threads));
+  return exact;
+}
+
+SourceTrace TraceProfiler::sourceTrace(const Profile& profile, const ThreadSelection& threads) {
+  return SourceTrace{trace_->path(), traceBytes_, profile.lines, FiltersOf(*config_, threads)};
+}
+
+bool TraceProfiler::analyseTrace(std::unique_ptr<ByteSource> source, const ThreadSelection& threads,
+                                 Profile* profile) {
   auto scanner =
       std::make_unique<LineScanner>(std::make_unique<LineReader>(std::move(source), kReadBlock));
   warnIfThreadless(scanner->threadError());
@@ -97,25 +201,30 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   if (!failed_ && analysis.headerLines() == 0) {
     ReportWarning(trace_->path() + " holds no trace lines");
   }
-  try {
-    Profile profile = analysis.finish();
-    warnIfThreadless(profile.analytics.threadError);
-    if (profile.analytics.partial) reportFailure("out of memory in the analytics", 0);
+  return guard([&] {
+    *profile = analysis.finish();
+    warnIfThreadless(profile->analytics.threadError);
+    if (profile->analytics.partial) reportFailure("out of memory in the analytics", 0);
     warnIfFilteredEmpty(analysis.filter());
-    if (analysisConfig.output == OutputKind::kSummary) writeReport(profile, threads);
+  });
+}
+
+bool TraceProfiler::guard(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
   } catch (const std::bad_alloc&) {
     reportFailure("out of memory while making the report", 0);
-    reportIncomplete_ = true;
   } catch (const std::exception& error) {
     reportFailure(std::string(error.what()) + " while making the report", 0);
-    reportIncomplete_ = true;
   }
-  return true;
+  reportIncomplete_ = true;
+  return false;
 }
 
 void TraceProfiler::readTrace(TraceAnalysis* analysis, LineScanner* scanner) {
   outOfMemory_.prepare(trace_->path());
-  ProgressMeter meter(ProgressMeter::Wanted(config_->toConsole), trace_->size());
+  ProgressMeter meter(!quiet_ && ProgressMeter::Wanted(config_->toConsole), trace_->size());
   uint64_t lines = 0;
   try {
     LinePiece piece;
@@ -176,7 +285,18 @@ void TraceProfiler::warnIfFilteredEmpty(const CallFilter& filter) {
                 (calls == 1 ? " call of " : " calls of ") + trace_->path());
 }
 
-void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& threads) {
+ReportContext TraceProfiler::contextFor(std::vector<std::string> filters) const {
+  ReportContext context;
+  context.traceName = trace_->path();
+  context.traceBytes = traceBytes_;
+  context.options = config_->options;
+  context.filters = std::move(filters);
+  context.top = config_->top;
+  context.width = reportWidth();
+  return context;
+}
+
+void TraceProfiler::writeReport(const Profile& profile, const ReportContext& context) {
   // The reports of the extensions, JSON among them, say so in their text. A
   // markup document on standard output must begin as one: the message goes
   // to standard error there.
@@ -190,17 +310,42 @@ void TraceProfiler::writeReport(const Profile& profile, const ThreadSelection& t
       PrintMessage(message);
     }
   }
-  ReportContext context;
-  context.traceName = trace_->path();
-  context.traceBytes = traceBytes_;
-  context.options = config_->options;
-  context.filters = FiltersOf(*config_, threads);
-  context.top = config_->top;
-  context.width = reportWidth();
   WriteReport(format, profile, context, *output_);
 }
 
+void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
+                                      const MergeableProfile* base) {
+  guard([&] {
+    Profile profile = merged.toProfile();
+    profile.mergeable = std::make_shared<MergeableProfile>(merged);
+    // As many of the longest calls as the run's analysis would keep.
+    std::vector<TopCallEntry>& top = profile.topCalls;
+    size_t kept = config_->analysis.topCalls;
+    if (top.size() > kept) top.erase(top.begin(), top.end() - kept);
+    if (base != nullptr) {
+      auto comparison = std::make_shared<ProfileComparison>(
+          CompareProfiles(base->analytics(), profile.analytics));
+      comparison->baseName = TraceNames(*base);
+      profile.comparison = std::move(comparison);
+    }
+    ReportContext context = contextFor({});
+    context.traceName = TraceNames(merged);
+    context.traceBytes = 0;
+    for (const SourceTrace& trace : merged.traces) {
+      context.traceBytes += trace.bytes;
+      for (const std::string& filter : trace.filters) {
+        auto& filters = context.filters;
+        if (std::find(filters.begin(), filters.end(), filter) == filters.end()) {
+          filters.push_back(filter);
+        }
+      }
+    }
+    writeReport(profile, context);
+  });
+}
+
 ExitCode TraceProfiler::finish() {
+  if (usageError_) return kExitUsage;
   // An output that is cut short keeps no name.
   bool written = output_->finish();
   if (outputFailed() || !written || reportIncomplete_) return kExitFailed;
@@ -219,8 +364,27 @@ ExitCode TraceProfiler::finish() {
   return failed_ ? kExitFailed : kExitDone;
 }
 
+namespace {
+
+// The run of --merge and --compare: every input profiled, the rest merged
+// into the run's trace, the base set aside.
+ExitCode RunMerged(const RunConfig& config, TraceProfiler* profiler) {
+  std::vector<std::string> inputs = {config.traceFile};
+  inputs.insert(inputs.end(), config.merges.begin(), config.merges.end());
+  size_t aside = inputs.size();  // out of range without a base
+  if (!config.compare.empty()) inputs.push_back(config.compare);
+  MergeRun run(&config, inputs, config.jobs > 0 ? config.jobs : MachineCores());
+  MergeableProfile merged, base;
+  if (!run.run(config.analysis.threads, aside, &merged, &base)) return kExitFailed;
+  profiler->writeMergedReport(merged, config.compare.empty() ? nullptr : &base);
+  return profiler->finish();
+}
+
+}  // namespace
+
 ExitCode Run(const RunConfig& config, const TraceFile& trace, OutputFile* outputFile) {
   TraceProfiler profiler(&config, &trace, outputFile);
+  if (!config.merges.empty() || !config.compare.empty()) return RunMerged(config, &profiler);
   ThreadSelection threads = config.analysis.threads;
   if (config.listThreads) {
     if (!profiler.listThreads()) return kExitFailed;

@@ -38,11 +38,14 @@
 #define QUINTREL_CLI_TRACE_PROFILER_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_config.h"
 #include "analysis/call_filter.h"
+#include "analysis/mergeable_profile.h"
 #include "analysis/trace_analysis.h"
 #include "cli/out_of_memory_notice.h"
 #include "cli/run_config.h"
@@ -70,9 +73,22 @@ class TraceProfiler {
   bool listThreads();
 
   // Analyses the trace for `threads` and writes the detail listing or, in
-  // summary mode, the report. Returns false when the trace could not be
-  // opened (already reported); nothing is written then.
+  // summary mode, the report; a saved profile in place of the trace is
+  // read and reported by the analytics reports, refused by the others.
+  // Returns false when the trace could not be opened (already reported);
+  // nothing is written then.
   bool analyse(const ThreadSelection& threads);
+
+  // The mergeable profile of the trace for `threads`, its trace named, or
+  // the saved profile it holds; writes nothing. Null after a failure, which
+  // it has reported. May run on any thread, one profiler per thread.
+  std::shared_ptr<MergeableProfile> mergeable(const ThreadSelection& threads);
+  // Shows no progress meter (for traces analysed side by side).
+  void quiet() { quiet_ = true; }
+
+  // Writes the analytics report of `merged`, with a comparison against
+  // `base` when not null.
+  void writeMergedReport(const MergeableProfile& merged, const MergeableProfile* base);
 
   // Writes out the output and gives the output file its name unless the
   // output is incomplete: writing failed, or the report could not be made.
@@ -80,8 +96,23 @@ class TraceProfiler {
   ExitCode finish();
 
  private:
-  // The trace's bytes from its start, or null after reporting why not.
+  // The trace's bytes from its start, or null after reporting why not; sets
+  // savedProfile_.
   std::unique_ptr<ByteSource> openTrace();
+  // Analyses the trace `source` holds into `profile`; false when the profile
+  // could not be made (reported).
+  bool analyseTrace(std::unique_ptr<ByteSource> source, const ThreadSelection& threads,
+                    Profile* profile);
+  // Reads the saved profile `source` holds; false after reporting why not.
+  bool readSavedProfile(ByteSource* source, MergeableProfile* profile);
+  // Refuses a saved profile where the run's report cannot take one; true
+  // after reporting the usage error.
+  bool refuseSavedProfile();
+  SourceTrace sourceTrace(const Profile& profile, const ThreadSelection& threads);
+  // Runs `step`, reporting what it throws as a report that could not be
+  // made; false then.
+  bool guard(const std::function<void()>& step);
+  ReportContext contextFor(std::vector<std::string> filters) const;
   void readTrace(TraceAnalysis* analysis, LineScanner* scanner);
   void reportReadFailure(const std::string& error);
   void reportFailure(const std::string& what, uint64_t line);
@@ -93,7 +124,7 @@ class TraceProfiler {
   // Warns that a helper thread could not be started for `error` (none when
   // it is empty); the run goes on without it.
   void warnIfThreadless(const std::string& error);
-  void writeReport(const Profile& profile, const ThreadSelection& threads);
+  void writeReport(const Profile& profile, const ReportContext& context);
   // The columns the digest is written for: --width, else the terminal's
   // when the report goes to one, else COLUMNS, else the default.
   size_t reportWidth() const;
@@ -107,6 +138,9 @@ class TraceProfiler {
   bool reportIncomplete_ = false;  // the report could not be made whole
   bool outputFailureReported_ = false;
   OutOfMemoryNotice outOfMemory_;  // ready before the trace is read
+  bool savedProfile_ = false;      // the trace is a saved profile
+  bool usageError_ = false;        // the run asked for what cannot be done
+  bool quiet_ = false;
 };
 
 // Runs the analysis that `config` describes on `trace`, writing to

@@ -44,6 +44,8 @@ class TraceFile {
   // Whether standard output is the regular file that is read, which a run
   // would read back as it writes it.
   bool isStandardOutput() const;
+  // Whether both name the same regular file.
+  bool sameFile(const TraceFile& other) const { return status_.sameFile(other.status_); }
 
   // Opens the trace for one reading from its start (standard input is read
   // through a duplicate of descriptor 0, which stays open). With `cp1252`

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/class_id.h"
+#include "report/dashboard_changes.h"
 #include "report/dashboard_charts.h"
 #include "report/dashboard_lists.h"
 #include "report/dashboard_page.h"
@@ -125,6 +126,7 @@ void WriteDashboardReport(const Profile& profile, const ReportContext& context, 
   WriteDashboardHead(out, title);
   WriteHeader(context, out);
   WriteSummary(profile, context, out);
+  if (profile.comparison != nullptr) WriteChangesSection(*profile.comparison, context.top, out);
   WriteTimelineSection(profile, out);
   WriteSectionStart(out, "latency-over-time", "Latency over time");
   WriteLatencyOverTimeChart(profile.analytics, out);

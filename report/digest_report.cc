@@ -225,6 +225,33 @@ void WriteThreads(const Profile& profile, size_t width, std::ostream& out) {
   table.write(out, width);
 }
 
+// A change in DMCL time, with its sign.
+std::string SignedSeconds(double ms) { return (ms > 0 ? "+" : "") + FixedSeconds(ms); }
+
+// --compare: the few largest changes against the base, first in the digest.
+void WriteChanges(const ProfileComparison& comparison, size_t width, std::ostream& out) {
+  size_t shown = std::min(comparison.classes.size(), kShortListRows);
+  out << '\n'
+      << CutText("biggest changes against " + comparison.baseName, width) << " (" << shown << " of "
+      << comparison.classes.size() << ", " << comparison.newClasses << " new, "
+      << comparison.goneClasses << " gone)\n";
+  out << "  base totals x " << Fixed(comparison.scale, 3) << ", for elapsed "
+      << FixedSeconds(double(comparison.elapsedMs)) << " s against "
+      << FixedSeconds(double(comparison.baseElapsedMs)) << " s\n";
+  TextTable table(
+      {">change s", ">base s", ">now s", ">base p95", ">p95", ">p95 x", "kind", "class"});
+  for (size_t i = 0; i < shown; ++i) {
+    const ComparedClass& entry = comparison.classes[i];
+    bool api = entry.kind == ComparedKind::kApi;
+    table.addRow({SignedSeconds(entry.changeMs), FixedSeconds(double(entry.base.totalMs)),
+                  FixedSeconds(double(entry.current.totalMs)), std::to_string(entry.base.p95Ms),
+                  std::to_string(entry.current.p95Ms), P95RatioText(entry), KindName(entry.kind),
+                  api ? entry.name : ClassId(ClassKindOf(entry.kind), entry.name)});
+    if (!api) table.addNote(entry.name, 1);
+  }
+  table.write(out, width);
+}
+
 }  // namespace
 
 void WriteDigestReport(const Profile& profile, const ReportContext& context, std::ostream& out) {
@@ -232,6 +259,7 @@ void WriteDigestReport(const Profile& profile, const ReportContext& context, std
   double dmcl = double(profile.totalCallMillis);
   size_t width = std::max<size_t>(context.width, 60);
   WriteHeadline(profile, context, width, out);
+  if (profile.comparison != nullptr) WriteChanges(*profile.comparison, width, out);
   WriteTimeline(analytics, width, out);
   WriteNamedRows(analytics.apis, "top APIs", "api", kListRows, dmcl, width, out);
   WriteClasses(analytics.queryClasses, ClassKind::kQuery, "query classes", "queries", true, dmcl,

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/class_id.h"
+#include "analysis/profile_comparison.h"
 #include "report/json_writer.h"
 #include "report/line_end.h"
 #include "report/report_format.h"
@@ -171,6 +172,45 @@ void WriteTimeline(JsonWriter& json, const ProfileAnalytics& analytics) {
   json.endObject();
 }
 
+void WriteComparedStats(JsonWriter& json, const char* name, const DurationStats& stats) {
+  json.key(name);
+  json.beginObject();
+  json.field("count", stats.count);
+  json.field("totalMs", stats.totalMs);
+  json.field("meanMs", Rounded(stats.meanMs));
+  json.field("p95Ms", stats.p95Ms);
+  json.endObject();
+}
+
+// --compare: how each class moved against the base, the largest changes
+// first, at most `top` of them.
+void WriteComparison(JsonWriter& json, const ProfileComparison& comparison, size_t top) {
+  json.key("comparison");
+  json.beginObject();
+  json.field("base", comparison.baseName);
+  json.field("baseElapsedMs", comparison.baseElapsedMs);
+  json.field("elapsedMs", comparison.elapsedMs);
+  json.field("baseScale", Rounded(comparison.scale));
+  json.field("newClasses", comparison.newClasses);
+  json.field("goneClasses", comparison.goneClasses);
+  WriteList(json, "changes", comparison.classes, top, comparison.classes.size(),
+            [&](const ComparedClass& entry) {
+              json.beginObject();
+              json.field("kind", KindName(entry.kind));
+              json.field("name", entry.name);
+              if (entry.kind != ComparedKind::kApi) {
+                json.field("id", ClassId(ClassKindOf(entry.kind), entry.name));
+              }
+              json.field("presence", PresenceName(entry));
+              WriteComparedStats(json, "base", entry.base);
+              WriteComparedStats(json, "current", entry.current);
+              json.field("changeMs", Rounded(entry.changeMs));
+              json.field("p95Ratio", Rounded(entry.p95Ratio));
+              json.endObject();
+            });
+  json.endObject();
+}
+
 // Who and where: the calls by user, by repository and by session.
 void WriteWhoAndWhere(JsonWriter& json, const ProfileAnalytics& analytics, size_t top,
                       double dmclMs) {
@@ -218,6 +258,7 @@ void WriteJsonReport(const Profile& profile, const ReportContext& context, std::
   WriteThreads(json, profile, context.top);
   WriteTimeline(json, analytics);
   WriteWhoAndWhere(json, analytics, context.top, dmcl);
+  if (profile.comparison != nullptr) WriteComparison(json, *profile.comparison, context.top);
   json.endObject();
   EndLine(out);
 }

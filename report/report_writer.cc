@@ -4,6 +4,7 @@
 #include "report/digest_report.h"
 #include "report/html_report.h"
 #include "report/json_report.h"
+#include "report/saved_profile_writer.h"
 #include "report/text_report.h"
 #include "report/xml_report.h"
 
@@ -29,6 +30,9 @@ void WriteReport(ReportFormat format, const Profile& profile, const ReportContex
       return;
     case ReportFormat::kDashboard:
       WriteDashboardReport(profile, context, out);
+      return;
+    case ReportFormat::kProfile:
+      WriteSavedProfile(*profile.mergeable, out);
       return;
   }
 }

@@ -12,13 +12,13 @@
 
 namespace quintrel {
 
-enum class ReportFormat { kText, kHtml, kXml, kJson, kDigest, kDashboard };
+enum class ReportFormat { kText, kHtml, kXml, kJson, kDigest, kDashboard, kProfile };
 
 // Whether the report shows the analytics (classes, threads, timeline)
 // rather than every query.
 inline bool ShowsAnalytics(ReportFormat format) {
   return format == ReportFormat::kJson || format == ReportFormat::kDigest ||
-         format == ReportFormat::kDashboard;
+         format == ReportFormat::kDashboard || format == ReportFormat::kProfile;
 }
 
 // Entries per list of the analytics reports unless --top says otherwise.
@@ -36,7 +36,8 @@ struct ReportContext {
   size_t width = 120;        // columns of the terminal the digest is for
 };
 
-// Writes the report of `profile` in `format` to `out`.
+// Writes the report of `profile` in `format` to `out`. The saved profile
+// (kProfile) is profile.mergeable's, which must be set.
 void WriteReport(ReportFormat format, const Profile& profile, const ReportContext& context,
                  std::ostream& out);
 

@@ -16,9 +16,10 @@ case "${1:-}" in
   "")
     # The tests, the benchmarks and the .deb; Boost.Regex holds the trace
     # grammar the tests check against; chromium renders the dashboard
-    # headless in its tests, sqlite3 and jq read the JSONL listing.
+    # headless in its tests, sqlite3 and jq read the JSONL listing; GNU
+    # parallel runs the map step of the README's recipe for many machines.
     packages+=(zlib1g-dev libboost-regex-dev libgtest-dev libbenchmark-dev libxml2-utils python3
-               python3-jsonschema time gzip zstd man-db dpkg-dev chromium sqlite3 jq)
+               python3-jsonschema time gzip zstd man-db dpkg-dev chromium sqlite3 jq parallel)
     # The sanitizer and fuzzing builds use clang and its runtime.
     if [ "${QUINTREL_SETUP_CLANG:-0}" = 1 ]; then
       packages+=(clang libclang-rt-14-dev)

@@ -1,0 +1,215 @@
+#include "analysis/mergeable_profile.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <numeric>
+#include <utility>
+
+#include "analysis/class_table.h"
+#include "analysis/saturating_add.h"
+#include "analysis/thread_table.h"
+#include "analysis/time_split.h"
+#include "analysis/timeline.h"
+#include "analysis/top_list.h"
+
+namespace quintrel {
+
+namespace {
+
+using Classes = std::map<std::string, MergeableClass>;
+
+void MergeClasses(const Classes& from, Classes* into) {
+  for (const auto& [name, entry] : from) {
+    MergeableClass& target = (*into)[name];
+    target.durations.merge(entry.durations);
+    SaturatingAdd(&target.fetches, entry.fetches);
+    // The worst member, the earlier one among equals, as one table keeps it.
+    if (entry.example.ms > target.example.ms) target.example = entry.example;
+  }
+}
+
+std::vector<ClassRow> Ranked(const Classes& classes) {
+  std::vector<ClassRow> rows;
+  rows.reserve(classes.size());
+  for (const auto& [name, entry] : classes) {
+    rows.push_back(ClassRow{name, entry.durations.stats(), entry.fetches, entry.example});
+  }
+  RankRows(&rows);
+  return rows;
+}
+
+int64_t CountBetween(const Classes& classes, int64_t low, int64_t high) {
+  int64_t count = 0;
+  for (const auto& [name, entry] : classes) count += entry.durations.countBetween(low, high);
+  return count;
+}
+
+// Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
+std::vector<LatencyBucket> Latency(const Classes& apis, int64_t longest) {
+  std::vector<LatencyBucket> buckets;
+  buckets.push_back(LatencyBucket{0, 1, CountBetween(apis, 0, 1)});
+  const int64_t kSteps[] = {1, 2, 5};
+  for (int64_t scale = 1; buckets.back().toMs <= longest; scale *= 10) {
+    for (int64_t step : kSteps) {
+      int64_t from = step * scale;
+      int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
+      buckets.push_back(LatencyBucket{from, to, CountBetween(apis, from, to)});
+      if (to > longest) break;
+    }
+    if (scale > std::numeric_limits<int64_t>::max() / 100) break;
+  }
+  return buckets;
+}
+
+// Whether the stamp `later` lies after `earlier`, as the time split reads
+// them; false when either holds no stamp.
+bool After(const std::string& later, const std::string& earlier) {
+  TimeSplit split = ElapsedMillis(earlier, later);
+  return split.error == TimeSplitError::kNone && split.elapsedMs > 0;
+}
+
+void MergeStamps(const MergeableThread& from, MergeableThread* into) {
+  into->calls += from.calls;
+  SaturatingAdd(&into->dmclMs, from.dmclMs);
+  if (After(into->first, from.first)) into->first = from.first;
+  if (!After(into->last, from.last)) into->last = from.last;
+}
+
+int64_t Sum(const Classes& classes) {
+  int64_t count = 0;
+  for (const auto& [name, entry] : classes) count += entry.durations.count();
+  return count;
+}
+
+}  // namespace
+
+void MergeableProfile::merge(const MergeableProfile& other) {
+  traces.insert(traces.end(), other.traces.begin(), other.traces.end());
+  MergeClasses(other.apis, &apis);
+  MergeClasses(other.queryClasses, &queryClasses);
+  MergeClasses(other.callClasses, &callClasses);
+  mergeThreadsAndTimeline(other);
+  span.merge(other.span);
+  // Fed in the order of the calls, the list keeps what one run keeps.
+  topCallsKept = std::max(topCallsKept, other.topCallsKept);
+  TopList<TopCallEntry> top(topCallsKept);
+  for (const TopCallEntry& entry : topCalls) top.add(entry);
+  for (const TopCallEntry& entry : other.topCalls) top.add(entry);
+  topCalls = top.take();
+  if (startStamp.empty() || After(startStamp, other.startStamp)) startStamp = other.startStamp;
+  if (endStamp.empty() || !After(endStamp, other.endStamp)) {
+    if (!other.endStamp.empty()) endStamp = other.endStamp;
+  }
+  SaturatingAdd(&dmclMs, other.dmclMs);
+}
+
+void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
+  std::map<std::pair<std::string, std::string>, uint32_t> numbers;
+  for (uint32_t number = 0; number < threads.size(); ++number) {
+    numbers[{threads[number].trace, threads[number].id}] = number;
+  }
+  std::vector<uint32_t> renumbered;
+  for (const MergeableThread& thread : other.threads) {
+    auto placed = numbers.try_emplace({thread.trace, thread.id}, uint32_t(threads.size()));
+    if (placed.second) {
+      threads.push_back(thread);
+    } else {
+      MergeStamps(thread, &threads[placed.first->second]);
+    }
+    renumbered.push_back(placed.first->second);
+  }
+  fixedWidth = fixedWidth || other.fixedWidth;
+  int64_t width = std::lcm(bucketSeconds, other.bucketSeconds);
+  rebucket(width);
+  for (const auto& [index, bucket] : other.timeline) {
+    MergeableBucket& into = timeline[BucketIndex(index * other.bucketSeconds, width)];
+    into.durations.merge(bucket.durations);
+    std::vector<uint32_t> added;
+    for (uint32_t thread : bucket.threads) added.push_back(renumbered[thread]);
+    std::sort(added.begin(), added.end());
+    std::vector<uint32_t> threadsOf;
+    std::set_union(into.threads.begin(), into.threads.end(), added.begin(), added.end(),
+                   std::back_inserter(threadsOf));
+    into.threads = std::move(threadsOf);
+  }
+  if (!fixedWidth) widen();
+}
+
+void MergeableProfile::rebucket(int64_t width) {
+  if (width == bucketSeconds) return;
+  std::map<int64_t, MergeableBucket> wider;
+  for (auto& [index, bucket] : timeline) {
+    MergeableBucket& into = wider[BucketIndex(index * bucketSeconds, width)];
+    into.durations.merge(bucket.durations);
+    std::vector<uint32_t> threadsOf;
+    std::set_union(into.threads.begin(), into.threads.end(), bucket.threads.begin(),
+                   bucket.threads.end(), std::back_inserter(threadsOf));
+    into.threads = std::move(threadsOf);
+  }
+  timeline = std::move(wider);
+  bucketSeconds = width;
+}
+
+// The smallest width of a timeline, not narrower than the present one, that
+// holds every bucket in kMaxTimelineBuckets, as a Timeline widens.
+void MergeableProfile::widen() {
+  if (timeline.empty()) return;
+  int64_t first = timeline.begin()->first * bucketSeconds;
+  int64_t last = timeline.rbegin()->first * bucketSeconds;
+  auto fits = [&](int64_t width) {
+    return BucketIndex(last, width) - BucketIndex(first, width) + 1 <= kMaxTimelineBuckets;
+  };
+  if (fits(bucketSeconds)) return;
+  for (int64_t width : kTimelineWidths) {
+    if (width <= bucketSeconds || width % bucketSeconds != 0) continue;
+    rebucket(width);
+    if (fits(width)) return;
+  }
+}
+
+void MergeableProfile::nameTrace(const SourceTrace& trace) {
+  traces = {trace};
+  for (MergeableThread& thread : threads) thread.trace = trace.name;
+}
+
+ProfileAnalytics MergeableProfile::analytics() const {
+  ProfileAnalytics analytics;
+  analytics.apis = Ranked(apis);
+  analytics.queryClasses = Ranked(queryClasses);
+  analytics.callClasses = Ranked(callClasses);
+  // Threads of several traces are told apart by their trace.
+  bool qualified = traces.size() > 1;
+  for (const MergeableThread& thread : threads) {
+    std::string id = qualified ? thread.id + "@" + thread.trace : thread.id;
+    analytics.threads.push_back(
+        ThreadRow{id, thread.calls, thread.dmclMs, thread.first, thread.last});
+  }
+  RankThreads(&analytics.threads);
+  analytics.bucketSeconds = bucketSeconds;
+  analytics.timeline = Timeline::Figures(timeline, bucketSeconds);
+  int64_t longest = 0;
+  for (const ClassRow& api : analytics.apis) longest = std::max(longest, api.stats.maxMs);
+  analytics.latency = Latency(apis, longest);
+  analytics.calls = Sum(apis);
+  analytics.queries = Sum(queryClasses);
+  if (!span.span(&analytics.elapsedMs)) {
+    analytics.elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
+  }
+  return analytics;
+}
+
+Profile MergeableProfile::toProfile() const {
+  Profile profile;
+  profile.topCalls = topCalls;
+  profile.startTimestamp = startStamp;
+  profile.endTimestamp = endStamp;
+  profile.timeSplit = ElapsedMillis(startStamp, endStamp);
+  profile.totalCallMillis = dmclMs;
+  for (const SourceTrace& trace : traces) profile.lines += trace.lines;
+  profile.hasAnalytics = true;
+  profile.analytics = analytics();
+  return profile;
+}
+
+}  // namespace quintrel

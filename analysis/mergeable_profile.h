@@ -1,0 +1,101 @@
+// MergeableProfile: what the analysis of one or more traces found, kept
+// exactly enough that two of them merge into the one the traces together
+// would give: every class with its whole duration histogram, the threads
+// (each named with its trace, which tells them apart across traces), the
+// timeline's buckets at a width that re-buckets without loss (each with its
+// histogram and its set of threads), the span of the calls, the longest
+// calls, and the traces it came from. Its size grows with the classes,
+// threads, buckets and distinct durations, never with the calls. From it
+// follow the figures the analytics reports show (toProfile). It owns all its
+// texts.
+#ifndef QUINTREL_ANALYSIS_MERGEABLE_PROFILE_H_
+#define QUINTREL_ANALYSIS_MERGEABLE_PROFILE_H_
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "analysis/call_span.h"
+#include "analysis/duration_histogram.h"
+#include "analysis/profile.h"
+#include "analysis/profile_analytics.h"
+
+namespace quintrel {
+
+// One trace a profile covers, as the run that read it named it.
+struct SourceTrace {
+  std::string name;
+  uint64_t bytes = 0;
+  uint64_t lines = 0;
+  std::vector<std::string> filters;  // as ReportContext::filters names them
+};
+
+struct MergeableClass {
+  DurationHistogram durations;
+  int64_t fetches = 0;
+  Example example;  // classes only; ms -1 for none
+};
+
+struct MergeableThread {
+  std::string trace;  // the name of the trace it ran in; "" until named
+  std::string id;
+  int64_t calls = 0;
+  int64_t dmclMs = 0;
+  std::string first, last;  // stamps of its first and last call
+};
+
+// A timeline bucket: the durations of its calls and the threads (indexes
+// into MergeableProfile::threads, ascending) that made them.
+struct MergeableBucket {
+  DurationHistogram durations;
+  std::vector<uint32_t> threads;
+};
+
+class MergeableProfile {
+ public:
+  // Adds everything `other` holds, as if its traces had come after this
+  // profile's. The timeline takes the width both widths divide, then widens
+  // like a Timeline unless a width was fixed. Stamps are compared as the
+  // time split reads them.
+  void merge(const MergeableProfile& other);
+  // Names `trace` as the one this profile was made from, and its threads
+  // as threads of it.
+  void nameTrace(const SourceTrace& trace);
+
+  // The figures the analytics reports show.
+  ProfileAnalytics analytics() const;
+  // A profile for the analytics reports, analytics included.
+  Profile toProfile() const;
+
+  std::vector<SourceTrace> traces;
+  std::map<std::string, MergeableClass> apis;          // by name
+  std::map<std::string, MergeableClass> queryClasses;  // by fingerprint
+  std::map<std::string, MergeableClass> callClasses;
+  std::vector<MergeableThread> threads;  // each (trace, id) once
+  int64_t bucketSeconds = 1;
+  bool fixedWidth = false;                      // --bucket chose the width
+  std::map<int64_t, MergeableBucket> timeline;  // by start / bucketSeconds
+  CallSpan span;
+  // The longest calls, as Profile::topCalls keeps them, at most
+  // `topCallsKept` of them.
+  std::vector<TopCallEntry> topCalls;
+  size_t topCallsKept = 0;
+  // The stamps of the first and the last accepted call, the time between
+  // them (the time split's) and the time inside DMCL calls.
+  std::string startStamp, endStamp;
+  int64_t traceDurationMs = 0;
+  int64_t dmclMs = 0;
+
+ private:
+  void mergeThreadsAndTimeline(const MergeableProfile& other);
+  void rebucket(int64_t width);
+  void widen();
+};
+
+// The largest number of buckets a timeline whose width is not fixed holds.
+constexpr int64_t kMaxTimelineBuckets = 120;
+
+}  // namespace quintrel
+
+#endif  // QUINTREL_ANALYSIS_MERGEABLE_PROFILE_H_

@@ -1,0 +1,99 @@
+#include "analysis/mergeable_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/timeline.h"
+
+namespace quintrel {
+namespace {
+
+const int64_t kStart = 12345 * 86400 + 9 * 3600;  // 09:00 on a day
+
+// The profile of calls of `trace` at `seconds` after kStart (each of 10 ms,
+// its thread named by `threads`), its timeline chosen as one run's would.
+MergeableProfile ProfileOf(const std::string& trace, const std::vector<int64_t>& seconds,
+                           const std::vector<std::string>& threads) {
+  Timeline timeline(0);
+  MergeableProfile profile;
+  for (size_t i = 0; i < seconds.size(); ++i) {
+    uint32_t thread = 0;
+    while (thread < profile.threads.size() && profile.threads[thread].id != threads[i]) ++thread;
+    if (thread == profile.threads.size()) profile.threads.push_back({"", threads[i], 0, 0, "", ""});
+    ++profile.threads[thread].calls;
+    timeline.add(kStart + seconds[i], 10, thread);
+    profile.apis["get"].durations.add(10);
+  }
+  profile.bucketSeconds = timeline.bucketSeconds();
+  profile.timeline = timeline.takeBuckets();
+  profile.nameTrace(SourceTrace{trace, 0, 0, {}});
+  return profile;
+}
+
+TEST(MergeableProfileTest, TimelineMergesAsOneRunsWould) {
+  const struct {
+    std::vector<int64_t> first, second;
+  } kCases[] = {
+      {{0, 50}, {60, 110}},       // both 1 s, together still 1 s
+      {{0, 100}, {200, 700}},     // 1 s and 5 s: 10 s together
+      {{0, 3000}, {3000, 9000}},  // 30 s and 60 s: 300 s together
+      {{0, 100000}, {5, 7}},      // a day's width takes the narrow one in
+  };
+  for (const auto& c : kCases) {
+    std::vector<int64_t> all = c.first;
+    all.insert(all.end(), c.second.begin(), c.second.end());
+    MergeableProfile whole = ProfileOf("whole", all, std::vector<std::string>(all.size(), "7"));
+    MergeableProfile merged = ProfileOf("a", c.first, {"7", "7"});
+    merged.merge(ProfileOf("b", c.second, {"7", "7"}));
+    EXPECT_EQ(merged.bucketSeconds, whole.bucketSeconds) << c.second[1];
+    std::vector<TimelineBucket> expected = whole.analytics().timeline;
+    std::vector<TimelineBucket> got = merged.analytics().timeline;
+    ASSERT_EQ(got.size(), expected.size()) << c.second[1];
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].start, expected[i].start);
+      EXPECT_EQ(got[i].calls, expected[i].calls);
+      EXPECT_EQ(got[i].dmclMs, expected[i].dmclMs);
+    }
+  }
+}
+
+TEST(MergeableProfileTest, ThreadsAreToldApartByTrace) {
+  MergeableProfile merged = ProfileOf("a.trc", {0, 1}, {"7", "8"});
+  merged.merge(ProfileOf("b.trc", {1, 2}, {"7", "7"}));
+  merged.merge(ProfileOf("a.trc", {2}, {"8"}));
+  ProfileAnalytics analytics = merged.analytics();
+  std::vector<std::string> ids;
+  for (const ThreadRow& row : analytics.threads)
+    ids.push_back(row.id + ":" + std::to_string(row.calls));
+  EXPECT_EQ(ids, (std::vector<std::string>{"7@b.trc:2", "8@a.trc:2", "7@a.trc:1"}));
+  // Second 1 and 2 both have two threads: one of each trace.
+  ASSERT_EQ(analytics.timeline.size(), 3u);
+  EXPECT_EQ(analytics.timeline[0].threads, 1);
+  EXPECT_EQ(analytics.timeline[1].threads, 2);
+  EXPECT_EQ(analytics.timeline[2].threads, 2);
+  EXPECT_EQ(analytics.calls, 5);
+}
+
+TEST(MergeableProfileTest, ExamplesAndLongestCallsFollowTheInputs) {
+  MergeableProfile first, second;
+  first.callClasses["c"].durations.add(5);
+  first.callClasses["c"].example = Example{"first", 5, "1", "s1"};
+  second.callClasses["c"].durations.add(5);
+  second.callClasses["c"].example = Example{"second", 5, "2", "s2"};
+  first.topCallsKept = second.topCallsKept = 2;
+  first.topCalls = {TopCallEntry{TextBuffer("a"), 3.0, "", ""},
+                    TopCallEntry{TextBuffer("b"), 5.0, "", ""}};
+  second.topCalls = {TopCallEntry{TextBuffer("c"), 5.0, "", ""}};
+  first.merge(second);
+  // Equal durations: the earlier input's, as the earlier call's in one trace.
+  EXPECT_EQ(first.callClasses["c"].example.text, "first");
+  ASSERT_EQ(first.topCalls.size(), 2u);
+  EXPECT_EQ(first.topCalls[0].callText.view(), "b");
+  EXPECT_EQ(first.topCalls[1].callText.view(), "c");
+  EXPECT_EQ(first.callClasses["c"].durations.count(), 2);
+}
+
+}  // namespace
+}  // namespace quintrel

@@ -1,0 +1,60 @@
+// Fuzz target: arbitrary bytes as a saved profile. The reader must refuse
+// them or read a profile that merges with itself, makes every analytics
+// report, and is written back as a document that reads back to the same
+// bytes. Aborts when a profile read back differs from the one written.
+#include <zstd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "analysis/mergeable_profile.h"
+#include "report/report_writer.h"
+#include "report/saved_profile_reader.h"
+#include "report/saved_profile_writer.h"
+
+namespace {
+
+// The document the writer puts in its zstd frame.
+std::string Saved(const quintrel::MergeableProfile& profile) {
+  std::ostringstream out;
+  quintrel::WriteSavedProfile(profile, out);
+  const std::string frame = out.str();
+  std::string text(ZSTD_getFrameContentSize(frame.data(), frame.size()), '\0');
+  size_t size = ZSTD_decompress(text.data(), text.size(), frame.data(), frame.size());
+  if (ZSTD_isError(size) || size != text.size()) {
+    fprintf(stderr, "the saved profile's frame does not decompress\n");
+    abort();
+  }
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  quintrel::MergeableProfile profile;
+  std::string error;
+  if (!quintrel::ReadSavedProfile(text, &profile, &error)) return 0;
+  const std::string written = Saved(profile);
+  quintrel::MergeableProfile again;
+  if (!quintrel::ReadSavedProfile(written, &again, &error) || Saved(again) != written) {
+    fprintf(stderr, "a saved profile does not read back as written: %s\n", error.c_str());
+    abort();
+  }
+  profile.merge(again);
+  quintrel::Profile merged = profile.toProfile();
+  merged.mergeable = std::make_shared<quintrel::MergeableProfile>(profile);
+  quintrel::ReportContext context;
+  for (quintrel::ReportFormat format :
+       {quintrel::ReportFormat::kJson, quintrel::ReportFormat::kDigest,
+        quintrel::ReportFormat::kDashboard, quintrel::ReportFormat::kProfile}) {
+    std::ostringstream out;
+    quintrel::WriteReport(format, merged, context, out);
+  }
+  return 0;
+}
