@@ -14,7 +14,6 @@ namespace {
 const size_t kInputSize = 128 * 1024;
 // The input buffer grows to hold a member's header whole, up to this size.
 const size_t kMaxHeaderSize = 1 << 20;
-const char kTrailingGarbage[] = "invalid compressed data (trailing garbage after the last member)";
 
 enum class HeaderScan { kComplete, kIncomplete, kNotGzip };
 
@@ -115,16 +114,12 @@ bool GzipSource::startMember() {
 }
 
 bool GzipSource::skipPadding() {
-  while (true) {
-    const uint8_t* in = inflate_->next_in;
-    const uint8_t* end = in + inflate_->avail_in;
-    if (std::find_if(in, end, [](uint8_t byte) { return byte != 0; }) != end) {
-      fail(kTrailingGarbage);
-      return false;
-    }
-    inflate_->avail_in = 0;
-    if (!fillInput()) return false;
+  if (input_.skipPadding(compressed_.get(), inflate_->next_in, inflate_->avail_in, &error_)) {
+    state_ = State::kEnded;
+  } else {
+    state_ = State::kFailed;
   }
+  return false;
 }
 
 void GzipSource::resetInflater() {

@@ -1,8 +1,35 @@
 #include "input/member_input.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quintrel {
+
+const char kTrailingGarbage[] = "invalid compressed data (trailing garbage after the last member)";
+
+namespace {
+
+bool AllZeros(const unsigned char* bytes, size_t size) {
+  return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0; });
+}
+
+}  // namespace
+
+bool MemberInput::skipPadding(ByteSource* source, const unsigned char* next, size_t kept,
+                              std::string* error) {
+  long count = static_cast<long>(kept);
+  const unsigned char* bytes = next;
+  while (count > 0) {
+    if (!AllZeros(bytes, static_cast<size_t>(count))) {
+      *error = kTrailingGarbage;
+      return false;
+    }
+    bytes = bytes_.data();
+    count = source->read(reinterpret_cast<char*>(bytes_.data()), bytes_.size());
+  }
+  if (count < 0) *error = source->error();
+  return count == 0;
+}
 
 MemberInput::Fill MemberInput::fill(ByteSource* source, const unsigned char* next, size_t kept,
                                     bool afterMember, size_t* available, std::string* error) {

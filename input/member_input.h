@@ -14,6 +14,10 @@
 
 namespace quintrel {
 
+// What a gzip reader says of bytes after the last member that are neither
+// a member nor padding.
+extern const char kTrailingGarbage[];
+
 class MemberInput {
  public:
   enum class Fill { kMore, kEnded, kFailed };
@@ -32,6 +36,11 @@ class MemberInput {
   // in `error`: the source's own, or "unexpected end of compressed data".
   Fill fill(ByteSource* source, const unsigned char* next, size_t kept, bool afterMember,
             size_t* available, std::string* error);
+
+  // Takes the `kept` bytes at `next` and the rest of `source` as the padding
+  // that gzip -d takes after the last member (tape and dd blocks): true when
+  // they are all zeros, else false with the reason in `error`.
+  bool skipPadding(ByteSource* source, const unsigned char* next, size_t kept, std::string* error);
 
  private:
   std::vector<unsigned char> bytes_;

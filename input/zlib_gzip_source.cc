@@ -70,13 +70,22 @@ bool ZlibGzipSource::startMember() {
     if (!fillInput()) return false;
   }
   if (stream_->next_in[0] != 0x1f || stream_->next_in[1] != 0x8b) {
-    fail(memberEnded_ ? "invalid compressed data (trailing garbage after the last member)"
-                      : "not a gzip stream");
+    if (memberEnded_ && stream_->next_in[0] == 0) return skipPadding();
+    fail(memberEnded_ ? kTrailingGarbage : "not a gzip stream");
     return false;
   }
   inflateReset(stream_.get());
   state_ = State::kInMember;
   return true;
+}
+
+bool ZlibGzipSource::skipPadding() {
+  if (input_.skipPadding(compressed_.get(), stream_->next_in, stream_->avail_in, &error_)) {
+    state_ = State::kEnded;
+  } else {
+    state_ = State::kFailed;
+  }
+  return false;
 }
 
 bool ZlibGzipSource::fillInput() {

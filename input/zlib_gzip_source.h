@@ -43,6 +43,9 @@ class ZlibGzipSource : public ByteSource {
   bool startMember();
   // Reads more input behind the part not yet taken; false at the end of the
   // source or when it failed, having set the state.
+  // Takes the zero bytes after the last member as padding; false at the
+  // end, or on failure when anything else follows.
+  bool skipPadding();
   bool fillInput();
   void fail(const std::string& reason);
 
