@@ -205,9 +205,9 @@ constexpr ByteKinds kByteKinds;
 // below 0x80 gains its high bit from an addition exactly when it lies at or
 // above a bound, and no addition carries into the next byte.
 bool AllHexDigits(uint64_t word) {
-  const uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
   if (word & kHigh) return false;
-  auto atLeast = [kOnes](uint64_t bytes, uint64_t bound) { return bytes + (0x80 - bound) * kOnes; };
+  auto atLeast = [](uint64_t bytes, uint64_t bound) { return bytes + (0x80 - bound) * kOnes; };
   uint64_t digit = atLeast(word, '0') & ~atLeast(word, '9' + 1);
   uint64_t lower = word | 0x20 * kOnes;
   uint64_t letter = atLeast(lower, 'a') & ~atLeast(lower, 'f' + 1);

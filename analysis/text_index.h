@@ -40,8 +40,8 @@ inline uint64_t TailWord(std::string_view text, size_t at) {
 // A hash of `text`, read eight bytes at a time. Inline: the analytics hash
 // a short text or two for every call.
 inline uint64_t HashText(std::string_view text) {
-  const uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
-  auto mix = [kMultiplier](uint64_t hash, uint64_t word) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  auto mix = [](uint64_t hash, uint64_t word) {
     hash = (hash ^ word) * kMultiplier;
     return hash ^ (hash >> 29);
   };

@@ -10,8 +10,6 @@ namespace {
 // parser's stack small.
 const int kMaxDepth = 100;
 
-const char kSpecial[] = ".[]()|*+?^$\\{}";
-
 bool IsLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
 }  // namespace
