@@ -14,6 +14,16 @@ namespace quintrel {
 // and every byte outside a valid UTF-8 sequence (surrogates included) as
 // U+FFFD, one replacement per byte.
 void AppendJsonChars(std::string_view text, TextBuffer* out);
+// The most bytes those characters take for one byte of text (a control
+// character as \u00XX).
+constexpr size_t kJsonCharRoom = 6;
+// Writes what AppendJsonChars appends into `out`, which has room for
+// kJsonCharRoom bytes per byte of `text`, and returns the end of what it
+// wrote.
+char* WriteJsonChars(std::string_view text, char* out);
+// The same up to the first byte `stop` (-1: none), a plain ASCII byte, or
+// the end; `*read` (unless null) says how far that is.
+char* WriteJsonCharsUntil(std::string_view text, int stop, char* out, size_t* read);
 // Appends `text` as one quoted JSON string.
 void AppendJsonString(std::string_view text, TextBuffer* out);
 
