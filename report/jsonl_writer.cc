@@ -23,6 +23,28 @@ void AppendNumber(int64_t value, TextBuffer* out) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Whether the last `count` (1 to 7) bytes of `text`, at least eight long,
+// are digits, checked at once in its last eight bytes: a byte below '0'
+// sets its high bit by the subtraction, one above '9' by the addition, and
+// a borrow or carry reaches the next byte only from a byte that fails.
+bool EndsInDigits(std::string_view text, size_t count) {
+  uint64_t word;
+  std::memcpy(&word, text.data() + text.size() - 8, 8);
+  // The last bytes are the high ones of a little-endian word.
+  const unsigned shift = static_cast<unsigned>(8 * (8 - count));
+  word >>= shift;
+  const uint64_t ones = 0x0101010101010101ull >> shift;
+  uint64_t below = word - ones * '0';
+  uint64_t above = word + ones * (0x7f - '9');
+  return ((below | above | word) & (ones * 0x80)) == 0;
+}
+
+// Whether the argument at the start of `text` is quoted: its commas are
+// then its own (CallArgumentLength).
+bool IsQuoted(std::string_view text) {
+  return !text.empty() && (text[0] == '\'' || text[0] == '"');
+}
+
 bool IsValidTime(const TimeStamp& stamp) {
   return stamp.hasDate() && stamp.hours >= 0 && stamp.minutes >= 0 && stamp.seconds >= 0 &&
          stamp.micros >= 0 && stamp.hours < 24 && stamp.minutes < 60 && stamp.seconds < 60 &&
@@ -55,7 +77,8 @@ void FormatDateAndTime(const TimeStamp& time, char* out) {
 }  // namespace
 
 void JsonlWriter::write(const TraceCall& call) {
-  line_.clear();
+  // Emptied, its memory kept: at most a few times kLargeText.
+  line_.truncate(0);
   line_.append("{\"thread\":");
   appendString(call.getThreadId());
   appendStart(call.timeStamp);
@@ -113,12 +136,10 @@ void JsonlWriter::appendStart(std::string_view stamp) {
   // once per second, the sub-second number for each call.
   size_t head = stampHead_.size();
   std::string_view digits;
-  bool sameSecond = head > 0 && stamp.size() > head + 1 && stamp.size() <= head + 7 &&
-                    stamp[head] == ' ' && std::memcmp(stamp.data(), stampHead_.data(), head) == 0;
-  if (sameSecond) {
-    digits = stamp.substr(head + 1);
-    sameSecond = std::all_of(digits.begin(), digits.end(), IsDigit);
-  }
+  bool sameSecond = head >= 8 && stamp.size() > head + 1 && stamp.size() <= head + 7 &&
+                    stamp[head] == ' ' && EndsInDigits(stamp, stamp.size() - head - 1) &&
+                    std::memcmp(stamp.data(), stampHead_.data(), head) == 0;
+  if (sameSecond) digits = stamp.substr(head + 1);
   if (!sameSecond && !readStamp(stamp, &digits)) {
     line_.append(",\"start\":null,\"stamp\":");
     appendString(stamp);
@@ -131,8 +152,12 @@ void JsonlWriter::appendStart(std::string_view stamp) {
   std::memcpy(out + kKeySize, isoHead_, kIsoHead);
   out += kKeySize + kIsoHead;
   // The sub-second digits stand as they are, after zeros up to six.
-  std::memcpy(out, "000000", 6);
-  for (size_t at = 0; at < digits.size(); ++at) out[6 - digits.size() + at] = digits[at];
+  if (digits.size() == 6) {
+    std::memcpy(out, digits.data(), 6);
+  } else {
+    std::memcpy(out, "000000", 6);
+    for (size_t at = 0; at < digits.size(); ++at) out[6 - digits.size() + at] = digits[at];
+  }
   out[6] = '"';
   line_.commit(out + 7);
 }
@@ -165,11 +190,11 @@ void JsonlWriter::appendArguments(std::string_view callText) {
       *out++ = '"';
       // An argument ends at the next comma unless it is quoted, when the
       // comma after its closing quote ends it.
-      if (!rest.empty() && (rest[0] == '\'' || rest[0] == '"')) {
+      if (IsQuoted(rest)) {
         length = CallArgumentLength(rest);
         out = WriteJsonChars(rest.substr(0, length), out);
       } else {
-        out = WriteJsonCharsUntil(rest, ',', out, &length);
+        out = WriteJsonCharsUntil(rest, true, out, &length);
       }
       *out++ = '"';
       at += length;
@@ -187,18 +212,6 @@ void JsonlWriter::appendArguments(std::string_view callText) {
     }
   }
   line_.push_back(']');
-}
-
-void JsonlWriter::appendString(std::string_view text) {
-  if (text.size() >= kLargeText) {
-    appendLargeString(text);
-    return;
-  }
-  char* out = line_.room(text.size() * kJsonCharRoom + 2);
-  *out++ = '"';
-  out = WriteJsonChars(text, out);
-  *out++ = '"';
-  line_.commit(out);
 }
 
 void JsonlWriter::writeOut() {
@@ -266,7 +279,11 @@ std::string_view JsonlWriter::SessionOf(const TraceCall& call, std::string_view 
   if (name == "connect") return SessionOpenedBy(call);
   if (name.size() == text.size()) return std::string_view();
   std::string_view rest = text.substr(name.size() + 1);
-  return rest.substr(0, CallArgumentLength(rest));
+  if (IsQuoted(rest)) return rest.substr(0, CallArgumentLength(rest));
+  // A handle is short: read up to its comma here rather than searched for.
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
 }
 
 }  // namespace quintrel

@@ -20,6 +20,7 @@
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 #include "report/class_id_cache.h"
+#include "report/json_text.h"
 
 namespace quintrel {
 
@@ -51,8 +52,19 @@ class JsonlWriter {
   void appendTexts(std::string_view apiText, size_t start);
   // The arguments of `callText` after its API name, as a JSON array.
   void appendArguments(std::string_view callText);
-  // A text as a JSON string.
-  void appendString(std::string_view text);
+  // A text as a JSON string. Inline: every field of every call goes
+  // through it.
+  void appendString(std::string_view text) {
+    if (text.size() >= kLargeText) {
+      appendLargeString(text);
+      return;
+    }
+    char* out = line_.room(text.size() * kJsonCharRoom + 2);
+    *out++ = '"';
+    out = WriteJsonChars(text, out);
+    *out++ = '"';
+    line_.commit(out);
+  }
   // A text of any length as a JSON string, written out a piece at a time
   // when it is large, so that the buffer stays bounded.
   void appendLargeString(std::string_view text);
