@@ -90,7 +90,11 @@ std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
 }
 
 bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profile) {
-  std::string text, error;
+  // Kept by the thread: a merge of many profiles reads each into the pages
+  // of the one before instead of growing a new text every time.
+  thread_local std::string text;
+  text.clear();
+  std::string error;
   char buffer[64 << 10];
   long got;
   while ((got = source->read(buffer, sizeof buffer)) > 0 && text.size() <= kMaxSavedProfile) {
