@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
@@ -274,26 +275,53 @@ std::vector<TopCallEntry> TopCalls(JsonPullReader* json) {
   return calls;
 }
 
-// The format and version: a document of another kind or of a later version
-// is refused as such (Refusal), whatever else it holds.
-void ReadVersion(JsonPullReader* json, uint32_t key) {
-  if (key == 0 && Text(json, "format") != kSavedProfileFormat) throw Refused("not a saved profile");
-  if (key != 1) return;
-  int64_t version = Int(json, "version", 1, INT64_MAX);
-  if (version != kSavedProfileVersion) {
-    throw Refused("written by a later version of quintrel (saved profile version " +
-                  std::to_string(version) + "; this one reads version " +
-                  std::to_string(kSavedProfileVersion) + ")");
+std::vector<MergeableSession> Sessions(JsonPullReader* json) {
+  std::vector<MergeableSession> sessions;
+  std::set<std::pair<std::string, std::string>> seen;
+  EnterList(json, "sessions");
+  while (json->nextItem()) {
+    MergeableSession session;
+    ReadObject(json, {"trace", "label", "user", "repository", "durations"}, 0, [&](uint32_t key) {
+      if (key == 0) session.trace = Text(json, "trace");
+      if (key == 1) session.label = Text(json, "label");
+      if (key == 2) session.user = Text(json, "user");
+      if (key == 3) session.repository = Text(json, "repository");
+      if (key == 4) session.durations = Durations(json);
+    });
+    if (session.durations.count() == 0 || !seen.emplace(session.trace, session.label).second) {
+      throw Damaged("a session is empty or appears twice");
+    }
+    sessions.push_back(std::move(session));
   }
+  return sessions;
 }
 
+// The format and version: a document of another kind or of a later version
+// is refused as such (Refusal), whatever else it holds. Returns the version
+// (0 for the format).
+int64_t ReadVersion(JsonPullReader* json, uint32_t key) {
+  if (key == 0 && Text(json, "format") != kSavedProfileFormat) throw Refused("not a saved profile");
+  if (key != 1) return 0;
+  int64_t version = Int(json, "version", 1, INT64_MAX);
+  if (version > kSavedProfileVersion) {
+    throw Refused("written by a later version of quintrel (saved profile version " +
+                  std::to_string(version) + "; this one reads versions up to " +
+                  std::to_string(kSavedProfileVersion) + ")");
+  }
+  return version;
+}
+
+// Version 1 knows no sessions: a key of that name is passed over there.
 void ReadDocument(JsonPullReader* json, MergeableProfile* profile) {
   int64_t lastThread = UINT32_MAX - 1;  // until the threads are read
+  int64_t version = 0;
+  bool sessions = false;
   ReadObject(json,
              {"format", "version", "traces", "start", "end", "dmclMs", "span", "topCallsKept",
-              "topCalls", "apis", "queryClasses", "callClasses", "threads", "timeline"},
-             0, [&](uint32_t key) {
-               ReadVersion(json, key);
+              "topCalls", "apis", "queryClasses", "callClasses", "threads", "timeline", "sessions"},
+             1u << 14, [&](uint32_t key) {
+               if (key == 1) version = ReadVersion(json, key);
+               if (key == 0) ReadVersion(json, key);
                if (key == 2) profile->traces = Traces(json);
                if (key == 3) profile->startStamp = Text(json, "start");
                if (key == 4) profile->endStamp = Text(json, "end");
@@ -307,9 +335,15 @@ void ReadDocument(JsonPullReader* json, MergeableProfile* profile) {
                if (key == 12) profile->threads = Threads(json);
                if (key == 12) lastThread = int64_t(profile->threads.size()) - 1;
                if (key == 13) ReadTimeline(json, lastThread, profile);
+               if (key == 14 && version == 1) json->skip();
+               if (key == 14 && version != 1) profile->sessions = Sessions(json);
+               sessions = sessions || (key == 14 && version != 1);
              });
   json->finish();
   if (profile->traces.empty()) throw Damaged("no traces");
+  if (version > 1 && !sessions) throw Damaged("no sessions");
+  profile->hasSessions = version > 1;
+  if (version == 1) profile->sessions.clear();
   CheckTimeline(*profile);
 }
 
@@ -343,8 +377,13 @@ std::string Refusal(std::string_view text, const std::string& failure) {
   for (uint32_t wanted : {0u, 1u}) {
     std::string refused = Failure([&] {
       JsonPullReader json(text);
-      ReadObject(&json, {"format", "version"}, 0,
-                 [&](uint32_t key) { key == wanted ? ReadVersion(&json, key) : json.skip(); });
+      ReadObject(&json, {"format", "version"}, 0, [&](uint32_t key) {
+        if (key == wanted) {
+          ReadVersion(&json, key);
+        } else {
+          json.skip();
+        }
+      });
     });
     if (!refused.empty()) return refused;
   }

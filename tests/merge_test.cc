@@ -202,8 +202,10 @@ TEST(SavedProfile, RefusedWhenDamaged) {
     const char* message;
   } cases[] = {
       {"truncated", good.substr(0, good.size() / 2), "damaged: not a whole JSON document"},
-      {"future", EditedProfile("\"version\":1", "\"version\":2"), "written by a later version"},
-      {"no version", EditedProfile("\"version\":1", "\"version\":\"1\""), "damaged: version"},
+      {"future", EditedProfile("\"version\":2", "\"version\":3"), "written by a later version"},
+      {"no version", EditedProfile("\"version\":2", "\"version\":\"2\""), "damaged: version"},
+      {"no sessions", EditedProfile("\"sessions\":", "\"was\":"), "damaged: no sessions"},
+      {"empty session", EditedProfile("\"label\":", "\"durations\":[],\"was\":"), "damaged:"},
       {"count zero", EditedProfile("\"durations\":[", "\"durations\":[7,0,"), "damaged: a count"},
       {"odd durations", EditedProfile("\"durations\":[", "\"durations\":[7,"), "damaged:"},
       {"unknown thread", EditedProfile("\"threads\":[0", "\"threads\":[99"), "damaged: a thread"},

@@ -11,6 +11,9 @@ namespace quintrel {
 
 namespace {
 
+// The version it read: the first, without sessions.
+constexpr int kTreeVersion = 1;
+
 using Json = nlohmann::json;
 
 // The bounds that keep every sum of a merge far from overflowing: a
@@ -158,6 +161,7 @@ std::vector<TopCallEntry> TopCalls(const Json& document) {
 }
 
 void ReadDocument(const Json& document, MergeableProfile* profile) {
+  profile->hasSessions = false;
   profile->traces = Traces(document);
   profile->startStamp = Text(document, "start");
   profile->endStamp = Text(document, "end");
@@ -191,10 +195,10 @@ bool ReadSavedProfileAsTree(std::string_view text, MergeableProfile* profile, st
       return false;
     }
     int64_t version = Int(document, "version", 1, INT64_MAX);
-    if (version != kSavedProfileVersion) {
+    if (version != kTreeVersion) {
       *error = "written by a later version of quintrel (saved profile version " +
                std::to_string(version) + "; this one reads version " +
-               std::to_string(kSavedProfileVersion) + ")";
+               std::to_string(kTreeVersion) + ")";
       return false;
     }
     *profile = MergeableProfile();

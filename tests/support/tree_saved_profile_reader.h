@@ -2,7 +2,7 @@
 // parsed into nlohmann's tree, then read field by field. The tests and the
 // fuzz target hold the pull reader (report/saved_profile_reader.h) against
 // it: what one reads the other reads the same, what one refuses the other
-// refuses.
+// refuses. It reads version 1 only, the one before sessions were kept.
 #ifndef QUINTREL_TESTS_SUPPORT_TREE_SAVED_PROFILE_READER_H_
 #define QUINTREL_TESTS_SUPPORT_TREE_SAVED_PROFILE_READER_H_
 
