@@ -188,6 +188,26 @@ TEST(SavedProfile, IsTheWholeRunsProfile) {
   }
 }
 
+// A report of a saved profile or of a merge hides with --anonymize what one
+// run's report hides.
+TEST(SavedProfile, AnonymizedReportIsTheRunsAnonymizedReport) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/examples/sample.trc";
+  const std::string saved = dir.file("sample.prof");
+  const std::string fromTrace = dir.file("trace.json"), fromSaved = dir.file("saved.json");
+  Succeeds({trace, saved, "-s", "PROFILE"});
+  Succeeds({trace, fromTrace, "-s", "JSON", "--top=1000", "--anonymize"});
+  Succeeds({saved, fromSaved, "-s", "JSON", "--top=1000", "--anonymize"});
+  EXPECT_EQ(Check(dir, fromTrace, fromSaved, "--who"), "ok");
+  const std::string merged = dir.file("merged.json");
+  Succeeds({saved, merged, "-s", "JSON", "--anonymize", "--merge=" + Data("many.trc")});
+  for (const std::string& report : {fromSaved, merged}) {
+    std::string text = ReadFile(report);
+    EXPECT_EQ(text.find("admin"), std::string::npos) << report;
+    EXPECT_NE(text.find("\"--anonymize\""), std::string::npos) << report;
+  }
+}
+
 // The JSON document of the saved profile `path`.
 std::string Decompressed(const std::string& path) { return RunCommand({"zstd", "-dcq", path}).out; }
 
@@ -276,7 +296,9 @@ TEST(Merge, RefusesWhatItCannotDo) {
       {{trace, out, "-s", "JSON", "--merge=" + other, "--merge=" + other}, 1, "twice"},
       {{trace, out, "-s", "JSON", "--merge=" + out}, 2, "output is the trace file"},
       {{trace, out, "-s", "PROFILE", "--anonymize"}, 1, "--anonymize: is not taken by -s PROFILE"},
-      {{saved, out, "-s", "JSON", "--anonymize"}, 1, "without -l and --anonymize"},
+      {{trace, out, "-s", "JSON", "--compare=" + saved, "--anonymize"},
+       1,
+       "--anonymize: is not taken by -s PROFILE or --compare"},
       {{trace, out, "-s", "JSON", "--merge=" + dir.file("missing")}, 3, "cannot open trace file"},
   };
   for (const auto& c : cases) {
