@@ -75,9 +75,9 @@ void Analytics::moveInto(Profile* profile) {
   exact->startStamp = profile->startTimestamp;
   exact->endStamp = profile->endTimestamp;
   exact->dmclMs = profile->totalCallMillis;
+  sessions_.moveInto(&exact->sessions);
   profile->analytics = exact->analytics();
   profile->mergeable = std::move(exact);
-  sessions_.moveInto(&profile->analytics);
   profile->hasAnalytics = true;
   *this = Analytics(0);
 }

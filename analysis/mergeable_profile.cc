@@ -4,6 +4,8 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "analysis/class_table.h"
@@ -19,9 +21,20 @@ namespace {
 
 using Classes = std::map<std::string, MergeableClass>;
 
+// Both are sorted by name: when `from` is not much smaller, walking `into`
+// alongside finds each class's place with a comparison or two instead of a
+// search.
 void MergeClasses(const Classes& from, Classes* into) {
+  const bool walk = from.size() * 8 >= into->size();
+  auto at = into->begin();
   for (const auto& [name, entry] : from) {
-    MergeableClass& target = (*into)[name];
+    if (walk) {
+      while (at != into->end() && at->first < name) ++at;
+    } else {
+      at = into->lower_bound(name);
+    }
+    if (at == into->end() || at->first != name) at = into->emplace_hint(at, name, MergeableClass());
+    MergeableClass& target = at->second;
     target.durations.merge(entry.durations);
     SaturatingAdd(&target.fetches, entry.fetches);
     // The worst member, the earlier one among equals, as one table keeps it.
@@ -82,6 +95,37 @@ int64_t Sum(const Classes& classes) {
   return count;
 }
 
+ClassRow RowOf(std::string name, const DurationHistogram& durations) {
+  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
+}
+
+// The sessions, and the users and repositories their connects named, ranked
+// as the classes are; sessions of several traces are named with their trace.
+void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
+                 ProfileAnalytics* analytics) {
+  std::map<std::string, DurationHistogram> users, repositories;
+  for (const MergeableSession& session : sessions) {
+    users[session.user].merge(session.durations);
+    repositories[session.repository].merge(session.durations);
+    std::string label = qualified ? session.label + "@" + session.trace : session.label;
+    analytics->sessions.push_back(
+        SessionRow{RowOf(std::move(label), session.durations), session.user, session.repository});
+  }
+  for (const auto& [user, durations] : users) analytics->users.push_back(RowOf(user, durations));
+  for (const auto& [repository, durations] : repositories) {
+    analytics->repositories.push_back(RowOf(repository, durations));
+  }
+  RankRows(&analytics->users);
+  RankRows(&analytics->repositories);
+  std::sort(analytics->sessions.begin(), analytics->sessions.end(),
+            [](const SessionRow& a, const SessionRow& b) {
+              return std::make_tuple(-a.figures.stats.totalMs, -a.figures.stats.count,
+                                     std::string_view(a.figures.name)) <
+                     std::make_tuple(-b.figures.stats.totalMs, -b.figures.stats.count,
+                                     std::string_view(b.figures.name));
+            });
+}
+
 }  // namespace
 
 void MergeableProfile::merge(const MergeableProfile& other) {
@@ -90,6 +134,7 @@ void MergeableProfile::merge(const MergeableProfile& other) {
   MergeClasses(other.queryClasses, &queryClasses);
   MergeClasses(other.callClasses, &callClasses);
   mergeThreadsAndTimeline(other);
+  mergeSessions(other);
   span.merge(other.span);
   // Fed in the order of the calls, the list keeps what one run keeps.
   topCallsKept = std::max(topCallsKept, other.topCallsKept);
@@ -136,6 +181,26 @@ void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
   if (!fixedWidth) widen();
 }
 
+void MergeableProfile::mergeSessions(const MergeableProfile& other) {
+  hasSessions = hasSessions && other.hasSessions;
+  if (!hasSessions) {
+    sessions.clear();
+    return;
+  }
+  std::map<std::pair<std::string, std::string>, size_t> numbers;
+  for (size_t number = 0; number < sessions.size(); ++number) {
+    numbers[{sessions[number].trace, sessions[number].label}] = number;
+  }
+  for (const MergeableSession& session : other.sessions) {
+    auto placed = numbers.try_emplace({session.trace, session.label}, sessions.size());
+    if (placed.second) {
+      sessions.push_back(session);
+    } else {
+      sessions[placed.first->second].durations.merge(session.durations);
+    }
+  }
+}
+
 void MergeableProfile::rebucket(int64_t width) {
   if (width == bucketSeconds) return;
   std::map<int64_t, MergeableBucket> wider;
@@ -171,6 +236,7 @@ void MergeableProfile::widen() {
 void MergeableProfile::nameTrace(const SourceTrace& trace) {
   traces = {trace};
   for (MergeableThread& thread : threads) thread.trace = trace.name;
+  for (MergeableSession& session : sessions) session.trace = trace.name;
 }
 
 ProfileAnalytics MergeableProfile::analytics() const {
@@ -186,6 +252,7 @@ ProfileAnalytics MergeableProfile::analytics() const {
         ThreadRow{id, thread.calls, thread.dmclMs, thread.first, thread.last});
   }
   RankThreads(&analytics.threads);
+  WhoAndWhere(sessions, qualified, &analytics);
   analytics.bucketSeconds = bucketSeconds;
   analytics.timeline = Timeline::Figures(timeline, bucketSeconds);
   int64_t longest = 0;

@@ -45,6 +45,15 @@ struct MergeableThread {
   std::string first, last;  // stamps of its first and last call
 };
 
+// A session as SessionTable keeps it: its label, the user and repository
+// its connect named, and the durations of its calls.
+struct MergeableSession {
+  std::string trace;  // as MergeableThread::trace
+  std::string label;
+  std::string user, repository;
+  DurationHistogram durations;
+};
+
 // A timeline bucket: the durations of its calls and the threads (indexes
 // into MergeableProfile::threads, ascending) that made them.
 struct MergeableBucket {
@@ -73,6 +82,11 @@ class MergeableProfile {
   std::map<std::string, MergeableClass> queryClasses;  // by fingerprint
   std::map<std::string, MergeableClass> callClasses;
   std::vector<MergeableThread> threads;  // each (trace, id) once
+  // Who and where: the sessions with calls, each (trace, label) once. A
+  // profile saved before they were kept has none (`hasSessions` false), and
+  // neither has what it is merged into, rather than a part of them.
+  std::vector<MergeableSession> sessions;
+  bool hasSessions = true;
   int64_t bucketSeconds = 1;
   bool fixedWidth = false;                      // --bucket chose the width
   std::map<int64_t, MergeableBucket> timeline;  // by start / bucketSeconds
@@ -89,6 +103,7 @@ class MergeableProfile {
 
  private:
   void mergeThreadsAndTimeline(const MergeableProfile& other);
+  void mergeSessions(const MergeableProfile& other);
   void rebucket(int64_t width);
   void widen();
 };

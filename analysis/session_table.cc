@@ -1,10 +1,5 @@
 #include "analysis/session_table.h"
 
-#include <algorithm>
-#include <map>
-#include <tuple>
-
-#include "analysis/class_table.h"
 #include "analysis/fingerprint.h"
 #include "parse/trace_grammar.h"
 
@@ -14,10 +9,6 @@ namespace {
 
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
-
-ClassRow RowOf(std::string name, const DurationHistogram& durations) {
-  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
-}
 
 }  // namespace
 
@@ -99,28 +90,14 @@ void SessionTable::open(std::string_view apiLineText, std::string_view handle, u
   lastOpened_[thread] = current_[slot];
 }
 
-void SessionTable::moveInto(ProfileAnalytics* analytics) {
-  std::map<std::string, DurationHistogram> users, repositories;
-  for (const Session& session : sessions_) {
+void SessionTable::moveInto(std::vector<MergeableSession>* sessions) {
+  sessions->clear();
+  for (Session& session : sessions_) {
     if (session.durations.count() == 0) continue;
-    users[session.user].merge(session.durations);
-    repositories[session.repository].merge(session.durations);
-    analytics->sessions.push_back(
-        SessionRow{RowOf(session.label, session.durations), session.user, session.repository});
+    sessions->push_back(MergeableSession{"", std::move(session.label), std::move(session.user),
+                                         std::move(session.repository),
+                                         std::move(session.durations)});
   }
-  for (const auto& [user, durations] : users) analytics->users.push_back(RowOf(user, durations));
-  for (const auto& [repository, durations] : repositories) {
-    analytics->repositories.push_back(RowOf(repository, durations));
-  }
-  RankRows(&analytics->users);
-  RankRows(&analytics->repositories);
-  std::sort(analytics->sessions.begin(), analytics->sessions.end(),
-            [](const SessionRow& a, const SessionRow& b) {
-              return std::make_tuple(-a.figures.stats.totalMs, -a.figures.stats.count,
-                                     std::string_view(a.figures.name)) <
-                     std::make_tuple(-b.figures.stats.totalMs, -b.figures.stats.count,
-                                     std::string_view(b.figures.name));
-            });
   *this = SessionTable();
 }
 

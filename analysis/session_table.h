@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "analysis/duration_histogram.h"
-#include "analysis/profile_analytics.h"
+#include "analysis/mergeable_profile.h"
 #include "parse/trace_call.h"
 
 namespace quintrel {
@@ -46,9 +46,11 @@ class SessionTable {
   // when it is a connect call ("" otherwise), the number of its thread (as
   // ThreadTable numbers them) and its duration.
   void add(std::string_view apiLineText, std::string_view opened, uint32_t thread, int64_t ms);
-  // Fills the analytics' users, repositories and sessions, each ranked as
-  // the classes are, and leaves the table empty.
-  void moveInto(ProfileAnalytics* analytics);
+  // Hands the sessions with calls, in the order they were opened, to
+  // `sessions` (replacing what it held; their trace unnamed) and leaves the
+  // table empty. MergeableProfile::analytics() ranks them and finds their
+  // users and repositories.
+  void moveInto(std::vector<MergeableSession>* sessions);
 
  private:
   struct Session {

@@ -41,8 +41,9 @@ TEST(SessionTableTest, SessionsUsersAndRepositoriesFromConnectCalls) {
   };
   SessionTable table;
   for (const Call& call : kCalls) table.add(call.text, call.opened, call.thread, call.ms);
-  ProfileAnalytics analytics;
-  table.moveInto(&analytics);
+  MergeableProfile profile;
+  table.moveInto(&profile.sessions);
+  ProfileAnalytics analytics = profile.analytics();
   auto self = [](const ClassRow& row) -> const ClassRow& { return row; };
   EXPECT_EQ(Figures(analytics.users, self),
             (std::vector<std::string>{"bob 2 230", "ann 4 180", "(unknown) 2 6", "(none) 1 3"}));

@@ -34,10 +34,14 @@ bool CanListThreads(const quintrel::TraceFile& trace) {
 // once; prints why not. Returns the exit code of a refusal, or kExitDone.
 ExitCode CheckMergeInputs(const quintrel::RunConfig& config, const quintrel::TraceFile& trace) {
   bool saves = config.reportFormat == quintrel::ReportFormat::kProfile;
-  // A saved profile keeps the trace's texts, to merge them exactly.
   bool merges = !config.merges.empty() || !config.compare.empty();
-  if (config.analysis.anonymize && (saves || merges)) {
-    quintrel::ReportError("--anonymize", "", "is not taken by -s PROFILE, --merge or --compare");
+  // A saved profile keeps the trace's texts and users, which merge exactly;
+  // pseudonyms numbered within one profile would not. A comparison matches
+  // classes by the texts it would have to hide.
+  if (config.analysis.anonymize && (saves || !config.compare.empty())) {
+    quintrel::ReportError("--anonymize", "",
+                          "is not taken by -s PROFILE or --compare: saved profiles keep the "
+                          "texts to merge them exactly; anonymize the merged report instead");
     return quintrel::kExitUsage;
   }
   if (!merges) return quintrel::kExitDone;

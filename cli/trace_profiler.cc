@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/anonymizer.h"
 #include "cli/merge_run.h"
 #include "cli/messages.h"
 #include "cli/output_target.h"
@@ -90,7 +91,11 @@ std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
 }
 
 bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profile) {
-  std::string text, error;
+  // Kept by the thread: a merge of many profiles reads each into the pages
+  // of the one before instead of growing a new text every time.
+  thread_local std::string text;
+  text.clear();
+  std::string error;
   char buffer[64 << 10];
   long got;
   while ((got = source->read(buffer, sizeof buffer)) > 0 && text.size() <= kMaxSavedProfile) {
@@ -113,11 +118,10 @@ bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profi
 
 bool TraceProfiler::refuseSavedProfile() {
   bool refused = !ShowsAnalytics(config_->reportFormat) ||
-                 config_->analysis.output != OutputKind::kSummary || config_->listThreads ||
-                 config_->analysis.anonymize;
+                 config_->analysis.output != OutputKind::kSummary || config_->listThreads;
   if (refused) {
     ReportError(trace_->path(), "is a saved profile",
-                "only -s JSON, DIGEST, DASHBOARD and PROFILE read one, without -l and --anonymize");
+                "only -s JSON, DIGEST, DASHBOARD and PROFILE read one, without -l");
     usageError_ = true;
   }
   return refused;
@@ -331,14 +335,21 @@ void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
     ReportContext context = contextFor({});
     context.traceName = TraceNames(merged);
     context.traceBytes = 0;
+    auto& filters = context.filters;
+    auto addFilter = [&filters](const std::string& filter) {
+      if (std::find(filters.begin(), filters.end(), filter) == filters.end()) {
+        filters.push_back(filter);
+      }
+    };
     for (const SourceTrace& trace : merged.traces) {
       context.traceBytes += trace.bytes;
-      for (const std::string& filter : trace.filters) {
-        auto& filters = context.filters;
-        if (std::find(filters.begin(), filters.end(), filter) == filters.end()) {
-          filters.push_back(filter);
-        }
-      }
+      for (const std::string& filter : trace.filters) addFilter(filter);
+    }
+    // The profiles keep the texts as the traces hold them; the report of
+    // their union hides them as one run's would.
+    if (config_->analysis.anonymize) {
+      Anonymizer().anonymize(&profile);
+      addFilter("--anonymize");
     }
     writeReport(profile, context);
   });

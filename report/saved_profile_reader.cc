@@ -1,17 +1,19 @@
 #include "report/saved_profile_reader.h"
 
 #include <cstdint>
-#include <nlohmann/json.hpp>
+#include <initializer_list>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
+#include "report/json_pull_reader.h"
 #include "report/saved_profile_writer.h"
 
 namespace quintrel {
 
 namespace {
 
-using Json = nlohmann::json;
+using Kind = JsonPullReader::Kind;
 
 // The bounds that keep every sum of a merge far from overflowing: a
 // trillion calls of a histogram, durations below 30,000 years, stamps and
@@ -21,160 +23,371 @@ constexpr int64_t kMaxMs = 1000000000000000;
 constexpr int64_t kMaxSeconds = 1000000000000;
 constexpr int64_t kMaxWidth = 999999999;
 
-// What makes a document unreadable; caught where reading began.
+// What makes a document unreadable, and what makes it one this build does
+// not read (its whole message); caught where reading began.
 struct Damaged : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
+struct Refused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
-const Json& Field(const Json& object, const char* key) {
-  if (!object.is_object()) throw Damaged(std::string("an object expected around ") + key);
-  auto found = object.find(key);
-  if (found == object.end()) throw Damaged(std::string("no ") + key);
-  return *found;
+// Reads the object ahead, handing the index in `keys` of each key it holds
+// to `read`, which consumes its value; other keys are passed over. A key
+// given twice is read twice, the last value standing. Every key not marked
+// in the bits of `optional` must be there.
+template <typename Read>
+void ReadObject(JsonPullReader* json, std::initializer_list<const char*> keys, uint32_t optional,
+                Read read) {
+  if (json->peek() != Kind::kObject) {
+    throw Damaged(std::string("an object expected around ") + *keys.begin());
+  }
+  json->enterObject();
+  uint32_t seen = 0;
+  std::string_view key;
+  while (json->nextKey(&key)) {
+    uint32_t index = 0;
+    for (const char* known : keys) {
+      if (key == known) break;
+      ++index;
+    }
+    if (index == keys.size()) {
+      json->skip();
+      continue;
+    }
+    read(index);
+    seen |= 1u << index;
+  }
+  uint32_t index = 0;
+  for (const char* known : keys) {
+    if ((seen | optional) >> index++ & 1) continue;
+    throw Damaged(std::string("no ") + known);
+  }
 }
 
-int64_t IntOf(const Json& value, const char* what, int64_t low, int64_t high) {
-  bool integer = value.is_number_integer() &&
-                 !(value.is_number_unsigned() && value.get<uint64_t>() > uint64_t(INT64_MAX));
-  if (!integer || value.get<int64_t>() < low || value.get<int64_t>() > high) {
+int64_t Int(JsonPullReader* json, const char* what, int64_t low, int64_t high) {
+  int64_t value = 0;
+  if (!json->integer(&value) || value < low || value > high) {
     throw Damaged(std::string(what) + " is no integer from " + std::to_string(low) + " to " +
                   std::to_string(high));
   }
-  return value.get<int64_t>();
-}
-
-int64_t Int(const Json& object, const char* key, int64_t low, int64_t high) {
-  return IntOf(Field(object, key), key, low, high);
-}
-
-std::string Text(const Json& object, const char* key) {
-  const Json& value = Field(object, key);
-  if (!value.is_string()) throw Damaged(std::string(key) + " is no text");
-  return value.get<std::string>();
-}
-
-const Json& Array(const Json& object, const char* key) {
-  const Json& value = Field(object, key);
-  if (!value.is_array()) throw Damaged(std::string(key) + " is no list");
   return value;
 }
 
-DurationHistogram Durations(const Json& object) {
-  const Json& flat = Array(object, "durations");
-  if (flat.size() % 2 != 0) throw Damaged("durations are not (ms, count) pairs");
+std::string Text(JsonPullReader* json, const char* what) {
+  if (json->peek() != Kind::kText) throw Damaged(std::string(what) + " is no text");
+  return std::string(json->text());
+}
+
+bool Bool(JsonPullReader* json, const char* what) {
+  if (json->peek() != Kind::kBool) throw Damaged(std::string(what) + " is no true or false");
+  return json->boolean();
+}
+
+void EnterList(JsonPullReader* json, const char* what) {
+  if (json->peek() != Kind::kArray) throw Damaged(std::string(what) + " is no list");
+  json->enterArray();
+}
+
+DurationHistogram Durations(JsonPullReader* json) {
+  EnterList(json, "durations");
   DurationHistogram durations;
   int64_t previous = -1;
-  for (size_t at = 0; at < flat.size(); at += 2) {
-    int64_t ms = IntOf(flat[at], "a duration", previous + 1, kMaxMs);
-    int64_t count = IntOf(flat[at + 1], "a count", 1, kMaxCount - durations.count());
-    durations.add(ms, count);
+  while (json->nextItem()) {
+    int64_t ms = Int(json, "a duration", previous + 1, kMaxMs);
+    if (!json->nextItem()) throw Damaged("durations are not (ms, count) pairs");
+    durations.add(ms, Int(json, "a count", 1, kMaxCount - durations.count()));
     previous = ms;
   }
   return durations;
 }
 
-Example ExampleOf(const Json& object) {
+Example ExampleOf(JsonPullReader* json) {
   Example example;
-  if (!object.is_object() || !object.contains("example")) return example;
-  const Json& entry = object["example"];
-  example.text = Text(entry, "text");
-  example.ms = Int(entry, "ms", 0, kMaxMs);
-  example.thread = Text(entry, "thread");
-  example.start = Text(entry, "start");
+  ReadObject(json, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
+    if (key == 0) example.text = Text(json, "text");
+    if (key == 1) example.ms = Int(json, "ms", 0, kMaxMs);
+    if (key == 2) example.thread = Text(json, "thread");
+    if (key == 3) example.start = Text(json, "start");
+  });
   return example;
 }
 
-std::map<std::string, MergeableClass> Classes(const Json& document, const char* key) {
+// Classes come sorted by name from the writer: each goes in at the end of
+// the map without a search.
+std::map<std::string, MergeableClass> Classes(JsonPullReader* json, const char* what) {
   std::map<std::string, MergeableClass> classes;
-  for (const Json& item : Array(document, key)) {
-    MergeableClass entry{Durations(item), Int(item, "fetches", 0, kMaxCount), ExampleOf(item)};
-    if (entry.durations.count() == 0) throw Damaged(std::string("a class of ") + key + " is empty");
-    if (!classes.emplace(Text(item, "name"), std::move(entry)).second) {
-      throw Damaged(std::string("a class of ") + key + " appears twice");
-    }
+  EnterList(json, what);
+  while (json->nextItem()) {
+    std::string name;
+    MergeableClass entry;
+    ReadObject(json, {"name", "fetches", "durations", "example"}, 1u << 3, [&](uint32_t key) {
+      if (key == 0) name = Text(json, "name");
+      if (key == 1) entry.fetches = Int(json, "fetches", 0, kMaxCount);
+      if (key == 2) entry.durations = Durations(json);
+      if (key == 3) entry.example = ExampleOf(json);
+    });
+    if (entry.durations.count() == 0)
+      throw Damaged(std::string("a class of ") + what + " is empty");
+    bool last = classes.empty() || classes.rbegin()->first < name;
+    bool added =
+        last ? (classes.emplace_hint(classes.end(), std::move(name), std::move(entry)), true)
+             : classes.emplace(std::move(name), std::move(entry)).second;
+    if (!added) throw Damaged(std::string("a class of ") + what + " appears twice");
   }
   return classes;
 }
 
-std::vector<SourceTrace> Traces(const Json& document) {
+std::vector<std::string> Filters(JsonPullReader* json) {
+  std::vector<std::string> filters;
+  EnterList(json, "filters");
+  while (json->nextItem()) {
+    if (json->peek() != Kind::kText) throw Damaged("a filter is no text");
+    filters.emplace_back(json->text());
+  }
+  return filters;
+}
+
+std::vector<SourceTrace> Traces(JsonPullReader* json) {
   std::vector<SourceTrace> traces;
-  for (const Json& item : Array(document, "traces")) {
-    SourceTrace trace{Text(item, "name"),
-                      uint64_t(Int(item, "bytes", 0, INT64_MAX)),
-                      uint64_t(Int(item, "lines", 0, INT64_MAX)),
-                      {}};
-    for (const Json& filter : Array(item, "filters")) {
-      if (!filter.is_string()) throw Damaged("a filter is no text");
-      trace.filters.push_back(filter.get<std::string>());
-    }
+  EnterList(json, "traces");
+  while (json->nextItem()) {
+    SourceTrace trace;
+    ReadObject(json, {"name", "bytes", "lines", "filters"}, 0, [&](uint32_t key) {
+      if (key == 0) trace.name = Text(json, "name");
+      if (key == 1) trace.bytes = uint64_t(Int(json, "bytes", 0, INT64_MAX));
+      if (key == 2) trace.lines = uint64_t(Int(json, "lines", 0, INT64_MAX));
+      if (key == 3) trace.filters = Filters(json);
+    });
     traces.push_back(std::move(trace));
   }
-  if (traces.empty()) throw Damaged("no traces");
   return traces;
 }
 
-std::vector<MergeableThread> Threads(const Json& document) {
+std::vector<MergeableThread> Threads(JsonPullReader* json) {
   std::vector<MergeableThread> threads;
-  for (const Json& item : Array(document, "threads")) {
-    threads.push_back(MergeableThread{
-        Text(item, "trace"), Text(item, "id"), Int(item, "calls", 1, kMaxCount),
-        Int(item, "dmclMs", 0, INT64_MAX), Text(item, "first"), Text(item, "last")});
+  EnterList(json, "threads");
+  while (json->nextItem()) {
+    MergeableThread thread;
+    ReadObject(json, {"trace", "id", "calls", "dmclMs", "first", "last"}, 0, [&](uint32_t key) {
+      if (key == 0) thread.trace = Text(json, "trace");
+      if (key == 1) thread.id = Text(json, "id");
+      if (key == 2) thread.calls = Int(json, "calls", 1, kMaxCount);
+      if (key == 3) thread.dmclMs = Int(json, "dmclMs", 0, INT64_MAX);
+      if (key == 4) thread.first = Text(json, "first");
+      if (key == 5) thread.last = Text(json, "last");
+    });
+    threads.push_back(std::move(thread));
   }
   return threads;
 }
 
-void ReadTimeline(const Json& document, MergeableProfile* profile) {
-  const Json& timeline = Field(document, "timeline");
-  profile->bucketSeconds = Int(timeline, "bucketSeconds", 1, kMaxWidth);
-  const Json& fixed = Field(timeline, "fixed");
-  if (!fixed.is_boolean()) throw Damaged("fixed is no true or false");
-  profile->fixedWidth = fixed.get<bool>();
-  int64_t bound = kMaxSeconds / profile->bucketSeconds;
-  for (const Json& item : Array(timeline, "buckets")) {
-    int64_t index = Int(item, "index", -bound, bound);
-    MergeableBucket bucket{Durations(item), {}};
-    int64_t previous = -1;
-    for (const Json& thread : Array(item, "threads")) {
-      previous = IntOf(thread, "a thread", previous + 1, int64_t(profile->threads.size()) - 1);
-      bucket.threads.push_back(uint32_t(previous));
-    }
-    if (bucket.durations.count() == 0 || !profile->timeline.emplace(index, bucket).second) {
+// The threads of a bucket, ascending, up to `last`; when the threads come
+// after the timeline, whether they exist is checked once the whole document
+// is read (CheckTimeline).
+std::vector<uint32_t> BucketThreads(JsonPullReader* json, int64_t last) {
+  std::vector<uint32_t> threads;
+  EnterList(json, "threads");
+  int64_t previous = -1;
+  while (json->nextItem()) {
+    previous = Int(json, "a thread", previous + 1, last);
+    threads.push_back(uint32_t(previous));
+  }
+  return threads;
+}
+
+std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThread) {
+  std::map<int64_t, MergeableBucket> timeline;
+  EnterList(json, "buckets");
+  while (json->nextItem()) {
+    int64_t index = 0;
+    MergeableBucket bucket;
+    ReadObject(json, {"index", "durations", "threads"}, 0, [&](uint32_t key) {
+      if (key == 0) index = Int(json, "index", -kMaxSeconds, kMaxSeconds);
+      if (key == 1) bucket.durations = Durations(json);
+      if (key == 2) bucket.threads = BucketThreads(json, lastThread);
+    });
+    if (bucket.durations.count() == 0 || !timeline.emplace(index, std::move(bucket)).second) {
       throw Damaged("a timeline bucket is empty or appears twice");
+    }
+  }
+  return timeline;
+}
+
+void ReadTimeline(JsonPullReader* json, int64_t lastThread, MergeableProfile* profile) {
+  ReadObject(json, {"bucketSeconds", "fixed", "buckets"}, 0, [&](uint32_t key) {
+    if (key == 0) profile->bucketSeconds = Int(json, "bucketSeconds", 1, kMaxWidth);
+    if (key == 1) profile->fixedWidth = Bool(json, "fixed");
+    if (key == 2) profile->timeline = Buckets(json, lastThread);
+  });
+}
+
+// What can only be checked once everything is read: that the buckets lie
+// within the calendar at their width and name threads that exist.
+void CheckTimeline(const MergeableProfile& profile) {
+  int64_t bound = kMaxSeconds / profile.bucketSeconds;
+  for (const auto& [index, bucket] : profile.timeline) {
+    if (index < -bound || index > bound) {
+      throw Damaged("index is no integer from " + std::to_string(-bound) + " to " +
+                    std::to_string(bound));
+    }
+    int64_t previous = -1;
+    for (uint32_t thread : bucket.threads) {
+      if (thread >= profile.threads.size()) {
+        throw Damaged("a thread is no integer from " + std::to_string(previous + 1) + " to " +
+                      std::to_string(int64_t(profile.threads.size()) - 1));
+      }
+      previous = thread;
     }
   }
 }
 
-std::vector<TopCallEntry> TopCalls(const Json& document) {
+CallSpan Span(JsonPullReader* json) {
+  int64_t earliest = 0, latest = 0;
+  bool undated = false;
+  ReadObject(json, {"earliestMs", "latestMs", "undated"}, 0, [&](uint32_t key) {
+    if (key == 0) earliest = Int(json, "earliestMs", -kMaxSeconds * 1000, INT64_MAX);
+    if (key == 1) latest = Int(json, "latestMs", INT64_MIN, kMaxSeconds * 1000);
+    if (key == 2) undated = Bool(json, "undated");
+  });
+  return CallSpan::Of(earliest, latest, undated);
+}
+
+std::vector<TopCallEntry> TopCalls(JsonPullReader* json) {
   std::vector<TopCallEntry> calls;
-  for (const Json& item : Array(document, "topCalls")) {
-    const Json& ms = Field(item, "ms");
-    if (!ms.is_number() || !(ms.get<double>() >= 0 && ms.get<double>() <= double(kMaxMs))) {
-      throw Damaged("the ms of a longest call is out of range");
-    }
-    calls.push_back(TopCallEntry{TextBuffer(Text(item, "text")), ms.get<double>(),
-                                 Text(item, "thread"), Text(item, "start")});
+  EnterList(json, "topCalls");
+  while (json->nextItem()) {
+    TopCallEntry call;
+    ReadObject(json, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
+      if (key == 0) call.callText = TextBuffer(Text(json, "text"));
+      if (key == 1) {
+        double ms = json->peek() == Kind::kNumber ? json->number() : -1.0;
+        if (!(ms >= 0 && ms <= double(kMaxMs))) {
+          throw Damaged("the ms of a longest call is out of range");
+        }
+        call.durationMs = ms;
+      }
+      if (key == 2) call.threadId = Text(json, "thread");
+      if (key == 3) call.timeStamp = Text(json, "start");
+    });
+    calls.push_back(std::move(call));
   }
   return calls;
 }
 
-void ReadDocument(const Json& document, MergeableProfile* profile) {
-  profile->traces = Traces(document);
-  profile->startStamp = Text(document, "start");
-  profile->endStamp = Text(document, "end");
-  profile->dmclMs = Int(document, "dmclMs", 0, INT64_MAX);
-  const Json& span = Field(document, "span");
-  const Json& undated = Field(span, "undated");
-  if (!undated.is_boolean()) throw Damaged("undated is no true or false");
-  profile->span =
-      CallSpan::Of(Int(span, "earliestMs", -kMaxSeconds * 1000, INT64_MAX),
-                   Int(span, "latestMs", INT64_MIN, kMaxSeconds * 1000), undated.get<bool>());
-  profile->topCallsKept = size_t(Int(document, "topCallsKept", 0, 1000000));
-  profile->topCalls = TopCalls(document);
-  profile->apis = Classes(document, "apis");
-  profile->queryClasses = Classes(document, "queryClasses");
-  profile->callClasses = Classes(document, "callClasses");
-  profile->threads = Threads(document);
-  ReadTimeline(document, profile);
+std::vector<MergeableSession> Sessions(JsonPullReader* json) {
+  std::vector<MergeableSession> sessions;
+  std::set<std::pair<std::string, std::string>> seen;
+  EnterList(json, "sessions");
+  while (json->nextItem()) {
+    MergeableSession session;
+    ReadObject(json, {"trace", "label", "user", "repository", "durations"}, 0, [&](uint32_t key) {
+      if (key == 0) session.trace = Text(json, "trace");
+      if (key == 1) session.label = Text(json, "label");
+      if (key == 2) session.user = Text(json, "user");
+      if (key == 3) session.repository = Text(json, "repository");
+      if (key == 4) session.durations = Durations(json);
+    });
+    if (session.durations.count() == 0 || !seen.emplace(session.trace, session.label).second) {
+      throw Damaged("a session is empty or appears twice");
+    }
+    sessions.push_back(std::move(session));
+  }
+  return sessions;
+}
+
+// The format and version: a document of another kind or of a later version
+// is refused as such (Refusal), whatever else it holds. Returns the version
+// (0 for the format).
+int64_t ReadVersion(JsonPullReader* json, uint32_t key) {
+  if (key == 0 && Text(json, "format") != kSavedProfileFormat) throw Refused("not a saved profile");
+  if (key != 1) return 0;
+  int64_t version = Int(json, "version", 1, INT64_MAX);
+  if (version > kSavedProfileVersion) {
+    throw Refused("written by a later version of quintrel (saved profile version " +
+                  std::to_string(version) + "; this one reads versions up to " +
+                  std::to_string(kSavedProfileVersion) + ")");
+  }
+  return version;
+}
+
+// Version 1 knows no sessions: a key of that name is passed over there.
+void ReadDocument(JsonPullReader* json, MergeableProfile* profile) {
+  int64_t lastThread = UINT32_MAX - 1;  // until the threads are read
+  int64_t version = 0;
+  bool sessions = false;
+  ReadObject(json,
+             {"format", "version", "traces", "start", "end", "dmclMs", "span", "topCallsKept",
+              "topCalls", "apis", "queryClasses", "callClasses", "threads", "timeline", "sessions"},
+             1u << 14, [&](uint32_t key) {
+               if (key == 1) version = ReadVersion(json, key);
+               if (key == 0) ReadVersion(json, key);
+               if (key == 2) profile->traces = Traces(json);
+               if (key == 3) profile->startStamp = Text(json, "start");
+               if (key == 4) profile->endStamp = Text(json, "end");
+               if (key == 5) profile->dmclMs = Int(json, "dmclMs", 0, INT64_MAX);
+               if (key == 6) profile->span = Span(json);
+               if (key == 7) profile->topCallsKept = size_t(Int(json, "topCallsKept", 0, 1000000));
+               if (key == 8) profile->topCalls = TopCalls(json);
+               if (key == 9) profile->apis = Classes(json, "apis");
+               if (key == 10) profile->queryClasses = Classes(json, "queryClasses");
+               if (key == 11) profile->callClasses = Classes(json, "callClasses");
+               if (key == 12) profile->threads = Threads(json);
+               if (key == 12) lastThread = int64_t(profile->threads.size()) - 1;
+               if (key == 13) ReadTimeline(json, lastThread, profile);
+               if (key == 14 && version == 1) json->skip();
+               if (key == 14 && version != 1) profile->sessions = Sessions(json);
+               sessions = sessions || (key == 14 && version != 1);
+             });
+  json->finish();
+  if (profile->traces.empty()) throw Damaged("no traces");
+  if (version > 1 && !sessions) throw Damaged("no sessions");
+  profile->hasSessions = version > 1;
+  if (version == 1) profile->sessions.clear();
+  CheckTimeline(*profile);
+}
+
+// Runs `read`; returns why it failed as the reader says it, "" when it did
+// not.
+template <typename Read>
+std::string Failure(Read read) {
+  try {
+    read();
+  } catch (const JsonSyntaxError&) {
+    return "damaged: not a whole JSON document";
+  } catch (const Damaged& damage) {
+    return std::string("damaged: ") + damage.what();
+  } catch (const Refused& refusal) {
+    return refusal.what();
+  }
+  return "";
+}
+
+// Why a document that reading stopped at (`failure`) is refused, in the
+// order a reader of the whole tree finds it: not JSON, then its format,
+// then its version, then what reading stopped at. Costs a few more passes
+// over a document that is refused anyway.
+std::string Refusal(std::string_view text, const std::string& failure) {
+  std::string syntax = Failure([&] {
+    JsonPullReader json(text);
+    json.skip();
+    json.finish();
+  });
+  if (!syntax.empty()) return syntax;
+  for (uint32_t wanted : {0u, 1u}) {
+    std::string refused = Failure([&] {
+      JsonPullReader json(text);
+      ReadObject(&json, {"format", "version"}, 0, [&](uint32_t key) {
+        if (key == wanted) {
+          ReadVersion(&json, key);
+        } else {
+          json.skip();
+        }
+      });
+    });
+    if (!refused.empty()) return refused;
+  }
+  return failure;
 }
 
 }  // namespace
@@ -187,30 +400,14 @@ bool StartsLikeSavedProfile(std::string_view start) {
 }
 
 bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error) {
-  Json document = Json::parse(text, nullptr, false);
-  if (document.is_discarded()) {
-    *error = "damaged: not a whole JSON document";
-    return false;
-  }
-  try {
-    if (Text(document, "format") != kSavedProfileFormat) {
-      *error = "not a saved profile";
-      return false;
-    }
-    int64_t version = Int(document, "version", 1, INT64_MAX);
-    if (version != kSavedProfileVersion) {
-      *error = "written by a later version of quintrel (saved profile version " +
-               std::to_string(version) + "; this one reads version " +
-               std::to_string(kSavedProfileVersion) + ")";
-      return false;
-    }
-    *profile = MergeableProfile();
-    ReadDocument(document, profile);
-  } catch (const Damaged& damage) {
-    *error = std::string("damaged: ") + damage.what();
-    return false;
-  }
-  return true;
+  *profile = MergeableProfile();
+  std::string failure = Failure([&] {
+    JsonPullReader json(text);
+    ReadDocument(&json, profile);
+  });
+  if (failure.empty()) return true;
+  *error = Refusal(text, failure);
+  return false;
 }
 
 }  // namespace quintrel

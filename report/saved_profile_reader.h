@@ -20,7 +20,8 @@ bool StartsLikeSavedProfile(std::string_view start);
 
 // Reads the saved profile `text` into `profile` (replacing what it held).
 // Returns false with the reason in `error` ("not a saved profile", "written
-// by a later version (2) ...", "damaged: ...").
+// by a later version of quintrel ...", "damaged: ..."). A profile of version
+// 1 is read without its sessions (hasSessions false).
 bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error);
 
 }  // namespace quintrel

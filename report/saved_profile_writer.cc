@@ -62,6 +62,18 @@ Json ThreadsJson(const std::vector<MergeableThread>& threads) {
   return list;
 }
 
+Json SessionsJson(const std::vector<MergeableSession>& sessions) {
+  Json list = Json::array();
+  for (const MergeableSession& session : sessions) {
+    list.push_back({{"trace", session.trace},
+                    {"label", session.label},
+                    {"user", session.user},
+                    {"repository", session.repository},
+                    {"durations", DurationsJson(session.durations)}});
+  }
+  return list;
+}
+
 Json TimelineJson(const MergeableProfile& profile) {
   Json buckets = Json::array();
   for (const auto& [index, bucket] : profile.timeline) {
@@ -90,7 +102,8 @@ Json TopCallsJson(const std::vector<TopCallEntry>& calls) {
 void WriteSavedProfile(const MergeableProfile& profile, std::ostream& out) {
   Json document = {
       {"format", kSavedProfileFormat},
-      {"version", kSavedProfileVersion},
+      // A profile without its sessions is what version 1 holds.
+      {"version", profile.hasSessions ? kSavedProfileVersion : 1},
       {"traces", TracesJson(profile.traces)},
       {"start", profile.startStamp},
       {"end", profile.endStamp},
@@ -107,6 +120,7 @@ void WriteSavedProfile(const MergeableProfile& profile, std::ostream& out) {
       {"threads", ThreadsJson(profile.threads)},
       {"timeline", TimelineJson(profile)},
   };
+  if (profile.hasSessions) document["sessions"] = SessionsJson(profile.sessions);
   std::string text = document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
   std::string frame = FrameProfileText(text);
   out.write(frame.data(), std::streamsize(frame.size()));

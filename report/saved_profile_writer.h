@@ -1,6 +1,7 @@
 // The saved profile (-s PROFILE): a MergeableProfile as one compact UTF-8
-// JSON document of the "quintrel-saved-profile" format, version 1
-// (docs/quintrel-saved-profile.schema.json), in a zstd frame where the build
+// JSON document of the "quintrel-saved-profile" format, version 2
+// (docs/quintrel-saved-profile.schema.json; version 1, which a profile
+// without its sessions is still written as, lacks them), in a zstd frame where the build
 // has zstd (report/profile_frame.h), which SavedProfileReader reads back
 // figure for figure once the trace reader has decompressed it (`zstd -dc`
 // shows the document). Every class is kept with
@@ -17,9 +18,10 @@
 
 namespace quintrel {
 
-// The format's name and the version this build writes and reads.
+// The format's name and the version this build writes; it reads every
+// version up to this one.
 constexpr char kSavedProfileFormat[] = "quintrel-saved-profile";
-constexpr int kSavedProfileVersion = 1;
+constexpr int kSavedProfileVersion = 2;
 
 // Writes `profile` to `out`; throws std::runtime_error when it cannot be
 // compressed.

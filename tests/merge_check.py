@@ -5,9 +5,11 @@ class with its figures, the longest calls and the timeline (threads aside,
 which are told apart by trace). With --csv, the APIs are also checked
 against brute force over the CSV rows of the whole trace. With
 --figures-only, the examples and the order of the longest calls of equal
-duration, which follow the order of the inputs, are left out.
+duration, which follow the order of the inputs, are left out. With --who,
+the users and repositories are compared too, and the sessions by their
+figures, user and repository (their labels name their trace in a merge).
 
-Usage: merge_check.py WHOLE MERGED [--csv ROWS] [--figures-only]
+Usage: merge_check.py WHOLE MERGED [--csv ROWS] [--figures-only] [--who]
 Prints "ok", or each difference on a line of its own and exits 1.
 """
 import argparse
@@ -40,6 +42,18 @@ def figures(doc, figures_only):
     return out
 
 
+def who_and_where(doc):
+    out = {}
+    for key in ("users", "repositories", "sessions"):
+        if doc[key]["total"] != len(doc[key]["items"]):
+            raise SystemExit(f"{key}: cut by --top; run with a larger one")
+    for key in ("users", "repositories"):
+        out[key] = {item["name"]: item for item in doc[key]["items"]}
+    out["sessions"] = sorted(json.dumps({k: v for k, v in item.items() if k != "session"},
+                                        sort_keys=True) for item in doc["sessions"]["items"])
+    return out
+
+
 def nearest_rank(values, p):
     return values[max(0, math.ceil(p * len(values) / 100) - 1)]
 
@@ -63,10 +77,14 @@ def main():
     parser.add_argument("merged")
     parser.add_argument("--csv")
     parser.add_argument("--figures-only", action="store_true")
+    parser.add_argument("--who", action="store_true")
     args = parser.parse_args()
     with open(args.whole) as w, open(args.merged) as m:
         whole, merged = json.load(w), json.load(m)
     a, b = figures(whole, args.figures_only), figures(merged, args.figures_only)
+    if args.who:
+        a.update(who_and_where(whole))
+        b.update(who_and_where(merged))
     problems = [f"{key}: whole {a[key]!r:.300} merged {b[key]!r:.300}"
                 for key in a if a[key] != b[key]]
     if sum(bucket["calls"] for bucket in b["timeline"]) != b["calls"]:

@@ -54,12 +54,13 @@ std::string Stamp(int seconds) {
 }
 
 // A call as the trace writes it: its API line and its result.
-std::string TracedCall(int thread, int seconds, const std::string& api, int ms) {
+std::string TracedCall(int thread, int seconds, const std::string& api, int ms,
+                       const std::string& result = "T") {
   std::string header = "# [ " + std::to_string(thread) + " ] " + Stamp(seconds);
   char duration[32];
   std::snprintf(duration, sizeof duration, "%d.%03d", ms / 1000, ms % 1000);
   return header + " ( 0.000 sec) ( 100 rpc) API> " + api + "\n" + header + " ( " + duration +
-         " sec) ( 101 rpc) Res: 'T'\n";
+         " sec) ( 101 rpc) Res: '" + result + "'\n";
 }
 
 // Three hours of queries of three threads on three tables, whose pieces
@@ -143,6 +144,36 @@ TEST_P(PiecesEqualWhole, InEveryGroupingAndOrder) {
 INSTANTIATE_TEST_SUITE_P(Traces, PiecesEqualWhole,
                          testing::Values("examples/sample.trc", "tests/data/many.trc", "long"));
 
+// Pieces that each open their sessions: the who-and-where tables of their
+// saved profiles merged are the whole trace's, where the handle s0, opened
+// again in each piece, names three sessions one after the other.
+TEST(PiecesEqualWhole, WhoAndWhereWhereEachPieceOpensItsSessions) {
+  ScratchDir dir;
+  const char* const kConnects[] = {"connect,repoA,ann,,,", "connect,repoB,bob,,,",
+                                   "connect,repoA,ann,,,"};
+  std::string whole;
+  std::vector<std::string> profiles;
+  for (int piece = 0; piece < 3; ++piece) {
+    std::string text = TracedCall(piece + 1, piece * 600, kConnects[piece], 40 + piece, "s0");
+    for (int i = 0; i < 50; ++i) {
+      text += TracedCall(piece + 1, piece * 600 + 1 + i, "get,s0,x" + std::to_string(i),
+                         (i * 7 + piece) % 23);
+      // A session without its connect: user and repository (unknown).
+      text += TracedCall(9, piece * 600 + 1 + i, "get,s" + std::to_string(7 + piece) + ",y", i % 3);
+    }
+    whole += text;
+    profiles.push_back(dir.file("piece" + std::to_string(piece) + ".prof"));
+    Succeeds({dir.write("piece" + std::to_string(piece) + ".trc", text), profiles.back(), "-s",
+              "PROFILE"});
+  }
+  const std::string wholeJson = dir.file("whole.json"), merged = dir.file("merged.json");
+  Succeeds({dir.write("whole.trc", whole), wholeJson, "-s", "JSON", "--top=1000"});
+  Succeeds({profiles[0], merged, "-s", "JSON", "--top=1000", "--merge=" + profiles[1],
+            "--merge=" + profiles[2]});
+  EXPECT_EQ(Check(dir, wholeJson, merged, "--who"), "ok");
+  EXPECT_NE(ReadFile(merged).find("\"s0@"), std::string::npos);
+}
+
 TEST(SavedProfile, IsTheWholeRunsProfile) {
   ScratchDir dir;
   const std::string trace = SourceDir() + "/examples/sample.trc";
@@ -154,6 +185,26 @@ TEST(SavedProfile, IsTheWholeRunsProfile) {
   EXPECT_EQ(Check(dir, fromTrace, fromSaved, ""), "ok");
   for (const char* format : {"DIGEST", "DASHBOARD"}) {
     EXPECT_EQ(RunQuintrel({saved, "CONSOLE", "-s", format}).exitCode, 0) << format;
+  }
+}
+
+// A report of a saved profile or of a merge hides with --anonymize what one
+// run's report hides.
+TEST(SavedProfile, AnonymizedReportIsTheRunsAnonymizedReport) {
+  ScratchDir dir;
+  const std::string trace = SourceDir() + "/examples/sample.trc";
+  const std::string saved = dir.file("sample.prof");
+  const std::string fromTrace = dir.file("trace.json"), fromSaved = dir.file("saved.json");
+  Succeeds({trace, saved, "-s", "PROFILE"});
+  Succeeds({trace, fromTrace, "-s", "JSON", "--top=1000", "--anonymize"});
+  Succeeds({saved, fromSaved, "-s", "JSON", "--top=1000", "--anonymize"});
+  EXPECT_EQ(Check(dir, fromTrace, fromSaved, "--who"), "ok");
+  const std::string merged = dir.file("merged.json");
+  Succeeds({saved, merged, "-s", "JSON", "--anonymize", "--merge=" + Data("many.trc")});
+  for (const std::string& report : {fromSaved, merged}) {
+    std::string text = ReadFile(report);
+    EXPECT_EQ(text.find("admin"), std::string::npos) << report;
+    EXPECT_NE(text.find("\"--anonymize\""), std::string::npos) << report;
   }
 }
 
@@ -202,8 +253,10 @@ TEST(SavedProfile, RefusedWhenDamaged) {
     const char* message;
   } cases[] = {
       {"truncated", good.substr(0, good.size() / 2), "damaged: not a whole JSON document"},
-      {"future", EditedProfile("\"version\":1", "\"version\":2"), "written by a later version"},
-      {"no version", EditedProfile("\"version\":1", "\"version\":\"1\""), "damaged: version"},
+      {"future", EditedProfile("\"version\":2", "\"version\":3"), "written by a later version"},
+      {"no version", EditedProfile("\"version\":2", "\"version\":\"2\""), "damaged: version"},
+      {"no sessions", EditedProfile("\"sessions\":", "\"was\":"), "damaged: no sessions"},
+      {"empty session", EditedProfile("\"label\":", "\"durations\":[],\"was\":"), "damaged:"},
       {"count zero", EditedProfile("\"durations\":[", "\"durations\":[7,0,"), "damaged: a count"},
       {"odd durations", EditedProfile("\"durations\":[", "\"durations\":[7,"), "damaged:"},
       {"unknown thread", EditedProfile("\"threads\":[0", "\"threads\":[99"), "damaged: a thread"},
@@ -243,7 +296,9 @@ TEST(Merge, RefusesWhatItCannotDo) {
       {{trace, out, "-s", "JSON", "--merge=" + other, "--merge=" + other}, 1, "twice"},
       {{trace, out, "-s", "JSON", "--merge=" + out}, 2, "output is the trace file"},
       {{trace, out, "-s", "PROFILE", "--anonymize"}, 1, "--anonymize: is not taken by -s PROFILE"},
-      {{saved, out, "-s", "JSON", "--anonymize"}, 1, "without -l and --anonymize"},
+      {{trace, out, "-s", "JSON", "--compare=" + saved, "--anonymize"},
+       1,
+       "--anonymize: is not taken by -s PROFILE or --compare"},
       {{trace, out, "-s", "JSON", "--merge=" + dir.file("missing")}, 3, "cannot open trace file"},
   };
   for (const auto& c : cases) {

@@ -1,7 +1,10 @@
 // Fuzz target: arbitrary bytes as a saved profile. The reader must refuse
 // them or read a profile that merges with itself, makes every analytics
 // report, and is written back as a document that reads back to the same
-// bytes. Aborts when a profile read back differs from the one written.
+// bytes; what it reads of version 1, the tree reader it replaced must read
+// the same.
+// Aborts when a profile read back differs from the one written or from the
+// tree reader's.
 #include <zstd.h>
 
 #include <cstdint>
@@ -16,6 +19,7 @@
 #include "report/report_writer.h"
 #include "report/saved_profile_reader.h"
 #include "report/saved_profile_writer.h"
+#include "tests/support/tree_saved_profile_reader.h"
 
 namespace {
 
@@ -41,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   if (!quintrel::ReadSavedProfile(text, &profile, &error)) return 0;
   const std::string written = Saved(profile);
+  quintrel::MergeableProfile tree;
+  if (!profile.hasSessions &&
+      (!quintrel::ReadSavedProfileAsTree(text, &tree, &error) || Saved(tree) != written)) {
+    fprintf(stderr, "the tree reader reads otherwise: %s\n", error.c_str());
+    abort();
+  }
   quintrel::MergeableProfile again;
   if (!quintrel::ReadSavedProfile(written, &again, &error) || Saved(again) != written) {
     fprintf(stderr, "a saved profile does not read back as written: %s\n", error.c_str());

@@ -1,0 +1,94 @@
+#include "report/json_pull_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace quintrel {
+namespace {
+
+// Whether the pull reader passes over `text` as one whole document.
+bool Accepts(const std::string& text) {
+  try {
+    JsonPullReader json(text);
+    json.skip();
+    json.finish();
+  } catch (const JsonSyntaxError&) {
+    return false;
+  }
+  return true;
+}
+
+TEST(JsonPullReaderTest, AcceptsWhatAStrictParserAccepts) {
+  const char* kDocuments[] = {
+      "{}", " [ ] ", "{\"a\":[1,-2,3.5,-0,0e1,1E+2,2e-3,true,false,null]}", "\xEF\xBB\xBF{}",
+      "\"\\u00e9\\ud83d\\ude00\\n\\/\"", "\"caf\xC3\xA9 \xF0\x9F\x98\x80\"", "{\"a\":{\"b\":{}}}",
+      // Refused by both:
+      "", "{", "{\"a\"}", "{\"a\":1,}", "[1,]", "[,1]", "[1 2]", "{} x", "01", "1.", "-", ".5",
+      "1e", "+1", "\"a", "\"\\x\"", "\"\\u12\"", "\"\\ud83d\"", "\"\\ude00\"", "\"\x01\"",
+      "\"\xC0\xAF\"", "\"\xED\xA0\x80\"", "\"\xF4\x90\x80\x80\"", "\"\xE2\x82\"", "tru", "nul",
+      "{\"a\":1}{}", "[\"\xFF\"]", "{1:2}", "\"\\ud83d\\u0041\""};
+  for (const std::string text : kDocuments) {
+    EXPECT_EQ(Accepts(text), nlohmann::json::accept(text)) << text;
+  }
+}
+
+TEST(JsonPullReaderTest, ReadsTextsAndIntegersAsAStrictParserDoes) {
+  const char* kTexts[] = {"\"plain and long enough for whole words\"", "\"a\\\"b\\\\c\\td\"",
+                          "\"\\u0000\\u001f\\u20AC\\uD834\\uDD1E\"", "\"\xE2\x82\xAC x\"", "\"\""};
+  for (const std::string text : kTexts) {
+    JsonPullReader json(text);
+    EXPECT_EQ(std::string(json.text()), nlohmann::json::parse(text).get<std::string>()) << text;
+  }
+  const char* kIntegers[] = {
+      "0", "-0", "7", "-42", "123456789012345678", "9223372036854775807", "-9223372036854775808"};
+  for (const std::string text : kIntegers) {
+    JsonPullReader json(text);
+    int64_t value = 1;
+    ASSERT_TRUE(json.integer(&value)) << text;
+    EXPECT_EQ(value, nlohmann::json::parse(text).get<int64_t>()) << text;
+  }
+  // Numbers that are no int64_t integer: beyond its range, with a fraction
+  // or an exponent.
+  for (const std::string text :
+       {"9223372036854775808", "-9223372036854775809", "99999999999999999999", "1.0", "1e2"}) {
+    JsonPullReader json(text);
+    int64_t value;
+    EXPECT_FALSE(json.integer(&value)) << text;
+    EXPECT_NO_THROW(json.finish()) << text;  // consumed all the same
+  }
+  JsonPullReader notNumber("\"7\"");
+  int64_t value;
+  EXPECT_FALSE(notNumber.integer(&value));
+  EXPECT_EQ(notNumber.text(), "7");
+}
+
+TEST(JsonPullReaderTest, WalksObjectsAndArrays) {
+  JsonPullReader json("{\"a\": [1, {\"b\": null}], \"c\": true}");
+  std::string_view key;
+  json.enterObject();
+  ASSERT_TRUE(json.nextKey(&key));
+  EXPECT_EQ(key, "a");
+  json.enterArray();
+  ASSERT_TRUE(json.nextItem());
+  EXPECT_DOUBLE_EQ(json.number(), 1.0);
+  ASSERT_TRUE(json.nextItem());
+  EXPECT_EQ(json.peek(), JsonPullReader::Kind::kObject);
+  json.skip();
+  EXPECT_FALSE(json.nextItem());
+  ASSERT_TRUE(json.nextKey(&key));
+  EXPECT_EQ(key, "c");
+  EXPECT_TRUE(json.boolean());
+  EXPECT_FALSE(json.nextKey(&key));
+  EXPECT_NO_THROW(json.finish());
+}
+
+TEST(JsonPullReaderTest, RefusesNestingBeyondItsDepth) {
+  EXPECT_TRUE(Accepts(std::string(500, '[') + std::string(500, ']')));
+  EXPECT_FALSE(Accepts(std::string(100000, '[') + std::string(100000, ']')));
+}
+
+}  // namespace
+}  // namespace quintrel
