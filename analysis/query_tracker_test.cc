@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "analysis/query_log.h"
 #include "tests/support/trace_patterns.h"
 
 namespace quintrel {
@@ -100,6 +102,64 @@ TEST(QueryTrackerTest, RecordsWhereTheFirstLinesWereJoined) {
     ASSERT_EQ(list.records.size(), 1u) << c.apiLine;
     EXPECT_EQ(list.records[0].queryText.view(), c.queryText) << c.apiLine;
     EXPECT_EQ(list.records[0].gluedAt, c.gluedAt) << c.apiLine;
+  }
+}
+
+// Tracks `apiLine` with `result` as its result text.
+void Track(QueryTracker* tracker, const std::string& apiLine, const std::string& result) {
+  TraceCall call;
+  call.setApiLineText(apiLine);
+  call.resultText.assign(result);
+  call.durationMs = 1;
+  tracker->track(&call);
+}
+
+// Random starts, fetches and closes of a few collections on two connections:
+// the reports list the queries as they did when a close completed nothing
+// (a record was listed when its key started again, the rest in key order at
+// the end), while the sink has each closed query at its close.
+TEST(QueryTrackerTest, ClosedQueriesKeepTheirPlaceInTheReports) {
+  std::mt19937 random(5);
+  for (int trace = 0; trace < 300; ++trace) {
+    QueryLog log;
+    QueryTracker tracker(&log, true);
+    std::map<std::string, std::string> open;  // key: the text of its query
+    std::map<std::string, bool> closed;
+    std::vector<std::string> expected;
+    size_t handedOver = 0;  // at a close, or at a start of a key not closed
+    for (int call = 0; call < 40; ++call) {
+      const std::string connection = random() % 2 ? "c" : "s1";
+      const std::string collection = "q" + std::to_string(random() % 4);
+      const std::string key = connection + collection;
+      const std::string text = "select " + std::to_string(call);
+      switch (random() % 3) {
+        case 0:
+          if (open.count(key)) {
+            expected.push_back(open[key]);
+            if (!closed[key]) ++handedOver;
+          }
+          open[key] = text;
+          closed[key] = false;
+          Track(&tracker, "query," + connection + "," + text, collection + "'");
+          break;
+        case 1:
+          Track(&tracker, "next," + connection + "," + collection, "");
+          break;
+        default:
+          if (open.count(key) && !closed[key]) ++handedOver;
+          closed[key] = true;
+          Track(&tracker, "close," + connection + "," + collection, "");
+      }
+    }
+    EXPECT_EQ(log.size(), handedOver);
+    tracker.finish();
+    for (const auto& entry : open) expected.push_back(entry.second);
+    log.setOrder(tracker.takeReportOrder());
+    ASSERT_EQ(log.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(log.at(i).queryText, expected[i]) << "trace " << trace << ", query " << i;
+    }
+    EXPECT_TRUE(tracker.openQueries().empty());
   }
 }
 
