@@ -30,7 +30,7 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
       queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config),
-               analytics_ == nullptr) {}
+               analytics_ == nullptr ? &queryLog_ : nullptr) {}
 
 void ProfileBuilder::onCall(TraceCall* call) {
   if (!filter_.accepts(*call)) return;
@@ -55,7 +55,6 @@ Profile ProfileBuilder::takeProfile() {
   Profile profile;
   statistics_.moveInto(&profile);
   queries_.finish();
-  if (analytics_ == nullptr) queryLog_.setOrder(queries_.takeReportOrder());
   profile.queries = std::move(queryLog_);
   struct Ranked {
     double durationMs;

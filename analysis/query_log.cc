@@ -58,6 +58,15 @@ void QueryLog::remember(uint64_t hash, TextArena::Ref text) {
   ++rememberedCount_;
 }
 
+void QueryLog::addFetch(size_t number, int64_t fetchMs) {
+  Stored& stored = blocks_[number / kBlockRecords][number % kBlockRecords];
+  double durationMs = stored.durationMs;
+  int32_t rowCount = stored.rowCount;
+  AddFetch(fetchMs, &durationMs, &rowCount);
+  stored.durationMs = durationMs;
+  stored.rowCount = rowCount;
+}
+
 QueryView QueryLog::at(size_t index) const {
   if (!order_.empty()) index = order_[index];
   const Stored& stored = blocks_[index / kBlockRecords][index % kBlockRecords];

@@ -26,8 +26,11 @@ class QueryLog : public QueryRecordSink {
   // Appends the record, taking its text.
   void onQueryRecord(QueryRecord* record) override;
 
+  // Counts a fetch or close call of `fetchMs` to the record appended as
+  // number `number`, 0 the first.
+  void addFetch(size_t number, int64_t fetchMs);
   // The order the reports list the records in: the numbers of the records,
-  // 0 for the first appended, each once. Without it, the order they came.
+  // each once. Without it, the order they came.
   void setOrder(std::vector<uint32_t> order) { order_ = std::move(order); }
 
   size_t size() const { return size_; }

@@ -133,12 +133,7 @@ void QueryTracker::track(TraceCall* call) {
       if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
       std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
       setKey(connection, rest.substr(0, rest.find(',')));
-      if (role->role == Role::kClose) {
-        closeQuery(call->durationMs);
-        return;
-      }
-      auto open = open_.find(key_);
-      if (open != open_.end()) open->second.addFetch(call->durationMs);
+      fetch(call->durationMs, role->role == Role::kClose);
       return;
     }
     case Role::kNone:
@@ -154,9 +149,11 @@ void QueryTracker::finish() {
       reportOrder_.push_back(closed->second);
     }
     uint32_t number = complete(&record);
-    if (keepsReportOrder_) reportOrder_.push_back(number);
+    if (log_ != nullptr) reportOrder_.push_back(number);
   }
   for (; closed != closed_.end(); ++closed) reportOrder_.push_back(closed->second);
+  if (log_ != nullptr) log_->setOrder(std::move(reportOrder_));
+  reportOrder_.clear();
   open_.clear();
   closed_.clear();
   pending_.clear();
@@ -226,27 +223,30 @@ void QueryTracker::setKey(std::string_view connection, std::string_view collecti
 void QueryTracker::openQuery(QueryRecord record) {
   auto open = open_.find(key_);
   if (open == open_.end()) {
-    if (keepsReportOrder_) {
-      auto closed = closed_.find(key_);
-      if (closed != closed_.end()) {
-        reportOrder_.push_back(closed->second);
-        closed_.erase(closed);
-      }
+    auto closed = closed_.find(key_);
+    if (closed != closed_.end()) {
+      reportOrder_.push_back(closed->second);
+      closed_.erase(closed);
     }
     open_.emplace(key_, std::move(record));
     return;
   }
   uint32_t number = complete(&open->second);
-  if (keepsReportOrder_) reportOrder_.push_back(number);
+  if (log_ != nullptr) reportOrder_.push_back(number);
   open->second = std::move(record);
 }
 
-void QueryTracker::closeQuery(int64_t closeMs) {
+void QueryTracker::fetch(int64_t durationMs, bool closes) {
   auto open = open_.find(key_);
-  if (open == open_.end()) return;
-  open->second.addFetch(closeMs);
+  if (open == open_.end()) {
+    auto closed = closed_.find(key_);
+    if (closed != closed_.end()) log_->addFetch(closed->second, durationMs);
+    return;
+  }
+  open->second.addFetch(durationMs);
+  if (!closes) return;
   uint32_t number = complete(&open->second);
-  if (keepsReportOrder_) closed_.emplace(key_, number);
+  if (log_ != nullptr) closed_.emplace(key_, number);
   open_.erase(open);
 }
 

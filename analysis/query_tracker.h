@@ -8,13 +8,13 @@
 // under the same key, completes the open record, and it goes to the sink at
 // once; at the end of the trace the open ones follow in key order.
 //
-// The reports list the queries in the order the key's next start or the end
-// of the trace decides: a record completed by a start is listed then, one
-// completed by its close when its key starts again, or at the end among the
-// open ones. Where asked, the tracker keeps that order as the numbers of the
-// records in the order the sink received them, and a closed key's number
-// until its key starts again: nothing else of a closed query stays. The
-// tracker owns the open and waiting records; it does not own the sink.
+// Where the records end in a QueryLog, the reports list them as they always
+// have: a record stays its key's until the key starts again, so that the
+// fetch and close calls on a closed collection still count to it in the log,
+// and it is listed when its key starts again or, at the end, among the open
+// ones in key order. The tracker then keeps of a closed query its key and
+// its number in the log, and nothing else. The tracker owns the open and
+// waiting records; it owns neither the sink nor the log.
 #ifndef QUINTREL_ANALYSIS_QUERY_TRACKER_H_
 #define QUINTREL_ANALYSIS_QUERY_TRACKER_H_
 
@@ -22,9 +22,9 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "analysis/query_log.h"
 #include "analysis/query_record.h"
 #include "parse/trace_call.h"
 
@@ -32,21 +32,18 @@ namespace quintrel {
 
 class QueryTracker {
  public:
-  // `sink` receives the completed records; not owned, it must outlive the
-  // tracker. With `keepsReportOrder` the tracker keeps the order the reports
-  // list the records in.
-  explicit QueryTracker(QueryRecordSink* sink, bool keepsReportOrder = false)
-      : sink_(sink), keepsReportOrder_(keepsReportOrder) {}
+  // `sink` receives the completed records. `log`, where given, is where
+  // they end, each one the sink receives and nothing else: the tracker adds
+  // the fetches on closed collections to it and sets the order of its
+  // records. Neither is owned; both must outlive the tracker.
+  explicit QueryTracker(QueryRecordSink* sink, QueryLog* log = nullptr) : sink_(sink), log_(log) {}
 
   // Takes an accepted call whose apiText carries its continuation lines
   // whenever MayTrack says they matter. May take the call's API text.
   void track(TraceCall* call);
-  // End of the trace: hands every open record to the sink, in key order.
+  // End of the trace: hands every open record to the sink, in key order,
+  // and gives the log its order.
   void finish();
-  // After finish(), with keepsReportOrder: the numbers of the records, 0 for
-  // the first the sink received, in the order the reports list them. Leaves
-  // the tracker's order empty.
-  std::vector<uint32_t> takeReportOrder() { return std::move(reportOrder_); }
 
   // Whether a call with this API line text may matter to query tracking, so
   // that its API text needs the lines that continue it.
@@ -71,17 +68,19 @@ class QueryTracker {
   void setKey(std::string_view connection, std::string_view collection);
   // Opens `record` under the key set last, completing the record open there.
   void openQuery(QueryRecord record);
-  // A close of the key set last: completes the record open there.
-  void closeQuery(int64_t closeMs);
-  // Hands `record` to the sink; the number the sink knows it by.
+  // A fetch or close call on the key set last.
+  void fetch(int64_t durationMs, bool closes);
+  // Hands `record` to the sink; its number in the log.
   uint32_t complete(QueryRecord* record);
 
   QueryRecordSink* sink_;
-  bool keepsReportOrder_;
+  QueryLog* log_;
   std::map<std::string, QueryRecord> open_;
-  // With keepsReportOrder: the number of the record each closed key
-  // completed last, until the key starts again.
+  // With a log: the number of the record each closed key completed, until
+  // the key starts again.
   std::map<std::string, uint32_t> closed_;
+  // With a log: the numbers of the records in the order the reports list
+  // them, as far as it is decided.
   std::vector<uint32_t> reportOrder_;
   uint32_t completed_ = 0;  // the records handed to the sink
   // The last "execquery" of each connection, waiting for its collection.
