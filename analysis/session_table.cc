@@ -15,8 +15,23 @@ namespace {
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
 
-// The first argument of a call text, up to the next comma: a handle holds
-// none.
+ClassRow RowOf(std::string name, const DurationHistogram& durations) {
+  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
+}
+
+}  // namespace
+
+uint32_t SessionSlotOf(std::string_view handle) {
+  if (handle.size() == 1 && handle[0] == 'c') return kSessionSlotC;
+  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSessionSlotNone;
+  uint32_t number = 0;
+  for (char digit : handle.substr(1)) {
+    if (digit < '0' || digit > '9') return kSessionSlotNone;
+    number = number * 10 + static_cast<uint32_t>(digit - '0');
+  }
+  return 2 + number;
+}
+
 std::string_view FirstArgumentOf(std::string_view text) {
   size_t comma = text.find(',');
   if (comma == std::string_view::npos) return std::string_view();
@@ -24,8 +39,7 @@ std::string_view FirstArgumentOf(std::string_view text) {
   return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
 }
 
-// The argument `index` (0: the first after the API name) of a call text.
-std::string_view ArgumentOf(std::string_view text, int index) {
+std::string_view CallArgumentOf(std::string_view text, int index) {
   size_t at = text.find(',');
   for (; at != std::string_view::npos && index > 0; --index) {
     at += 1 + CallArgumentLength(text.substr(at + 1));
@@ -35,27 +49,6 @@ std::string_view ArgumentOf(std::string_view text, int index) {
   std::string_view rest = text.substr(at + 1);
   return rest.substr(0, CallArgumentLength(rest));
 }
-
-// Where a handle's session is found: kSlotNone for a text that is no
-// handle (or "s" with more than six digits), kSlotC for "c", then one for
-// each "sN" by its number, so that finding it takes no search.
-const uint32_t kSlotNone = 0, kSlotC = 1;
-uint32_t SlotOf(std::string_view handle) {
-  if (handle.size() == 1 && handle[0] == 'c') return kSlotC;
-  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSlotNone;
-  uint32_t number = 0;
-  for (char digit : handle.substr(1)) {
-    if (digit < '0' || digit > '9') return kSlotNone;
-    number = number * 10 + static_cast<uint32_t>(digit - '0');
-  }
-  return 2 + number;
-}
-
-ClassRow RowOf(std::string name, const DurationHistogram& durations) {
-  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
-}
-
-}  // namespace
 
 std::string_view SessionOpenedBy(const TraceCall& call) {
   if (call.apiLineText().compare(0, 8, "connect,") != 0) return std::string_view();
@@ -69,8 +62,8 @@ void SessionTable::add(std::string_view apiLineText, std::string_view opened, ui
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
   if (!opened.empty()) open(apiLineText, opened, thread);
   std::string_view handle = opened.empty() ? FirstArgumentOf(apiLineText) : opened;
-  uint32_t slot = SlotOf(handle);
-  bool current = slot == kSlotC && lastOpened_[thread] != kNone;
+  uint32_t slot = SessionSlotOf(handle);
+  bool current = slot == kSessionSlotC && lastOpened_[thread] != kNone;
   uint32_t session = current ? lastOpened_[thread] : sessionAt(slot, handle);
   sessions_[session].durations.add(ms);
 }
@@ -83,16 +76,16 @@ uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
   if (current_[slot] == kNone) {
     current_[slot] = static_cast<uint32_t>(sessions_.size());
     opened_[slot] = 1;
-    const char* who = slot == kSlotNone ? kNoSession : kUnknown;
+    const char* who = slot == kSessionSlotNone ? kNoSession : kUnknown;
     sessions_.push_back(
-        Session{slot == kSlotNone ? kNoSession : std::string(handle), who, who, {}});
+        Session{slot == kSessionSlotNone ? kNoSession : std::string(handle), who, who, {}});
   }
   return current_[slot];
 }
 
 void SessionTable::open(std::string_view apiLineText, std::string_view handle, uint32_t thread) {
-  uint32_t slot = SlotOf(handle);
-  if (slot == kSlotNone) return;
+  uint32_t slot = SessionSlotOf(handle);
+  if (slot == kSessionSlotNone) return;
   Session* session = &sessions_[sessionAt(slot, handle)];
   // A handle already in use names a new session from here on.
   if (session->durations.count() > 0 || session->user != kUnknown) {
@@ -101,8 +94,8 @@ void SessionTable::open(std::string_view apiLineText, std::string_view handle, u
     sessions_.push_back(Session{std::move(label), {}, {}, {}});
     session = &sessions_.back();
   }
-  session->repository.assign(ArgumentOf(apiLineText, 0));
-  session->user.assign(ArgumentOf(apiLineText, 1));
+  session->repository.assign(CallArgumentOf(apiLineText, 0));
+  session->user.assign(CallArgumentOf(apiLineText, 1));
   lastOpened_[thread] = current_[slot];
 }
 
