@@ -14,13 +14,7 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   endTimestamp_ = call->timeStamp;
   SaturatingAdd(&totalCallMillis_, call->durationMs);
 
-  std::string_view text = call->apiLineText();
-  key_.assign(ApiNameOf(text));
-  auto row = apiStatistics_.find(key_);
-  if (row == apiStatistics_.end()) row = apiStatistics_.emplace(key_, ApiSummaryRow()).first;
-  double duration = static_cast<double>(call->durationMs);
-  row->second.frequency += 1;
-  row->second.durationMs += duration;
+  apiStatistics_.add(ApiNameOf(call->apiLineText()), call->durationMs);
   keepIfLong(call, mayTakeText);
 }
 
@@ -42,16 +36,8 @@ void CallStatistics::moveInto(Profile* profile) {
   profile->startTimestamp = std::move(startTimestamp_);
   profile->endTimestamp = std::move(endTimestamp_);
   profile->totalCallMillis = totalCallMillis_;
-  profile->apiSummary.reserve(apiStatistics_.size());
-  for (auto& [name, row] : apiStatistics_) {
-    profile->apiSummary.push_back(std::move(row));
-    profile->apiSummary.back().apiName = name;
-  }
-  // Ascending by total, rows of equal totals in ascending name order.
-  std::sort(profile->apiSummary.begin(), profile->apiSummary.end(),
-            [](const ApiSummaryRow& a, const ApiSummaryRow& b) {
-              return std::tie(a.durationMs, a.apiName) < std::tie(b.durationMs, b.apiName);
-            });
+  apiStatistics_.sort();
+  profile->apiSummary = std::move(apiStatistics_);
   profile->topCalls = topCalls_.take();
   *this = CallStatistics(topCallLimit_);
 }

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "analysis/api_table.h"
 #include "analysis/profile.h"
 #include "analysis/top_list.h"
 #include "parse/trace_call.h"
@@ -32,9 +32,7 @@ class CallStatistics {
   void moveInto(Profile* profile);
 
   // Used by tests.
-  const std::unordered_map<std::string, ApiSummaryRow>& apiStatistics() const {
-    return apiStatistics_;
-  }
+  const ApiTable& apiStatistics() const { return apiStatistics_; }
 
  private:
   void keepIfLong(TraceCall* call, bool mayTakeText);
@@ -42,9 +40,7 @@ class CallStatistics {
   std::string startTimestamp_;
   std::string endTimestamp_;
   int64_t totalCallMillis_ = 0;
-  // Keyed by API name; the rows' own names stay empty until reported.
-  std::unordered_map<std::string, ApiSummaryRow> apiStatistics_;
-  std::string key_;  // reused lookup key
+  ApiTable apiStatistics_;
   size_t topCallLimit_;
   TopList<TopCallEntry> topCalls_;
 };

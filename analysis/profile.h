@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/api_table.h"
 #include "analysis/profile_analytics.h"
 #include "analysis/profile_comparison.h"
 #include "analysis/query_log.h"
@@ -18,13 +19,6 @@
 namespace quintrel {
 
 class MergeableProfile;
-
-// Per API name: the number of calls and their total duration.
-struct ApiSummaryRow {
-  int64_t frequency = 0;
-  double durationMs = 0.0;
-  std::string apiName;
-};
 
 // One of the most expensive calls.
 struct TopCallEntry {
@@ -37,7 +31,7 @@ struct TopCallEntry {
 struct Profile {
   // One row per API name, ascending by total duration; rows of equal totals
   // in ascending name order. Reports walk it from the back.
-  std::vector<ApiSummaryRow> apiSummary;
+  ApiTable apiSummary;
   // The longest calls (AnalysisConfig::topCalls of them), ascending by
   // duration; among equal durations the earlier call first. Reports walk it
   // from the back.

@@ -29,7 +29,8 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
       statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
-      queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config)) {}
+      queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config),
+               analytics_ == nullptr ? &queryLog_ : nullptr) {}
 
 void ProfileBuilder::onCall(TraceCall* call) {
   if (!filter_.accepts(*call)) return;

@@ -58,7 +58,17 @@ void QueryLog::remember(uint64_t hash, TextArena::Ref text) {
   ++rememberedCount_;
 }
 
+void QueryLog::addFetch(size_t number, int64_t fetchMs) {
+  Stored& stored = blocks_[number / kBlockRecords][number % kBlockRecords];
+  double durationMs = stored.durationMs;
+  int32_t rowCount = stored.rowCount;
+  AddFetch(fetchMs, &durationMs, &rowCount);
+  stored.durationMs = durationMs;
+  stored.rowCount = rowCount;
+}
+
 QueryView QueryLog::at(size_t index) const {
+  if (!order_.empty()) index = order_[index];
   const Stored& stored = blocks_[index / kBlockRecords][index % kBlockRecords];
   TextArena::Ref text{stored.chunk, stored.offset, stored.length};
   return QueryView{QueryApiName(static_cast<QueryApi>(stored.api)), texts_.view(text),
@@ -67,7 +77,8 @@ QueryView QueryLog::at(size_t index) const {
 
 size_t QueryLog::bytesHeld() const {
   return blocks_.capacity() * sizeof(blocks_[0]) + blocks_.size() * kBlockRecords * sizeof(Stored) +
-         texts_.bytesHeld() + remembered_.capacity() * sizeof(Remembered);
+         texts_.bytesHeld() + remembered_.capacity() * sizeof(Remembered) +
+         order_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace quintrel

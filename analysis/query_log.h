@@ -1,12 +1,15 @@
 // QueryLog: every query of a trace, in the order the reports list them, kept
 // in bulk: the records in large blocks, their texts in a TextArena, a text
 // that repeats once. A record costs 24 bytes plus its text's length, unless
-// the text was stored before. The log owns everything it holds.
+// the text was stored before, and 4 bytes more when the reports list the
+// records in another order than they came. The log owns everything it holds.
 #ifndef QUINTREL_ANALYSIS_QUERY_LOG_H_
 #define QUINTREL_ANALYSIS_QUERY_LOG_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "analysis/query_record.h"
@@ -23,7 +26,15 @@ class QueryLog : public QueryRecordSink {
   // Appends the record, taking its text.
   void onQueryRecord(QueryRecord* record) override;
 
+  // Counts a fetch or close call of `fetchMs` to the record appended as
+  // number `number`, 0 the first.
+  void addFetch(size_t number, int64_t fetchMs);
+  // The order the reports list the records in: the numbers of the records,
+  // each once. Without it, the order they came.
+  void setOrder(std::vector<uint32_t> order) { order_ = std::move(order); }
+
   size_t size() const { return size_; }
+  // The record at `index` in the order the reports list them.
   QueryView at(size_t index) const;
   // The memory the log holds.
   size_t bytesHeld() const;
@@ -61,6 +72,7 @@ class QueryLog : public QueryRecordSink {
   // trace of distinct texts pays a few megabytes at most for it.
   std::vector<Remembered> remembered_;
   size_t rememberedCount_ = 0;
+  std::vector<uint32_t> order_;
 };
 
 }  // namespace quintrel

@@ -11,9 +11,9 @@ std::string_view QueryApiName(QueryApi api) {
   return "";
 }
 
-void QueryRecord::addFetch(int64_t fetchMs) {
-  durationMs += static_cast<double>(fetchMs);
-  if (rowCount < std::numeric_limits<int32_t>::max()) ++rowCount;
+void AddFetch(int64_t fetchMs, double* durationMs, int32_t* rowCount) {
+  *durationMs += static_cast<double>(fetchMs);
+  if (*rowCount < std::numeric_limits<int32_t>::max()) ++*rowCount;
 }
 
 }  // namespace quintrel

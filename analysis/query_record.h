@@ -36,6 +36,9 @@ constexpr QueryApiSyntax kQueryApis[] = {
 
 std::string_view QueryApiName(QueryApi api);
 
+// Counts one fetch or close call of `fetchMs` to a query's time and rows.
+void AddFetch(int64_t fetchMs, double* durationMs, int32_t* rowCount);
+
 struct QueryRecord {
   QueryApi api = QueryApi::kQuery;
   TextBuffer queryText;
@@ -48,8 +51,7 @@ struct QueryRecord {
   std::string threadId;    // of the starting call
   std::string startStamp;  // the time stamp of the starting call
 
-  // Counts one fetch or close call of `durationMs`.
-  void addFetch(int64_t fetchMs);
+  void addFetch(int64_t fetchMs) { AddFetch(fetchMs, &durationMs, &rowCount); }
 };
 
 // A query as the reports read it; the texts belong to whoever stores it.

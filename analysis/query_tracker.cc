@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +21,7 @@ std::string_view CollectionOf(std::string_view resultText) {
 }
 
 // What a call does for query tracking, by its API name.
-enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch };
+enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch, kClose };
 
 struct NamedRole {
   std::string_view name;
@@ -43,7 +44,7 @@ constexpr NamedRole kRoles[] = {
     StartRole(kQueryApis[4]),
     {"getlastcoll", Role::kGetLastColl, QueryApi::kQuery},
     {"next", Role::kFetch, QueryApi::kQuery},
-    {"close", Role::kFetch, QueryApi::kQuery},
+    {"close", Role::kClose, QueryApi::kQuery},
 };
 static_assert(std::size(kQueryApis) == 5, "kRoles names every query API");
 
@@ -127,12 +128,12 @@ void QueryTracker::track(TraceCall* call) {
       openQuery(pending->second);
       return;
     }
-    case Role::kFetch: {
+    case Role::kFetch:
+    case Role::kClose: {
       if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
       std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
       setKey(connection, rest.substr(0, rest.find(',')));
-      auto open = open_.find(key_);
-      if (open != open_.end()) open->second.addFetch(call->durationMs);
+      fetch(call->durationMs, role->role == Role::kClose);
       return;
     }
     case Role::kNone:
@@ -141,8 +142,20 @@ void QueryTracker::track(TraceCall* call) {
 }
 
 void QueryTracker::finish() {
-  for (auto& entry : open_) sink_->onQueryRecord(&entry.second);
+  // The open and the closed keys, merged in key order; no key is both.
+  auto closed = closed_.begin();
+  for (auto& [key, record] : open_) {
+    for (; closed != closed_.end() && closed->first < key; ++closed) {
+      reportOrder_.push_back(closed->second);
+    }
+    uint32_t number = complete(&record);
+    if (log_ != nullptr) reportOrder_.push_back(number);
+  }
+  for (; closed != closed_.end(); ++closed) reportOrder_.push_back(closed->second);
+  if (log_ != nullptr) log_->setOrder(std::move(reportOrder_));
+  reportOrder_.clear();
   open_.clear();
+  closed_.clear();
   pending_.clear();
 }
 
@@ -210,11 +223,38 @@ void QueryTracker::setKey(std::string_view connection, std::string_view collecti
 void QueryTracker::openQuery(QueryRecord record) {
   auto open = open_.find(key_);
   if (open == open_.end()) {
+    auto closed = closed_.find(key_);
+    if (closed != closed_.end()) {
+      reportOrder_.push_back(closed->second);
+      closed_.erase(closed);
+    }
     open_.emplace(key_, std::move(record));
     return;
   }
-  sink_->onQueryRecord(&open->second);
+  uint32_t number = complete(&open->second);
+  if (log_ != nullptr) reportOrder_.push_back(number);
   open->second = std::move(record);
+}
+
+void QueryTracker::fetch(int64_t durationMs, bool closes) {
+  auto open = open_.find(key_);
+  if (open == open_.end()) {
+    auto closed = closed_.find(key_);
+    if (closed != closed_.end()) log_->addFetch(closed->second, durationMs);
+    return;
+  }
+  open->second.addFetch(durationMs);
+  if (!closes) return;
+  uint32_t number = complete(&open->second);
+  if (log_ != nullptr) closed_.emplace(key_, number);
+  open_.erase(open);
+}
+
+uint32_t QueryTracker::complete(QueryRecord* record) {
+  // Four billion queries take a trace of hundreds of gigabytes.
+  if (completed_ == UINT32_MAX) throw std::length_error("too many queries");
+  sink_->onQueryRecord(record);
+  return completed_++;
 }
 
 }  // namespace quintrel

@@ -4,10 +4,17 @@
 // A starting call (one of kQueryApis, execquery aside) opens a record under
 // its key: the connection id followed by the collection its
 // result names. An "execquery" waits, per connection, for the "getlastcoll"
-// that names its collection. A later start under the same key completes the
-// open record. Completed records go to the sink; at the end of the trace the
-// open ones follow in key order. The tracker owns the open and waiting
-// records; it does not own the sink.
+// that names its collection. A "close" of the collection, or a later start
+// under the same key, completes the open record, and it goes to the sink at
+// once; at the end of the trace the open ones follow in key order.
+//
+// Where the records end in a QueryLog, the reports list them as they always
+// have: a record stays its key's until the key starts again, so that the
+// fetch and close calls on a closed collection still count to it in the log,
+// and it is listed when its key starts again or, at the end, among the open
+// ones in key order. The tracker then keeps of a closed query its key and
+// its number in the log, and nothing else. The tracker owns the open and
+// waiting records; it owns neither the sink nor the log.
 #ifndef QUINTREL_ANALYSIS_QUERY_TRACKER_H_
 #define QUINTREL_ANALYSIS_QUERY_TRACKER_H_
 
@@ -15,7 +22,9 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "analysis/query_log.h"
 #include "analysis/query_record.h"
 #include "parse/trace_call.h"
 
@@ -23,14 +32,17 @@ namespace quintrel {
 
 class QueryTracker {
  public:
-  // `sink` receives the completed records; not owned, it must outlive the
-  // tracker.
-  explicit QueryTracker(QueryRecordSink* sink) : sink_(sink) {}
+  // `sink` receives the completed records. `log`, where given, is where
+  // they end, each one the sink receives and nothing else: the tracker adds
+  // the fetches on closed collections to it and sets the order of its
+  // records. Neither is owned; both must outlive the tracker.
+  explicit QueryTracker(QueryRecordSink* sink, QueryLog* log = nullptr) : sink_(sink), log_(log) {}
 
   // Takes an accepted call whose apiText carries its continuation lines
   // whenever MayTrack says they matter. May take the call's API text.
   void track(TraceCall* call);
-  // End of the trace: hands every open record to the sink, in key order.
+  // End of the trace: hands every open record to the sink, in key order,
+  // and gives the log its order.
   void finish();
 
   // Whether a call with this API line text may matter to query tracking, so
@@ -56,9 +68,21 @@ class QueryTracker {
   void setKey(std::string_view connection, std::string_view collection);
   // Opens `record` under the key set last, completing the record open there.
   void openQuery(QueryRecord record);
+  // A fetch or close call on the key set last.
+  void fetch(int64_t durationMs, bool closes);
+  // Hands `record` to the sink; its number in the log.
+  uint32_t complete(QueryRecord* record);
 
   QueryRecordSink* sink_;
+  QueryLog* log_;
   std::map<std::string, QueryRecord> open_;
+  // With a log: the number of the record each closed key completed, until
+  // the key starts again.
+  std::map<std::string, uint32_t> closed_;
+  // With a log: the numbers of the records in the order the reports list
+  // them, as far as it is decided.
+  std::vector<uint32_t> reportOrder_;
+  uint32_t completed_ = 0;  // the records handed to the sink
   // The last "execquery" of each connection, waiting for its collection.
   std::map<std::string, QueryRecord, std::less<>> pending_;
   std::string key_;  // the key set last

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "analysis/query_log.h"
 #include "tests/support/trace_patterns.h"
 
 namespace quintrel {
@@ -101,6 +103,84 @@ TEST(QueryTrackerTest, RecordsWhereTheFirstLinesWereJoined) {
     EXPECT_EQ(list.records[0].queryText.view(), c.queryText) << c.apiLine;
     EXPECT_EQ(list.records[0].gluedAt, c.gluedAt) << c.apiLine;
   }
+}
+
+// Tracks `apiLine` with `result` as its result text.
+void Track(QueryTracker* tracker, const std::string& apiLine, const std::string& result) {
+  TraceCall call;
+  call.setApiLineText(apiLine);
+  call.resultText.assign(result);
+  call.durationMs = 1;
+  tracker->track(&call);
+}
+
+// Random starts, fetches and closes of a few collections on two connections:
+// the log lists the queries with their rows as it did when a close completed
+// nothing (a record took the fetches on its key until the key started again,
+// and was listed then, or at the end among the open ones in key order),
+// while each closed query reached the log at its close.
+TEST(QueryTrackerTest, ClosedQueriesKeepTheirPlaceAndRowsInTheLog) {
+  std::mt19937 random(5);
+  for (int trace = 0; trace < 300; ++trace) {
+    QueryLog log;
+    QueryTracker tracker(&log, &log);
+    std::map<std::string, std::pair<std::string, int>> open;  // key: text, rows
+    std::map<std::string, bool> closed;
+    std::vector<std::pair<std::string, int>> expected;
+    size_t handedOver = 0;  // at a close, or at a start of a key not closed
+    for (int call = 0; call < 40; ++call) {
+      const std::string connection = random() % 2 ? "c" : "s1";
+      const std::string collection = "q" + std::to_string(random() % 4);
+      const std::string key = connection + collection;
+      const bool isOpen = open.count(key) > 0;
+      switch (random() % 3) {
+        case 0: {
+          if (isOpen) expected.push_back(open[key]);
+          if (isOpen && !closed[key]) ++handedOver;
+          const std::string text = "select " + std::to_string(call);
+          open[key] = {text, 0};
+          closed[key] = false;
+          Track(&tracker, "query," + connection + "," + text, collection + "'");
+          break;
+        }
+        case 1:
+          if (isOpen) ++open[key].second;
+          Track(&tracker, "next," + connection + "," + collection, "");
+          break;
+        default:
+          if (isOpen) ++open[key].second;
+          if (isOpen && !closed[key]) ++handedOver;
+          closed[key] = true;
+          Track(&tracker, "close," + connection + "," + collection, "");
+      }
+    }
+    EXPECT_EQ(log.size(), handedOver);
+    tracker.finish();
+    for (const auto& entry : open) expected.push_back(entry.second);
+    ASSERT_EQ(log.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(log.at(i).queryText, expected[i].first) << "trace " << trace << ", query " << i;
+      EXPECT_EQ(log.at(i).rowCount, expected[i].second) << "trace " << trace << ", query " << i;
+    }
+    EXPECT_TRUE(tracker.openQueries().empty());
+  }
+}
+
+// Without a log a query ends at its close: a fetch on the collection after
+// it counts to no query.
+TEST(QueryTrackerTest, AQueryEndsAtItsCloseWithoutALog) {
+  RecordList list;
+  QueryTracker tracker(&list);
+  Track(&tracker, "query,c,select a", "q0'");
+  Track(&tracker, "next,c,q0", "");
+  Track(&tracker, "close,c,q0", "");
+  ASSERT_EQ(list.records.size(), 1u);
+  EXPECT_TRUE(tracker.openQueries().empty());
+  Track(&tracker, "next,c,q0", "");
+  tracker.finish();
+  ASSERT_EQ(list.records.size(), 1u);
+  EXPECT_EQ(list.records[0].rowCount, 2);
+  EXPECT_EQ(list.records[0].durationMs, 3.0);
 }
 
 }  // namespace

@@ -9,12 +9,24 @@ const size_t kChunkBytes = size_t{1} << 20;
 }  // namespace
 
 TextArena::Ref TextArena::add(TextBuffer* text) {
-  size_t length = text->size();
-  if (length >= kLargeText) {
+  if (text->size() >= kLargeText) {
     chunks_.push_back(std::move(*text));
     *text = TextBuffer();
     return Ref{static_cast<uint32_t>(chunks_.size() - 1), 0, kWholeChunk};
   }
+  Ref ref = pack(text->view());
+  text->clear();
+  return ref;
+}
+
+TextArena::Ref TextArena::copy(std::string_view text) {
+  if (text.size() < kLargeText) return pack(text);
+  TextBuffer whole(text);
+  return add(&whole);
+}
+
+TextArena::Ref TextArena::pack(std::string_view text) {
+  size_t length = text.size();
   if (!hasPacking_ || chunks_[packing_].capacity() - chunks_[packing_].size() < length) {
     chunks_.emplace_back();
     chunks_.back().reserve(kChunkBytes);
@@ -24,8 +36,7 @@ TextArena::Ref TextArena::add(TextBuffer* text) {
   TextBuffer& chunk = chunks_[packing_];
   Ref ref{static_cast<uint32_t>(packing_), static_cast<uint32_t>(chunk.size()),
           static_cast<uint32_t>(length)};
-  chunk.append(text->view());
-  text->clear();
+  chunk.append(text);
   return ref;
 }
 

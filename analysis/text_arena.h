@@ -30,6 +30,8 @@ class TextArena {
   // Stores `text`: a small one is copied into a chunk, a large one's buffer
   // is taken over. `text` is left empty.
   Ref add(TextBuffer* text);
+  // Stores a copy of `text`, which must not point into the arena.
+  Ref copy(std::string_view text);
   std::string_view view(Ref ref) const {
     std::string_view chunk = chunks_[ref.chunk].view();
     return ref.length == kWholeChunk ? chunk : chunk.substr(ref.offset, ref.length);
@@ -38,6 +40,9 @@ class TextArena {
   size_t bytesHeld() const;
 
  private:
+  // Copies a small text into the chunk small texts go to.
+  Ref pack(std::string_view text);
+
   std::vector<TextBuffer> chunks_;
   size_t packing_ = 0;  // the chunk small texts go to, if any
   bool hasPacking_ = false;

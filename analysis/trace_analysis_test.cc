@@ -27,7 +27,7 @@ std::string Describe(const Profile& profile) {
   std::string text = std::to_string(profile.lines) + "|" + std::to_string(profile.totalCallMillis) +
                      "|" + profile.startTimestamp + "|" + profile.endTimestamp + "|";
   for (const ApiSummaryRow& row : profile.apiSummary) {
-    text += row.apiName + "=" + std::to_string(row.frequency) + ",";
+    text += std::string(row.apiName) + "=" + std::to_string(row.frequency) + ",";
   }
   for (size_t i = 0; i < profile.queries.size(); ++i) {
     text += std::string(profile.queries.at(i).queryText) + ";";

@@ -194,6 +194,89 @@ TEST(Reliability, TheJsonDocumentIsWrittenAsItIsMade) {
       << " KB for " << longest.out.size();
 }
 
+// How much more memory and output a summary of the trace `make(2 * n)` takes
+// than one of `make(n)`.
+struct Growth {
+  long peakKb = 0;
+  size_t outBytes = 0;
+};
+Growth GrowthOf(const std::function<std::string(int)>& make, int n, const char* format) {
+  ScratchDir dir;
+  CliResult results[2];
+  for (int i = 0; i < 2; ++i) {
+    results[i] =
+        Measured({dir.write("t" + std::to_string(i), make(n << i)), "CONSOLE", "-s", format});
+    EXPECT_EQ(results[i].exitCode, 0) << results[i].err;
+  }
+  return Growth{results[1].peakKb - results[0].peakKb,
+                results[1].out.size() - results[0].out.size()};
+}
+
+TEST(Reliability, ClosedQueriesCostWhatTheReportPrints) {
+  SKIP_UNDER_SANITIZERS();
+  // Queries of one class, each on a collection of its own that is closed and
+  // never opened again: some 330 bytes each if they stayed open to the end.
+  const std::string query =
+      "API> query,c,select r_object_id, object_name from dm_document where owner_name = user\n";
+  auto trace = [&](int queries) {
+    std::string text;
+    for (int i = 0; i < queries; ++i) {
+      const std::string collection = "q" + std::to_string(i);
+      text += Header("1") + query + Header("1", true) + "Res: '" + collection + "'\n" +
+              Call("1", "close,c," + collection);
+    }
+    return text;
+  };
+  const int kQueries = 40000;
+  // The analytics keep nothing of a closed query of a class seen before;
+  // the batches on their way to the analytics thread vary by some megabytes.
+  EXPECT_LE(GrowthOf(trace, kQueries, "JSON").peakKb, 6 * kMb);
+  const Growth text = GrowthOf(trace, kQueries, "TEXT");
+  EXPECT_GE(text.outBytes, size_t{kQueries} * 80);
+  EXPECT_LE(text.peakKb, long(text.outBytes * 3 / 2 / 1024)) << text.outBytes;
+}
+
+TEST(Reliability, TheApiTableCostsWhatItPrints) {
+  SKIP_UNDER_SANITIZERS();
+  auto trace = [](int names) {
+    std::string text;
+    for (int i = 0; i < names; ++i) text += Call("1", "api" + std::to_string(1000000 + i) + ",c,x");
+    return text;
+  };
+  const Growth text = GrowthOf(trace, 200000, "TEXT");
+  EXPECT_LE(text.peakKb, long(text.outBytes * 3 / 2 / 1024)) << text.outBytes;
+}
+
+TEST(Reliability, EveryFormatFitsTwiceItsResidentNeed) {
+  SKIP_UNDER_SANITIZERS();
+  // Calls of many threads, APIs and sessions, with queries opened, fetched
+  // from and closed.
+  std::string trace;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string thread = std::to_string(1000 + i % 40);
+    const std::string collection = "q" + std::to_string(i % 7);
+    trace += Call(thread, "api" + std::to_string(i % 300) + ",c," + std::to_string(i)) +
+             Header(thread) + "API> query,c,select a from t where id = " + std::to_string(i % 90) +
+             "\n" + Header(thread, true) + "Res: '" + collection + "'\n" +
+             Call(thread, "next,c," + collection) + Call(thread, "close,c," + collection);
+  }
+  ScratchDir dir;
+  const std::string path = dir.write("t.trc", trace);
+  const std::pair<const char*, const char*> kFormats[] = {
+      {"-s", "TEXT"},      {"-s", "HTML"}, {"-s", "XML"}, {"-s", "JSON"}, {"-s", "DIGEST"},
+      {"-s", "DASHBOARD"}, {"-d", "RAW"},  {"-d", "CSV"}, {"-d", "JSONL"}};
+  for (const auto& [option, format] : kFormats) {
+    const std::vector<std::string> args = {path, "CONSOLE", option, format};
+    const CliResult measured = Measured(args);
+    ASSERT_EQ(measured.exitCode, 0) << format;
+    RunOptions options;
+    options.memoryLimit = 2 * measured.peakKb * 1024;
+    const CliResult limited = RunQuintrel(args, options);
+    EXPECT_EQ(limited.exitCode, 0) << format << " in " << measured.peakKb << " KB: " << limited.err;
+    EXPECT_EQ(limited.out.size(), measured.out.size()) << format;
+  }
+}
+
 TEST(Reliability, AddressSpaceFollowsTheMemoryInUse) {
   SKIP_UNDER_SANITIZERS();
   // The helper threads share one malloc arena and have small stacks, so
