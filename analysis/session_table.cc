@@ -15,13 +15,17 @@ namespace {
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
 
-// The first argument of a call text, up to the next comma: a handle holds
-// none.
-std::string_view FirstArgumentOf(std::string_view text) {
-  size_t comma = text.find(',');
-  if (comma == std::string_view::npos) return std::string_view();
-  size_t end = text.find(',', comma + 1);
-  return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
+// The first argument of a call text as far as a handle reaches (SlotOf
+// takes none longer than seven bytes): up to the next comma, at most eight
+// bytes. Read without a search, which would run on through a query's text.
+std::string_view HandleOf(std::string_view text) {
+  size_t comma = 0;
+  while (comma < text.size() && text[comma] != ',') ++comma;
+  if (comma == text.size()) return std::string_view();
+  std::string_view rest = text.substr(comma + 1, 8);
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
 }
 
 // The argument `index` (0: the first after the API name) of a call text.
@@ -66,13 +70,22 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
 
 void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
                        int64_t ms) {
+  std::string_view handle = opened.empty() ? HandleOf(apiLineText) : opened;
+  uint32_t slot = SlotOf(handle);
+  // Most calls name a session already known by its handle.
+  uint32_t session = slot < current_.size() ? current_[slot] : kNone;
+  if (!opened.empty() || slot == kSlotC || session == kNone) {
+    session = placeCall(apiLineText, opened, thread, slot, handle);
+  }
+  sessions_[session].durations.add(ms);
+}
+
+uint32_t SessionTable::placeCall(std::string_view apiLineText, std::string_view opened,
+                                 uint32_t thread, uint32_t slot, std::string_view handle) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
   if (!opened.empty()) open(apiLineText, opened, thread);
-  std::string_view handle = opened.empty() ? FirstArgumentOf(apiLineText) : opened;
-  uint32_t slot = SlotOf(handle);
   bool current = slot == kSlotC && lastOpened_[thread] != kNone;
-  uint32_t session = current ? lastOpened_[thread] : sessionAt(slot, handle);
-  sessions_[session].durations.add(ms);
+  return current ? lastOpened_[thread] : sessionAt(slot, handle);
 }
 
 uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
