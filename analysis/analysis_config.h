@@ -37,6 +37,9 @@ struct ThreadSelection {
   bool accepts(std::string_view threadId) const { return all || ids.count(threadId) != 0; }
 };
 
+// Names compared byte for byte, looked up by a view.
+using NameSet = std::set<std::string, std::less<>>;
+
 // The longest calls the summary reports list, and the most an analysis
 // keeps whatever a report asks for.
 constexpr size_t kSummaryTopCalls = 10;
@@ -52,6 +55,10 @@ struct AnalysisConfig {
   // matches and the second does not; valid patterns (TextPattern).
   std::optional<std::string> match;
   std::optional<std::string> exclude;
+  // Only calls of the sessions whose connect named one of these users and
+  // one of these repositories (SessionFilter); none given: all.
+  std::optional<NameSet> users;
+  std::optional<NameSet> repositories;
   // Summary mode: gather the analytics (classes, threads, timeline) instead
   // of every query for the reports that list them one by one.
   bool analytics = false;

@@ -5,7 +5,10 @@
 namespace quintrel {
 
 CallFilter::CallFilter(const AnalysisConfig& config)
-    : threads_(config.threads), rpcOnly_(config.rpcOnly), window_(config.window) {
+    : threads_(config.threads),
+      rpcOnly_(config.rpcOnly),
+      window_(config.window),
+      sessions_(config.users, config.repositories) {
   std::string error;
   // The command line has checked the patterns; one that does not compile
   // takes no call.

@@ -1,6 +1,7 @@
 #include "analysis/class_id.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace quintrel {
 
@@ -28,15 +29,34 @@ uint64_t Mix(uint64_t hash) {
   return hash;
 }
 
+// The two lower-case hex digits of each byte.
+struct HexPairs {
+  char pairs[256][2] = {};
+  constexpr HexPairs() {
+    const char kDigits[] = "0123456789abcdef";
+    for (int byte = 0; byte < 256; ++byte) {
+      pairs[byte][0] = kDigits[byte >> 4];
+      pairs[byte][1] = kDigits[byte & 15];
+    }
+  }
+};
+constexpr HexPairs kHexPairs;
+
 }  // namespace
 
 std::string ClassId(ClassKind kind, std::string_view fingerprint) {
+  std::string id(kClassIdDigits, '0');
+  WriteClassId(kind, fingerprint, id.data());
+  return id;
+}
+
+void WriteClassId(ClassKind kind, std::string_view fingerprint, char* out) {
   uint64_t hash = Fnv1a(kFnvOffset, kind == ClassKind::kQuery ? "q " : "c ");
   hash = Mix(Fnv1a(hash, fingerprint));
-  const char kDigits[] = "0123456789abcdef";
-  std::string id(kClassIdDigits, '0');
-  for (size_t i = 0; i < kClassIdDigits; ++i) id[i] = kDigits[(hash >> (60 - 4 * i)) & 0xf];
-  return id;
+  // Two digits a byte, the high byte first.
+  for (size_t i = 0; i < kClassIdDigits / 2; ++i) {
+    std::memcpy(out + 2 * i, kHexPairs.pairs[(hash >> (56 - 8 * i)) & 0xff], 2);
+  }
 }
 
 }  // namespace quintrel

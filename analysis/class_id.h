@@ -22,6 +22,8 @@ enum class ClassKind { kQuery, kCall };
 constexpr size_t kClassIdDigits = 12;
 
 std::string ClassId(ClassKind kind, std::string_view fingerprint);
+// Writes the same id's kClassIdDigits digits to `out`.
+void WriteClassId(ClassKind kind, std::string_view fingerprint, char* out);
 
 }  // namespace quintrel
 

@@ -15,9 +15,10 @@ namespace {
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
 
-// The first argument of a call text as far as a handle reaches (SlotOf
-// takes none longer than seven bytes): up to the next comma, at most eight
-// bytes. Read without a search, which would run on through a query's text.
+// The first argument of a call text as far as a handle reaches
+// (SessionSlotOf takes none longer than seven bytes): up to the next comma,
+// at most eight bytes. Read without a search, which would run on through a
+// query's text.
 std::string_view HandleOf(std::string_view text) {
   size_t comma = 0;
   while (comma < text.size() && text[comma] != ',') ++comma;
@@ -28,8 +29,31 @@ std::string_view HandleOf(std::string_view text) {
   return rest.substr(0, end);
 }
 
-// The argument `index` (0: the first after the API name) of a call text.
-std::string_view ArgumentOf(std::string_view text, int index) {
+ClassRow RowOf(std::string name, const DurationHistogram& durations) {
+  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
+}
+
+}  // namespace
+
+uint32_t SessionSlotOf(std::string_view handle) {
+  if (handle.size() == 1 && handle[0] == 'c') return kSessionSlotC;
+  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSessionSlotNone;
+  uint32_t number = 0;
+  for (char digit : handle.substr(1)) {
+    if (digit < '0' || digit > '9') return kSessionSlotNone;
+    number = number * 10 + static_cast<uint32_t>(digit - '0');
+  }
+  return 2 + number;
+}
+
+std::string_view FirstArgumentOf(std::string_view text) {
+  size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return std::string_view();
+  size_t end = text.find(',', comma + 1);
+  return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
+}
+
+std::string_view CallArgumentOf(std::string_view text, int index) {
   size_t at = text.find(',');
   for (; at != std::string_view::npos && index > 0; --index) {
     at += 1 + CallArgumentLength(text.substr(at + 1));
@@ -39,27 +63,6 @@ std::string_view ArgumentOf(std::string_view text, int index) {
   std::string_view rest = text.substr(at + 1);
   return rest.substr(0, CallArgumentLength(rest));
 }
-
-// Where a handle's session is found: kSlotNone for a text that is no
-// handle (or "s" with more than six digits), kSlotC for "c", then one for
-// each "sN" by its number, so that finding it takes no search.
-const uint32_t kSlotNone = 0, kSlotC = 1;
-uint32_t SlotOf(std::string_view handle) {
-  if (handle.size() == 1 && handle[0] == 'c') return kSlotC;
-  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSlotNone;
-  uint32_t number = 0;
-  for (char digit : handle.substr(1)) {
-    if (digit < '0' || digit > '9') return kSlotNone;
-    number = number * 10 + static_cast<uint32_t>(digit - '0');
-  }
-  return 2 + number;
-}
-
-ClassRow RowOf(std::string name, const DurationHistogram& durations) {
-  return ClassRow{std::move(name), durations.stats(), 0, Example{}};
-}
-
-}  // namespace
 
 std::string_view SessionOpenedBy(const TraceCall& call) {
   if (call.apiLineText().compare(0, 8, "connect,") != 0) return std::string_view();
@@ -71,10 +74,10 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
 void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
                        int64_t ms) {
   std::string_view handle = opened.empty() ? HandleOf(apiLineText) : opened;
-  uint32_t slot = SlotOf(handle);
+  uint32_t slot = SessionSlotOf(handle);
   // Most calls name a session already known by its handle.
   uint32_t session = slot < current_.size() ? current_[slot] : kNone;
-  if (!opened.empty() || slot == kSlotC || session == kNone) {
+  if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
     session = placeCall(apiLineText, opened, thread, slot, handle);
   }
   sessions_[session].durations.add(ms);
@@ -84,7 +87,7 @@ uint32_t SessionTable::placeCall(std::string_view apiLineText, std::string_view 
                                  uint32_t thread, uint32_t slot, std::string_view handle) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
   if (!opened.empty()) open(apiLineText, opened, thread);
-  bool current = slot == kSlotC && lastOpened_[thread] != kNone;
+  bool current = slot == kSessionSlotC && lastOpened_[thread] != kNone;
   return current ? lastOpened_[thread] : sessionAt(slot, handle);
 }
 
@@ -96,16 +99,16 @@ uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
   if (current_[slot] == kNone) {
     current_[slot] = static_cast<uint32_t>(sessions_.size());
     opened_[slot] = 1;
-    const char* who = slot == kSlotNone ? kNoSession : kUnknown;
+    const char* who = slot == kSessionSlotNone ? kNoSession : kUnknown;
     sessions_.push_back(
-        Session{slot == kSlotNone ? kNoSession : std::string(handle), who, who, {}});
+        Session{slot == kSessionSlotNone ? kNoSession : std::string(handle), who, who, {}});
   }
   return current_[slot];
 }
 
 void SessionTable::open(std::string_view apiLineText, std::string_view handle, uint32_t thread) {
-  uint32_t slot = SlotOf(handle);
-  if (slot == kSlotNone) return;
+  uint32_t slot = SessionSlotOf(handle);
+  if (slot == kSessionSlotNone) return;
   Session* session = &sessions_[sessionAt(slot, handle)];
   // A handle already in use names a new session from here on.
   if (session->durations.count() > 0 || session->user != kUnknown) {
@@ -114,8 +117,8 @@ void SessionTable::open(std::string_view apiLineText, std::string_view handle, u
     sessions_.push_back(Session{std::move(label), {}, {}, {}});
     session = &sessions_.back();
   }
-  session->repository.assign(ArgumentOf(apiLineText, 0));
-  session->user.assign(ArgumentOf(apiLineText, 1));
+  session->repository.assign(CallArgumentOf(apiLineText, 0));
+  session->user.assign(CallArgumentOf(apiLineText, 1));
   lastOpened_[thread] = current_[slot];
 }
 

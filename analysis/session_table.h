@@ -28,6 +28,17 @@ namespace quintrel {
 // "" for other calls and results that name none.
 std::string_view SessionOpenedBy(const TraceCall& call);
 
+// Where a handle's session is kept: kSessionSlotNone for a text that is no
+// handle (or "s" with more than six digits), kSessionSlotC for "c", then one
+// for each "sN" by its number, so that finding it takes no search.
+constexpr uint32_t kSessionSlotNone = 0, kSessionSlotC = 1;
+uint32_t SessionSlotOf(std::string_view handle);
+// The first argument of a call text, up to the next comma: a handle holds
+// none.
+std::string_view FirstArgumentOf(std::string_view text);
+// The argument `index` (0: the first after the API name) of a call text.
+std::string_view CallArgumentOf(std::string_view text, int index);
+
 class SessionTable {
  public:
   // Takes an accepted call: its API line text, the handle its result names

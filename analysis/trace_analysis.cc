@@ -15,8 +15,10 @@ RecordingPolicy PolicyFor(const AnalysisConfig& config) {
   // writes it, and the session a connect call opened.
   bool textFilter = config.match.has_value() || config.exclude.has_value();
   bool jsonl = !summary && config.listing == ListingFormat::kJsonl;
-  policy.apiText = !policy.rawLines || textFilter;
-  policy.resultText = summary || jsonl;
+  // The session filter reads the API line and a connect call's result.
+  bool sessionFilter = config.users.has_value() || config.repositories.has_value();
+  policy.apiText = !policy.rawLines || textFilter || sessionFilter;
+  policy.resultText = summary || jsonl || sessionFilter;
   if (summary || jsonl || textFilter) policy.collectsContinuation = &QueryTracker::MayTrack;
   return policy;
 }

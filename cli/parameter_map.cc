@@ -47,6 +47,10 @@ const char kExtensions[] =
     "                            serves as the trace of JSON, DIGEST and DASHBOARD\n"
     "  -d JSONL                  one JSON object per call, for jq, sqlite, DuckDB\n"
     "  --threads=ID[,ID...]      analyse the calls of these threads only (repeatable)\n"
+    "  --users=NAME[,NAME...]    only calls of the sessions whose connect call\n"
+    "                            named one of these users (repeatable)\n"
+    "  --repositories=NAME[,NAME...]  the same for the repositories (repeatable);\n"
+    "                            calls of a session without its connect match none\n"
     "  --since=T, --since T      only calls whose API line is at or after T\n"
     "  --until=T, --until T      only calls whose API line is before T\n"
     "                            T is one of\n"
@@ -77,7 +81,8 @@ const char kExtensions[] =
     "  quintrel app.trc report.html -s DASHBOARD --anonymize\n"
     "  quintrel app.trc - -d JSONL --match='^(query|execquery),' | jq -c 'select(.durationMs > "
     "1000)'\n"
-    "  quintrel app.trc calls.jsonl -d JSONL --exclude='^(get|next),'\n";
+    "  quintrel app.trc calls.jsonl -d JSONL --exclude='^(get|next),'\n"
+    "  quintrel app.trc - -s DIGEST --users=jsmith,batch01 --repositories=repo01\n";
 
 // What --since and --until accept, a line each.
 const char* const kTimeForms[] = {
@@ -105,8 +110,8 @@ struct LongOption {
   bool repeatable = false;  // each value is kept, in order
 };
 
-bool ValidThreadList(const std::string& value, std::string* /*why*/) {
-  // Ids separated by commas, none of them empty.
+bool ValidNameList(const std::string& value, std::string* /*why*/) {
+  // Ids or names separated by commas, none of them empty.
   return !value.empty() && value.front() != ',' && value.back() != ',' &&
          value.find(",,") == std::string::npos;
 }
@@ -132,7 +137,9 @@ bool ValidPattern(const std::string& value, std::string* why) {
 bool ValidFileName(const std::string& value, std::string* /*why*/) { return !value.empty(); }
 
 const LongOption kLongOptions[] = {
-    {"threads", &ValidThreadList},
+    {"threads", &ValidNameList},
+    {"users", &ValidNameList},
+    {"repositories", &ValidNameList},
     {"since", &ValidTime, true, true},
     {"until", &ValidTime, true, true},
     {"top", &ValidCount},
@@ -270,8 +277,8 @@ bool ParameterMap::parseLongOption(const std::string& word, int argc, const char
 }
 
 // Keeps the value of a long option: a repeatable option keeps every value
-// (get() gives the last), the ids of repeated --threads add up, any other
-// option given twice is a usage error.
+// (get() gives the last), the lists of repeated --threads, --users and
+// --repositories add up, any other option given twice is a usage error.
 bool ParameterMap::store(const std::string& name, const std::string& value, bool repeatable) {
   if (repeatable) {
     lists_[name].push_back(value);
@@ -280,7 +287,7 @@ bool ParameterMap::store(const std::string& name, const std::string& value, bool
   }
   auto [found, inserted] = values_.emplace(name, value);
   if (inserted) return true;
-  if (name == "threads") {
+  if (name == "threads" || name == "users" || name == "repositories") {
     found->second += "," + value;
     return true;
   }

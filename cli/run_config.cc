@@ -27,17 +27,28 @@ ListingFormat ListingFormatOf(const std::string& value) {
   return value == "JSONL" ? ListingFormat::kJsonl : ListingFormat::kRaw;
 }
 
-// The ids of "--threads=ID[,ID...]".
+// The names of a list "NAME[,NAME...]", as --threads, --users and
+// --repositories take them.
+NameSet NamesOf(const std::string& list) {
+  NameSet names;
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = std::min(list.find(',', start), list.size());
+    names.insert(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return names;
+}
+
 ThreadSelection ThreadsOf(const std::string& list) {
   ThreadSelection selection;
   selection.all = false;
-  for (size_t start = 0; start <= list.size();) {
-    size_t comma = std::min(list.find(',', start), list.size());
-    selection.ids.insert(list.substr(start, comma - start));
-    start = comma + 1;
-  }
+  selection.ids = NamesOf(list);
   return selection;
 }
+
+// The filters of the extensions, in the order the reports list them.
+const char* const kFilterOptions[] = {"threads", "users", "repositories", "since",
+                                      "until",   "match", "exclude"};
 
 TimeBound BoundOf(const ParameterMap& parameters, const std::string& key) {
   TimeBound bound;
@@ -51,7 +62,7 @@ std::vector<std::string> FiltersOf(const ParameterMap& parameters) {
   std::vector<std::string> filters;
   if (RpcOnlyRequested(parameters)) filters.push_back("-r");
   if (ListThreadsRequested(parameters)) filters.push_back("-l");
-  for (const char* key : {"threads", "since", "until", "match", "exclude"}) {
+  for (const char* key : kFilterOptions) {
     if (parameters.contains(key))
       filters.push_back(std::string("--") + key + "=" + parameters.get(key));
   }
@@ -93,6 +104,10 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   analysis.anonymize = parameters.contains("anonymize");
   if (parameters.contains("match")) analysis.match = parameters.get("match");
   if (parameters.contains("exclude")) analysis.exclude = parameters.get("exclude");
+  if (parameters.contains("users")) analysis.users = NamesOf(parameters.get("users"));
+  if (parameters.contains("repositories")) {
+    analysis.repositories = NamesOf(parameters.get("repositories"));
+  }
   // The analytics reports may list more of the longest calls than the
   // summaries, never fewer.
   if (analysis.analytics) {
@@ -101,7 +116,7 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   // A saved profile keeps all the longest calls any report of a merge lists.
   if (config.reportFormat == ReportFormat::kProfile) analysis.topCalls = kMaxTopCalls;
   config.warnsWhenFilteredEmpty = analysis.analytics;
-  for (const char* key : {"threads", "since", "until", "match", "exclude"}) {
+  for (const char* key : kFilterOptions) {
     config.warnsWhenFilteredEmpty |= parameters.contains(key);
   }
   return config;

@@ -32,6 +32,7 @@ TEST(RunConfigTest, NamesTheFiltersInForce) {
       {{"--since", "14:00", "--until", "+2h"}, {"--since=14:00", "--until=+2h"}},
       {{"--anonymize", "--match=^get", "-r"}, {"-r", "--match=^get", "--anonymize"}},
       {{"-s", "JSON", "--anonymize"}, {"--anonymize"}},
+      {{"--repositories=r1", "--users=a,b", "--users=c"}, {"--users=a,b,c", "--repositories=r1"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ConfigOf(c.options).filters, c.filters) << testing::PrintToString(c.options);
@@ -49,6 +50,8 @@ TEST(RunConfigTest, ExtensionsAloneWarnAndKeepMoreLongestCalls) {
       {{"-l", "-d", "CSV", "-r", "--encoding=cp1252"}, false, 10},
       {{"-s", "TEXT", "--top=80"}, false, 10},
       {{"-d", "CSV", "--threads=1"}, true, 10},
+      {{"-d", "RAW", "--users=admin"}, true, 10},
+      {{"-s", "TEXT", "--repositories=repo01"}, true, 10},
       {{"-s", "XML", "--until", "+1h"}, true, 10},
       {{"--since=14:00"}, true, 10},
       {{"-s", "JSON"}, true, 50},
@@ -60,6 +63,15 @@ TEST(RunConfigTest, ExtensionsAloneWarnAndKeepMoreLongestCalls) {
     EXPECT_EQ(config.warnsWhenFilteredEmpty, c.warns) << testing::PrintToString(c.options);
     EXPECT_EQ(config.analysis.topCalls, c.topCalls) << testing::PrintToString(c.options);
   }
+}
+
+TEST(RunConfigTest, ReadsTheUserAndRepositoryLists) {
+  const RunConfig none = ConfigOf({"-s", "TEXT"});
+  EXPECT_FALSE(none.analysis.users.has_value());
+  EXPECT_FALSE(none.analysis.repositories.has_value());
+  const RunConfig both = ConfigOf({"--users=a,b", "--repositories=r", "--users=b,c"});
+  EXPECT_EQ(both.analysis.users, (NameSet{"a", "b", "c"}));
+  EXPECT_EQ(both.analysis.repositories, (NameSet{"r"}));
 }
 
 }  // namespace

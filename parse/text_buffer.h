@@ -50,6 +50,14 @@ class TextBuffer {
     if (capacity_ == size_) grow(1);
     data_[size_++] = c;
   }
+  // Makes room for `extra` more bytes and returns where they go, for a
+  // writer that knows only a bound of what it writes; commit() then ends the
+  // text where it stopped. Appending in between invalidates the pointer.
+  char* room(size_t extra) {
+    if (capacity_ - size_ < extra) grow(extra);
+    return data_ + size_;
+  }
+  void commit(const char* end) { size_ = static_cast<size_t>(end - data_); }
   // Drops the text; releases the memory when it is larger than a typical
   // text, so that one huge text does not pin its memory for the whole run.
   void clear();

@@ -115,6 +115,12 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
 void TraceLineProcessor::endLine() {
   if (gathering_) classifyGathered(true);  // the whole line is known now
   if (lineCall_ != nullptr && targets_.continuation) lineCall_->apiText.push_back('\n');
+  // Whether the lines after an API line continue its text is decided on the
+  // whole line: its first piece alone may look like the start of a query name.
+  if (lineCall_ != nullptr && targets_.apiText) {
+    lineCall_->continuationOpen = policy_.collectsContinuation != nullptr &&
+                                  policy_.collectsContinuation(lineCall_->apiLineText());
+  }
   lineCall_ = nullptr;
   lineEnded_ = true;
 }
@@ -157,8 +163,6 @@ void TraceLineProcessor::takeApiLine(const TraceLine& parsed, TraceCall* call) {
   call->timeStamp.assign(parsed.timeStamp);
   if (!policy_.apiText) return;
   call->setApiLineText(parsed.entryText);
-  call->continuationOpen =
-      policy_.collectsContinuation != nullptr && policy_.collectsContinuation(parsed.entryText);
   lineCall_ = call;
   targets_.apiText = true;
 }

@@ -170,6 +170,9 @@ std::vector<std::pair<CallValues, std::string>> ValuesOf(const RecordingSink& si
 
 bool Always(std::string_view) { return true; }
 bool Never(std::string_view) { return false; }
+// Decided only by the whole API line, as the query names are: a piece of it may
+// say otherwise.
+bool MentionsSelect(std::string_view text) { return text.find("select") != text.npos; }
 
 TEST(TraceLineProcessor, LeanPoliciesKeepWhatTheirReadersRead) {
   const std::vector<std::string> lines = VariedTrace();
@@ -196,6 +199,7 @@ TEST(TraceLineProcessor, LinesInPiecesGiveWhatWholeLinesGive) {
   const std::vector<std::string> lines = VariedTrace();
   const RecordingPolicy kPolicies[] = {RecordingPolicy(),
                                        RecordingPolicy{false, true, true, &Always},
+                                       RecordingPolicy{false, true, true, &MentionsSelect},
                                        RecordingPolicy{true, false, false, nullptr}};
   for (const RecordingPolicy& policy : kPolicies) {
     RecordingSink whole;

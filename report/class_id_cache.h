@@ -2,8 +2,8 @@
 // call or query text seen again gets its id without its fingerprint being
 // built anew. It is direct-mapped: a text's hash picks its one slot, and a
 // text that maps to a taken slot replaces what it held. It owns copies of
-// the texts it holds; texts longer than kMaxText are not kept, so that its
-// memory stays bounded.
+// the texts it holds, in room of its own made once; texts longer than
+// kMaxText are not kept, so that its memory stays bounded.
 #ifndef QUINTREL_REPORT_CLASS_ID_CACHE_H_
 #define QUINTREL_REPORT_CLASS_ID_CACHE_H_
 
@@ -33,10 +33,11 @@ class ClassIdCache {
 
  private:
   struct Slot {
-    std::string text;
+    size_t size = 0;
     size_t mark = 0;
     char id[kClassIdDigits] = {};
     bool used = false;
+    char text[kMaxText];
   };
   std::vector<Slot> slots_;
   Slot* missed_ = nullptr;  // where the text of the last find() goes, if kept

@@ -30,62 +30,39 @@ const char* AsciiEscape(unsigned char c) {
   }
 }
 
-void AppendControl(unsigned char c, TextBuffer* out) {
-  const char escape[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
-  out->append(std::string_view(escape, sizeof escape));
-}
-
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x80 && c != '"' && c != '\\'; }
-
-// Whether one of the eight bytes of `block` is not plain: below 0x20, '"',
-// '\' or from 0x80 on. A byte with its high bit set stands for itself, so
-// the borrows the subtractions may carry into it cannot hide a match.
-bool HoldsNonPlain(uint64_t block) {
-  const uint64_t ones = 0x0101010101010101ull;
-  uint64_t quote = block ^ (ones * '"');
-  uint64_t backslash = block ^ (ones * '\\');
-  uint64_t marks = ((block - ones * 0x20) & ~block) | ((quote - ones) & ~quote) |
-                   ((backslash - ones) & ~backslash) | block;
-  return (marks & (ones * 0x80)) != 0;
-}
-
-// Where the run of plain bytes that begins at `at` ends: most texts are
-// plain throughout, so they are read eight bytes at a time.
-size_t PlainRunEnd(std::string_view text, size_t at) {
-  for (uint64_t block; at + 8 <= text.size(); at += 8) {
-    std::memcpy(&block, text.data() + at, 8);
-    if (HoldsNonPlain(block)) break;
-  }
-  while (at < text.size() && IsPlain(static_cast<unsigned char>(text[at]))) ++at;
-  return at;
-}
 
 }  // namespace
 
-void AppendJsonChars(std::string_view text, TextBuffer* out) {
-  size_t plain = 0;  // where the run of bytes that stand as they are began
-  size_t at = 0;
-  while ((at = PlainRunEnd(text, at)) < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[at]);
+const char* WriteJsonEscape(const char* at, const char* end, char** out) {
+  unsigned char c = static_cast<unsigned char>(*at);
+  if (c >= 0x80) {
     uint32_t code = 0;
-    size_t length = c < 0x80 ? 1 : DecodeUtf8(text.substr(at), &code);
-    if (length > 1 && (code < 0xD800 || code > 0xDFFF)) {
-      at += length;
-      continue;
-    }
-    out->append(text.substr(plain, at - plain));
-    if (c >= 0x80) {
-      out->append(kReplacement);
-    } else if (const char* escape = AsciiEscape(c)) {
-      out->append(escape);
-    } else {
-      AppendControl(c, out);
-    }
-    plain = ++at;
+    size_t length = DecodeUtf8(std::string_view(at, static_cast<size_t>(end - at)), &code);
+    bool valid = length > 1 && (code < 0xD800 || code > 0xDFFF);
+    const char* bytes = valid ? at : kReplacement;
+    size_t size = valid ? length : 3;
+    std::memcpy(*out, bytes, size);
+    *out += size;
+    return at + (valid ? length : 1);
   }
-  out->append(text.substr(plain));
+  const char* escape = AsciiEscape(c);
+  const char control[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+  size_t size = escape != nullptr ? 2 : sizeof control;
+  std::memcpy(*out, escape != nullptr ? escape : control, size);
+  *out += size;
+  return at + 1;
+}
+
+void AppendJsonChars(std::string_view text, TextBuffer* out) {
+  // A piece at a time, so that the room asked for stays a few times a
+  // piece whatever the text's size.
+  const size_t kPiece = 4096;
+  while (!text.empty()) {
+    size_t piece = JsonPieceLength(text, kPiece);
+    out->commit(WriteJsonChars(text.substr(0, piece), out->room(piece * kJsonCharRoom)));
+    text.remove_prefix(piece);
+  }
 }
 
 void AppendJsonString(std::string_view text, TextBuffer* out) {

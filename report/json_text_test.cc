@@ -57,5 +57,24 @@ TEST(JsonTextTest, PlainTextsStandAsTheyAre) {
   }
 }
 
+// Arguments are written up to their comma: it must be found wherever it
+// stands, and no other byte, 0xFF among them, taken for it.
+TEST(JsonTextTest, WritesUpToTheStopByte) {
+  const std::string plain = "select a_b from t where x = 'y' and z";
+  for (size_t at = 0; at <= 17; ++at) {
+    for (const std::string& before : {std::string(), std::string("\xff\""), std::string(1, '\0')}) {
+      std::string text = before + plain.substr(0, at) + "," + plain.substr(at, 17 - at);
+      std::string out(text.size() * kJsonCharRoom, '\0');
+      size_t read = 0;
+      char* end = WriteJsonCharsUntil(text, true, out.data(), &read);
+      EXPECT_EQ(read, before.size() + at);
+      EXPECT_EQ(std::string(out.data(), end), Chars(before + plain.substr(0, at))) << at;
+      EXPECT_EQ(std::string(out.data(), WriteJsonCharsUntil(text, false, out.data(), &read)),
+                Chars(text));
+      EXPECT_EQ(read, text.size());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quintrel

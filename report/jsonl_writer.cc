@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "analysis/class_id.h"
 #include "analysis/fingerprint.h"
@@ -16,11 +17,33 @@ namespace quintrel {
 namespace {
 
 void AppendNumber(int64_t value, TextBuffer* out) {
-  char digits[24];
-  out->append(std::string_view(digits, std::to_chars(digits, digits + 24, value).ptr - digits));
+  char* digits = out->room(24);
+  out->commit(std::to_chars(digits, digits + 24, value).ptr);
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether the last `count` (1 to 7) bytes of `text`, at least eight long,
+// are digits, checked at once in its last eight bytes: a byte below '0'
+// sets its high bit by the subtraction, one above '9' by the addition, and
+// a borrow or carry reaches the next byte only from a byte that fails.
+bool EndsInDigits(std::string_view text, size_t count) {
+  uint64_t word;
+  std::memcpy(&word, text.data() + text.size() - 8, 8);
+  // The last bytes are the high ones of a little-endian word.
+  const unsigned shift = static_cast<unsigned>(8 * (8 - count));
+  word >>= shift;
+  const uint64_t ones = 0x0101010101010101ull >> shift;
+  uint64_t below = word - ones * '0';
+  uint64_t above = word + ones * (0x7f - '9');
+  return ((below | above | word) & (ones * 0x80)) == 0;
+}
+
+// Whether the argument at the start of `text` is quoted: its commas are
+// then its own (CallArgumentLength).
+bool IsQuoted(std::string_view text) {
+  return !text.empty() && (text[0] == '\'' || text[0] == '"');
+}
 
 bool IsValidTime(const TimeStamp& stamp) {
   return stamp.hasDate() && stamp.hours >= 0 && stamp.minutes >= 0 && stamp.seconds >= 0 &&
@@ -51,26 +74,45 @@ void FormatDateAndTime(const TimeStamp& time, char* out) {
   }
 }
 
-// Where the query text of a query call begins, npos for other calls.
-size_t QueryStart(std::string_view apiText) {
-  return QueryTracker::MayTrack(apiText) ? QueryTracker::QueryTextStart(apiText)
-                                         : std::string_view::npos;
-}
-
 }  // namespace
 
 void JsonlWriter::write(const TraceCall& call) {
-  line_.assign("{\"thread\":");
-  AppendJsonString(call.getThreadId(), &line_);
+  // Emptied, its memory kept: at most a few times kLargeText.
+  line_.truncate(0);
+  line_.append("{\"thread\":");
+  appendString(call.getThreadId());
   appendStart(call.timeStamp);
   line_.append(",\"durationMs\":");
   AppendNumber(call.durationMs, &line_);
   line_.append(",\"roundTrips\":");
   AppendNumber(static_cast<int64_t>(call.resultRpcCount) - call.apiRpcCount, &line_);
   line_.append(",\"api\":");
-  AppendJsonString(ApiNameOf(call.apiLineText()), &line_);
-  std::string_view apiText = call.apiText.view();
-  size_t start = QueryStart(apiText);
+  std::string_view name = ApiNameOf(call.apiLineText());
+  appendString(name);
+  size_t start = QueryStart(call.apiText.view());
+  appendTexts(call.apiText.view(), start);
+  line_.append(",\"session\":");
+  std::string_view session = SessionOf(call, name);
+  if (session.empty()) {
+    line_.append("null");
+  } else {
+    appendString(session);
+  }
+  appendClasses(call, start);
+  // The line feed goes with the object, one write for both.
+  line_.append("}\n");
+  writeOut();
+  // Through the stream's buffer itself: the stream adds nothing to a write
+  // but a check of its state, which the buffer keeps as well.
+  out_->rdbuf()->pubsync();
+}
+
+size_t JsonlWriter::QueryStart(std::string_view apiText) {
+  return QueryTracker::MayTrack(apiText) ? QueryTracker::QueryTextStart(apiText)
+                                         : std::string_view::npos;
+}
+
+void JsonlWriter::appendTexts(std::string_view apiText, size_t start) {
   bool isQuery = start != std::string_view::npos;
   std::string_view head = isQuery ? apiText.substr(0, start) : apiText;
   std::string_view query = isQuery ? apiText.substr(start) : std::string_view();
@@ -83,68 +125,97 @@ void JsonlWriter::write(const TraceCall& call) {
   appendArguments(head);
   line_.append(",\"query\":");
   if (isQuery) {
-    appendLargeString(query);
+    appendString(query);
   } else {
     line_.append("null");
   }
-  line_.append(",\"session\":");
-  std::string_view session = SessionOf(call);
-  if (session.empty()) {
-    line_.append("null");
-  } else {
-    AppendJsonString(session, &line_);
-  }
-  appendClasses(call, start);
-  // The line feed goes with the object, one write for both.
-  line_.append("}\n");
-  out_->write(line_.view().data(), line_.size());
-  out_->flush();
 }
 
 void JsonlWriter::appendStart(std::string_view stamp) {
   // Calls come many to a second: the date and time of day are formatted
   // once per second, the sub-second number for each call.
+  size_t head = stampHead_.size();
+  std::string_view digits;
+  bool sameSecond = head >= 8 && stamp.size() > head + 1 && stamp.size() <= head + 7 &&
+                    stamp[head] == ' ' && EndsInDigits(stamp, stamp.size() - head - 1) &&
+                    std::memcmp(stamp.data(), stampHead_.data(), head) == 0;
+  if (sameSecond) digits = stamp.substr(head + 1);
+  if (!sameSecond && !readStamp(stamp, &digits)) {
+    line_.append(",\"start\":null,\"stamp\":");
+    appendString(stamp);
+    return;
+  }
+  const char kKey[] = ",\"start\":\"";
+  const size_t kKeySize = sizeof kKey - 1;
+  char* out = line_.room(kKeySize + kIsoHead + 7);
+  std::memcpy(out, kKey, kKeySize);
+  std::memcpy(out + kKeySize, isoHead_, kIsoHead);
+  out += kKeySize + kIsoHead;
+  // The sub-second digits stand as they are, after zeros up to six.
+  if (digits.size() == 6) {
+    std::memcpy(out, digits.data(), 6);
+  } else {
+    std::memcpy(out, "000000", 6);
+    for (size_t at = 0; at < digits.size(); ++at) out[6 - digits.size() + at] = digits[at];
+  }
+  out[6] = '"';
+  line_.commit(out + 7);
+}
+
+bool JsonlWriter::readStamp(std::string_view stamp, std::string_view* digits) {
   // The sub-second number is the run of digits after the last blank; the
   // stamp is read whole where there is none of one to six digits.
   size_t first = stamp.size();
   while (first > 0 && IsDigit(stamp[first - 1])) --first;
   size_t count = stamp.size() - first;
-  bool digits = count > 0 && count <= 6 && (first == 0 || stamp[first - 1] == ' ');
-  std::string_view head = digits && first > 0 ? stamp.substr(0, first - 1) : std::string_view();
-  if (!digits || head.empty() || head != stampHead_) {
-    TimeStamp time;
-    stampHead_.clear();
-    if (!TimeStamp::ReadHeaderStamp(stamp, &time) || !IsValidTime(time)) {
-      line_.append(",\"start\":null,\"stamp\":");
-      AppendJsonString(stamp, &line_);
-      return;
-    }
-    if (digits) stampHead_.assign(head);
-    FormatDateAndTime(time, isoHead_);
-  }
-  int64_t value = 0;
-  if (digits) {
-    for (char c : stamp.substr(first)) value = value * 10 + (c - '0');
-  }
-  char micros[6];
-  AppendDigits(value, 6, micros);
-  line_.append(",\"start\":\"");
-  line_.append(std::string_view(isoHead_, kIsoHead));
-  line_.append(std::string_view(micros, 6));
-  line_.push_back('"');
+  bool subSecond = count > 0 && count <= 6 && (first == 0 || stamp[first - 1] == ' ');
+  TimeStamp time;
+  stampHead_.clear();
+  if (!TimeStamp::ReadHeaderStamp(stamp, &time) || !IsValidTime(time)) return false;
+  if (subSecond && first > 0) stampHead_.assign(stamp.substr(0, first - 1));
+  *digits = subSecond ? stamp.substr(first) : std::string_view();
+  FormatDateAndTime(time, isoHead_);
+  return true;
 }
 
 void JsonlWriter::appendArguments(std::string_view callText) {
   line_.append(",\"args\":[");
   size_t comma = callText.find(',');
-  for (size_t at = comma + 1; comma != std::string_view::npos; ++at) {
-    size_t length = CallArgumentLength(callText.substr(at));
-    appendLargeString(callText.substr(at, length));
-    at += length;
-    if (at >= callText.size()) break;
-    line_.push_back(',');
+  if (comma != std::string_view::npos && callText.size() < kLargeText) {
+    // Each byte takes at most kJsonCharRoom, each comma three ("," ).
+    char* out = line_.room(callText.size() * kJsonCharRoom + 2);
+    for (size_t at = comma + 1;; ++at) {
+      std::string_view rest = callText.substr(at);
+      size_t length = 0;
+      *out++ = '"';
+      // An argument ends at the next comma unless it is quoted, when the
+      // comma after its closing quote ends it.
+      if (IsQuoted(rest)) {
+        length = CallArgumentLength(rest);
+        out = WriteJsonChars(rest.substr(0, length), out);
+      } else {
+        out = WriteJsonCharsUntil(rest, true, out, &length);
+      }
+      *out++ = '"';
+      at += length;
+      if (at >= callText.size()) break;
+      *out++ = ',';
+    }
+    line_.commit(out);
+  } else {
+    for (size_t at = comma + 1; comma != std::string_view::npos; ++at) {
+      size_t length = CallArgumentLength(callText.substr(at));
+      appendString(callText.substr(at, length));
+      at += length;
+      if (at >= callText.size()) break;
+      line_.push_back(',');
+    }
   }
   line_.push_back(']');
+}
+
+void JsonlWriter::writeOut() {
+  out_->rdbuf()->sputn(line_.view().data(), static_cast<std::streamsize>(line_.size()));
 }
 
 void JsonlWriter::appendLargeString(std::string_view text) {
@@ -153,7 +224,7 @@ void JsonlWriter::appendLargeString(std::string_view text) {
     size_t piece = JsonPieceLength(text, kLargeText);
     AppendJsonChars(text.substr(0, piece), &line_);
     text.remove_prefix(piece);
-    out_->write(line_.view().data(), line_.size());
+    writeOut();
     line_.clear();
   }
   AppendJsonChars(text, &line_);
@@ -187,23 +258,32 @@ void JsonlWriter::appendClassId(ClassKind kind, std::string_view text, size_t gl
     line_.append(id);
     return;
   }
+  std::string_view fingerprint;
   if (kind == ClassKind::kCall) {
-    CallFingerprint(text, &fingerprint_);
+    fingerprint = std::string_view(callFingerprint_, CallFingerprint(text, callFingerprint_));
+    // An anonymized profile names a call class by its fingerprint
+    // anonymized, which differs for the APIs that name people.
+    if (anonymize_) fingerprint = anonymizer_.callText(fingerprint);
   } else {
     QueryFingerprint(text, glued, &fingerprint_);
+    fingerprint = fingerprint_;
   }
-  std::string computed = ClassId(kind, fingerprint_);
-  cache.keep(text, computed);
-  line_.append(computed);
+  char computed[kClassIdDigits];
+  WriteClassId(kind, fingerprint, computed);
+  cache.keep(text, std::string_view(computed, kClassIdDigits));
+  line_.append(std::string_view(computed, kClassIdDigits));
 }
 
-std::string_view JsonlWriter::SessionOf(const TraceCall& call) {
+std::string_view JsonlWriter::SessionOf(const TraceCall& call, std::string_view name) {
   std::string_view text = call.apiLineText();
-  std::string_view name = ApiNameOf(text);
   if (name == "connect") return SessionOpenedBy(call);
   if (name.size() == text.size()) return std::string_view();
   std::string_view rest = text.substr(name.size() + 1);
-  return rest.substr(0, CallArgumentLength(rest));
+  if (IsQuoted(rest)) return rest.substr(0, CallArgumentLength(rest));
+  // A handle is short: read up to its comma here rather than searched for.
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
 }
 
 }  // namespace quintrel

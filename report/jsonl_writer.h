@@ -16,9 +16,11 @@
 
 #include "analysis/anonymizer.h"
 #include "analysis/class_id.h"
+#include "analysis/fingerprint.h"
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 #include "report/class_id_cache.h"
+#include "report/json_text.h"
 
 namespace quintrel {
 
@@ -28,7 +30,8 @@ constexpr size_t kIsoHead = 20;
 class JsonlWriter {
  public:
   // `out` must outlive the writer. With `anonymize`, the arguments and the
-  // query text are written as Anonymizer gives them.
+  // query text are written as Anonymizer gives them, and the call class id
+  // is that of the anonymized fingerprint, as the anonymized profile's.
   JsonlWriter(std::ostream* out, bool anonymize) : out_(out), anonymize_(anonymize) {}
 
   // Writes the object of `call`, which needs its API text with the lines
@@ -37,8 +40,31 @@ class JsonlWriter {
 
  private:
   void appendStart(std::string_view stamp);
+  // Reads a stamp whose date and time are not the last one's: keeps them
+  // formatted, and the stamp's text before its sub-second digits, which
+  // go to `digits`. False where the stamp names no valid date and time.
+  bool readStamp(std::string_view stamp, std::string_view* digits);
+  // Where the query text of `apiText` begins, npos where it is no query
+  // call's.
+  static size_t QueryStart(std::string_view apiText);
+  // The arguments and the query text of a call whose query begins at
+  // `start`.
+  void appendTexts(std::string_view apiText, size_t start);
   // The arguments of `callText` after its API name, as a JSON array.
   void appendArguments(std::string_view callText);
+  // A text as a JSON string. Inline: every field of every call goes
+  // through it.
+  void appendString(std::string_view text) {
+    if (text.size() >= kLargeText) {
+      appendLargeString(text);
+      return;
+    }
+    char* out = line_.room(text.size() * kJsonCharRoom + 2);
+    *out++ = '"';
+    out = WriteJsonChars(text, out);
+    *out++ = '"';
+    line_.commit(out);
+  }
   // A text of any length as a JSON string, written out a piece at a time
   // when it is large, so that the buffer stays bounded.
   void appendLargeString(std::string_view text);
@@ -47,20 +73,23 @@ class JsonlWriter {
   void appendClasses(const TraceCall& call, size_t queryStart);
   // The class id of a call text or of a query text glued at `glued`.
   void appendClassId(ClassKind kind, std::string_view text, size_t glued);
+  // Hands what the line holds to the stream.
+  void writeOut();
   // The session a call used: its first argument, or the handle a connect
-  // call's result names.
-  static std::string_view SessionOf(const TraceCall& call);
+  // call's result names. `name` is the call's API name.
+  static std::string_view SessionOf(const TraceCall& call, std::string_view name);
 
   std::ostream* out_;
   bool anonymize_;
-  Anonymizer anonymizer_;       // for the arguments
+  Anonymizer anonymizer_;       // for the arguments, then the call class
   Anonymizer queryAnonymizer_;  // for the query text, whose view lives beside theirs
   TextBuffer line_;             // the object being written
-  std::string fingerprint_;     // reused for the class ids
+  std::string fingerprint_;     // reused for the query class ids
+  char callFingerprint_[kCallFingerprintRoom];
   ClassIdCache callIds_;
   ClassIdCache queryIds_;
-  // The last valid stamp's text before its sub-second number, and its date
-  // and time as "2003-08-06T14:03:22.".
+  // The last valid stamp's text before its sub-second number (empty where
+  // it has none), and its date and time as "2003-08-06T14:03:22.".
   std::string stampHead_;
   char isoHead_[kIsoHead] = {};
 };

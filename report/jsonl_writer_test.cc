@@ -120,6 +120,28 @@ TEST(JsonlWriterTest, StampsOfOneSecondShareTheirDateAndTime) {
   EXPECT_EQ(starts, expected);
 }
 
+// A stamp of the second before is known by its head and its digits read
+// at once: one that only looks alike must be read as a writer that met
+// nothing before reads it.
+TEST(JsonlWriterTest, StampsLikeTheLastOneAreReadAsAlone) {
+  const std::string kLast = "Wed Aug  6 14:03:22 2003 412345";
+  for (const std::string stamp :
+       {"Wed Aug  6 14:03:22 2003 1a2", "Wed Aug  6 14:03:22 2003 /9",
+        "Wed Aug  6 14:03:22 2003 :", "Wed Aug  6 14:03:22 2003 12", "Wed Aug  6 14:03:22 2003  5",
+        "Wed Aug  6 14:03:22 2003 \xb9", "Wed Aug  6 14:03:22 2003x1", "Wed Aug  6 14:03:22 20031",
+        "Wed Aug  6 14:03:23 2003 1"}) {
+    std::ostringstream after, alone;
+    JsonlWriter afterWriter(&after, false), aloneWriter(&alone, false);
+    TraceCall call = quintrel_test::CallFromFields("get,s0,x|1|T'");
+    call.timeStamp = kLast;
+    afterWriter.write(call);
+    call.timeStamp = stamp;
+    aloneWriter.write(call);
+    afterWriter.write(call);
+    EXPECT_EQ(after.str().substr(after.str().find('\n') + 1), alone.str()) << stamp;
+  }
+}
+
 // Class ids of texts met before come from a cache: they must be those a
 // writer that met nothing before gives.
 TEST(JsonlWriterTest, ClassIdsStayWhenTextsComeAgain) {

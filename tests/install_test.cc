@@ -74,6 +74,8 @@ TEST(Install, TheCompletionOffersFormatsAndOptions) {
             "TEXT\nHTML\nXML\nJSON\nDIGEST\nDASHBOARD\n");
   EXPECT_EQ(Complete(script, "quintrel t.trc out -d J"), "JSONL\n");
   EXPECT_EQ(Complete(script, "quintrel t.trc out --ma"), "--match=\n");
+  EXPECT_EQ(Complete(script, "quintrel t.trc out --us"), "--users=\n");
+  EXPECT_EQ(Complete(script, "quintrel t.trc out --rep"), "--repositories=\n");
   EXPECT_EQ(Complete(script, "quintrel t.trc CON"), "CONSOLE\n");
 }
 

@@ -1,11 +1,13 @@
 // Black-box tests of what fits quintrel into other tools: the JSONL listing
-// read by sqlite and jq, the text filters, and anonymized output.
+// read by sqlite and jq, the text, user and repository filters, and
+// anonymized output.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@ namespace quintrel_test {
 namespace {
 
 const std::string kSample = std::string(QUINTREL_SOURCE_DIR) + "/examples/sample.trc";
+const size_t kIdDigits = 12;
 
 // The lines of `text`, sorted.
 std::vector<std::string> SortedLines(const std::string& text) {
@@ -114,7 +117,29 @@ int Lines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-TEST(Toolbox, TextFiltersApplyToEveryFormat) {
+// The calls of `filters` on the sample in each listing and in the profile.
+void ExpectCallsInEveryFormat(const std::vector<std::string>& filters, int calls) {
+  for (const char* format : {"CSV", "JSONL", "RAW"}) {
+    std::vector<std::string> arguments = {kSample, "CONSOLE", "-d", format};
+    arguments.insert(arguments.end(), filters.begin(), filters.end());
+    CliResult listing = RunQuintrel(arguments);
+    EXPECT_EQ(listing.exitCode, 0);
+    std::string out = listing.out;
+    size_t apiLines = 0;
+    for (size_t at = out.find("API>"); at != std::string::npos; at = out.find("API>", at + 1)) {
+      ++apiLines;
+    }
+    int records = std::string(format) == "RAW" ? static_cast<int>(apiLines) : Lines(out);
+    EXPECT_EQ(records, calls) << format << " " << testing::PrintToString(filters);
+  }
+  std::vector<std::string> json = {kSample, "CONSOLE", "-s", "JSON"};
+  json.insert(json.end(), filters.begin(), filters.end());
+  CliResult profile = RunQuintrel(json);
+  EXPECT_NE(profile.out.find("\"calls\": " + std::to_string(calls) + ","), std::string::npos)
+      << testing::PrintToString(filters);
+}
+
+TEST(Toolbox, TextUserAndRepositoryFiltersApplyToEveryFormat) {
   const struct {
     std::vector<std::string> filters;
     int calls;
@@ -126,18 +151,33 @@ TEST(Toolbox, TextFiltersApplyToEveryFormat) {
       {{"--match=owner_name = 'jsmith'"}, 2},
       {{"--match=(?i)SELECT", "--exclude=^readquery"}, 8},
       {{"--match=q[0-9]+$", "-r"}, 8},
+      // The users table of the sample's digest: admin 42 calls, jsmith 39.
+      {{"--users=admin"}, 42},
+      {{"--users=admin,jsmith"}, 81},
+      {{"--users=admin", "--users=jsmith"}, 81},
+      {{"--repositories=repo01"}, 165},
+      {{"--users=jsmith", "--repositories=repo01"}, 39},
+      {{"--users=admin", "--repositories=repo02"}, 0},
+      {{"--users=Admin"}, 0},
+      // admin's connect is at 14:03:20: its later calls keep their user.
+      {{"--users=admin", "--since=14:03:30"}, 21},
   };
-  for (const auto& c : kCases) {
-    std::vector<std::string> csv = {kSample, "CONSOLE", "-d", "CSV"};
-    csv.insert(csv.end(), c.filters.begin(), c.filters.end());
-    CliResult listing = RunQuintrel(csv);
-    EXPECT_EQ(listing.exitCode, 0);
-    EXPECT_EQ(Lines(listing.out), c.calls) << testing::PrintToString(c.filters);
-    std::vector<std::string> json = {kSample, "CONSOLE", "-s", "JSON"};
-    json.insert(json.end(), c.filters.begin(), c.filters.end());
-    CliResult profile = RunQuintrel(json);
-    EXPECT_NE(profile.out.find("\"calls\": " + std::to_string(c.calls) + ","), std::string::npos)
-        << testing::PrintToString(c.filters);
+  for (const auto& c : kCases) ExpectCallsInEveryFormat(c.filters, c.calls);
+}
+
+TEST(Toolbox, UserAndRepositoryFiltersAreNamedInTheReports) {
+  CliResult digest =
+      RunQuintrel({kSample, "CONSOLE", "-s", "DIGEST", "--users=admin", "--repositories=repo01"});
+  EXPECT_NE(digest.out.find("filters      --users=admin, --repositories=repo01"), std::string::npos)
+      << digest.out;
+  EXPECT_NE(digest.out.find("users (1 of 1)"), std::string::npos);
+  CliResult json = RunQuintrel({kSample, "CONSOLE", "-s", "JSON", "--users=admin,jsmith"});
+  EXPECT_NE(json.out.find("\"--users=admin,jsmith\""), std::string::npos);
+  CliResult none = RunQuintrel({kSample, "CONSOLE", "-d", "CSV", "--users=nobody"});
+  EXPECT_EQ(none.exitCode, 0);
+  EXPECT_NE(none.err.find("the filters leave none of the 165 calls"), std::string::npos);
+  for (const char* invalid : {"--users=", "--users=a,,b", "--repositories=,a"}) {
+    EXPECT_EQ(RunQuintrel({kSample, "CONSOLE", "-d", "CSV", invalid}).exitCode, 1) << invalid;
   }
 }
 
@@ -197,6 +237,50 @@ TEST(Toolbox, AnonymizedOutputKeepsNoPlantedLiteral) {
 
 namespace quintrel_test {
 namespace {
+
+// The ids the "id" fields of one list of a JSON profile give.
+std::set<std::string> IdsOf(const std::string& json, const std::string& list) {
+  std::set<std::string> ids;
+  // The document is indented by one blank a level: the list ends at "\n }".
+  size_t end = json.find("\n }", json.find("\"" + list + "\""));
+  for (size_t at = json.find("\"" + list + "\""); (at = json.find("\"id\": \"", at)) < end;) {
+    at += 7;
+    ids.insert(json.substr(at, kIdDigits));
+  }
+  return ids;
+}
+
+// The values of `key` in the lines of a JSONL listing, nulls left out.
+std::set<std::string> JsonlIdsOf(const std::string& jsonl, const std::string& key) {
+  std::set<std::string> ids;
+  const std::string field = "\"" + key + "\":\"";
+  for (size_t at = 0; (at = jsonl.find(field, at)) != std::string::npos;) {
+    at += field.size();
+    ids.insert(jsonl.substr(at, kIdDigits));
+  }
+  return ids;
+}
+
+TEST(Toolbox, JsonlClassIdsAreTheProfilesOfTheSameRun) {
+  ScratchDir dir;
+  for (const std::string& trace : Traces(dir)) {
+    for (std::vector<std::string> anonymize : {std::vector<std::string>{}, {"--anonymize"}}) {
+      std::vector<std::string> json = {trace, "CONSOLE", "-s", "JSON", "--top=100000"};
+      std::vector<std::string> jsonl = {trace, "CONSOLE", "-d", "JSONL"};
+      json.insert(json.end(), anonymize.begin(), anonymize.end());
+      jsonl.insert(jsonl.end(), anonymize.begin(), anonymize.end());
+      std::string profile = RunQuintrel(json).out, listing = RunQuintrel(jsonl).out;
+      EXPECT_EQ(JsonlIdsOf(listing, "class"), IdsOf(profile, "callClasses"))
+          << trace << testing::PrintToString(anonymize);
+      // An execquery's query counts as a query only with its getlastcoll:
+      // the listing may name query classes the profile has not.
+      std::set<std::string> queries = IdsOf(profile, "queryClasses");
+      for (const std::string& id : queries) {
+        EXPECT_EQ(JsonlIdsOf(listing, "queryClass").count(id), 1u) << trace << id;
+      }
+    }
+  }
+}
 
 TEST(Toolbox, DashAsTheOutputIsStandardOutput) {
   const CliResult console = RunQuintrel({kSample, "CONSOLE", "-d", "CSV"});
