@@ -21,19 +21,24 @@ int64_t WholeMillis(double durationMs) {
 
 }  // namespace
 
-void Analytics::addCall(const CallFacts& call) {
-  std::string_view fingerprint = call.fingerprint;
+ClassTable::Class* Analytics::callClassOf(const CallFacts& call) {
+  std::string_view text = call.apiLineText, fingerprint = call.fingerprint;
   if (fingerprint.empty()) {
-    fingerprint = std::string_view(callFingerprint_.data(),
-                                   CallFingerprint(call.apiLineText, callFingerprint_.data()));
+    fingerprint =
+        std::string_view(callFingerprint_.data(), CallFingerprint(text, callFingerprint_.data()));
   }
-  ClassTable::Class* callClass = callClasses_.classOf(fingerprint);
+  uint32_t number = callClasses_.numberOf(fingerprint);
+  ClassTable::Class* callClass = callClasses_.at(number);
   // A call class has one API: its fingerprint begins with the name. An API's
   // durations are those of its call classes, added up at the end.
   if (callClass->group == nullptr) {
-    callClass->group =
-        apis_.classOf(call.fingerprint.empty() ? ApiNameOf(call.apiLineText) : call.apiName);
+    callClass->group = apis_.classOf(call.fingerprint.empty() ? ApiNameOf(text) : call.apiName);
   }
+  return callClass;
+}
+
+void Analytics::addCall(const CallFacts& call) {
+  ClassTable::Class* callClass = callClassOf(call);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
                   true);
@@ -51,10 +56,16 @@ void Analytics::addCall(const CallFacts& call) {
 
 void Analytics::onQueryRecord(QueryRecord* record) {
   std::string_view text = record->queryText.view();
-  QueryFingerprint(text, record->gluedAt, &fingerprint_);
+  uint64_t hash = HashText(text);
+  uint32_t number = recentQueries_.find(text, hash, record->gluedAt);
+  if (number == RecentTexts::kNone) {
+    QueryFingerprint(text, record->gluedAt, &fingerprint_);
+    number = queryClasses_.numberOf(fingerprint_);
+    recentQueries_.keep(text, hash, record->gluedAt, number);
+  }
   ClassMember member{WholeMillis(record->durationMs), record->rowCount, text, record->threadId,
                      record->startStamp};
-  queryClasses_.add(fingerprint_, member, true);
+  ClassTable::Add(queryClasses_.at(number), member, true);
 }
 
 void Analytics::moveInto(Profile* profile) {

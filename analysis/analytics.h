@@ -14,6 +14,7 @@
 #include "analysis/fingerprint.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
+#include "analysis/recent_texts.h"
 #include "analysis/session_table.h"
 #include "analysis/stamp_clock.h"
 #include "analysis/thread_table.h"
@@ -55,6 +56,9 @@ class Analytics : public QueryRecordSink {
   void moveInto(Profile* profile);
 
  private:
+  // The call class of `call`, its API set.
+  ClassTable::Class* callClassOf(const CallFacts& call);
+
   ClassTable apis_;
   ClassTable queryClasses_;
   ClassTable callClasses_;
@@ -62,6 +66,7 @@ class Analytics : public QueryRecordSink {
   SessionTable sessions_;
   Timeline timeline_;
   CallSpan span_;
+  RecentTexts recentQueries_;
   std::string fingerprint_;      // of a query, reused
   std::string callFingerprint_;  // room for a call's, reused
   StampClock clock_;

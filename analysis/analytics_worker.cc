@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "analysis/text_index.h"
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
@@ -107,10 +108,13 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
                                     call.timeStamp.size(), call.openedSession.size(),
                                     fingerprint.size(), apiName.size(), session.size(),
                                     call.durationMs, batch.queries.size()});
-  batch.texts.append(text);
-  batch.texts.append(call.threadId);
-  batch.texts.append(call.timeStamp);
-  batch.texts.append(call.openedSession);
+  size_t room =
+      text.size() + call.threadId.size() + call.timeStamp.size() + call.openedSession.size();
+  char* out = batch.texts.extend(room);
+  out = CopyText(text, out);
+  out = CopyText(call.threadId, out);
+  out = CopyText(call.timeStamp, out);
+  CopyText(call.openedSession, out);
   if (!fingerprint.empty()) {
     batch.texts.append(fingerprint);
     batch.texts.append(apiName);

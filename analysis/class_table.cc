@@ -6,11 +6,11 @@
 
 namespace quintrel {
 
-ClassTable::Class* ClassTable::classOf(std::string_view name) {
+uint32_t ClassTable::numberOf(std::string_view name, uint64_t hash) {
   bool added;
-  uint32_t number = names_.numberOf(name, &added);
-  if (added) classes_.emplace_back();
-  return &classes_[number];
+  uint32_t number = names_.numberOf(name, hash, &added);
+  if (added) classes_.push_back(std::make_unique<Class>());
+  return number;
 }
 
 void ClassTable::KeepExample(Class* group, const ClassMember& member) {
@@ -22,14 +22,14 @@ void ClassTable::KeepExample(Class* group, const ClassMember& member) {
 }
 
 void ClassTable::addDurationsToGroups() {
-  for (Class& entry : classes_) {
-    if (entry.group != nullptr) entry.group->durations.merge(entry.durations);
+  for (const std::unique_ptr<Class>& entry : classes_) {
+    if (entry->group != nullptr) entry->group->durations.merge(entry->durations);
   }
 }
 
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
   for (uint32_t number = 0; number < classes_.size(); ++number) {
-    Class& entry = classes_[number];
+    Class& entry = *classes_[number];
     (*classes)[names_.text(number)] =
         MergeableClass{std::move(entry.durations), entry.fetches, std::move(entry.example)};
   }

@@ -5,8 +5,8 @@
 #define QUINTREL_ANALYSIS_CLASS_TABLE_H_
 
 #include <cstdint>
-#include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +38,14 @@ class ClassTable {
     Class* group = nullptr;
   };
 
+  // The number of the class `name`, made when new; `hash` is
+  // HashText(name).
+  uint32_t numberOf(std::string_view name, uint64_t hash);
+  uint32_t numberOf(std::string_view name) { return numberOf(name, HashText(name)); }
+  // The class numbered `number`; it lives as long as the table.
+  Class* at(uint32_t number) { return classes_[number].get(); }
   // The class `name`, made when new; it lives as long as the table.
-  Class* classOf(std::string_view name);
+  Class* classOf(std::string_view name) { return at(numberOf(name)); }
   // Adds `member` to `group`. With `keepExamples` the worst member of each
   // class is kept as its example.
   static void Add(Class* group, const ClassMember& member, bool keepExamples) {
@@ -60,7 +66,7 @@ class ClassTable {
   static void KeepExample(Class* group, const ClassMember& member);
 
   TextIndex names_;
-  std::deque<Class> classes_;  // by number; a deque keeps them in place
+  std::vector<std::unique_ptr<Class>> classes_;  // by number
 };
 
 // Ranks rows by total time and count, both descending, then name.

@@ -10,6 +10,20 @@ namespace {
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
 
+// The first argument of a call text as far as a handle reaches
+// (SessionSlotOf takes none longer than seven bytes): up to the next comma,
+// at most eight bytes. Read without a search, which would run on through a
+// query's text.
+std::string_view HandleOf(std::string_view text) {
+  size_t comma = 0;
+  while (comma < text.size() && text[comma] != ',') ++comma;
+  if (comma == text.size()) return std::string_view();
+  std::string_view rest = text.substr(comma + 1, 8);
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
+}
+
 }  // namespace
 
 uint32_t SessionSlotOf(std::string_view handle) {
@@ -50,13 +64,22 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
 
 void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
                        int64_t ms) {
+  std::string_view handle = opened.empty() ? HandleOf(apiLineText) : opened;
+  uint32_t slot = SessionSlotOf(handle);
+  // Most calls name a session already known by its handle.
+  uint32_t session = slot < current_.size() ? current_[slot] : kNone;
+  if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
+    session = placeCall(apiLineText, opened, thread, slot, handle);
+  }
+  sessions_[session].durations.add(ms);
+}
+
+uint32_t SessionTable::placeCall(std::string_view apiLineText, std::string_view opened,
+                                 uint32_t thread, uint32_t slot, std::string_view handle) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
   if (!opened.empty()) open(apiLineText, opened, thread);
-  std::string_view handle = opened.empty() ? FirstArgumentOf(apiLineText) : opened;
-  uint32_t slot = SessionSlotOf(handle);
   bool current = slot == kSessionSlotC && lastOpened_[thread] != kNone;
-  uint32_t session = current ? lastOpened_[thread] : sessionAt(slot, handle);
-  sessions_[session].durations.add(ms);
+  return current ? lastOpened_[thread] : sessionAt(slot, handle);
 }
 
 uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {

@@ -14,7 +14,6 @@
 #define QUINTREL_ANALYSIS_SESSION_TABLE_H_
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,10 +61,14 @@ class SessionTable {
   // The session `handle` names now, in its slot (see SlotOf), made when new.
   uint32_t sessionAt(uint32_t slot, std::string_view handle);
   void open(std::string_view apiLineText, std::string_view handle, uint32_t thread);
+  // The session of a call that opens one, names "c" or names a handle not
+  // met before (see add), whose handle is in `slot`.
+  uint32_t placeCall(std::string_view apiLineText, std::string_view opened, uint32_t thread,
+                     uint32_t slot, std::string_view handle);
 
-  std::vector<uint32_t> current_;     // per slot: its session in sessions_, or kNone
-  std::vector<uint32_t> opened_;      // per slot: the sessions its handle has named
-  std::deque<Session> sessions_;      // a deque keeps them in place
+  std::vector<uint32_t> current_;  // per slot: its session in sessions_, or kNone
+  std::vector<uint32_t> opened_;   // per slot: the sessions its handle has named
+  std::vector<Session> sessions_;
   std::vector<uint32_t> lastOpened_;  // per thread: the session it opened last, or kNone
 };
 

@@ -27,6 +27,9 @@ TEST(StampClock, ReadsStampsInOrder) {
       {"Wed Aug  6 14:03:23 2003 0", true, 1060178603, 0},
       {"Wed Xyz  6 14:03:23 2003 0", false, 0, 0},
       {"Wed Aug  6 14:03:23 2003 7", true, 1060178603, 0},
+      // Microseconds of other than six digits, or not after a blank.
+      {"Wed Aug  6 14:03:23 2003 1234567", true, 1060178603, 1234},
+      {"Wed Aug  6 14:03:24 2003 12345", true, 1060178604, 12},
       // The last number stops at 2^31, as every number of a stamp does.
       {"Wed Aug  6 14:03:23 2003 99999999999", true, 1060178603, 2147483},
   };

@@ -71,6 +71,29 @@ inline bool SameText(std::string_view a, std::string_view b) {
   return at == a.size() || TailWord(a, at) == TailWord(b, at);
 }
 
+// Copies `from` to `to` and returns the end of the copy. Texts of up to 32
+// bytes, such as thread ids and stamps, are copied in two overlapping moves
+// of a fixed width, without a library call.
+inline char* CopyText(std::string_view from, char* to) {
+  const char* data = from.data();
+  size_t size = from.size();
+  if (size >= 16 && size <= 32) {
+    std::memcpy(to, data, 16);
+    std::memcpy(to + size - 16, data + size - 16, 16);
+  } else if (size >= 8 && size < 16) {
+    std::memcpy(to, data, 8);
+    std::memcpy(to + size - 8, data + size - 8, 8);
+  } else if (size >= 4 && size < 8) {
+    std::memcpy(to, data, 4);
+    std::memcpy(to + size - 4, data + size - 4, 4);
+  } else if (size > 32) {
+    std::memcpy(to, data, size);
+  } else {
+    for (size_t at = 0; at < size; ++at) to[at] = data[at];
+  }
+  return to + size;
+}
+
 class TextIndex {
  public:
   // The number of `text`, whose hash is `hash`; a new text gets the next

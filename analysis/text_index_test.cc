@@ -10,6 +10,18 @@ namespace {
 // Texts of every length up to three words, read from the middle of a
 // buffer, against copies with one byte changed at each place: the short
 // texts' loads must see every byte and no byte past the end.
+// Copies of every length around the widths CopyText moves at once, into the
+// middle of a buffer: every byte lands, none around the copy is touched.
+TEST(TextIndexTest, CopiesTextsOfEveryLength) {
+  const std::string source = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";
+  for (size_t length = 0; length <= 40; ++length) {
+    std::string target(48, '.');
+    char* end = CopyText(std::string_view(source).substr(1, length), &target[2]);
+    EXPECT_EQ(end, &target[2] + length);
+    EXPECT_EQ(target, ".." + source.substr(1, length) + std::string(46 - length, '.')) << length;
+  }
+}
+
 TEST(TextIndexTest, EveryByteOfEveryLengthCounts) {
   const std::string buffer = "xx0123456789abcdefghijklmnopqrstuvwxyz";
   for (size_t length = 0; length <= 24; ++length) {

@@ -8,23 +8,32 @@
 
 namespace quintrel {
 
+uint32_t ThreadTable::numberOf(std::string_view id, std::string_view stamp) {
+  // Ids of one to eight bytes, most of them, are found in the table of
+  // recent ids by their bytes as one word, without a hash of the text.
+  bool shortId = id.size() - 1 < 8;
+  uint64_t word = shortId ? TailWord(id, 0) : 0;
+  Recent& recent = recent_[(word * 0x9E3779B97F4A7C15ULL) >> (64 - kRecentBits)];
+  if (shortId && recent.word == word && recent.size == id.size()) return recent.number;
+  bool added;
+  uint32_t number = numbers_.numberOf(id, &added);
+  if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), std::string(stamp)});
+  if (shortId) recent = Recent{word, static_cast<uint32_t>(id.size()), number};
+  return number;
+}
+
 uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
-  // Calls of one thread mostly come in runs; the last thread is tried first.
-  if (rows_.empty() || !SameText(numbers_.text(last_), id)) {
-    bool added;
-    last_ = numbers_.numberOf(id, &added);
-    if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), ""});
-  }
-  ThreadRow& row = rows_[last_];
+  uint32_t number = numberOf(id, stamp);
+  ThreadRow& row = rows_[number];
   ++row.calls;
   SaturatingAdd(&row.dmclMs, durationMs);
   // The stamps of a thread mostly keep their length: copied in place then.
   if (row.last.size() == stamp.size()) {
-    std::memcpy(&row.last[0], stamp.data(), stamp.size());
+    CopyText(stamp, &row.last[0]);
   } else {
     row.last.assign(stamp);
   }
-  return last_;
+  return number;
 }
 
 std::vector<ThreadRow> ThreadTable::rows() const {

@@ -22,9 +22,20 @@ class ThreadTable {
   std::vector<ThreadRow> rows() const;
 
  private:
+  // A short thread id met lately, as TailWord reads it, and its number.
+  struct Recent {
+    uint64_t word = 0;
+    uint32_t size = 0;  // 0: none
+    uint32_t number = 0;
+  };
+  static constexpr int kRecentBits = 6;
+  // The number of the thread `id`, whose call has `stamp`; a new thread
+  // gets a row.
+  uint32_t numberOf(std::string_view id, std::string_view stamp);
+
   TextIndex numbers_;
   std::vector<ThreadRow> rows_;  // by number; their ids are the index's texts
-  uint32_t last_ = 0;            // the number of the thread of the last call
+  Recent recent_[1 << kRecentBits] = {};
 };
 
 // Ranks rows by time and calls (both descending), then id.

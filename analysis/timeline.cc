@@ -53,7 +53,8 @@ void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
     created = placed.second;
   }
   last_->held.durations.add(durationMs);
-  addThread(thread);
+  // Most calls come from a thread the bucket already counts.
+  if (thread >= bucketOfThread_.size() || bucketOfThread_[thread] != lastIndex_) addThread(thread);
   // Only a new bucket can make the span too wide.
   if (created && !fixed_) widen();
 }

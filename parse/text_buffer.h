@@ -38,6 +38,14 @@ class TextBuffer {
     if (!text.empty()) std::memcpy(data_ + size_, text.data(), text.size());
     size_ += text.size();
   }
+  // Makes room for `extra` more bytes at the end and returns where they
+  // begin; the caller writes all of them before the next operation.
+  char* extend(size_t extra) {
+    if (capacity_ - size_ < extra) grow(extra);
+    char* at = data_ + size_;
+    size_ += extra;
+    return at;
+  }
   void push_back(char c) {
     if (capacity_ == size_) grow(1);
     data_[size_++] = c;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -25,7 +26,11 @@ TEST(TextBufferTest, EditsTheText) {
   text.append("s");
   EXPECT_EQ(moved.view(), "name");
   EXPECT_EQ(text.view(), "names");
-  text.erasePrefix(99);
+  // Room made at the end, past what the buffer held, for the caller to fill.
+  const std::string kMore(100, 'x');
+  std::memcpy(text.extend(kMore.size()), kMore.data(), kMore.size());
+  EXPECT_EQ(text.view(), "names" + kMore);
+  text.erasePrefix(999);
   EXPECT_TRUE(text.empty());
 }
 
