@@ -205,8 +205,10 @@ void WriteSlowestCalls(const Profile& profile, size_t width, std::ostream& out) 
   TextTable table({">ms", "thread", "start", "call"});
   for (auto entry = profile.topCalls.rbegin(); entry != profile.topCalls.rbegin() + shown;
        ++entry) {
+    // The cell shows at most `width` columns: a huge call is not copied whole.
+    std::string_view call = entry->callText.view();
     table.addRow({std::to_string(int64_t(entry->durationMs)), entry->threadId, entry->timeStamp,
-                  std::string(entry->callText.view())});
+                  std::string(call.substr(0, SkipCharacters(call, 0, width + 1)))});
   }
   table.write(out, width);
 }

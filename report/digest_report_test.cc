@@ -152,6 +152,36 @@ TEST(DigestReportTest, EveryLineIsCutToTheWidth) {
   }
 }
 
+TEST(DigestReportTest, SlowestCallIsShownWholeOrCutWithDots) {
+  // Texts of any length, however many bytes a column takes: a call that
+  // fits is shown whole, a longer one is cut and ends in "...".
+  const struct {
+    std::string call;
+    bool cut;
+  } cases[] = {
+      {"get,c,short", false},
+      {Repeat("x", 300000), true},
+      {Repeat("\xc3\xa9", 300000), true},
+      {"get," + Repeat("\x80", 5000) + "y", false},
+      {"get," + Repeat("\x80", 5000) + Repeat("y", 300000), true},
+  };
+  for (const auto& c : cases) {
+    Profile profile;
+    profile.topCalls.push_back({TextBuffer(c.call), 5});
+    ReportContext context;
+    context.width = 80;
+    std::ostringstream out;
+    WriteDigestReport(profile, context, out);
+    std::string text = out.str();
+    size_t row = text.find('\n', text.find("\n  ms  thread  start  call") + 1);
+    ASSERT_NE(row, std::string::npos) << text.substr(0, 2000);
+    std::string line = text.substr(row + 1, text.find('\n', row + 1) - row - 1);
+    EXPECT_LE(DisplayWidth(line), 80u);
+    EXPECT_EQ(line.size() >= 3 && line.compare(line.size() - 3, 3, "...") == 0, c.cut)
+        << c.call.substr(0, 20);
+  }
+}
+
 TEST(DigestReportTest, RecordsTheRunsFiltersAndTop) {
   const struct {
     std::vector<std::string> filters;

@@ -14,6 +14,21 @@ void WriteScalar(const Json& scalar, std::ostream* out) {
   *out << scalar.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// Texts longer than this are written in pieces of about this length, so
+// that a huge one is never copied whole.
+constexpr size_t kTextPiece = size_t{1} << 16;
+
+// Where the piece of `text` written next ends: just after an ASCII byte,
+// where the library's UTF-8 reading is at rest, so pieces write what the
+// whole text writes; the whole text where there is no such byte.
+size_t PieceEnd(std::string_view text) {
+  if (text.size() <= kTextPiece) return text.size();
+  for (size_t at = kTextPiece; at < text.size(); ++at) {
+    if (static_cast<unsigned char>(text[at - 1]) < 0x80) return at;
+  }
+  return text.size();
+}
+
 }  // namespace
 
 void JsonWriter::beginValue() {
@@ -58,7 +73,19 @@ void JsonWriter::key(std::string_view name) {
 
 void JsonWriter::value(std::string_view text) {
   beginValue();
-  WriteScalar(Json(std::string(text)), out_);
+  if (text.size() <= kTextPiece) {
+    WriteScalar(Json(std::string(text)), out_);
+    return;
+  }
+  out_->put('"');
+  while (!text.empty()) {
+    size_t end = PieceEnd(text);
+    std::string piece =
+        Json(std::string(text.substr(0, end))).dump(-1, ' ', false, Json::error_handler_t::replace);
+    out_->write(piece.data() + 1, static_cast<std::streamsize>(piece.size() - 2));
+    text.remove_prefix(end);
+  }
+  out_->put('"');
 }
 
 void JsonWriter::value(int64_t number) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -61,6 +63,24 @@ TEST(JsonWriterTest, WritesWhatTheLibraryDumps) {
            {"big", uint64_t{18446744073709551615u}},
            {"nested", {{"list", {true, false}}, {"empty", ""}}},
            {"flag", true}});
+}
+
+TEST(JsonWriterTest, LongTextsWrittenInPiecesAsTheLibraryWritesThemWhole) {
+  // Texts past the piece length, of ASCII bytes (some escaped) mixed with
+  // valid and invalid UTF-8, so that pieces end beside every kind of
+  // sequence; and one with no ASCII byte at all, written whole.
+  const std::string kAscii[] = {"x", "\"", "\\", "\x01", "\n"};
+  const std::string kOther[] = {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\x80",
+                                "\xc3",     "\xff",         "\xed\xa0\x80"};
+  std::mt19937 random(11);
+  for (size_t asciiEvery : {1, 3, 50, 0}) {
+    std::string text;
+    for (size_t i = 0; text.size() < 300000; ++i) {
+      bool ascii = asciiEvery != 0 && i % asciiEvery == 0;
+      text += ascii ? kAscii[random() % std::size(kAscii)] : kOther[random() % std::size(kOther)];
+    }
+    ExpectSameAsLibrary([&text](JsonWriter& json) { json.value(text); }, Json(text));
+  }
 }
 
 TEST(JsonWriterTest, NumbersAndTextsAsTheLibraryWritesThem) {

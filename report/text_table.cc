@@ -12,7 +12,7 @@ void Pad(std::ostream& out, size_t count) {
 
 }  // namespace
 
-size_t SkipCharacters(const std::string& text, size_t at, size_t count) {
+size_t SkipCharacters(std::string_view text, size_t at, size_t count) {
   for (size_t shown = 0; at < text.size() && shown < count; ++shown) {
     ++at;
     while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quintrel {
@@ -49,7 +50,7 @@ std::vector<std::string> WrapText(const std::string& text, size_t columns, size_
 
 // The byte just past the first `count` characters of the UTF-8 text `text`
 // from byte `at`.
-size_t SkipCharacters(const std::string& text, size_t at, size_t count);
+size_t SkipCharacters(std::string_view text, size_t at, size_t count);
 
 // The number of characters (not bytes) of a UTF-8 text.
 size_t DisplayWidth(const std::string& text);
