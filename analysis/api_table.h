@@ -2,9 +2,9 @@
 // table the summary reports print, kept at close to what they print: the
 // names packed in a TextArena, a row of 32 bytes per name in blocks that
 // never move (a vector that doubles would need three times its rows while it
-// grows) and, while calls are added, an index of 4 bytes a slot. The table owns the names; a row's
-// name points into them and stays valid as long as the table, moves
-// included.
+// grows) and, while calls are added, an index of 4 bytes a slot. The table
+// owns the names; a row's name points into them and stays valid as long as
+// the table, moves included.
 #ifndef QUINTREL_ANALYSIS_API_TABLE_H_
 #define QUINTREL_ANALYSIS_API_TABLE_H_
 
