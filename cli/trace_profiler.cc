@@ -90,6 +90,17 @@ std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
   return std::make_unique<PrefixedSource>(std::move(start), std::move(source));
 }
 
+void TraceProfiler::warnFiltersPassSavedProfile() const {
+  std::string filters;
+  for (const std::string& filter : config_->filters) {
+    if (filter == "--anonymize") continue;  // hides texts in the report, which it can
+    filters += (filters.empty() ? "" : ", ") + filter;
+  }
+  if (filters.empty()) return;
+  ReportWarning("the filters " + filters + " do not apply to saved profile " + trace_->path() +
+                ": it holds the calls its own run kept");
+}
+
 bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profile) {
   // Kept by the thread: a merge of many profiles reads each into the pages
   // of the one before instead of growing a new text every time.
@@ -109,7 +120,10 @@ bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profi
     ReadSavedProfile(text, profile, &error);
   }
   traceBytes_ = source->bytesConsumed();
-  if (error.empty()) return true;
+  if (error.empty()) {
+    warnFiltersPassSavedProfile();
+    return true;
+  }
   ReportError("cannot read saved profile", trace_->path(), error);
   failed_ = true;
   reportIncomplete_ = true;  // nothing of it can be reported

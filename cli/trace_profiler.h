@@ -105,6 +105,9 @@ class TraceProfiler {
                     Profile* profile);
   // Reads the saved profile `source` holds; false after reporting why not.
   bool readSavedProfile(ByteSource* source, MergeableProfile* profile);
+  // Warns that the run's call filters leave a saved profile as it is: it
+  // holds the calls its own run kept.
+  void warnFiltersPassSavedProfile() const;
   // Refuses a saved profile where the run's report cannot take one; true
   // after reporting the usage error.
   bool refuseSavedProfile();

@@ -208,6 +208,30 @@ TEST(SavedProfile, AnonymizedReportIsTheRunsAnonymizedReport) {
   }
 }
 
+// The call filters of a run cannot narrow a saved profile: the run says so
+// on standard error, for the profile as input and as a merged one, and goes
+// on; --anonymize, which applies to the report, is not named.
+TEST(SavedProfile, FiltersThatCannotApplyAreNamed) {
+  ScratchDir dir;
+  const std::string saved = dir.file("sample.prof");
+  Succeeds({SourceDir() + "/examples/sample.trc", saved, "-s", "PROFILE"});
+  const std::string warning =
+      "quintrel: warning: the filters -r, --users=admin do not apply to "
+      "saved profile " +
+      saved + ": it holds the calls its own run kept\n";
+  const std::vector<std::vector<std::string>> runs = {
+      {saved, "CONSOLE", "-s", "JSON", "--users=admin", "-r"},
+      {Data("many.trc"), "CONSOLE", "-s", "DIGEST", "--users=admin", "-r", "--merge=" + saved}};
+  for (const std::vector<std::string>& run : runs) {
+    CliResult result = RunQuintrel(run);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find(warning), std::string::npos) << result.err;
+  }
+  CliResult plain = RunQuintrel({saved, "CONSOLE", "-s", "JSON", "--anonymize"});
+  EXPECT_EQ(plain.exitCode, 0);
+  EXPECT_EQ(plain.err.find("do not apply"), std::string::npos) << plain.err;
+}
+
 // The JSON document of the saved profile `path`.
 std::string Decompressed(const std::string& path) { return RunCommand({"zstd", "-dcq", path}).out; }
 
