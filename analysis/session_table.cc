@@ -1,5 +1,7 @@
 #include "analysis/session_table.h"
 
+#include <cstring>
+
 #include "analysis/fingerprint.h"
 #include "parse/trace_grammar.h"
 
@@ -56,7 +58,9 @@ std::string_view CallArgumentOf(std::string_view text, int index) {
 }
 
 std::string_view SessionOpenedBy(const TraceCall& call) {
-  if (call.apiLineText().compare(0, 8, "connect,") != 0) return std::string_view();
+  // Asked of every accepted call: eight bytes compared as one word.
+  std::string_view text = call.apiLineText();
+  if (text.size() < 8 || std::memcmp(text.data(), "connect,", 8) != 0) return std::string_view();
   std::string_view result = call.resultText.view();
   bool quoted = !result.empty() && result.back() == '\'';
   return quoted ? result.substr(0, result.size() - 1) : std::string_view();

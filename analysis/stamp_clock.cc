@@ -13,6 +13,9 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The length of a stamp to its whole second as a trace writes it.
+constexpr size_t kUsualSecond = 24;
+
 // Whether `stamp` ends in a blank and six digits, as a trace writes the
 // microseconds, read as one word: the common case. Each digit less '0'
 // stays below 0x80 with 0x76 added exactly when it is below 10; a byte below
@@ -55,6 +58,15 @@ bool StampClock::millisOf(std::string_view stamp, int64_t* seconds, int64_t* mil
     blank = stamp.size() - 7;
     const char* digits = stamp.data() + blank + 1;
     micros = (digits[0] - '0') * 100000 + (digits[1] - '0') * 10000 + (digits[2] - '0') * 1000;
+    // Most stamps name the second of the stamp before, as a trace writes
+    // them ("Wed Aug  6 09:00:00 2003"): compared at a fixed width.
+    const Second& last = seconds_[last_];
+    if (blank == kUsualSecond && last.text.size() == kUsualSecond && last.valid &&
+        std::memcmp(stamp.data(), last.text.data(), kUsualSecond) == 0) {
+      *seconds = last.seconds;
+      *millis = last.seconds * 1000 + micros / 1000;
+      return true;
+    }
   } else {
     blank = ReadSubSecond(stamp, &micros);
   }
