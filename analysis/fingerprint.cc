@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "analysis/text_index.h"
+
 namespace quintrel {
 
 namespace {
@@ -259,7 +261,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
 // Appends `argument` to `out` at `*size`, cut to kMaxCallArgument bytes.
 void AppendCut(std::string_view argument, char* out, size_t* size) {
   size_t kept = std::min(argument.size(), kMaxCallArgument);
-  std::memcpy(out + *size, argument.data(), kept);
+  CopyText(std::string_view(argument.data(), kept), out + *size);
   *size += kept;
   if (kept < argument.size()) {
     std::memcpy(out + *size, "...", 3);
@@ -282,7 +284,7 @@ size_t AppendArgument(std::string_view text, char* out, size_t* size) {
   if (folds) {
     out[(*size)++] = '?';
   } else {
-    AppendCut(text.substr(0, length), out, size);
+    AppendCut(std::string_view(text.data(), length), out, size);
   }
   return length;
 }
@@ -315,12 +317,12 @@ size_t CallFingerprint(std::string_view callText, char* out) {
   size_t at = 0;
   while (at < callText.size() && text[at] != ',') ++at;
   size_t size = std::min(at, kMaxFingerprint + 1);
-  std::memcpy(out, text, size);
+  CopyText(std::string_view(text, size), out);
   // `at` is at a comma or at the end.
   while (at < callText.size() && size <= kMaxFingerprint) {
     out[size++] = ',';
     ++at;
-    at += AppendArgument(callText.substr(at), out, &size);
+    at += AppendArgument(std::string_view(text + at, callText.size() - at), out, &size);
   }
   if (size > kMaxFingerprint) {
     std::memcpy(out + kMaxFingerprint, "...", 3);
