@@ -8,22 +8,25 @@
 
 namespace quintrel {
 
-uint32_t ThreadTable::numberOf(std::string_view id, std::string_view stamp) {
+uint32_t ThreadTable::numberOf(std::string_view id, std::string_view stamp, Recent* recent) {
+  bool added;
+  uint32_t number = numbers_.numberOf(id, &added);
+  if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), std::string(stamp)});
+  if (recent != nullptr) {
+    *recent = Recent{TailWord(id, 0), static_cast<uint32_t>(id.size()), number};
+  }
+  return number;
+}
+
+uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
   // Ids of one to eight bytes, most of them, are found in the table of
   // recent ids by their bytes as one word, without a hash of the text.
   bool shortId = id.size() - 1 < 8;
   uint64_t word = shortId ? TailWord(id, 0) : 0;
   Recent& recent = recent_[(word * 0x9E3779B97F4A7C15ULL) >> (64 - kRecentBits)];
-  if (shortId && recent.word == word && recent.size == id.size()) return recent.number;
-  bool added;
-  uint32_t number = numbers_.numberOf(id, &added);
-  if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), std::string(stamp)});
-  if (shortId) recent = Recent{word, static_cast<uint32_t>(id.size()), number};
-  return number;
-}
-
-uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
-  uint32_t number = numberOf(id, stamp);
+  uint32_t number = shortId && recent.word == word && recent.size == id.size()
+                        ? recent.number
+                        : numberOf(id, stamp, shortId ? &recent : nullptr);
   ThreadRow& row = rows_[number];
   ++row.calls;
   SaturatingAdd(&row.dmclMs, durationMs);

@@ -29,9 +29,10 @@ class ThreadTable {
     uint32_t number = 0;
   };
   static constexpr int kRecentBits = 6;
-  // The number of the thread `id`, whose call has `stamp`; a new thread
-  // gets a row.
-  uint32_t numberOf(std::string_view id, std::string_view stamp);
+  // The number of the thread `id`, whose call has `stamp`, not found among
+  // the recent ids; a new thread gets a row. A short id is kept in `recent`
+  // (null for a long one).
+  uint32_t numberOf(std::string_view id, std::string_view stamp, Recent* recent);
 
   TextIndex numbers_;
   std::vector<ThreadRow> rows_;  // by number; their ids are the index's texts
