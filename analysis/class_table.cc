@@ -6,10 +6,17 @@
 
 namespace quintrel {
 
-uint32_t ClassTable::numberOf(std::string_view name, uint64_t hash) {
+uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
   bool added;
   uint32_t number = names_.numberOf(name, hash, &added);
   if (added) classes_.push_back(std::make_unique<Class>());
+  if (name.size() <= kRecentName) {
+    Recent& recent = recent_[hash >> (64 - kRecentBits)];
+    recent.hash = hash;
+    recent.number = number;
+    recent.size = static_cast<uint32_t>(name.size());
+    CopyText(name, recent.name);
+  }
   return number;
 }
 

@@ -1,6 +1,7 @@
 // ClassTable: the members of classes (APIs, query classes, call classes),
 // each class with the durations of its members and its worst member. It owns
-// its classes, numbered by a TextIndex of their names.
+// its classes, numbered by a TextIndex of their names, and copies of the
+// short names met lately, which find most classes without the index.
 #ifndef QUINTREL_ANALYSIS_CLASS_TABLE_H_
 #define QUINTREL_ANALYSIS_CLASS_TABLE_H_
 
@@ -39,8 +40,16 @@ class ClassTable {
   };
 
   // The number of the class `name`, made when new; `hash` is
-  // HashText(name).
-  uint32_t numberOf(std::string_view name, uint64_t hash);
+  // HashText(name). Inline: every call and query looks up its class, most
+  // of them one met lately.
+  uint32_t numberOf(std::string_view name, uint64_t hash) {
+    const Recent& recent = recent_[hash >> (64 - kRecentBits)];
+    if (recent.hash == hash && recent.size == name.size() &&
+        SameText(name, std::string_view(recent.name, recent.size))) {
+      return recent.number;
+    }
+    return lookUp(name, hash);
+  }
   uint32_t numberOf(std::string_view name) { return numberOf(name, HashText(name)); }
   // The class numbered `number`; it lives as long as the table.
   Class* at(uint32_t number) { return classes_[number].get(); }
@@ -63,10 +72,22 @@ class ClassTable {
   void moveInto(std::map<std::string, MergeableClass>* classes);
 
  private:
+  // A class name of at most kRecentName bytes met lately, by its hash.
+  static constexpr size_t kRecentName = 48;
+  static constexpr int kRecentBits = 8;
+  struct Recent {
+    uint64_t hash = 0;
+    uint32_t number = 0;
+    uint32_t size = 0xFFFFFFFF;  // none
+    char name[kRecentName];
+  };
+  // numberOf() of a name not met lately.
+  uint32_t lookUp(std::string_view name, uint64_t hash);
   static void KeepExample(Class* group, const ClassMember& member);
 
   TextIndex names_;
   std::vector<std::unique_ptr<Class>> classes_;  // by number
+  std::vector<Recent> recent_ = std::vector<Recent>(size_t{1} << kRecentBits);
 };
 
 // Ranks rows by total time and count, both descending, then name.
