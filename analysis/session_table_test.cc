@@ -59,5 +59,29 @@ TEST(SessionTableTest, SessionsUsersAndRepositoriesFromConnectCalls) {
   EXPECT_EQ(analytics.sessions[5].user, "(unknown)");
 }
 
+// Only a connect call's quoted result names the session it opened.
+TEST(SessionTableTest, SessionOpenedByConnectCallsAlone) {
+  const struct {
+    const char* text;
+    const char* result;
+    const char* opened;
+  } kCases[] = {
+      {"connect,repoA,ann,,,", "s3'", "s3"},
+      {"connect,", "s4'", "s4"},
+      {"connect", "s5'", ""},
+      {"connectx,repoA", "s6'", ""},
+      {"Connect,repoA", "s7'", ""},
+      {"fetch,s1,0900000180000123", "s8'", ""},
+      {"connect,repoA,ann,,,", "T", ""},
+      {"", "s9'", ""},
+  };
+  for (const auto& c : kCases) {
+    TraceCall call;
+    call.setApiLineText(c.text);
+    call.resultText.assign(c.result);
+    EXPECT_EQ(SessionOpenedBy(call), c.opened) << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace quintrel

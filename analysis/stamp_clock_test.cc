@@ -21,11 +21,19 @@ TEST(StampClock, ReadsStampsInOrder) {
       {"Thu Jan  1 00:00:00 1970 5", true, 0, 0},
       {"Thu Jan  1 00:00:00 1970 999999", true, 0, 999},
       {"Wed Aug  6 14:03:22 2003 412345", true, 1060178602, 412},
+      // The second of the stamp before, then back and forth between two.
+      {"Wed Aug  6 14:03:22 2003 512345", true, 1060178602, 512},
+      {"Wed Aug  6 14:03:25 2003 000999", true, 1060178605, 0},
+      {"Wed Aug  6 14:03:22 2003 001000", true, 1060178602, 1},
+      {"Wed Aug  6 14:03:25 2003 100000", true, 1060178605, 100},
       {"Wed Aug  6 14:03:22 2003 1", true, 1060178602, 0},
       {"14:03:22", false, 0, 0},
       {"14:03:22", false, 0, 0},
       {"Wed Aug  6 14:03:23 2003 0", true, 1060178603, 0},
       {"Wed Xyz  6 14:03:23 2003 0", false, 0, 0},
+      // A second without a date stays one, read again.
+      {"Wed Xyz  6 14:03:23 2003 000001", false, 0, 0},
+      {"Wed Xyz  6 14:03:23 2003 000002", false, 0, 0},
       {"Wed Aug  6 14:03:23 2003 7", true, 1060178603, 0},
       // Microseconds of other than six digits, or not after a blank.
       {"Wed Aug  6 14:03:23 2003 1234567", true, 1060178603, 1234},

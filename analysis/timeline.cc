@@ -43,20 +43,21 @@ Timeline::Timeline(int64_t fixedSeconds)
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
   // Calls mostly fall into the bucket of the call before: no division then.
   int64_t offset = seconds - lastIndex_ * width_;
-  bool same = last_ != nullptr && offset >= 0 && offset < width_;
-  int64_t index = same ? lastIndex_ : BucketIndex(seconds, width_);
   bool created = false;
-  if (!same) {
-    auto placed = buckets_.try_emplace(index);
-    last_ = &placed.first->second;
-    lastIndex_ = index;
-    created = placed.second;
-  }
+  if (last_ == nullptr || offset < 0 || offset >= width_) created = moveTo(seconds);
   last_->held.durations.add(durationMs);
   // Most calls come from a thread the bucket already counts.
   if (thread >= bucketOfThread_.size() || bucketOfThread_[thread] != lastIndex_) addThread(thread);
   // Only a new bucket can make the span too wide.
   if (created && !fixed_) widen();
+}
+
+bool Timeline::moveTo(int64_t seconds) {
+  int64_t index = BucketIndex(seconds, width_);
+  auto placed = buckets_.try_emplace(index);
+  last_ = &placed.first->second;
+  lastIndex_ = index;
+  return placed.second;
 }
 
 void Timeline::addThread(uint32_t thread) {

@@ -53,6 +53,9 @@ class Timeline {
     MergeableBucket held;
     size_t distinct = 0;  // the threads after the repeats were last dropped
   };
+  // Makes the bucket of `seconds` the bucket of the last call; returns
+  // whether it is new.
+  bool moveTo(int64_t seconds);
   // Counts `thread` in the bucket of the last call.
   void addThread(uint32_t thread);
   void merge(Bucket&& from, Bucket* into);

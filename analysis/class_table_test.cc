@@ -1,0 +1,40 @@
+#include "analysis/class_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quintrel {
+namespace {
+
+// More names than the table keeps of those met lately, so that they share
+// its slots: short ones, ones of the longest length kept and one byte
+// longer, long ones, and names that differ only in a last zero byte or in
+// length. Looked up again and again in another order, each keeps the number
+// it got first.
+TEST(ClassTableTest, NumbersEveryNameApartWhateverItsLength) {
+  std::vector<std::string> names;
+  for (int n = 0; n < 600; ++n) {
+    std::string name = "get,?," + std::to_string(n);
+    size_t lengths[] = {name.size(), 48, 49, 300};
+    name.resize(lengths[n % 4], 'x');
+    names.push_back(name);
+  }
+  names.push_back(std::string("get,?,1\0", 8));
+  names.push_back("get,?,1x");
+  ClassTable table;
+  for (size_t n = 0; n < names.size(); ++n) EXPECT_EQ(table.numberOf(names[n]), n) << n;
+  for (int round = 0; round < 3; ++round) {
+    for (size_t step = 0; step < names.size(); ++step) {
+      size_t n = (step * 7 + static_cast<size_t>(round)) % names.size();
+      EXPECT_EQ(table.numberOf(names[n]), n) << n;
+    }
+  }
+  table.add(names[5], ClassMember{12, 0, "text", "t", "s"}, true);
+  EXPECT_EQ(table.classOf(names[5])->durations.count(), 1);
+  EXPECT_EQ(table.classOf(names[6])->durations.count(), 0);
+}
+
+}  // namespace
+}  // namespace quintrel
