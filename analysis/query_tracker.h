@@ -45,6 +45,15 @@ class QueryTracker {
   // and gives the log its order.
   void finish();
 
+  // What a call does to query tracking, by its API name:
+  // starts a query, starts one that waits for its collection (execquery),
+  // names that collection (getlastcoll), fetches from a query or closes it.
+  enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch, kClose };
+  static Role RoleOfName(std::string_view apiName);
+  // The connection a call text names: its first argument, or the whole text
+  // where it holds no comma. An execquery waits under it.
+  static std::string_view ConnectionOf(std::string_view apiText);
+
   // Whether a call with this API line text may matter to query tracking, so
   // that its API text needs the lines that continue it.
   static bool MayTrack(std::string_view apiLineText);
