@@ -39,6 +39,9 @@ struct CallFacts {
   std::string_view fingerprint;
   std::string_view apiName;
   std::string_view sessionText;
+  // A connect call the filters left out: it only opens its session (see
+  // SessionTable::openLeftOut).
+  bool leftOut = false;
 };
 
 class Analytics : public QueryRecordSink {
@@ -47,7 +50,7 @@ class Analytics : public QueryRecordSink {
   explicit Analytics(int64_t bucketSeconds)
       : timeline_(bucketSeconds), callFingerprint_(kCallFingerprintRoom, '\0') {}
 
-  // Takes an accepted call.
+  // Takes an accepted call, or a connect call the filters left out.
   void addCall(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 

@@ -102,6 +102,9 @@ class TextIndex {
   uint32_t numberOf(std::string_view text, bool* added) {
     return numberOf(text, HashText(text), added);
   }
+  // The number of `text`, or kNone where it has none yet.
+  static constexpr uint32_t kNone = 0xFFFFFFFF;
+  uint32_t find(std::string_view text) const;
   const std::string& text(uint32_t number) const { return texts_[number]; }
   size_t size() const { return texts_.size(); }
 
@@ -110,7 +113,9 @@ class TextIndex {
     uint64_t hash = 0;
     uint32_t number = kEmpty;
   };
-  static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr uint32_t kEmpty = kNone;
+  // The slot that holds `text`, or the empty one where its probe ends.
+  size_t probe(std::string_view text, uint64_t hash) const;
   void place(const Slot& slot);
   void grow();
 
