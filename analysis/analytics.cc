@@ -37,13 +37,13 @@ ClassTable::Class* Analytics::callClassOf(const CallFacts& call) {
   return callClass;
 }
 
-void Analytics::addCall(const CallFacts& call) {
+void Analytics::addLeftOut(const CallFacts& call) {
   std::string_view sessionText = call.fingerprint.empty() ? call.apiLineText : call.sessionText;
-  if (call.leftOut) {
-    sessions_.openLeftOut(sessionText, call.openedSession, threads_.find(call.threadId),
-                          call.threadId);
-    return;
-  }
+  sessions_.openLeftOut(sessionText, call.openedSession, threads_.find(call.threadId),
+                        call.threadId);
+}
+
+void Analytics::addCall(const CallFacts& call) {
   ClassTable::Class* callClass = callClassOf(call);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
@@ -51,7 +51,8 @@ void Analytics::addCall(const CallFacts& call) {
   size_t threadsBefore = threads_.size();
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
-  sessions_.add(sessionText, call.openedSession, thread, call.durationMs);
+  sessions_.add(call.fingerprint.empty() ? call.apiLineText : call.sessionText, call.openedSession,
+                thread, call.durationMs);
   int64_t seconds, startMs;
   if (clock_.millisOf(call.timeStamp, &seconds, &startMs)) {
     timeline_.add(seconds, call.durationMs, thread);

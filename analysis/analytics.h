@@ -50,8 +50,10 @@ class Analytics : public QueryRecordSink {
   explicit Analytics(int64_t bucketSeconds)
       : timeline_(bucketSeconds), callFingerprint_(kCallFingerprintRoom, '\0') {}
 
-  // Takes an accepted call, or a connect call the filters left out.
+  // Takes an accepted call.
   void addCall(const CallFacts& call);
+  // Takes a connect call the filters left out (`call.leftOut`).
+  void addLeftOut(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 
   // Fills profile->analytics and profile->mergeable, reading the profile's

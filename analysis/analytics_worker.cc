@@ -182,7 +182,11 @@ void AnalyticsWorker::process(Batch* batch) {
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
-    analytics_.addCall(batch->factsOf(call));
+    if (call.leftOut) {
+      analytics_.addLeftOut(batch->factsOf(call));
+    } else {
+      analytics_.addCall(batch->factsOf(call));
+    }
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }

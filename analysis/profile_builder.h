@@ -45,9 +45,6 @@ class ProfileBuilder : public TraceCallSink {
   const QueryLog& completedQueries() const { return queryLog_; }
 
  private:
-  // Hands the call to the analytics; `opened` is SessionOpenedBy(call).
-  void addAnalytics(const TraceCall& call, std::string_view opened, bool leftOut);
-
   bool anonymize_;
   Anonymizer anonymizer_;
   CallFilter filter_;

@@ -103,15 +103,6 @@ QueryTracker::Role QueryTracker::RoleOfName(std::string_view apiName) {
   return role == nullptr ? Role::kNone : role->role;
 }
 
-std::string_view QueryTracker::ConnectionOf(std::string_view apiText) {
-  size_t p1 = apiText.find(',');
-  if (p1 == std::string_view::npos) return apiText;
-  // Without a second comma the connection runs to the end of the text (the
-  // length below is then larger than what is left).
-  size_t p2 = apiText.find(',', p1 + 1);
-  return apiText.substr(p1 + 1, p2 - p1 - 1);
-}
-
 void QueryTracker::track(TraceCall* call) {
   std::string_view text = call->apiText.view();
   std::string_view connection = ConnectionOf(text);

@@ -24,16 +24,6 @@ uint32_t SessionSlotOf(std::string_view handle) {
   return 2 + number;
 }
 
-std::string_view SessionHandleOf(std::string_view text) {
-  size_t comma = 0;
-  while (comma < text.size() && text[comma] != ',') ++comma;
-  if (comma == text.size()) return std::string_view();
-  std::string_view rest = text.substr(comma + 1, 8);
-  size_t end = 0;
-  while (end < rest.size() && rest[end] != ',') ++end;
-  return rest.substr(0, end);
-}
-
 std::string_view CallArgumentOf(std::string_view text, int index) {
   size_t at = text.find(',');
   for (; at != std::string_view::npos && index > 0; --index) {

@@ -40,7 +40,15 @@ uint32_t SessionSlotOf(std::string_view handle);
 // The first argument of a call text as far as a handle reaches (SessionSlotOf
 // takes none longer than seven bytes): up to the next comma, at most eight
 // bytes. Read without a search, which would run on through a query's text.
-std::string_view SessionHandleOf(std::string_view text);
+inline std::string_view SessionHandleOf(std::string_view text) {
+  size_t comma = 0;
+  while (comma < text.size() && text[comma] != ',') ++comma;
+  if (comma == text.size()) return std::string_view();
+  std::string_view rest = text.substr(comma + 1, 8);
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
+}
 // The argument `index` (0: the first after the API name) of a call text.
 std::string_view CallArgumentOf(std::string_view text, int index);
 

@@ -4,16 +4,6 @@
 
 namespace quintrel {
 
-size_t TextIndex::probe(std::string_view text, uint64_t hash) const {
-  size_t mask = slots_.size() - 1;
-  size_t at = hash & mask;
-  for (; slots_[at].number != kEmpty; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (slot.hash == hash && SameText(texts_[slot.number], text)) break;
-  }
-  return at;
-}
-
 uint32_t TextIndex::find(std::string_view text) const {
   return slots_.empty() ? kNone : slots_[probe(text, HashText(text))].number;
 }

@@ -115,7 +115,16 @@ class TextIndex {
   };
   static constexpr uint32_t kEmpty = kNone;
   // The slot that holds `text`, or the empty one where its probe ends.
-  size_t probe(std::string_view text, uint64_t hash) const;
+  // Inline: every lookup of the analytics' path goes through it.
+  size_t probe(std::string_view text, uint64_t hash) const {
+    size_t mask = slots_.size() - 1;
+    size_t at = hash & mask;
+    for (; slots_[at].number != kEmpty; at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.hash == hash && SameText(texts_[slot.number], text)) break;
+    }
+    return at;
+  }
   void place(const Slot& slot);
   void grow();
 
