@@ -236,6 +236,17 @@ TEST(Toolbox, SessionsKeepTheUserOfTheirConnectWhateverTheFiltersDrop) {
   }
 }
 
+TEST(Toolbox, TheReadmeShowsTheSamplesDigestAsItIs) {
+  const std::string readme = ReadFile(std::string(QUINTREL_SOURCE_DIR) + "/README.md");
+  size_t start = readme.find("```\nusers (");
+  ASSERT_NE(start, std::string::npos);
+  start += 4;
+  const std::string block = readme.substr(start, readme.find("```\n", start) - start);
+  const std::string digest = RunQuintrel({kSample, "CONSOLE", "-s", "DIGEST", "--width=80"}).out;
+  ASSERT_GE(digest.size(), block.size());
+  EXPECT_EQ(digest.substr(digest.size() - block.size()), block);
+}
+
 TEST(Toolbox, UserAndRepositoryFiltersAreNamedInTheReports) {
   CliResult digest =
       RunQuintrel({kSample, "CONSOLE", "-s", "DIGEST", "--users=admin", "--repositories=repo01"});
