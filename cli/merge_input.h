@@ -7,7 +7,6 @@
 #ifndef QUINTREL_CLI_MERGE_INPUT_H_
 #define QUINTREL_CLI_MERGE_INPUT_H_
 
-#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -19,10 +18,9 @@ namespace quintrel {
 struct MergeInput {
   bool saved = false;                         // a saved profile, read into text, rest and classes
   std::shared_ptr<MergeableProfile> profile;  // a trace's
-  // The saved profile's document, its first textSize bytes; it stays as it
-  // is until the classes are merged.
+  // The buffer the saved profile's document was read into, at its start;
+  // it stays as it is until the classes are merged.
   std::string text;
-  size_t textSize = 0;
   MergeableProfile rest;
   ClassBatch classes;
 };

@@ -210,7 +210,6 @@ bool TraceProfiler::mergeable(const ThreadSelection& threads, MergeInput* input)
     input->saved = true;
     return readSaved(source.get(), &input->text,
                      [&](std::string_view document, std::string* error) {
-                       input->textSize = document.size();
                        return ReadSavedProfile(document, &input->rest, &input->classes, error);
                      });
   }
