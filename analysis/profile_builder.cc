@@ -33,19 +33,26 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
                analytics_ == nullptr ? &queryLog_ : nullptr) {}
 
 void ProfileBuilder::onCall(TraceCall* call) {
-  if (!filter_.accepts(*call)) return;
+  bool taken = filter_.accepts(*call);
   // Statistics first: they take the API name and call text of the API line
-  // alone, before the query tracking appends the continuation lines.
+  // alone, before the query tracking appends the continuation lines. A
+  // connect call left out still names its session's user and repository
+  // for the calls taken later.
   if (analytics_ != nullptr) {
-    analytics_->addCall(CallFacts{call->apiLineText(),
-                                  call->getThreadId(),
-                                  call->timeStamp,
-                                  call->durationMs,
-                                  SessionOpenedBy(*call),
-                                  {},
-                                  {},
-                                  {}});
+    std::string_view opened = SessionOpenedBy(*call);
+    if (taken || !opened.empty()) {
+      analytics_->addCall(CallFacts{call->apiLineText(),
+                                    call->getThreadId(),
+                                    call->timeStamp,
+                                    call->durationMs,
+                                    opened,
+                                    {},
+                                    {},
+                                    {},
+                                    !taken});
+    }
   }
+  if (!taken) return;
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   statistics_.add(call, !tracked);
   if (tracked) queries_.track(call);
