@@ -82,7 +82,6 @@ void Analytics::moveInto(Profile* profile) {
   exact->fixedWidth = timeline_.fixedWidth();
   exact->timeline = timeline_.takeBuckets();
   exact->span = span_;
-  exact->topCalls = profile->topCalls;
   exact->startStamp = profile->startTimestamp;
   exact->endStamp = profile->endTimestamp;
   exact->dmclMs = profile->totalCallMillis;

@@ -26,6 +26,7 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
     : anonymize_(config.anonymize),
       filter_(config),
       topCalls_(config.topCalls),
+      mergeableTopCalls_(config.mergeableTopCalls),
       statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
@@ -69,6 +70,9 @@ Profile ProfileBuilder::takeProfile() {
   if (analytics_ != nullptr) {
     analytics_->moveInto(&profile);
     profile.mergeable->topCallsKept = topCalls_;
+    // Moved, not copied, before they are anonymized: a merge or a saved
+    // profile keeps the texts as the trace wrote them.
+    if (mergeableTopCalls_) profile.mergeable->topCalls.swap(profile.topCalls);
   }
   if (anonymize_) anonymizer_.anonymize(&profile);
   return profile;
