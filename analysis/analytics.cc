@@ -57,7 +57,9 @@ void Analytics::addCall(const CallFacts& call) {
 void Analytics::onQueryRecord(QueryRecord* record) {
   std::string_view text = record->queryText.view();
   uint64_t hash = HashText(text);
-  uint32_t number = recentQueries_.find(text, hash, record->gluedAt);
+  // A long text comes in part, with its class read from the whole.
+  uint32_t number = record->fingerprint.empty() ? recentQueries_.find(text, hash, record->gluedAt)
+                                                : queryClasses_.numberOf(record->fingerprint);
   if (number == RecentTexts::kNone) {
     QueryFingerprint(text, record->gluedAt, &fingerprint_);
     number = queryClasses_.numberOf(fingerprint_);

@@ -31,12 +31,12 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
       queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config),
-               analytics_ == nullptr ? &queryLog_ : nullptr) {}
+               analytics_ == nullptr ? &queryLog_ : nullptr) {
+  if (analytics_ != nullptr) queries_.keepLongTextsInPart();
+}
 
 void ProfileBuilder::onCall(TraceCall* call) {
   if (!filter_.accepts(*call)) return;
-  // Statistics first: they take the API name and call text of the API line
-  // alone, before the query tracking appends the continuation lines.
   if (analytics_ != nullptr) {
     analytics_->addCall(CallFacts{call->apiLineText(),
                                   call->getThreadId(),
@@ -48,8 +48,16 @@ void ProfileBuilder::onCall(TraceCall* call) {
                                   {}});
   }
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
-  statistics_.add(call, !tracked);
+  if (analytics_ == nullptr) {
+    // Statistics first: the record of a long query takes the call's text.
+    statistics_.add(call, !tracked);
+    if (tracked) queries_.track(call);
+    return;
+  }
+  // The analytics read a long query in part: the tracker only reads the
+  // call's text, and the statistics may then take it over.
   if (tracked) queries_.track(call);
+  statistics_.add(call, true);
 }
 
 Profile ProfileBuilder::takeProfile() {

@@ -79,11 +79,16 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
       // The profile holds the text once, as the longest call.
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "JSON"}, 48 * kMb},
-      // A query of one long word: its class is read without a copy of it.
+      // A query of one long word: its class is read without a copy of it,
+      // and the profile holds it once, as the longest call.
       {"a long query",
        WriteCall(dir, "q", "query,c,select " + longLine, ""),
        {"-d", "JSONL"},
        64 * kMb},
+      {"a long query",
+       WriteCall(dir, "q", "query,c,select " + longLine, ""),
+       {"-s", "JSON"},
+       48 * kMb},
       // Lines that begin like a header with a field no header has.
       {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-d", "CSV"}, 16 * kMb},
       {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-s", "JSON"}, 16 * kMb},
