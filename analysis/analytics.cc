@@ -37,12 +37,20 @@ ClassTable::Class* Analytics::callClassOf(const CallFacts& call) {
   return callClass;
 }
 
+void Analytics::addLeftOut(const CallFacts& call) {
+  std::string_view sessionText = call.fingerprint.empty() ? call.apiLineText : call.sessionText;
+  sessions_.openLeftOut(sessionText, call.openedSession, threads_.find(call.threadId),
+                        call.threadId);
+}
+
 void Analytics::addCall(const CallFacts& call) {
   ClassTable::Class* callClass = callClassOf(call);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
                   true);
+  size_t threadsBefore = threads_.size();
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
+  if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
   sessions_.add(call.fingerprint.empty() ? call.apiLineText : call.sessionText, call.openedSession,
                 thread, call.durationMs);
   int64_t seconds, startMs;

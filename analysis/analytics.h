@@ -39,6 +39,9 @@ struct CallFacts {
   std::string_view fingerprint;
   std::string_view apiName;
   std::string_view sessionText;
+  // A connect call the filters left out: it only opens its session (see
+  // SessionTable::openLeftOut).
+  bool leftOut = false;
 };
 
 class Analytics : public QueryRecordSink {
@@ -49,6 +52,8 @@ class Analytics : public QueryRecordSink {
 
   // Takes an accepted call.
   void addCall(const CallFacts& call);
+  // Takes a connect call the filters left out (`call.leftOut`).
+  void addLeftOut(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 
   // Fills profile->analytics and profile->mergeable, reading the profile's

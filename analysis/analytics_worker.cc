@@ -63,8 +63,9 @@ CallFacts AnalyticsWorker::Batch::factsOf(const Call& call) const {
   std::string_view text = next(call.textLength), thread = next(call.threadLength);
   std::string_view stamp = next(call.stampLength), opened = next(call.openedLength);
   std::string_view fingerprint = next(call.fingerprintLength), apiName = next(call.apiNameLength);
-  return CallFacts{text,   thread,      stamp,   call.durationMs,
-                   opened, fingerprint, apiName, next(call.sessionLength)};
+  return CallFacts{text,        thread,      stamp,   call.durationMs,
+                   opened,      fingerprint, apiName, next(call.sessionLength),
+                   call.leftOut};
 }
 
 bool AnalyticsWorker::Batch::full() const {
@@ -107,7 +108,7 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
   batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
                                     call.timeStamp.size(), call.openedSession.size(),
                                     fingerprint.size(), apiName.size(), session.size(),
-                                    call.durationMs, batch.queries.size()});
+                                    call.durationMs, batch.queries.size(), call.leftOut});
   size_t room =
       text.size() + call.threadId.size() + call.timeStamp.size() + call.openedSession.size();
   char* out = batch.texts.extend(room);
@@ -181,7 +182,11 @@ void AnalyticsWorker::process(Batch* batch) {
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
-    analytics_.addCall(batch->factsOf(call));
+    if (call.leftOut) {
+      analytics_.addLeftOut(batch->factsOf(call));
+    } else {
+      analytics_.addCall(batch->factsOf(call));
+    }
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
 }

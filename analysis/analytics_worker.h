@@ -34,7 +34,8 @@ class AnalyticsWorker : public QueryRecordSink {
   AnalyticsWorker(const AnalyticsWorker&) = delete;
   AnalyticsWorker& operator=(const AnalyticsWorker&) = delete;
 
-  // Copies what the analytics read of an accepted call; of a call text
+  // Copies what the analytics read of an accepted call (or of a connect
+  // call the filters left out); of a call text
   // longer than kLargeText only the beginning, with the fingerprint and API
   // name read here.
   void addCall(const CallFacts& call);
@@ -61,6 +62,7 @@ class AnalyticsWorker : public QueryRecordSink {
       size_t fingerprintLength, apiNameLength, sessionLength;
       int64_t durationMs;
       size_t queriesBefore;  // the queries handed over before this call
+      bool leftOut;          // see CallFacts
     };
     std::vector<Call> calls;
     std::vector<QueryRecord> queries;

@@ -36,17 +36,24 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
 }
 
 void ProfileBuilder::onCall(TraceCall* call) {
-  if (!filter_.accepts(*call)) return;
+  bool taken = filter_.accepts(*call);
+  // A connect call left out still names its session's user and repository
+  // for the calls taken later.
   if (analytics_ != nullptr) {
-    analytics_->addCall(CallFacts{call->apiLineText(),
-                                  call->getThreadId(),
-                                  call->timeStamp,
-                                  call->durationMs,
-                                  SessionOpenedBy(*call),
-                                  {},
-                                  {},
-                                  {}});
+    std::string_view opened = SessionOpenedBy(*call);
+    if (taken || !opened.empty()) {
+      analytics_->addCall(CallFacts{call->apiLineText(),
+                                    call->getThreadId(),
+                                    call->timeStamp,
+                                    call->durationMs,
+                                    opened,
+                                    {},
+                                    {},
+                                    {},
+                                    !taken});
+    }
   }
+  if (!taken) return;
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
   if (analytics_ == nullptr) {
     // Statistics first: the record of a long query takes the call's text.

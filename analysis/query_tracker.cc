@@ -22,8 +22,7 @@ std::string_view CollectionOf(std::string_view resultText) {
   return resultText.substr(0, resultText.empty() ? 0 : resultText.size() - 1);
 }
 
-// What a call does for query tracking, by its API name.
-enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch, kClose };
+using Role = QueryTracker::Role;
 
 struct NamedRole {
   std::string_view name;
@@ -101,17 +100,15 @@ size_t NextLineStart(std::string_view text, size_t from) {
 
 }  // namespace
 
+QueryTracker::Role QueryTracker::RoleOfName(std::string_view apiName) {
+  const NamedRole* role = RoleOf(apiName);
+  return role == nullptr ? Role::kNone : role->role;
+}
+
 void QueryTracker::track(TraceCall* call) {
   std::string_view text = call->apiText.view();
-  size_t p1 = text.find(',');
-  size_t p2 = p1 == std::string_view::npos ? p1 : text.find(',', p1 + 1);
-  std::string_view name = ApiNameOf(text);
-  // Without a second comma the connection runs to the end of the text (the
-  // length below is then larger than what is left); without any comma it is
-  // the whole text.
-  std::string_view connection =
-      p1 == std::string_view::npos ? text : text.substr(p1 + 1, p2 - p1 - 1);
-  const NamedRole* role = RoleOf(name);
+  std::string_view connection = ConnectionOf(text);
+  const NamedRole* role = RoleOf(ApiNameOf(text));
   if (role == nullptr) return;
   switch (role->role) {
     case Role::kStart:
@@ -132,8 +129,12 @@ void QueryTracker::track(TraceCall* call) {
     }
     case Role::kFetch:
     case Role::kClose: {
-      if (p1 != std::string_view::npos && p2 == std::string_view::npos) return;
-      std::string_view rest = p2 == std::string_view::npos ? text : text.substr(p2 + 1);
+      // The collection follows the connection; a text without a comma is
+      // read whole as both.
+      bool noComma = connection.size() == text.size();
+      size_t end = static_cast<size_t>(connection.data() - text.data()) + connection.size();
+      if (!noComma && end >= text.size()) return;
+      std::string_view rest = noComma ? text : text.substr(end + 1);
       setKey(connection, rest.substr(0, rest.find(',')));
       fetch(call->durationMs, role->role == Role::kClose);
       return;

@@ -51,6 +51,22 @@ class QueryTracker {
   // and gives the log its order.
   void finish();
 
+  // What a call does to query tracking, by its API name:
+  // starts a query, starts one that waits for its collection (execquery),
+  // names that collection (getlastcoll), fetches from a query or closes it.
+  enum class Role { kNone, kStart, kExecQuery, kGetLastColl, kFetch, kClose };
+  static Role RoleOfName(std::string_view apiName);
+  // The connection a call text names: its first argument, or the whole text
+  // where it holds no comma. An execquery waits under it.
+  static std::string_view ConnectionOf(std::string_view apiText) {
+    size_t p1 = apiText.find(',');
+    if (p1 == std::string_view::npos) return apiText;
+    // Without a second comma the connection runs to the end of the text
+    // (the length below is then larger than what is left).
+    size_t p2 = apiText.find(',', p1 + 1);
+    return apiText.substr(p1 + 1, p2 - p1 - 1);
+  }
+
   // Whether a call with this API line text may matter to query tracking, so
   // that its API text needs the lines that continue it.
   static bool MayTrack(std::string_view apiLineText);

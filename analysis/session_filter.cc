@@ -15,7 +15,7 @@ bool Lists(const std::optional<NameSet>& names, std::string_view name) {
 bool SessionFilter::accepts(const TraceCall& call) {
   std::string_view text = call.apiLineText();
   std::string_view opened = SessionOpenedBy(call);
-  uint32_t slot = SessionSlotOf(opened.empty() ? FirstArgumentOf(text) : opened);
+  uint32_t slot = SessionSlotOf(opened.empty() ? SessionHandleOf(text) : opened);
   if (slot >= passes_.size()) passes_.resize(slot + 1, false);
   const std::string& thread = call.getThreadId();
   if (!opened.empty() && slot != kSessionSlotNone) {

@@ -1,6 +1,7 @@
 #include "analysis/session_table.h"
 
 #include "analysis/fingerprint.h"
+#include "analysis/thread_table.h"
 #include "parse/trace_grammar.h"
 
 namespace quintrel {
@@ -9,20 +10,6 @@ namespace {
 
 const char kUnknown[] = "(unknown)";
 const char kNoSession[] = "(none)";
-
-// The first argument of a call text as far as a handle reaches
-// (SessionSlotOf takes none longer than seven bytes): up to the next comma,
-// at most eight bytes. Read without a search, which would run on through a
-// query's text.
-std::string_view HandleOf(std::string_view text) {
-  size_t comma = 0;
-  while (comma < text.size() && text[comma] != ',') ++comma;
-  if (comma == text.size()) return std::string_view();
-  std::string_view rest = text.substr(comma + 1, 8);
-  size_t end = 0;
-  while (end < rest.size() && rest[end] != ',') ++end;
-  return rest.substr(0, end);
-}
 
 }  // namespace
 
@@ -35,13 +22,6 @@ uint32_t SessionSlotOf(std::string_view handle) {
     number = number * 10 + static_cast<uint32_t>(digit - '0');
   }
   return 2 + number;
-}
-
-std::string_view FirstArgumentOf(std::string_view text) {
-  size_t comma = text.find(',');
-  if (comma == std::string_view::npos) return std::string_view();
-  size_t end = text.find(',', comma + 1);
-  return text.substr(comma + 1, end == std::string_view::npos ? end : end - comma - 1);
 }
 
 std::string_view CallArgumentOf(std::string_view text, int index) {
@@ -64,7 +44,7 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
 
 void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
                        int64_t ms) {
-  std::string_view handle = opened.empty() ? HandleOf(apiLineText) : opened;
+  std::string_view handle = opened.empty() ? SessionHandleOf(apiLineText) : opened;
   uint32_t slot = SessionSlotOf(handle);
   // Most calls name a session already known by its handle.
   uint32_t session = slot < current_.size() ? current_[slot] : kNone;
@@ -77,9 +57,33 @@ void SessionTable::add(std::string_view apiLineText, std::string_view opened, ui
 uint32_t SessionTable::placeCall(std::string_view apiLineText, std::string_view opened,
                                  uint32_t thread, uint32_t slot, std::string_view handle) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
-  if (!opened.empty()) open(apiLineText, opened, thread);
+  if (!opened.empty()) setLastOpened(thread, open(apiLineText, opened));
   bool current = slot == kSessionSlotC && lastOpened_[thread] != kNone;
   return current ? lastOpened_[thread] : sessionAt(slot, handle);
+}
+
+void SessionTable::openLeftOut(std::string_view apiLineText, std::string_view opened,
+                               uint32_t thread, std::string_view threadId) {
+  uint32_t session = open(apiLineText, opened);
+  if (session == kNone) return;
+  if (thread != ThreadTable::kNone) {
+    setLastOpened(thread, session);
+  } else {
+    unnumbered_[std::string(threadId)] = session;
+  }
+}
+
+void SessionTable::setLastOpened(uint32_t thread, uint32_t session) {
+  if (session == kNone) return;
+  if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);
+  lastOpened_[thread] = session;
+}
+
+void SessionTable::adoptUnnumbered(std::string_view threadId, uint32_t thread) {
+  auto found = unnumbered_.find(threadId);
+  if (found == unnumbered_.end()) return;
+  setLastOpened(thread, found->second);
+  unnumbered_.erase(found);
 }
 
 uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
@@ -97,9 +101,9 @@ uint32_t SessionTable::sessionAt(uint32_t slot, std::string_view handle) {
   return current_[slot];
 }
 
-void SessionTable::open(std::string_view apiLineText, std::string_view handle, uint32_t thread) {
+uint32_t SessionTable::open(std::string_view apiLineText, std::string_view handle) {
   uint32_t slot = SessionSlotOf(handle);
-  if (slot == kSessionSlotNone) return;
+  if (slot == kSessionSlotNone) return kNone;
   Session* session = &sessions_[sessionAt(slot, handle)];
   // A handle already in use names a new session from here on.
   if (session->durations.count() > 0 || session->user != kUnknown) {
@@ -110,7 +114,7 @@ void SessionTable::open(std::string_view apiLineText, std::string_view handle, u
   }
   session->repository.assign(CallArgumentOf(apiLineText, 0));
   session->user.assign(CallArgumentOf(apiLineText, 1));
-  lastOpened_[thread] = current_[slot];
+  return current_[slot];
 }
 
 void SessionTable::moveInto(std::vector<MergeableSession>* sessions) {

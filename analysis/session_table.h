@@ -6,14 +6,18 @@
 // opens a new session under the handle its result names, with its
 // repository and user; a later connect that gets the same handle opens
 // another. The handle "c" stands for the session its thread opened last. A
-// session without its connect in the trace has the user and repository
-// "(unknown)"; a call without a session handle counts under "(none)". A
+// connect call the filters left out opens its session all the same, so that
+// a session's user and repository never depend on the filters. A session
+// without its connect in the trace has the user and repository "(unknown)";
+// a call without a session handle counts under "(none)". A
 // call's session is found by its handle's number, without a search. It owns
-// its sessions; memory grows with sessions, users and repositories only.
+// its sessions; memory grows with sessions, users, repositories and the
+// threads whose connect was left out before their first call.
 #ifndef QUINTREL_ANALYSIS_SESSION_TABLE_H_
 #define QUINTREL_ANALYSIS_SESSION_TABLE_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +37,18 @@ std::string_view SessionOpenedBy(const TraceCall& call);
 // for each "sN" by its number, so that finding it takes no search.
 constexpr uint32_t kSessionSlotNone = 0, kSessionSlotC = 1;
 uint32_t SessionSlotOf(std::string_view handle);
-// The first argument of a call text, up to the next comma: a handle holds
-// none.
-std::string_view FirstArgumentOf(std::string_view text);
+// The first argument of a call text as far as a handle reaches (SessionSlotOf
+// takes none longer than seven bytes): up to the next comma, at most eight
+// bytes. Read without a search, which would run on through a query's text.
+inline std::string_view SessionHandleOf(std::string_view text) {
+  size_t comma = 0;
+  while (comma < text.size() && text[comma] != ',') ++comma;
+  if (comma == text.size()) return std::string_view();
+  std::string_view rest = text.substr(comma + 1, 8);
+  size_t end = 0;
+  while (end < rest.size() && rest[end] != ',') ++end;
+  return rest.substr(0, end);
+}
 // The argument `index` (0: the first after the API name) of a call text.
 std::string_view CallArgumentOf(std::string_view text, int index);
 
@@ -45,6 +58,19 @@ class SessionTable {
   // when it is a connect call ("" otherwise), the number of its thread (as
   // ThreadTable numbers them) and its duration.
   void add(std::string_view apiLineText, std::string_view opened, uint32_t thread, int64_t ms);
+  // Takes a connect call the filters left out, which opens the session its
+  // result names (`opened`) as add() would, counting no call, so that the
+  // calls taken later name its user and repository whatever the filters
+  // drop. `thread` is its thread's number, ThreadTable::kNone where the
+  // thread has none yet; then the table keeps a copy of `threadId` until
+  // numberThread() names it.
+  void openLeftOut(std::string_view apiLineText, std::string_view opened, uint32_t thread,
+                   std::string_view threadId);
+  // Tells the table the number the thread `threadId` got at its first
+  // accepted call.
+  void numberThread(std::string_view threadId, uint32_t thread) {
+    if (!unnumbered_.empty()) adoptUnnumbered(threadId, thread);
+  }
   // Hands the sessions with calls, in the order they were opened, to
   // `sessions` (replacing what it held; their trace unnamed) and leaves the
   // table empty. MergeableProfile::analytics() ranks them and finds their
@@ -60,7 +86,11 @@ class SessionTable {
   static constexpr uint32_t kNone = 0xFFFFFFFF;
   // The session `handle` names now, in its slot (see SlotOf), made when new.
   uint32_t sessionAt(uint32_t slot, std::string_view handle);
-  void open(std::string_view apiLineText, std::string_view handle, uint32_t thread);
+  // Opens the session `handle` names from here on; returns it, kNone where
+  // `handle` is no session handle.
+  uint32_t open(std::string_view apiLineText, std::string_view handle);
+  void setLastOpened(uint32_t thread, uint32_t session);
+  void adoptUnnumbered(std::string_view threadId, uint32_t thread);
   // The session of a call that opens one, names "c" or names a handle not
   // met before (see add), whose handle is in `slot`.
   uint32_t placeCall(std::string_view apiLineText, std::string_view opened, uint32_t thread,
@@ -70,6 +100,9 @@ class SessionTable {
   std::vector<uint32_t> opened_;   // per slot: the sessions its handle has named
   std::vector<Session> sessions_;
   std::vector<uint32_t> lastOpened_;  // per thread: the session it opened last, or kNone
+  // Per thread without a number: the session its connect, left out by the
+  // filters, opened last.
+  std::map<std::string, uint32_t, std::less<>> unnumbered_;
 };
 
 }  // namespace quintrel

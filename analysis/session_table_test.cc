@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/thread_table.h"
+
 namespace quintrel {
 namespace {
 
@@ -57,6 +59,30 @@ TEST(SessionTableTest, SessionsUsersAndRepositoriesFromConnectCalls) {
   EXPECT_EQ(analytics.sessions[0].user, "bob");
   EXPECT_EQ(analytics.sessions[1].repository, "repoA");
   EXPECT_EQ(analytics.sessions[5].user, "(unknown)");
+}
+
+TEST(SessionTableTest, AConnectLeftOutByTheFiltersStillNamesItsSession) {
+  SessionTable table;
+  table.add("get,s9,x", "", 0, 1);
+  // Thread 0 has a number; thread "t1" gets one only at its first call.
+  table.openLeftOut("connect,repoA,ann,,,", "s0", 0, "t0");
+  table.openLeftOut("connect,repoB,bob,,,", "s1", ThreadTable::kNone, "t1");
+  table.add("get,c,y", "", 0, 10);
+  table.numberThread("t1", 1);
+  table.add("get,c,z", "", 1, 20);
+  table.add("get,s0,w", "", 1, 5);
+  table.openLeftOut("connect,repoA,cy,,,", "s0", 0, "t0");  // s0 opened again
+  table.add("get,s0,v", "", 1, 7);
+  table.openLeftOut("connect,repoC,dan,,,", "s2", 1, "t1");  // a session without calls
+  MergeableProfile profile;
+  table.moveInto(&profile.sessions);
+  std::vector<std::string> sessions;
+  for (const SessionRow& row : profile.analytics().sessions) {
+    sessions.push_back(row.figures.name + " " + std::to_string(row.figures.stats.count) + " " +
+                       row.user + " " + row.repository);
+  }
+  EXPECT_EQ(sessions, (std::vector<std::string>{"s1 1 bob repoB", "s0 2 ann repoA",
+                                                "s0 #2 1 cy repoA", "s9 1 (unknown) (unknown)"}));
 }
 
 }  // namespace

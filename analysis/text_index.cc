@@ -4,14 +4,15 @@
 
 namespace quintrel {
 
+uint32_t TextIndex::find(std::string_view text) const {
+  return slots_.empty() ? kNone : slots_[probe(text, HashText(text))].number;
+}
+
 uint32_t TextIndex::numberOf(std::string_view text, uint64_t hash, bool* added) {
   *added = false;
   if (slots_.empty()) slots_.resize(16);
-  size_t mask = slots_.size() - 1;
-  for (size_t at = hash & mask; slots_[at].number != kEmpty; at = (at + 1) & mask) {
-    const Slot& slot = slots_[at];
-    if (slot.hash == hash && SameText(texts_[slot.number], text)) return slot.number;
-  }
+  uint32_t found = slots_[probe(text, hash)].number;
+  if (found != kEmpty) return found;
   *added = true;
   uint32_t number = static_cast<uint32_t>(texts_.size());
   texts_.emplace_back(text);

@@ -102,6 +102,9 @@ class TextIndex {
   uint32_t numberOf(std::string_view text, bool* added) {
     return numberOf(text, HashText(text), added);
   }
+  // The number of `text`, or kNone where it has none yet.
+  static constexpr uint32_t kNone = 0xFFFFFFFF;
+  uint32_t find(std::string_view text) const;
   const std::string& text(uint32_t number) const { return texts_[number]; }
   size_t size() const { return texts_.size(); }
 
@@ -110,7 +113,18 @@ class TextIndex {
     uint64_t hash = 0;
     uint32_t number = kEmpty;
   };
-  static constexpr uint32_t kEmpty = 0xFFFFFFFF;
+  static constexpr uint32_t kEmpty = kNone;
+  // The slot that holds `text`, or the empty one where its probe ends.
+  // Inline: every lookup of the analytics' path goes through it.
+  size_t probe(std::string_view text, uint64_t hash) const {
+    size_t mask = slots_.size() - 1;
+    size_t at = hash & mask;
+    for (; slots_[at].number != kEmpty; at = (at + 1) & mask) {
+      const Slot& slot = slots_[at];
+      if (slot.hash == hash && SameText(texts_[slot.number], text)) break;
+    }
+    return at;
+  }
   void place(const Slot& slot);
   void grow();
 

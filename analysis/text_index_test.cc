@@ -45,6 +45,7 @@ TEST(TextIndexTest, EveryByteOfEveryLengthCounts) {
 
 TEST(TextIndexTest, NumbersTextsInTheOrderFirstSeen) {
   TextIndex index;
+  EXPECT_EQ(index.find(""), TextIndex::kNone);
   const char* const kTexts[] = {"fetch,?,?", "", "36915", "fetch,?,?,x", "36915", "", "a"};
   const uint32_t kNumbers[] = {0, 1, 2, 3, 2, 1, 4};
   const bool kAdded[] = {true, true, true, true, false, false, true};
@@ -64,7 +65,9 @@ TEST(TextIndexTest, NumbersTextsInTheOrderFirstSeen) {
     bool added;
     EXPECT_EQ(index.numberOf("t" + std::to_string(i), &added), uint32_t(5 + i));
     EXPECT_FALSE(added);
+    EXPECT_EQ(index.find("t" + std::to_string(i)), uint32_t(5 + i));
   }
+  EXPECT_EQ(index.find("t1000"), TextIndex::kNone);
 }
 
 }  // namespace

@@ -18,6 +18,11 @@ class ThreadTable {
  public:
   // Adds a call of the thread `id`; returns the thread's number.
   uint32_t add(std::string_view id, int64_t durationMs, std::string_view stamp);
+  // The number of the thread `id`, or kNone where it has had no call.
+  static constexpr uint32_t kNone = TextIndex::kNone;
+  uint32_t find(std::string_view id) const { return numbers_.find(id); }
+  // The threads numbered so far.
+  size_t size() const { return rows_.size(); }
   // The rows by number, their ids filled in.
   std::vector<ThreadRow> rows() const;
 

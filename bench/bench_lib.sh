@@ -1,5 +1,21 @@
-# Steps the bench scripts share; sourced, not run. The sourcing script sets
-# BENCH_NAME (for messages), GENERATOR, CACHE_DIR and SEED first.
+# shellcheck shell=bash
+# Steps the bench scripts share; sourced, not run, with the script's
+# arguments. The sourcing script sets BENCH_NAME (for messages) first; this
+# sets what every script reads: the build tree (its first argument, by
+# default build/ at the top of the repository), the trace generator, the
+# cache of generated traces (QUINTREL_BENCH_CACHE, by default
+# /var/tmp/quintrel-bench), the generator's seed and the time program.
+
+export LC_ALL=C
+SCRIPT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+REPO_ROOT="$(cd "$SCRIPT_DIR/.." && pwd)"
+readonly SCRIPT_DIR REPO_ROOT
+readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
+readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
+readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
+readonly SEED=20030806
+# shellcheck disable=SC2034  # read by the scripts that time runs
+readonly TIME_BIN=/usr/bin/time
 
 die() {
   echo "$BENCH_NAME: $*" >&2

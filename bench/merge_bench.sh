@@ -23,25 +23,15 @@
 # share of the separate runs'.
 
 set -euo pipefail
-export LC_ALL=C
-
-SCRIPT_DIR="$(cd "$(dirname "$0")" && pwd)"
-REPO_ROOT="$(cd "$SCRIPT_DIR/.." && pwd)"
-readonly SCRIPT_DIR REPO_ROOT
-readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
+readonly BENCH_NAME=merge_bench
+# shellcheck source=bench/bench_lib.sh
+source "$(dirname "$0")/bench_lib.sh"
 readonly QUINTREL="$BUILD_DIR/quintrel"
-readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
-readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
 readonly SIZE="${BENCH_SIZE:-200}"
 readonly COPIES="${BENCH_COPIES:-8}"
 readonly JOBS="${BENCH_JOBS:-1 2 $(nproc)}"
 readonly PROFILES="${BENCH_PROFILES:-1000}"
 readonly RUNS="${BENCH_RUNS:-3}"
-readonly SEED=20030806
-readonly TIME_BIN=/usr/bin/time
-readonly BENCH_NAME=merge_bench
-# shellcheck source=bench/bench_lib.sh
-source "$SCRIPT_DIR/bench_lib.sh"
 
 row() {
   printf '%-28s %8s %8s %12s %9s\n' "$@"

@@ -25,23 +25,13 @@
 # to the peer's (below 1 is faster than the peer).
 
 set -euo pipefail
-export LC_ALL=C
-
-SCRIPT_DIR="$(cd "$(dirname "$0")" && pwd)"
-REPO_ROOT="$(cd "$SCRIPT_DIR/.." && pwd)"
-readonly SCRIPT_DIR REPO_ROOT
-readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
+readonly BENCH_NAME=run_bench
+# shellcheck source=bench/bench_lib.sh
+source "$(dirname "$0")/bench_lib.sh"
 readonly QUINTREL="$BUILD_DIR/quintrel"
-readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
-readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
 readonly SIZES="${BENCH_SIZES:-200 1024}"
 readonly RUNS="${BENCH_RUNS:-5}"
 readonly PEER_AWK="${PEER_AWK:-$SCRIPT_DIR/../../shared/bench/peer-per-api.awk}"
-readonly SEED=20030806
-readonly TIME_BIN=/usr/bin/time
-readonly BENCH_NAME=run_bench
-# shellcheck source=bench/bench_lib.sh
-source "$SCRIPT_DIR/bench_lib.sh"
 
 # name|trace suffix|quintrel options ("|" pipes the console into cat)
 readonly ALL_MODES=(

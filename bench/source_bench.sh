@@ -11,21 +11,12 @@
 #   QUINTREL_BENCH_CACHE   where the trace and its compressed copies are kept
 #                          (default /var/tmp/quintrel-bench)
 set -euo pipefail
-export LC_ALL=C
-
-SCRIPT_DIR="$(cd "$(dirname "$0")" && pwd)"
-REPO_ROOT="$(cd "$SCRIPT_DIR/.." && pwd)"
-readonly SCRIPT_DIR REPO_ROOT
-readonly BUILD_DIR="${1:-$REPO_ROOT/build}"
-readonly HARNESS="$BUILD_DIR/bench/source_throughput"
-readonly GENERATOR="$BUILD_DIR/bench/trace_generator"
-readonly CACHE_DIR="${QUINTREL_BENCH_CACHE:-/var/tmp/quintrel-bench}"
-readonly RUNS="${BENCH_RUNS:-5}"
-readonly ANALYSE="${BENCH_ANALYSE:-1}"
-readonly SEED=20030806
 readonly BENCH_NAME=source_bench
 # shellcheck source=bench/bench_lib.sh
-source "$SCRIPT_DIR/bench_lib.sh"
+source "$(dirname "$0")/bench_lib.sh"
+readonly HARNESS="$BUILD_DIR/bench/source_throughput"
+readonly RUNS="${BENCH_RUNS:-5}"
+readonly ANALYSE="${BENCH_ANALYSE:-1}"
 
 prepare() {
   [[ -x "$HARNESS" ]] || die "no harness at $HARNESS (build first)"

@@ -89,7 +89,8 @@ void JsonlWriter::write(const TraceCall& call) {
   line_.append(",\"api\":");
   std::string_view name = ApiNameOf(call.apiLineText());
   appendString(name);
-  size_t start = QueryStart(call.apiText.view());
+  QueryTracker::Role role;
+  size_t start = QueryStart(call, name, &role);
   appendTexts(call.apiText.view(), start);
   line_.append(",\"session\":");
   std::string_view session = SessionOf(call, name);
@@ -98,7 +99,7 @@ void JsonlWriter::write(const TraceCall& call) {
   } else {
     appendString(session);
   }
-  appendClasses(call, start);
+  appendClasses(call, role, start);
   // The line feed goes with the object, one write for both.
   line_.append("}\n");
   writeOut();
@@ -107,9 +108,23 @@ void JsonlWriter::write(const TraceCall& call) {
   out_->rdbuf()->pubsync();
 }
 
-size_t JsonlWriter::QueryStart(std::string_view apiText) {
-  return QueryTracker::MayTrack(apiText) ? QueryTracker::QueryTextStart(apiText)
-                                         : std::string_view::npos;
+size_t JsonlWriter::QueryStart(const TraceCall& call, std::string_view name,
+                               QueryTracker::Role* role) {
+  std::string_view apiText = call.apiText.view(), lineText = call.apiLineText();
+  bool tracked;
+  if (name.size() < lineText.size()) {
+    // The API line holds the name and its comma, as most do: the name alone
+    // decides, read once.
+    *role = QueryTracker::RoleOfName(name);
+    tracked = *role != QueryTracker::Role::kNone;
+  } else {
+    // The continuation lines may complete the name: read as query tracking
+    // reads the call.
+    *role = QueryTracker::MayTrack(lineText) ? QueryTracker::RoleOfName(ApiNameOf(apiText))
+                                             : QueryTracker::Role::kNone;
+    tracked = QueryTracker::MayTrack(apiText);
+  }
+  return tracked ? QueryTracker::QueryTextStart(apiText) : std::string_view::npos;
 }
 
 void JsonlWriter::appendTexts(std::string_view apiText, size_t start) {
@@ -231,24 +246,64 @@ void JsonlWriter::appendLargeString(std::string_view text) {
   line_.push_back('"');
 }
 
-void JsonlWriter::appendClasses(const TraceCall& call, size_t queryStart) {
-  std::string_view callText = call.apiLineText();
+void JsonlWriter::appendClasses(const TraceCall& call, QueryTracker::Role role, size_t queryStart) {
   line_.append(",\"class\":\"");
-  appendClassId(ClassKind::kCall, callText, std::string_view::npos);
+  appendClassId(ClassKind::kCall, call.apiLineText(), std::string_view::npos);
   line_.append("\",\"queryClass\":");
-  if (queryStart == std::string_view::npos) {
+  if (role == QueryTracker::Role::kStart) {
+    line_.push_back('"');
+    appendQueryClassId(call, queryStart);
+    line_.push_back('"');
+  } else if (role == QueryTracker::Role::kExecQuery) {
+    keepExecQueryClass(call, queryStart);
+    line_.append("null");
+  } else if (role == QueryTracker::Role::kGetLastColl) {
+    appendExecQueryClass(call.apiText.view());
+  } else {
+    line_.append("null");
+  }
+}
+
+void JsonlWriter::keepExecQueryClass(const TraceCall& call, size_t queryStart) {
+  // The id is written at the line's end, taken from there, and cut off.
+  size_t at = line_.size();
+  appendQueryClassId(call, queryStart);
+  std::string_view id = line_.view().substr(at);
+  std::string_view connection = QueryTracker::ConnectionOf(call.apiText.view());
+  auto found = execQueryClasses_.find(connection);
+  if (found == execQueryClasses_.end()) {
+    execQueryClasses_.emplace(std::string(connection), std::string(id));
+  } else {
+    found->second.assign(id);
+  }
+  line_.truncate(at);
+}
+
+void JsonlWriter::appendExecQueryClass(std::string_view apiText) {
+  auto found = execQueryClasses_.find(QueryTracker::ConnectionOf(apiText));
+  if (found == execQueryClasses_.end()) {
     line_.append("null");
     return;
   }
-  // As query tracking reads it: the first continuation line is glued to the
-  // API line.
-  std::string_view apiText = call.apiText.view();
-  size_t lineEnd = callText.size();
-  bool glued = apiText.size() > lineEnd && queryStart <= lineEnd;
   line_.push_back('"');
+  line_.append(found->second);
+  line_.push_back('"');
+}
+
+void JsonlWriter::appendQueryClassId(const TraceCall& call, size_t queryStart) {
+  std::string_view apiText = call.apiText.view();
+  // As query tracking reads it: the query text from where a query pattern
+  // fits, empty where none does, its first continuation line glued to the
+  // API line.
+  if (queryStart == std::string_view::npos) queryStart = QueryTracker::QueryTextStart(apiText);
+  if (queryStart == std::string_view::npos) {
+    appendClassId(ClassKind::kQuery, std::string_view(), std::string_view::npos);
+    return;
+  }
+  size_t lineEnd = call.apiLineText().size();
+  bool glued = apiText.size() > lineEnd && queryStart <= lineEnd;
   appendClassId(ClassKind::kQuery, apiText.substr(queryStart),
                 glued ? lineEnd - queryStart : std::string_view::npos);
-  line_.push_back('"');
 }
 
 void JsonlWriter::appendClassId(ClassKind kind, std::string_view text, size_t glued) {

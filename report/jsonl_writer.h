@@ -10,6 +10,7 @@
 #ifndef QUINTREL_REPORT_JSONL_WRITER_H_
 #define QUINTREL_REPORT_JSONL_WRITER_H_
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "analysis/anonymizer.h"
 #include "analysis/class_id.h"
 #include "analysis/fingerprint.h"
+#include "analysis/query_tracker.h"
 #include "parse/text_buffer.h"
 #include "parse/trace_call.h"
 #include "report/class_id_cache.h"
@@ -44,9 +46,10 @@ class JsonlWriter {
   // formatted, and the stamp's text before its sub-second digits, which
   // go to `digits`. False where the stamp names no valid date and time.
   bool readStamp(std::string_view stamp, std::string_view* digits);
-  // Where the query text of `apiText` begins, npos where it is no query
-  // call's.
-  static size_t QueryStart(std::string_view apiText);
+  // Where the query text of the call begins, npos where it is no query
+  // call's, and in `role` what the call does to query tracking, as the
+  // profile reads it. `name` is the API name of its API line.
+  static size_t QueryStart(const TraceCall& call, std::string_view name, QueryTracker::Role* role);
   // The arguments and the query text of a call whose query begins at
   // `start`.
   void appendTexts(std::string_view apiText, size_t start);
@@ -68,9 +71,17 @@ class JsonlWriter {
   // A text of any length as a JSON string, written out a piece at a time
   // when it is large, so that the buffer stays bounded.
   void appendLargeString(std::string_view text);
-  // The call's class id and, for a query call (`queryStart` not npos), its
-  // query's class id, as the profile names them.
-  void appendClasses(const TraceCall& call, size_t queryStart);
+  // The call's class id and the class id of the query it makes count, as
+  // the profile counts queries: a query call's own, and an execquery's on
+  // the getlastcoll that names its collection. `queryStart` is where the
+  // call's query text begins, npos where it has none.
+  void appendClasses(const TraceCall& call, QueryTracker::Role role, size_t queryStart);
+  // Keeps the query class id of an execquery for its connection.
+  void keepExecQueryClass(const TraceCall& call, size_t queryStart);
+  // The id kept for the connection of a getlastcoll, or null.
+  void appendExecQueryClass(std::string_view apiText);
+  // The query class id of a call that starts a query.
+  void appendQueryClassId(const TraceCall& call, size_t queryStart);
   // The class id of a call text or of a query text glued at `glued`.
   void appendClassId(ClassKind kind, std::string_view text, size_t glued);
   // Hands what the line holds to the stream.
@@ -88,6 +99,9 @@ class JsonlWriter {
   char callFingerprint_[kCallFingerprintRoom];
   ClassIdCache callIds_;
   ClassIdCache queryIds_;
+  // Per connection: the query class of its last execquery, which counts
+  // once a getlastcoll names its collection.
+  std::map<std::string, std::string, std::less<>> execQueryClasses_;
   // The last valid stamp's text before its sub-second number (empty where
   // it has none), and its date and time as "2003-08-06T14:03:22.".
   std::string stampHead_;
