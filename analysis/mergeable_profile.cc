@@ -139,8 +139,11 @@ void MergeableProfile::merge(const MergeableProfile& other) {
   // Fed in the order of the calls, the list keeps what one run keeps.
   topCallsKept = std::max(topCallsKept, other.topCallsKept);
   TopList<TopCallEntry> top(topCallsKept);
-  for (const TopCallEntry& entry : topCalls) top.add(entry);
-  for (const TopCallEntry& entry : other.topCalls) top.add(entry);
+  for (TopCallEntry& entry : topCalls) top.add(std::move(entry));
+  // One the list would drop at once is not copied.
+  for (const TopCallEntry& entry : other.topCalls) {
+    if (top.keeps(entry.durationMs)) top.add(entry);
+  }
   topCalls = top.take();
   if (startStamp.empty() || After(startStamp, other.startStamp)) startStamp = other.startStamp;
   if (endStamp.empty() || !After(endStamp, other.endStamp)) {

@@ -29,6 +29,14 @@ MergeRun::~MergeRun() {
   for (std::thread& worker : workers_) worker.join();
 }
 
+std::unique_ptr<MergeInput> MergeRun::spareInput() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spare_.empty()) return std::make_unique<MergeInput>();
+  std::unique_ptr<MergeInput> input = std::move(spare_.back());
+  spare_.pop_back();
+  return input;
+}
+
 void MergeRun::work(const ThreadSelection& threads) {
   for (;;) {
     size_t input;
@@ -38,12 +46,13 @@ void MergeRun::work(const ThreadSelection& threads) {
       if (failed_ || next_ == inputs_.size()) return;
       input = next_++;
     }
-    std::shared_ptr<MergeableProfile> profile;
+    std::unique_ptr<MergeInput> read = spareInput();
+    bool made = false;
     try {
       TraceFile trace(inputs_[input]);
       TraceProfiler profiler(config_, &trace, nullptr);
       profiler.quiet();
-      profile = profiler.mergeable(threads);
+      made = profiler.mergeable(threads, read.get());
     } catch (const std::bad_alloc&) {
       ReportFailure("out of memory while profiling " + inputs_[input]);
     } catch (const std::exception& error) {
@@ -51,11 +60,20 @@ void MergeRun::work(const ThreadSelection& threads) {
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      done_[input] = std::move(profile);
+      if (made) done_[input] = std::move(read);
       finished_[input] = true;
-      failed_ = failed_ || done_[input] == nullptr;
+      failed_ = failed_ || !made;
     }
     changed_.notify_all();
+  }
+}
+
+void MergeRun::add(MergeInput* input, ProfileTotal* total) {
+  if (input->saved) {
+    total->add(&input->rest, input->classes);
+  } else {
+    total->add(std::move(*input->profile));
+    input->profile = nullptr;
   }
 }
 
@@ -64,28 +82,25 @@ bool MergeRun::run(const ThreadSelection& threads, size_t aside, MergeableProfil
   for (size_t job = 0; job < jobs_; ++job) {
     workers_.emplace_back([this, &threads] { work(threads); });
   }
-  bool first = true;
+  ProfileTotal total, base;
   for (size_t input = 0; input < inputs_.size(); ++input) {
-    std::shared_ptr<MergeableProfile> profile;
+    std::unique_ptr<MergeInput> read;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       changed_.wait(lock, [&] { return finished_[input] || (failed_ && input >= next_); });
       if (failed_) break;
-      profile = std::move(done_[input]);
+      read = std::move(done_[input]);
       ++merged_;
     }
     changed_.notify_all();
-    if (input == aside) {
-      *set = std::move(*profile);
-    } else if (first) {
-      *merged = std::move(*profile);
-      first = false;
-    } else {
-      merged->merge(*profile);
-    }
+    add(read.get(), input == aside ? &base : &total);
+    std::lock_guard<std::mutex> lock(mutex_);
+    spare_.push_back(std::move(read));
   }
   for (std::thread& worker : workers_) worker.join();
   workers_.clear();
+  if (!total.empty()) *merged = total.take();
+  if (!base.empty()) *set = base.take();
   std::lock_guard<std::mutex> lock(mutex_);
   return !failed_;
 }

@@ -6,8 +6,10 @@
 // calling thread strictly in input order, so that the result is the same
 // however the jobs finish; an input does not start while more than two
 // profiles per job wait to be merged, which bounds the memory to what the
-// merged profile holds plus a fixed amount per job. It owns its threads and
-// the profiles waiting; it does not own the RunConfig.
+// merged profile holds plus a fixed amount per job. A saved profile is read
+// on a job's thread into the parts the running total takes (cli/
+// merge_input.h), whose buffers go back to the jobs once merged. It owns its
+// threads and the inputs waiting; it does not own the RunConfig.
 #ifndef QUINTREL_CLI_MERGE_RUN_H_
 #define QUINTREL_CLI_MERGE_RUN_H_
 
@@ -21,6 +23,8 @@
 
 #include "analysis/analysis_config.h"
 #include "analysis/mergeable_profile.h"
+#include "analysis/profile_total.h"
+#include "cli/merge_input.h"
 #include "cli/run_config.h"
 
 namespace quintrel {
@@ -43,6 +47,10 @@ class MergeRun {
 
  private:
   void work(const ThreadSelection& threads);
+  // An input's buffers from one merged before, or new ones.
+  std::unique_ptr<MergeInput> spareInput();
+  // Adds what `input` holds to `total`.
+  static void add(MergeInput* input, ProfileTotal* total);
 
   const RunConfig* config_;
   std::vector<std::string> inputs_;
@@ -54,8 +62,10 @@ class MergeRun {
   std::condition_variable changed_;
   size_t next_ = 0;    // the next input to start
   size_t merged_ = 0;  // inputs taken by the calling thread
-  // Per input, its profile once made, until the calling thread takes it.
-  std::vector<std::shared_ptr<MergeableProfile>> done_;
+  // Per input, what it gave once made, until the calling thread takes it.
+  std::vector<std::unique_ptr<MergeInput>> done_;
+  // Inputs merged, their buffers kept for the next ones.
+  std::vector<std::unique_ptr<MergeInput>> spare_;
   std::vector<bool> finished_;
   bool failed_ = false;
 };

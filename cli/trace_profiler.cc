@@ -35,6 +35,8 @@ const size_t kReadBlock = size_t{512} << 10;
 // saved profile read.
 const size_t kSniffBytes = 64;
 const size_t kMaxSavedProfile = size_t{32} << 20;
+// What a saved profile is read in at least.
+const size_t kSavedProfileBlock = size_t{64} << 10;
 
 const char kPrompt[] = "Please choose a thread from the list above (or '*' for all threads): \n";
 
@@ -63,11 +65,15 @@ std::string TraceNames(const MergeableProfile& profile) {
 
 TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
                              OutputFile* outputFile)
-    : config_(config),
-      trace_(trace),
-      outputFile_(outputFile),
-      output_(std::make_unique<FdOutputStream>(outputFile == nullptr ? SystemStreams::kOutput
-                                                                     : outputFile->fd())) {}
+    : config_(config), trace_(trace), outputFile_(outputFile) {}
+
+FdOutputStream* TraceProfiler::output() {
+  if (output_ == nullptr) {
+    int fd = outputFile_ == nullptr ? SystemStreams::kOutput : outputFile_->fd();
+    output_ = std::make_unique<FdOutputStream>(fd);
+  }
+  return output_.get();
+}
 
 std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
   std::string error;
@@ -105,19 +111,30 @@ bool TraceProfiler::readSavedProfile(ByteSource* source, MergeableProfile* profi
   // Kept by the thread: a merge of many profiles reads each into the pages
   // of the one before instead of growing a new text every time.
   thread_local std::string text;
-  text.clear();
+  return readSaved(source, &text, [&](std::string_view document, std::string* error) {
+    return ReadSavedProfile(document, profile, error);
+  });
+}
+
+bool TraceProfiler::readSaved(ByteSource* source, std::string* text,
+                              const std::function<bool(std::string_view, std::string*)>& read) {
   std::string error;
-  char buffer[64 << 10];
-  long got;
-  while ((got = source->read(buffer, sizeof buffer)) > 0 && text.size() <= kMaxSavedProfile) {
-    text.append(buffer, size_t(got));
+  size_t size = 0;
+  long got = 0;
+  // Read in place: the buffer grows to the largest document and stays so,
+  // its bytes past `size` left as they are.
+  while (size <= kMaxSavedProfile) {
+    if (text->size() - size < kSavedProfileBlock) text->resize(size + 2 * kSavedProfileBlock);
+    got = source->read(text->data() + size, text->size() - size);
+    if (got <= 0) break;
+    size += size_t(got);
   }
   if (got < 0) {
     error = source->error();
-  } else if (text.size() > kMaxSavedProfile) {
+  } else if (size > kMaxSavedProfile) {
     error = "larger than " + std::to_string(kMaxSavedProfile >> 20) + " MB";
   } else {
-    ReadSavedProfile(text, profile, &error);
+    read(std::string_view(text->data(), size), &error);
   }
   traceBytes_ = source->bytesConsumed();
   if (error.empty()) {
@@ -181,19 +198,26 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   return true;
 }
 
-std::shared_ptr<MergeableProfile> TraceProfiler::mergeable(const ThreadSelection& threads) {
+bool TraceProfiler::mergeable(const ThreadSelection& threads, MergeInput* input) {
+  input->saved = false;
+  input->profile = nullptr;
   std::unique_ptr<ByteSource> source = openTrace();
   if (source == nullptr) {
     failed_ = true;
-    return nullptr;
+    return false;
   }
-  auto exact = std::make_shared<MergeableProfile>();
-  if (savedProfile_) return readSavedProfile(source.get(), exact.get()) ? exact : nullptr;
+  if (savedProfile_) {
+    input->saved = true;
+    return readSaved(source.get(), &input->text,
+                     [&](std::string_view document, std::string* error) {
+                       return ReadSavedProfile(document, &input->rest, &input->classes, error);
+                     });
+  }
   Profile profile;
-  if (!analyseTrace(std::move(source), threads, &profile) || failed_) return nullptr;
-  exact = std::move(profile.mergeable);
-  exact->nameTrace(sourceTrace(profile, threads));
-  return exact;
+  if (!analyseTrace(std::move(source), threads, &profile) || failed_) return false;
+  input->profile = std::move(profile.mergeable);
+  input->profile->nameTrace(sourceTrace(profile, threads));
+  return true;
 }
 
 SourceTrace TraceProfiler::sourceTrace(const Profile& profile, const ThreadSelection& threads) {
@@ -207,7 +231,7 @@ bool TraceProfiler::analyseTrace(std::unique_ptr<ByteSource> source, const Threa
   warnIfThreadless(scanner->threadError());
   AnalysisConfig analysisConfig = config_->analysis;
   analysisConfig.threads = threads;
-  DetailWriter listing(analysisConfig.listing, output_.get(), analysisConfig.anonymize);
+  DetailWriter listing(analysisConfig.listing, output(), analysisConfig.anonymize);
   TraceAnalysis analysis(analysisConfig, &listing);
   readTrace(&analysis, scanner.get());
   outOfMemory_.release();
@@ -283,7 +307,7 @@ size_t TraceProfiler::reportWidth() const {
 }
 
 bool TraceProfiler::outputFailed() {
-  if (!output_->failed()) return false;
+  if (output_ == nullptr || !output_->failed()) return false;
   if (!outputFailureReported_) {
     std::string name = outputFile_ != nullptr ? outputFile_->name() : kConsoleName;
     ReportError("cannot write output file", name, output_->error());
@@ -328,7 +352,7 @@ void TraceProfiler::writeReport(const Profile& profile, const ReportContext& con
       PrintMessage(message);
     }
   }
-  WriteReport(format, profile, context, *output_);
+  WriteReport(format, profile, context, *output());
 }
 
 void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
@@ -372,7 +396,7 @@ void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
 ExitCode TraceProfiler::finish() {
   if (usageError_) return kExitUsage;
   // An output that is cut short keeps no name.
-  bool written = output_->finish();
+  bool written = output()->finish();
   if (outputFailed() || !written || reportIncomplete_) return kExitFailed;
   if (outputFile_ != nullptr) {
     switch (outputFile_->link()) {

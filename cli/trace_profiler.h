@@ -41,12 +41,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/analysis_config.h"
 #include "analysis/call_filter.h"
 #include "analysis/mergeable_profile.h"
 #include "analysis/trace_analysis.h"
+#include "cli/merge_input.h"
 #include "cli/out_of_memory_notice.h"
 #include "cli/run_config.h"
 #include "input/byte_source.h"
@@ -79,10 +81,11 @@ class TraceProfiler {
   // nothing is written then.
   bool analyse(const ThreadSelection& threads);
 
-  // The mergeable profile of the trace for `threads`, its trace named, or
-  // the saved profile it holds; writes nothing. Null after a failure, which
-  // it has reported. May run on any thread, one profiler per thread.
-  std::shared_ptr<MergeableProfile> mergeable(const ThreadSelection& threads);
+  // Into `input`: the mergeable profile of the trace for `threads`, its
+  // trace named, or the saved profile it holds, read in parts (reusing what
+  // `input` holds); writes nothing. False after a failure, which it has
+  // reported. May run on any thread, one profiler per thread.
+  bool mergeable(const ThreadSelection& threads, MergeInput* input);
   // Shows no progress meter (for traces analysed side by side).
   void quiet() { quiet_ = true; }
 
@@ -105,6 +108,10 @@ class TraceProfiler {
                     Profile* profile);
   // Reads the saved profile `source` holds; false after reporting why not.
   bool readSavedProfile(ByteSource* source, MergeableProfile* profile);
+  // Reads the document `source` holds into `text` (reused), then has `read`
+  // read it; false after reporting why either failed.
+  bool readSaved(ByteSource* source, std::string* text,
+                 const std::function<bool(std::string_view, std::string*)>& read);
   // Warns that the run's call filters leave a saved profile as it is: it
   // holds the calls its own run kept.
   void warnFiltersPassSavedProfile() const;
@@ -128,6 +135,7 @@ class TraceProfiler {
   // it is empty); the run goes on without it.
   void warnIfThreadless(const std::string& error);
   void writeReport(const Profile& profile, const ReportContext& context);
+  FdOutputStream* output();
   // The columns the digest is written for: --width, else the terminal's
   // when the report goes to one, else COLUMNS, else the default.
   size_t reportWidth() const;
@@ -135,6 +143,8 @@ class TraceProfiler {
   const RunConfig* config_;
   const TraceFile* trace_;
   OutputFile* outputFile_;
+  // Made on first use: a profiler that only reads a saved profile for a
+  // merge spares its buffer.
   std::unique_ptr<FdOutputStream> output_;
   uint64_t traceBytes_ = 0;        // the bytes read from the trace file
   bool failed_ = false;            // reading the trace failed in some way

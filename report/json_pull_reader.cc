@@ -145,30 +145,26 @@ std::string_view JsonPullReader::text() {
     if (HoldsSpecialByte(word)) break;
     at_ += sizeof word;
   }
-  while (at_ < text_.size()) {
-    unsigned char c = static_cast<unsigned char>(text_[at_]);
-    if (c == '"') return text_.substr(start, at_++ - start);
-    if (c == '\\' || c < 0x20 || c >= 0x80) break;
-    ++at_;
-  }
-  decoded_.assign(text_.data() + start, at_ - start);
+  // Texts without escapes stay in place however many UTF-8 sequences they
+  // hold; the first escape starts a copy.
+  inPlace_ = true;
   for (;;) {
     if (at_ == text_.size()) fail("a text without its end");
     unsigned char c = static_cast<unsigned char>(text_[at_]);
     if (c == '"') break;
     if (c == '\\') {
+      if (inPlace_) decoded_.assign(text_.data() + start, at_ - start);
+      inPlace_ = false;
       escape();
-    } else if (c < 0x20) {
-      fail("a control character inside a text");
-    } else if (c >= 0x80) {
-      copyUtf8Sequence();
-    } else {
-      decoded_ += char(c);
-      ++at_;
+      continue;
     }
+    if (c < 0x20) fail("a control character inside a text");
+    size_t length = c >= 0x80 ? utf8Sequence() : 1;
+    if (!inPlace_) decoded_.append(text_.data() + at_, length);
+    at_ += length;
   }
   ++at_;
-  return decoded_;
+  return inPlace_ ? text_.substr(start, at_ - 1 - start) : std::string_view(decoded_);
 }
 
 uint32_t JsonPullReader::hex4() {
@@ -216,7 +212,7 @@ void JsonPullReader::escape() {
 
 // One UTF-8 sequence of two to four bytes as RFC 3629 allows them: no
 // overlong forms, no surrogates, nothing above U+10FFFF.
-void JsonPullReader::copyUtf8Sequence() {
+size_t JsonPullReader::utf8Sequence() const {
   unsigned char lead = static_cast<unsigned char>(text_[at_]);
   int follow;
   unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
@@ -240,8 +236,7 @@ void JsonPullReader::copyUtf8Sequence() {
       fail("a byte outside UTF-8");
     }
   }
-  decoded_.append(text_.data() + at_, size_t(follow) + 1);
-  at_ += size_t(follow) + 1;
+  return size_t(follow) + 1;
 }
 
 std::string_view JsonPullReader::numberToken(bool* integral) {

@@ -42,8 +42,10 @@ class JsonPullReader {
   // is consumed.
   bool nextItem();
   // The next value, which must be a text; the view lasts until the next
-  // text is read.
+  // text is read, or as long as the document where textInPlace().
   std::string_view text();
+  // Whether the last text read held no escape: its view is of the document.
+  bool textInPlace() const { return inPlace_; }
   // True with `value` when the next value is an integer (no fraction, no
   // exponent) that fits int64_t, which is consumed. False otherwise: a
   // number is consumed, another value is not.
@@ -66,13 +68,15 @@ class JsonPullReader {
   std::string_view numberToken(bool* integral);
   bool longInteger(int64_t* value);
   void escape();
-  void copyUtf8Sequence();
+  // The length of the UTF-8 sequence ahead, checked.
+  size_t utf8Sequence() const;
   uint32_t hex4();
   void skipNested(int depth);
 
   std::string_view text_;
   size_t at_ = 0;
   bool first_ = false;  // no item read yet of the object or array entered last
+  bool inPlace_ = true;
   std::string decoded_;
 };
 

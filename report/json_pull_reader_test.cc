@@ -36,11 +36,17 @@ TEST(JsonPullReaderTest, AcceptsWhatAStrictParserAccepts) {
 }
 
 TEST(JsonPullReaderTest, ReadsTextsAndIntegersAsAStrictParserDoes) {
-  const char* kTexts[] = {"\"plain and long enough for whole words\"", "\"a\\\"b\\\\c\\td\"",
-                          "\"\\u0000\\u001f\\u20AC\\uD834\\uDD1E\"", "\"\xE2\x82\xAC x\"", "\"\""};
+  const char* kTexts[] = {"\"plain and long enough for whole words\"",
+                          "\"a\\\"b\\\\c\\td\"",
+                          "\"\\u0000\\u001f\\u20AC\\uD834\\uDD1E\"",
+                          "\"\xE2\x82\xAC x\"",
+                          "\"\"",
+                          "\"plain for a word, then \xC3\xA9\\n\xE2\x82\xAC\""};
   for (const std::string text : kTexts) {
     JsonPullReader json(text);
     EXPECT_EQ(std::string(json.text()), nlohmann::json::parse(text).get<std::string>()) << text;
+    // Only a text with escapes is copied; one beyond ASCII stays in place.
+    EXPECT_EQ(json.textInPlace(), text.find('\\') == std::string::npos) << text;
   }
   const char* kIntegers[] = {
       "0", "-0", "7", "-42", "123456789012345678", "9223372036854775807", "-9223372036854775808"};

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "analysis/profile_total.h"
 #include "report/json_pull_reader.h"
 #include "report/saved_profile_writer.h"
 
@@ -89,53 +90,72 @@ void EnterList(JsonPullReader* json, const char* what) {
   json->enterArray();
 }
 
-DurationHistogram Durations(JsonPullReader* json) {
+// Reads the (ms, count) pairs of a histogram, ascending, to `add`.
+template <typename Add>
+void ReadCounts(JsonPullReader* json, Add add) {
   EnterList(json, "durations");
-  DurationHistogram durations;
-  int64_t previous = -1;
+  int64_t previous = -1, calls = 0;
   while (json->nextItem()) {
     int64_t ms = Int(json, "a duration", previous + 1, kMaxMs);
     if (!json->nextItem()) throw Damaged("durations are not (ms, count) pairs");
-    durations.add(ms, Int(json, "a count", 1, kMaxCount - durations.count()));
+    int64_t count = Int(json, "a count", 1, kMaxCount - calls);
+    add(ms, count);
+    calls += count;
     previous = ms;
   }
+}
+
+DurationHistogram Durations(JsonPullReader* json) {
+  DurationHistogram durations;
+  ReadCounts(json, [&](int64_t ms, int64_t count) { durations.add(ms, count); });
   return durations;
 }
 
-Example ExampleOf(JsonPullReader* json) {
-  Example example;
+// A text that lasts as long as `batch` holds it: in place in the document,
+// or kept by the batch when it had escapes.
+std::string_view LastingText(JsonPullReader* json, const char* what, ClassBatch* batch) {
+  if (json->peek() != Kind::kText) throw Damaged(std::string(what) + " is no text");
+  std::string_view text = json->text();
+  return json->textInPlace() ? text : batch->keep(text);
+}
+
+ExampleView ExampleOf(JsonPullReader* json, ClassBatch* batch) {
+  ExampleView example;
   ReadObject(json, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
-    if (key == 0) example.text = Text(json, "text");
+    if (key == 0) example.text = LastingText(json, "text", batch);
     if (key == 1) example.ms = Int(json, "ms", 0, kMaxMs);
-    if (key == 2) example.thread = Text(json, "thread");
-    if (key == 3) example.start = Text(json, "start");
+    if (key == 2) example.thread = LastingText(json, "thread", batch);
+    if (key == 3) example.start = LastingText(json, "start", batch);
   });
   return example;
 }
 
-// Classes come sorted by name from the writer: each goes in at the end of
-// the map without a search.
-std::map<std::string, MergeableClass> Classes(JsonPullReader* json, const char* what) {
-  std::map<std::string, MergeableClass> classes;
+// A list of classes into `batch`, each class's histogram appended to its
+// pairs; the list read last stands.
+void Classes(JsonPullReader* json, const char* what, ClassBatch::List list, ClassBatch* batch) {
+  batch->clearList(list);
   EnterList(json, what);
   while (json->nextItem()) {
-    std::string name;
-    MergeableClass entry;
+    BatchClass entry;
     ReadObject(json, {"name", "fetches", "durations", "example"}, 1u << 3, [&](uint32_t key) {
-      if (key == 0) name = Text(json, "name");
+      if (key == 0) entry.name = LastingText(json, "name", batch);
       if (key == 1) entry.fetches = Int(json, "fetches", 0, kMaxCount);
-      if (key == 2) entry.durations = Durations(json);
-      if (key == 3) entry.example = ExampleOf(json);
+      if (key == 2) {
+        entry.firstCount = batch->counts.size();
+        entry.calls = 0;
+        ReadCounts(json, [&](int64_t ms, int64_t count) {
+          batch->counts.emplace_back(ms, count);
+          entry.calls += count;
+        });
+        entry.counts = batch->counts.size() - entry.firstCount;
+      }
+      if (key == 3) entry.example = ExampleOf(json, batch);
     });
-    if (entry.durations.count() == 0)
-      throw Damaged(std::string("a class of ") + what + " is empty");
-    bool last = classes.empty() || classes.rbegin()->first < name;
-    bool added =
-        last ? (classes.emplace_hint(classes.end(), std::move(name), std::move(entry)), true)
-             : classes.emplace(std::move(name), std::move(entry)).second;
-    if (!added) throw Damaged(std::string("a class of ") + what + " appears twice");
+    if (entry.calls == 0) throw Damaged(std::string("a class of ") + what + " is empty");
+    if (!batch->add(list, entry)) {
+      throw Damaged(std::string("a class of ") + what + " appears twice");
+    }
   }
-  return classes;
 }
 
 std::vector<std::string> Filters(JsonPullReader* json) {
@@ -312,7 +332,7 @@ int64_t ReadVersion(JsonPullReader* json, uint32_t key) {
 }
 
 // Version 1 knows no sessions: a key of that name is passed over there.
-void ReadDocument(JsonPullReader* json, MergeableProfile* profile) {
+void ReadDocument(JsonPullReader* json, MergeableProfile* profile, ClassBatch* batch) {
   int64_t lastThread = UINT32_MAX - 1;  // until the threads are read
   int64_t version = 0;
   bool sessions = false;
@@ -329,9 +349,9 @@ void ReadDocument(JsonPullReader* json, MergeableProfile* profile) {
                if (key == 6) profile->span = Span(json);
                if (key == 7) profile->topCallsKept = size_t(Int(json, "topCallsKept", 0, 1000000));
                if (key == 8) profile->topCalls = TopCalls(json);
-               if (key == 9) profile->apis = Classes(json, "apis");
-               if (key == 10) profile->queryClasses = Classes(json, "queryClasses");
-               if (key == 11) profile->callClasses = Classes(json, "callClasses");
+               if (key == 9) Classes(json, "apis", ClassBatch::kApis, batch);
+               if (key == 10) Classes(json, "queryClasses", ClassBatch::kQueryClasses, batch);
+               if (key == 11) Classes(json, "callClasses", ClassBatch::kCallClasses, batch);
                if (key == 12) profile->threads = Threads(json);
                if (key == 12) lastThread = int64_t(profile->threads.size()) - 1;
                if (key == 13) ReadTimeline(json, lastThread, profile);
@@ -399,15 +419,26 @@ bool StartsLikeSavedProfile(std::string_view start) {
   return at != std::string_view::npos && start.substr(at, 8) == "\"format\"";
 }
 
-bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error) {
-  *profile = MergeableProfile();
+bool ReadSavedProfile(std::string_view text, MergeableProfile* rest, ClassBatch* classes,
+                      std::string* error) {
+  *rest = MergeableProfile();
+  classes->clear();
   std::string failure = Failure([&] {
     JsonPullReader json(text);
-    ReadDocument(&json, profile);
+    ReadDocument(&json, rest, classes);
   });
   if (failure.empty()) return true;
   *error = Refusal(text, failure);
   return false;
+}
+
+bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error) {
+  ClassBatch classes;
+  if (!ReadSavedProfile(text, profile, &classes, error)) return false;
+  ProfileTotal total;
+  total.add(profile, classes);
+  *profile = total.take();
+  return true;
 }
 
 }  // namespace quintrel

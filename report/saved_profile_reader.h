@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/class_batch.h"
 #include "analysis/mergeable_profile.h"
 
 namespace quintrel {
@@ -23,6 +24,14 @@ bool StartsLikeSavedProfile(std::string_view start);
 // by a later version of quintrel ...", "damaged: ..."). A profile of version
 // 1 is read without its sessions (hasSessions false).
 bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error);
+
+// As above, in the two parts ProfileTotal::add takes: the classes into
+// `classes` (cleared first; its views point into `text` or are kept by
+// it), all the rest into `rest`, whose class maps stay empty. What a
+// merge of many profiles reads each one with, reusing `classes` and
+// `rest`.
+bool ReadSavedProfile(std::string_view text, MergeableProfile* rest, ClassBatch* classes,
+                      std::string* error);
 
 }  // namespace quintrel
 

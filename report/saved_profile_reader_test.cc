@@ -6,7 +6,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "analysis/profile_total.h"
 #include "report/saved_profile_writer.h"
 #include "tests/support/tree_saved_profile_reader.h"
 
@@ -52,6 +55,32 @@ void ExpectSameReading(const std::string& text, const std::string& what, bool an
   }
 }
 
+// Read in parts into a running total, one after another with the parts
+// reused, `texts` merge as the profiles ReadSavedProfile reads merge, and
+// what one refuses the other refuses for the same reason.
+void ExpectSameMerge(const std::vector<std::string>& texts, const std::string& what) {
+  MergeableProfile merged, rest;
+  ProfileTotal total;
+  ClassBatch classes;
+  bool first = true;
+  for (const std::string& text : texts) {
+    MergeableProfile whole;
+    std::string wholeError, partsError;
+    bool wholeRead = ReadSavedProfile(text, &whole, &wholeError);
+    ASSERT_EQ(ReadSavedProfile(text, &rest, &classes, &partsError), wholeRead) << what;
+    EXPECT_EQ(partsError, wholeError) << what;
+    if (!wholeRead) continue;
+    total.add(&rest, classes);
+    if (first) {
+      merged = std::move(whole);
+    } else {
+      merged.merge(whole);
+    }
+    first = false;
+  }
+  EXPECT_EQ(Written(total.take()), Written(merged)) << what;
+}
+
 TEST(SavedProfileReaderTest, ReadsTheCorpusAsTheTreeReaderDid) {
   for (const char* name : {"empty.prof", "fixed_bucket.prof", "future.prof", "many_merged.prof",
                            "small.prof", "truncated.prof"}) {
@@ -79,6 +108,15 @@ TEST(SavedProfileReaderTest, ReadsEditedProfilesAsTheTreeReaderDid) {
       {"\"ms\":1.0", "\"ms\":1"},
       {"\"ms\":1.0", "\"ms\":1e0"},
       {"\"fixed\":false", "\"fixed\":true"},
+      // Classes out of order, a list or a histogram given twice (the last
+      // stands), names and examples with escapes or beyond ASCII.
+      {"{\"name\":\"close,?,?\"",
+       "{\"name\":\"zz\",\"fetches\":0,\"durations\":[1,1]},{\"name\":\"close,?,?\""},
+      {"\"apis\":[", "\"apis\":[{\"name\":\"x\",\"fetches\":0,\"durations\":[1,1]}],\"apis\":["},
+      {"\"durations\":[1,1]", "\"durations\":[1,1],\"durations\":[2,3]"},
+      {"\"name\":\"close,?,?\"", "\"name\":\"clos\\u00e9,\\\"?\\\",?\""},
+      {"\"name\":\"close,?,?\"", "\"name\":\"clos\xC3\xA9,?,?\""},
+      {"\"text\":\"close,c,q0\",\"ms\":1", "\"text\":\"close,\\tc,q0\",\"ms\":1"},
       // Refused by both, for the same reason.
       // A later version, named the way each reader counts versions.
       {"\"version\":1", "\"version\":3", true},
@@ -95,6 +133,13 @@ TEST(SavedProfileReaderTest, ReadsEditedProfilesAsTheTreeReaderDid) {
       {"\"durations\":[", "\"durations\":[99999999999999999999,1,"},
       {"\"threads\":[0", "\"threads\":[99"},
       {"\"threads\":[0", "\"threads\":[0,0"},
+      {"{\"name\":\"close,?,?\"",
+       "{\"name\":\"zz\",\"fetches\":0,\"durations\":[1,1]},{\"name\":\"zz\",\"fetches\":0,"
+       "\"durations\":[1,1]},{\"name\":\"close,?,?\""},
+      {"{\"name\":\"close,?,?\"",
+       "{\"name\":\"zz\",\"fetches\":0,\"durations\":[1,1]},{\"name\":\"close,?,?\",\"fetches\":0,"
+       "\"durations\":[1,1]},{\"name\":\"zz\""},
+      {"\"durations\":[1,1]", "\"durations\":[]"},
       {"\"apis\":[", "\"apis\":{\"x\":1},\"old\":["},
       {"\"bucketSeconds\":", "\"bucketSeconds\":0,\"was\":"},
       {"\"index\":", "\"index\":99999999999999,\"was\":"},
@@ -110,9 +155,13 @@ TEST(SavedProfileReaderTest, ReadsEditedProfilesAsTheTreeReaderDid) {
       {"}]}}", "}]}},"},
       {"{\"format\"", "[{\"format\""},
   };
+  const std::string many = Corpus("many_merged.prof");
   for (const auto& edit : kEdits) {
-    ExpectSameReading(Edited(good, edit.from, edit.to), std::string(edit.from) + " -> " + edit.to,
-                      edit.anyReason);
+    const std::string edited = Edited(good, edit.from, edit.to);
+    const std::string what = std::string(edit.from) + " -> " + edit.to;
+    ExpectSameReading(edited, what, edit.anyReason);
+    ExpectSameMerge({edited, good}, what);
+    ExpectSameMerge({many, edited, good, edited}, what);
   }
   for (size_t cut = 0; cut < good.size(); cut += 97) {
     ExpectSameReading(good.substr(0, cut), "cut at " + std::to_string(cut));

@@ -2,9 +2,10 @@
 // them or read a profile that merges with itself, makes every analytics
 // report, and is written back as a document that reads back to the same
 // bytes; what it reads of version 1, the tree reader it replaced must read
-// the same.
+// the same; read in parts into a running total, it and the document
+// written back merge as MergeableProfile::merge merges them.
 // Aborts when a profile read back differs from the one written or from the
-// tree reader's.
+// tree reader's, or when the running total differs from the merge.
 #include <zstd.h>
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <string_view>
 
 #include "analysis/mergeable_profile.h"
+#include "analysis/profile_total.h"
 #include "report/report_writer.h"
 #include "report/saved_profile_reader.h"
 #include "report/saved_profile_writer.h"
@@ -56,7 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fprintf(stderr, "a saved profile does not read back as written: %s\n", error.c_str());
     abort();
   }
+  quintrel::ProfileTotal total;
+  quintrel::MergeableProfile rest;
+  quintrel::ClassBatch classes;
+  for (std::string_view document : {text, std::string_view(written)}) {
+    if (!quintrel::ReadSavedProfile(document, &rest, &classes, &error)) {
+      fprintf(stderr, "read whole but not in parts: %s\n", error.c_str());
+      abort();
+    }
+    total.add(&rest, classes);
+  }
   profile.merge(again);
+  if (Saved(total.take()) != Saved(profile)) {
+    fprintf(stderr, "the running total differs from the merge\n");
+    abort();
+  }
   quintrel::Profile merged = profile.toProfile();
   merged.mergeable = std::make_shared<quintrel::MergeableProfile>(profile);
   quintrel::ReportContext context;
