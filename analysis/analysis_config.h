@@ -64,6 +64,10 @@ struct AnalysisConfig {
   bool analytics = false;
   int64_t bucketSeconds = 0;           // the timeline's width; 0: chosen from the trace
   size_t topCalls = kSummaryTopCalls;  // the longest calls the profile keeps
+  // With the analytics: the report is made from the mergeable profile (a
+  // saved profile, a merge, a comparison), which then takes the longest
+  // calls from Profile::topCalls, so that a huge call text is held once.
+  bool mergeableTopCalls = false;
   // Literals, numbers and ids of the texts a run writes become "?".
   bool anonymize = false;
 };

@@ -65,7 +65,9 @@ void Analytics::addCall(const CallFacts& call) {
 void Analytics::onQueryRecord(QueryRecord* record) {
   std::string_view text = record->queryText.view();
   uint64_t hash = HashText(text);
-  uint32_t number = recentQueries_.find(text, hash, record->gluedAt);
+  // A long text comes in part, with its class read from the whole.
+  uint32_t number = record->fingerprint.empty() ? recentQueries_.find(text, hash, record->gluedAt)
+                                                : queryClasses_.numberOf(record->fingerprint);
   if (number == RecentTexts::kNone) {
     QueryFingerprint(text, record->gluedAt, &fingerprint_);
     number = queryClasses_.numberOf(fingerprint_);
@@ -90,7 +92,6 @@ void Analytics::moveInto(Profile* profile) {
   exact->fixedWidth = timeline_.fixedWidth();
   exact->timeline = timeline_.takeBuckets();
   exact->span = span_;
-  exact->topCalls = profile->topCalls;
   exact->startStamp = profile->startTimestamp;
   exact->endStamp = profile->endTimestamp;
   exact->dmclMs = profile->totalCallMillis;

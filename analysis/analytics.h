@@ -57,7 +57,8 @@ class Analytics : public QueryRecordSink {
   void onQueryRecord(QueryRecord* record) override;
 
   // Fills profile->analytics and profile->mergeable, reading the profile's
-  // stamps, longest calls and DMCL time, and leaves this object empty.
+  // stamps and DMCL time, and leaves this object empty. The longest calls
+  // stay the profile's (ProfileBuilder hands them on).
   void moveInto(Profile* profile);
 
  private:

@@ -157,10 +157,12 @@ size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
       return word.size() + list;
     }
   }
+  // Past the cut nothing is kept: a word of megabytes is not copied whole.
   size_t from = out->size();
-  out->append(word);
+  size_t kept = std::min(word.size(), kMaxFingerprint + 1 - std::min(from, kMaxFingerprint));
+  out->append(word.substr(0, kept));
   char* lowered = &(*out)[from];
-  for (size_t at = 0; at < word.size(); ++at) lowered[at] = Lower(word[at]);
+  for (size_t at = 0; at < kept; ++at) lowered[at] = Lower(word[at]);
   return word.size();
 }
 

@@ -94,6 +94,18 @@ TEST(FingerprintTest, QueryRules) {
 
 TEST(FingerprintTest, QueryCut) {
   EXPECT_EQ(QueryClass(std::string(10000, 'x')), std::string(kMaxFingerprint, 'x') + "...");
+  // A word that reaches the cut, or runs past it after other words, lower-cased.
+  const struct {
+    std::string query, fingerprint;
+  } kWords[] = {
+      {std::string(kMaxFingerprint, 'X'), std::string(kMaxFingerprint, 'x')},
+      {std::string(kMaxFingerprint + 1, 'X'), std::string(kMaxFingerprint, 'x') + "..."},
+      {"select " + std::string(5000, 'A') + " from t",
+       "select " + std::string(kMaxFingerprint - 7, 'a') + "..."},
+      {"a " + std::string(kMaxFingerprint - 4, 'B') + " c",
+       "a " + std::string(kMaxFingerprint - 4, 'b') + " c"},
+  };
+  for (const auto& c : kWords) EXPECT_EQ(QueryClass(c.query), c.fingerprint) << c.query.size();
   // A list of 1,000 values folds although its text runs far past the cut.
   EXPECT_EQ(QueryClass("where a in " + InList(1000, "(", ", ", ")") + " order by a"),
             "where a in (?+) order by a");

@@ -56,6 +56,8 @@ struct Profile {
   bool hasAnalytics = false;
   ProfileAnalytics analytics;
   // With the analytics: what they were made from, to be saved or merged.
+  // Its longest calls are those of topCalls, moved there where the analysis
+  // was asked for them (AnalysisConfig::mergeableTopCalls), else none.
   std::shared_ptr<MergeableProfile> mergeable;
   // With --compare: how the analytics moved against the base.
   std::shared_ptr<const ProfileComparison> comparison;

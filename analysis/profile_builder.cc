@@ -26,17 +26,18 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
     : anonymize_(config.anonymize),
       filter_(config),
       topCalls_(config.topCalls),
+      mergeableTopCalls_(config.mergeableTopCalls),
       statistics_(config.topCalls),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
       queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config),
-               analytics_ == nullptr ? &queryLog_ : nullptr) {}
+               analytics_ == nullptr ? &queryLog_ : nullptr) {
+  if (analytics_ != nullptr) queries_.keepLongTextsInPart();
+}
 
 void ProfileBuilder::onCall(TraceCall* call) {
   bool taken = filter_.accepts(*call);
-  // Statistics first: they take the API name and call text of the API line
-  // alone, before the query tracking appends the continuation lines. A
-  // connect call left out still names its session's user and repository
+  // A connect call left out still names its session's user and repository
   // for the calls taken later.
   if (analytics_ != nullptr) {
     std::string_view opened = SessionOpenedBy(*call);
@@ -54,8 +55,16 @@ void ProfileBuilder::onCall(TraceCall* call) {
   }
   if (!taken) return;
   bool tracked = QueryTracker::MayTrack(call->apiLineText());
-  statistics_.add(call, !tracked);
+  if (analytics_ == nullptr) {
+    // Statistics first: the record of a long query takes the call's text.
+    statistics_.add(call, !tracked);
+    if (tracked) queries_.track(call);
+    return;
+  }
+  // The analytics read a long query in part: the tracker only reads the
+  // call's text, and the statistics may then take it over.
   if (tracked) queries_.track(call);
+  statistics_.add(call, true);
 }
 
 Profile ProfileBuilder::takeProfile() {
@@ -76,6 +85,9 @@ Profile ProfileBuilder::takeProfile() {
   if (analytics_ != nullptr) {
     analytics_->moveInto(&profile);
     profile.mergeable->topCallsKept = topCalls_;
+    // Moved, not copied, before they are anonymized: a merge or a saved
+    // profile keeps the texts as the trace wrote them.
+    if (mergeableTopCalls_) profile.mergeable->topCalls.swap(profile.topCalls);
   }
   if (anonymize_) anonymizer_.anonymize(&profile);
   return profile;

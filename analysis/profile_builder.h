@@ -49,6 +49,7 @@ class ProfileBuilder : public TraceCallSink {
   Anonymizer anonymizer_;
   CallFilter filter_;
   size_t topCalls_;  // the longest calls kept
+  bool mergeableTopCalls_;
   CallStatistics statistics_;
   std::unique_ptr<AnalyticsWorker> analytics_;  // only when the configuration asks for it
   QueryLog queryLog_;

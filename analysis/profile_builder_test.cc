@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/fingerprint.h"
 #include "analysis/listing_filter.h"
 #include "tests/support/trace_lines.h"
 
@@ -168,6 +169,39 @@ TEST(ProfileBuilderTest, TracksQueries) {
       state += key + "=" + Describe(record);
     EXPECT_EQ(state, expected);
   }
+}
+
+// The analytics take a long query in part: its class is that of the whole
+// text, even where texts differ only past the example's bytes, and the
+// longest call keeps the whole API line.
+TEST(ProfileBuilderTest, AnalyticsClassLongQueriesByTheirWholeText) {
+  const std::string a = "select " + std::string(kLargeText, 'a');
+  const std::string b = std::string(a).replace(kMaxExample + 10, 1, "B");
+  AnalysisConfig config = Config(OutputKind::kSummary);
+  config.analytics = true;
+  ProfileBuilder summary(config);
+  Feed(&summary, {"query,c," + a + "|9|q0'", "close,c,q0|1", "query,c," + b + "|3|q1'",
+                  "close,c,q1|1", "query,c," + a.substr(0, 9) + "|2|q2'|" + a.substr(9),
+                  "close,c,q2|1", "query,c,select 1|1|q3'", "close,c,q3|1"});
+  const Profile profile = summary.takeProfile();
+  std::map<std::string, std::pair<int64_t, std::string>> classes;  // count, example
+  for (const ClassRow& row : profile.analytics.queryClasses) {
+    classes[row.name] = {row.stats.count, row.example.text};
+  }
+  std::string fingerprintA, fingerprintB, fingerprintGlued;
+  QueryFingerprint(a, &fingerprintA);
+  QueryFingerprint(b, &fingerprintB);
+  QueryFingerprint(a + "\n", 9, &fingerprintGlued);
+  ASSERT_NE(fingerprintA, fingerprintB);
+  std::map<std::string, std::pair<int64_t, std::string>> expected = {
+      {fingerprintA, {1, a.substr(0, kMaxExample)}},
+      {fingerprintB, {1, b.substr(0, kMaxExample)}},
+      {"select ?", {1, "select 1"}}};
+  expected[fingerprintGlued].first += 1;
+  expected[fingerprintGlued].second = a.substr(0, kMaxExample);
+  EXPECT_EQ(classes, expected);
+  ASSERT_FALSE(profile.topCalls.empty());
+  EXPECT_EQ(profile.topCalls.back().callText.view(), "query,c," + a);
 }
 
 }  // namespace

@@ -50,6 +50,10 @@ struct QueryRecord {
   int32_t rowCount = 0;    // stays at its largest value once there
   std::string threadId;    // of the starting call
   std::string startStamp;  // the time stamp of the starting call
+  // Where queryText holds only the beginning of a long text
+  // (QueryTracker::keepLongTextsInPart): the class of the whole text, as
+  // QueryFingerprint gives it; empty otherwise.
+  std::string fingerprint;
 
   void addFetch(int64_t fetchMs) { AddFetch(fetchMs, &durationMs, &rowCount); }
 };

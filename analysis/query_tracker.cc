@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/fingerprint.h"
+#include "analysis/profile_analytics.h"
 #include "parse/text_buffer.h"
 #include "parse/trace_grammar.h"
 
@@ -171,7 +173,10 @@ QueryRecord QueryTracker::startRecord(QueryApi api, TraceCall* call) {
   if (start == std::string_view::npos) return record;
   size_t lineEnd = call->apiLineText().size();
   if (text.size() > lineEnd && start <= lineEnd) record.gluedAt = lineEnd - start;
-  if (text.size() - start >= kLargeText) {
+  if (text.size() - start >= kLargeText && partialTexts_) {
+    QueryFingerprint(text.substr(start), record.gluedAt, &record.fingerprint);
+    record.queryText.assign(text.substr(start, kMaxExample));
+  } else if (text.size() - start >= kLargeText) {
     // The call is done with its API text: the record takes it over.
     record.queryText = std::move(call->apiText);
     record.queryText.erasePrefix(start);

@@ -39,8 +39,14 @@ class QueryTracker {
   explicit QueryTracker(QueryRecordSink* sink, QueryLog* log = nullptr) : sink_(sink), log_(log) {}
 
   // Takes an accepted call whose apiText carries its continuation lines
-  // whenever MayTrack says they matter. May take the call's API text.
+  // whenever MayTrack says they matter. May take the call's API text, unless
+  // long texts are kept in part.
   void track(TraceCall* call);
+  // For a sink that reads of a query no more than its class and an example:
+  // a record of a text of kLargeText or more then carries its first
+  // kMaxExample bytes and its fingerprint, and the call keeps its text. Set
+  // it before the first call.
+  void keepLongTextsInPart() { partialTexts_ = true; }
   // End of the trace: hands every open record to the sink, in key order,
   // and gives the log its order.
   void finish();
@@ -102,6 +108,7 @@ class QueryTracker {
   // The last "execquery" of each connection, waiting for its collection.
   std::map<std::string, QueryRecord, std::less<>> pending_;
   std::string key_;  // the key set last
+  bool partialTexts_ = false;
 };
 
 }  // namespace quintrel

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/fingerprint.h"
+#include "analysis/profile_analytics.h"
 #include "analysis/query_log.h"
 #include "tests/support/trace_patterns.h"
 
@@ -86,22 +88,37 @@ TEST(QueryTrackerTest, RecordsWhereTheFirstLinesWereJoined) {
        "select " + std::string(kLargeText, 'a') + "from t\n",
        7 + kLargeText},
   };
-  for (const auto& c : kCases) {
-    RecordList list;
-    QueryTracker tracker(&list);
-    TraceCall call;
-    call.setApiLineText(c.apiLine);
-    for (const std::string& line : c.continuation) call.appendContinuation(line);
-    call.resultText.assign("q0'");
-    tracker.track(&call);
-    call.reset();
-    call.setApiLineText("getlastcoll,s0");
-    call.resultText.assign("q0'");
-    tracker.track(&call);
-    tracker.finish();
-    ASSERT_EQ(list.records.size(), 1u) << c.apiLine;
-    EXPECT_EQ(list.records[0].queryText.view(), c.queryText) << c.apiLine;
-    EXPECT_EQ(list.records[0].gluedAt, c.gluedAt) << c.apiLine;
+  // Whole, and kept in part: a long text as its beginning and its class,
+  // the call's text left to the call.
+  for (bool inPart : {false, true}) {
+    for (const auto& c : kCases) {
+      RecordList list;
+      QueryTracker tracker(&list);
+      if (inPart) tracker.keepLongTextsInPart();
+      TraceCall call;
+      call.setApiLineText(c.apiLine);
+      for (const std::string& line : c.continuation) call.appendContinuation(line);
+      const std::string apiText(call.apiText.view());
+      call.resultText.assign("q0'");
+      tracker.track(&call);
+      const bool partial = inPart && c.queryText.size() >= kLargeText;
+      if (inPart) {
+        EXPECT_EQ(call.apiText.view(), apiText);
+      }
+      call.reset();
+      call.setApiLineText("getlastcoll,s0");
+      call.resultText.assign("q0'");
+      tracker.track(&call);
+      tracker.finish();
+      ASSERT_EQ(list.records.size(), 1u) << c.apiLine;
+      const QueryRecord& record = list.records[0];
+      EXPECT_EQ(record.queryText.view(), partial ? c.queryText.substr(0, kMaxExample) : c.queryText)
+          << c.apiLine;
+      EXPECT_EQ(record.gluedAt, c.gluedAt) << c.apiLine;
+      std::string fingerprint;
+      if (partial) QueryFingerprint(c.queryText, c.gluedAt, &fingerprint);
+      EXPECT_EQ(record.fingerprint, fingerprint) << c.apiLine;
+    }
   }
 }
 

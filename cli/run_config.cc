@@ -115,6 +115,8 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   }
   // A saved profile keeps all the longest calls any report of a merge lists.
   if (config.reportFormat == ReportFormat::kProfile) analysis.topCalls = kMaxTopCalls;
+  analysis.mergeableTopCalls = config.reportFormat == ReportFormat::kProfile ||
+                               !config.merges.empty() || !config.compare.empty();
   config.warnsWhenFilteredEmpty = analysis.analytics;
   for (const char* key : kFilterOptions) {
     config.warnsWhenFilteredEmpty |= parameters.contains(key);

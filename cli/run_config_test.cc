@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quintrel {
@@ -62,6 +63,22 @@ TEST(RunConfigTest, ExtensionsAloneWarnAndKeepMoreLongestCalls) {
     const RunConfig config = ConfigOf(c.options);
     EXPECT_EQ(config.warnsWhenFilteredEmpty, c.warns) << testing::PrintToString(c.options);
     EXPECT_EQ(config.analysis.topCalls, c.topCalls) << testing::PrintToString(c.options);
+  }
+}
+
+// Where the report is made from the mergeable profile, the longest calls go
+// there, and a huge call text is held once.
+TEST(RunConfigTest, TheMergeableProfileTakesTheLongestCallsWhereItIsTheReport) {
+  const std::pair<std::vector<std::string>, bool> kCases[] = {
+      {{"-s", "JSON"}, false},
+      {{"-s", "DASHBOARD", "--top=5"}, false},
+      {{"-s", "PROFILE"}, true},
+      {{"-s", "JSON", "--merge=b.trc"}, true},
+      {{"-s", "DIGEST", "--compare=b.trc"}, true},
+  };
+  for (const auto& [options, mergeable] : kCases) {
+    EXPECT_EQ(ConfigOf(options).analysis.mergeableTopCalls, mergeable)
+        << testing::PrintToString(options);
   }
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "parse/header_scanner.h"
+
 namespace quintrel {
 namespace {
 
@@ -27,7 +29,7 @@ std::set<std::string, std::less<>> IdsOf(const std::vector<std::string>& lines,
 }
 
 TEST(ThreadIdCollectorTest, KeepsTheIdOfEveryThreadMarkerOnceInByteOrder) {
-  const std::string kDigits(5000, '7');
+  const std::string kLongest(kMaxHeaderField, '7'), kLonger(kMaxHeaderField + 1, '7');
   struct Case {
     std::vector<std::string> lines;
     std::set<std::string, std::less<>> ids;
@@ -38,8 +40,10 @@ TEST(ThreadIdCollectorTest, KeepsTheIdOfEveryThreadMarkerOnceInByteOrder) {
       // Not a marker: no digits, no " ]", not at the start, a tab; what
       // follows the " ]" does not matter.
       {{"# [  ] a", "# [ 12", "# [ 12x ]", " # [ 1 ] a", "#\t[ 1 ] a", "# [ 1 ]x"}, {"1"}},
-      // Long ids, and lines that look like a marker for long.
-      {{"# [ " + kDigits + " ] a", "# [ " + kDigits + "x ] a", "# [ " + kDigits}, {kDigits}},
+      // Long ids, and lines that look like a marker for long; an id longer
+      // than a header's is none.
+      {{"# [ " + kLongest + " ] a", "# [ " + kLongest + "x ] a", "# [ " + kLongest}, {kLongest}},
+      {{"# [ " + kLonger + " ] a", "# [ " + kLonger + " ]", "# [ " + kLonger}, {}},
       {{std::string(3000, 'x'), "# [ 5 ]", ""}, {"5"}},
   };
   for (const Case& c : cases) {
@@ -51,13 +55,13 @@ TEST(ThreadIdCollectorTest, KeepsTheIdOfEveryThreadMarkerOnceInByteOrder) {
   }
 }
 
-// A line of 32 MB that looks like a marker to its end, in pieces of 512
-// bytes: read once, it takes a blink; read again from its beginning for
-// every piece, it would take most of an hour.
-TEST(ThreadIdCollectorTest, ALongMarkerInSmallPiecesIsReadOnce) {
+// A line of 32 MB of digits after a thread marker, in pieces of 512 bytes:
+// past a header's longest id it is no marker, and nothing more of it is
+// kept or read.
+TEST(ThreadIdCollectorTest, ALongRunOfDigitsIsNoMarker) {
   const std::string digits(32 << 20, '4');
   EXPECT_EQ(IdsOf({"# [ " + digits + " ] a", "# [ 1 ] b"}, 512),
-            (std::set<std::string, std::less<>>{digits, "1"}));
+            (std::set<std::string, std::less<>>{"1"}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "parse/trace_grammar.h"
 
+#include "parse/header_scanner.h"
+
 namespace quintrel {
 
 bool ExtractThreadId(std::string_view line, std::string_view* id) {
@@ -7,6 +9,7 @@ bool ExtractThreadId(std::string_view line, std::string_view* id) {
   if (!StartsWithThreadMarker(line)) return false;
   size_t end = line.find_first_not_of("0123456789", kThreadMarker.size());
   if (end == kThreadMarker.size() || end == std::string_view::npos) return false;
+  if (end - kThreadMarker.size() > kMaxHeaderField) return false;
   if (line.compare(end, 2, " ]") != 0) return false;
   *id = line.substr(kThreadMarker.size(), end - kThreadMarker.size());
   return true;

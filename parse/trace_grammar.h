@@ -19,9 +19,10 @@ inline bool StartsWithThreadMarker(std::string_view line) {
   return line.size() >= 4 && line[0] == '#' && line[1] == ' ' && line[2] == '[' && line[3] == ' ';
 }
 
-// The thread id of a line that begins with a thread marker ("# [ ", digits,
-// " ]"): stores it in `id` (a view into `line`) and returns true; returns
-// false, leaving `id` unchanged, otherwise.
+// The thread id of a line that begins with a thread marker ("# [ ", one to
+// kMaxHeaderField digits, " ]"): stores it in `id` (a view into `line`) and
+// returns true; returns false, leaving `id` unchanged, otherwise. A longer
+// run of digits is an id of no header line.
 bool ExtractThreadId(std::string_view line, std::string_view* id);
 
 // Reads a string of decimal digits like strtol with base 10, clamped to the

@@ -52,7 +52,8 @@ TEST(Scaling, ThreadsOfABucketInReverseOrder) {
   EXPECT_EQ(Occurrences(result.out, "\"threads\": " + std::to_string(kThreads)), 3u);
 }
 
-// A marker line of 32 MB: the listing reads it once.
+// A marker line of 32 MB: the listing reads past it once; an id longer than
+// a header's is not listed.
 TEST(Scaling, ListingALongMarkerLine) {
   SKIP_UNDER_SANITIZERS();
   const std::string digits(32 << 20, '3');
@@ -64,7 +65,7 @@ TEST(Scaling, ListingALongMarkerLine) {
   options.timeLimit = kTimeLimit;
   const CliResult result = RunQuintrel({trace, "CONSOLE", "-l", "-d", "CSV"}, options);
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(result.out, digits + "\n5\n" + kPrompt + CsvRow("5", "get,s0,a"));
+  EXPECT_EQ(result.out, "5\n" + kPrompt + CsvRow("5", "get,s0,a"));
 }
 
 }  // namespace

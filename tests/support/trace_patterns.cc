@@ -71,8 +71,8 @@ const boost::regex& ServerRpcPattern() {
 }
 
 const boost::regex& ThreadPattern() {
-  // The thread listing reads any number of digits.
-  static const boost::regex pattern(kMarker + "(\\d+) \\]");
+  // The thread listing reads the ids of header lines: at most 256 digits.
+  static const boost::regex pattern(kMarker + "(\\d{1,256}) \\]");
   return pattern;
 }
 
