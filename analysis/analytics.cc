@@ -78,7 +78,7 @@ void Analytics::onQueryRecord(QueryRecord* record) {
   ClassTable::Add(queryClasses_.at(number), member, true);
 }
 
-void Analytics::moveInto(Profile* profile) {
+void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   callClasses_.addDurationsToGroups();
   auto exact = std::make_shared<MergeableProfile>();
   apis_.moveInto(&exact->apis);
@@ -96,8 +96,12 @@ void Analytics::moveInto(Profile* profile) {
   exact->endStamp = profile->endTimestamp;
   exact->dmclMs = profile->totalCallMillis;
   sessions_.moveInto(&exact->sessions);
-  profile->analytics = exact->analytics();
-  profile->mergeable = std::move(exact);
+  if (keepMergeable) {
+    profile->analytics = exact->analytics();
+    profile->mergeable = std::move(exact);
+  } else {
+    profile->analytics = exact->takeAnalytics();
+  }
   profile->hasAnalytics = true;
   *this = Analytics(0);
 }

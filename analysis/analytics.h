@@ -56,10 +56,12 @@ class Analytics : public QueryRecordSink {
   void addLeftOut(const CallFacts& call);
   void onQueryRecord(QueryRecord* record) override;
 
-  // Fills profile->analytics and profile->mergeable, reading the profile's
-  // stamps and DMCL time, and leaves this object empty. The longest calls
-  // stay the profile's (ProfileBuilder hands them on).
-  void moveInto(Profile* profile);
+  // Fills profile->analytics, and profile->mergeable where `keepMergeable`
+  // (else the exact profile is given up as the analytics are taken from
+  // it), reading the profile's stamps and DMCL time, and leaves this object
+  // empty. The longest calls stay the profile's (ProfileBuilder hands them
+  // on).
+  void moveInto(Profile* profile, bool keepMergeable);
 
  private:
   // The call class of `call`, its API set.

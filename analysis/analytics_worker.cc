@@ -202,7 +202,7 @@ void AnalyticsWorker::processHere() {
   filling_->clear();
 }
 
-void AnalyticsWorker::moveInto(Profile* profile) {
+void AnalyticsWorker::moveInto(Profile* profile, bool keepMergeable) {
   if (thread_.joinable()) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -214,7 +214,7 @@ void AnalyticsWorker::moveInto(Profile* profile) {
   } else {
     processHere();
   }
-  analytics_.moveInto(profile);
+  analytics_.moveInto(profile, keepMergeable);
   profile->analytics.partial = failure_ != nullptr;
   profile->analytics.threadError = threadError_;
 }

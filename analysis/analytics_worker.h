@@ -43,11 +43,12 @@ class AnalyticsWorker : public QueryRecordSink {
   void onQueryRecord(QueryRecord* record) override;
 
   // Waits until the worker has taken everything, then fills
-  // profile->analytics. A worker that failed (ran out of memory) stopped
+  // profile->analytics (and profile->mergeable where `keepMergeable`, see
+  // Analytics::moveInto). A worker that failed (ran out of memory) stopped
   // there: its analytics are those of what it took before, marked partial.
   // Where its thread could not be started, the calling thread has done the
   // work, and the analytics say why.
-  void moveInto(Profile* profile);
+  void moveInto(Profile* profile, bool keepMergeable);
 
  private:
   // Calls and queries in the order they were handed over; the call texts

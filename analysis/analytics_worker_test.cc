@@ -67,8 +67,8 @@ TEST(AnalyticsWorkerTest, LongCallTextsGiveTheProfileOfTheirWholeText) {
     analytics.addCall(facts);
   }
   Profile handedOver, direct;
-  worker.moveInto(&handedOver);
-  analytics.moveInto(&direct);
+  worker.moveInto(&handedOver, false);
+  analytics.moveInto(&direct, true);
   EXPECT_EQ(Described(handedOver.analytics.callClasses), Described(direct.analytics.callClasses));
   EXPECT_EQ(Described(handedOver.analytics.apis), Described(direct.analytics.apis));
   EXPECT_EQ(SessionsOf(handedOver.analytics), SessionsOf(direct.analytics));

@@ -41,6 +41,7 @@ class DurationHistogram {
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
   int64_t totalMs() const { return totalMs_; }
+  int64_t maxMs() const { return maxMs_; }
 
   // The p-th percentile by nearest rank: the smallest duration d such that
   // at least p % of the durations are <= d; 0 without durations.

@@ -52,6 +52,21 @@ std::vector<ClassRow> Ranked(const Classes& classes) {
   return rows;
 }
 
+// As Ranked, leaving `classes` empty: each class's histogram is released as
+// soon as its row is made.
+std::vector<ClassRow> TakeRanked(Classes* classes) {
+  std::vector<ClassRow> rows;
+  rows.reserve(classes->size());
+  while (!classes->empty()) {
+    auto node = classes->extract(classes->begin());
+    MergeableClass& entry = node.mapped();
+    rows.push_back(ClassRow{std::move(node.key()), entry.durations.stats(), entry.fetches,
+                            std::move(entry.example)});
+  }
+  RankRows(&rows);
+  return rows;
+}
+
 int64_t CountBetween(const Classes& classes, int64_t low, int64_t high) {
   int64_t count = 0;
   for (const auto& [name, entry] : classes) count += entry.durations.countBetween(low, high);
@@ -59,7 +74,9 @@ int64_t CountBetween(const Classes& classes, int64_t low, int64_t high) {
 }
 
 // Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
-std::vector<LatencyBucket> Latency(const Classes& apis, int64_t longest) {
+std::vector<LatencyBucket> Latency(const Classes& apis) {
+  int64_t longest = 0;
+  for (const auto& [name, entry] : apis) longest = std::max(longest, entry.durations.maxMs());
   std::vector<LatencyBucket> buckets;
   buckets.push_back(LatencyBucket{0, 1, CountBetween(apis, 0, 1)});
   const int64_t kSteps[] = {1, 2, 5};
@@ -95,21 +112,32 @@ int64_t Sum(const Classes& classes) {
   return count;
 }
 
+// Copies or takes `thread` as the caller passes it.
+ThreadRow ThreadRowOf(MergeableThread thread, bool qualified) {
+  std::string id = qualified ? thread.id + "@" + thread.trace : std::move(thread.id);
+  return ThreadRow{std::move(id), thread.calls, thread.dmclMs, std::move(thread.first),
+                   std::move(thread.last)};
+}
+
 ClassRow RowOf(std::string name, const DurationHistogram& durations) {
   return ClassRow{std::move(name), durations.stats(), 0, Example{}};
 }
 
 // The sessions, and the users and repositories their connects named, ranked
 // as the classes are; sessions of several traces are named with their trace.
-void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
+// Copies or takes `sessions` as the caller passes them.
+void WhoAndWhere(std::vector<MergeableSession> sessions, bool qualified,
                  ProfileAnalytics* analytics) {
   std::map<std::string, DurationHistogram> users, repositories;
-  for (const MergeableSession& session : sessions) {
+  analytics->sessions.reserve(sessions.size());
+  for (MergeableSession& session : sessions) {
     users[session.user].merge(session.durations);
     repositories[session.repository].merge(session.durations);
-    std::string label = qualified ? session.label + "@" + session.trace : session.label;
-    analytics->sessions.push_back(
-        SessionRow{RowOf(std::move(label), session.durations), session.user, session.repository});
+    std::string label = qualified ? session.label + "@" + session.trace : std::move(session.label);
+    analytics->sessions.push_back(SessionRow{RowOf(std::move(label), session.durations),
+                                             std::move(session.user),
+                                             std::move(session.repository)});
+    session.durations = DurationHistogram();
   }
   for (const auto& [user, durations] : users) analytics->users.push_back(RowOf(user, durations));
   for (const auto& [repository, durations] : repositories) {
@@ -244,41 +272,73 @@ void MergeableProfile::nameTrace(const SourceTrace& trace) {
 
 ProfileAnalytics MergeableProfile::analytics() const {
   ProfileAnalytics analytics;
+  addTotals(&analytics);
   analytics.apis = Ranked(apis);
   analytics.queryClasses = Ranked(queryClasses);
   analytics.callClasses = Ranked(callClasses);
   // Threads of several traces are told apart by their trace.
   bool qualified = traces.size() > 1;
+  analytics.threads.reserve(threads.size());
   for (const MergeableThread& thread : threads) {
-    std::string id = qualified ? thread.id + "@" + thread.trace : thread.id;
-    analytics.threads.push_back(
-        ThreadRow{id, thread.calls, thread.dmclMs, thread.first, thread.last});
+    analytics.threads.push_back(ThreadRowOf(thread, qualified));
   }
   RankThreads(&analytics.threads);
   WhoAndWhere(sessions, qualified, &analytics);
-  analytics.bucketSeconds = bucketSeconds;
-  analytics.timeline = Timeline::Figures(timeline, bucketSeconds);
-  int64_t longest = 0;
-  for (const ClassRow& api : analytics.apis) longest = std::max(longest, api.stats.maxMs);
-  analytics.latency = Latency(apis, longest);
-  analytics.calls = Sum(apis);
-  analytics.queries = Sum(queryClasses);
-  if (!span.span(&analytics.elapsedMs)) {
-    analytics.elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
-  }
   return analytics;
 }
 
+ProfileAnalytics MergeableProfile::takeAnalytics() {
+  ProfileAnalytics analytics;
+  addTotals(&analytics);
+  timeline.clear();
+  analytics.apis = TakeRanked(&apis);
+  analytics.queryClasses = TakeRanked(&queryClasses);
+  analytics.callClasses = TakeRanked(&callClasses);
+  bool qualified = traces.size() > 1;
+  analytics.threads.reserve(threads.size());
+  for (MergeableThread& thread : threads) {
+    analytics.threads.push_back(ThreadRowOf(std::move(thread), qualified));
+  }
+  threads = std::vector<MergeableThread>();
+  RankThreads(&analytics.threads);
+  WhoAndWhere(std::move(sessions), qualified, &analytics);
+  *this = MergeableProfile();
+  return analytics;
+}
+
+void MergeableProfile::addTotals(ProfileAnalytics* analytics) const {
+  analytics->bucketSeconds = bucketSeconds;
+  analytics->timeline = Timeline::Figures(timeline, bucketSeconds);
+  analytics->latency = Latency(apis);
+  analytics->calls = Sum(apis);
+  analytics->queries = Sum(queryClasses);
+  if (!span.span(&analytics->elapsedMs)) {
+    analytics->elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
+  }
+}
+
 Profile MergeableProfile::toProfile() const {
-  Profile profile;
+  Profile profile = frame();
   profile.topCalls = topCalls;
+  profile.analytics = analytics();
+  return profile;
+}
+
+Profile MergeableProfile::takeProfile() {
+  Profile profile = frame();
+  profile.topCalls = std::move(topCalls);
+  profile.analytics = takeAnalytics();
+  return profile;
+}
+
+Profile MergeableProfile::frame() const {
+  Profile profile;
   profile.startTimestamp = startStamp;
   profile.endTimestamp = endStamp;
   profile.timeSplit = ElapsedMillis(startStamp, endStamp);
   profile.totalCallMillis = dmclMs;
   for (const SourceTrace& trace : traces) profile.lines += trace.lines;
   profile.hasAnalytics = true;
-  profile.analytics = analytics();
   return profile;
 }
 

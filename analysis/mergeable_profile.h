@@ -74,8 +74,13 @@ class MergeableProfile {
 
   // The figures the analytics reports show.
   ProfileAnalytics analytics() const;
+  // The same figures, taken from this profile, which is left empty: its
+  // texts are moved and each histogram is released once its row is made.
+  ProfileAnalytics takeAnalytics();
   // A profile for the analytics reports, analytics included.
   Profile toProfile() const;
+  // The same, taken from this profile, which is left empty (takeAnalytics).
+  Profile takeProfile();
 
   std::vector<SourceTrace> traces;
   std::map<std::string, MergeableClass> apis;          // by name
@@ -104,6 +109,12 @@ class MergeableProfile {
  private:
   void mergeThreadsAndTimeline(const MergeableProfile& other);
   void mergeSessions(const MergeableProfile& other);
+  // The figures of the analytics that are not rows: the timeline, the
+  // latency, the counts and the elapsed time.
+  void addTotals(ProfileAnalytics* analytics) const;
+  // A profile of the stamps, times and lines, without the longest calls or
+  // the analytics.
+  Profile frame() const;
   void rebucket(int64_t width);
   void widen();
 };

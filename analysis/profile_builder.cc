@@ -83,11 +83,14 @@ Profile ProfileBuilder::takeProfile() {
   for (const Ranked& entry : top.take()) profile.topQueries.push_back(entry.index);
   profile.timeSplit = ElapsedMillis(profile.startTimestamp, profile.endTimestamp);
   if (analytics_ != nullptr) {
-    analytics_->moveInto(&profile);
-    profile.mergeable->topCallsKept = topCalls_;
-    // Moved, not copied, before they are anonymized: a merge or a saved
-    // profile keeps the texts as the trace wrote them.
-    if (mergeableTopCalls_) profile.mergeable->topCalls.swap(profile.topCalls);
+    // Only a report made from the exact profile needs it kept.
+    analytics_->moveInto(&profile, mergeableTopCalls_);
+    if (mergeableTopCalls_) {
+      profile.mergeable->topCallsKept = topCalls_;
+      // Moved, not copied, before they are anonymized: a merge or a saved
+      // profile keeps the texts as the trace wrote them.
+      profile.mergeable->topCalls.swap(profile.topCalls);
+    }
   }
   if (anonymize_) anonymizer_.anonymize(&profile);
   return profile;

@@ -76,7 +76,7 @@ void BM_Worker(benchmark::State& state) {
     AnalyticsWorker worker(0);
     for (const SampleCall& call : calls) worker.addCall(FactsOf(call));
     Profile profile;
-    worker.moveInto(&profile);
+    worker.moveInto(&profile, false);
     benchmark::DoNotOptimize(profile.analytics.calls);
   }
   state.SetItemsProcessed(state.iterations() * calls.size());

@@ -61,6 +61,13 @@ std::string TraceNames(const MergeableProfile& profile) {
   return names;
 }
 
+// Adds `filter` to `filters` unless they name it already.
+void AddFilter(const std::string& filter, std::vector<std::string>* filters) {
+  if (std::find(filters->begin(), filters->end(), filter) == filters->end()) {
+    filters->push_back(filter);
+  }
+}
+
 }  // namespace
 
 TraceProfiler::TraceProfiler(const RunConfig* config, const TraceFile* trace,
@@ -184,7 +191,7 @@ bool TraceProfiler::analyse(const ThreadSelection& threads) {
   if (savedProfile_) {
     MergeableProfile saved;
     if (!refuseSavedProfile() && readSavedProfile(source.get(), &saved)) {
-      writeMergedReport(saved, nullptr);
+      writeMergedReport(std::move(saved), nullptr);
     }
     return true;
   }
@@ -355,42 +362,47 @@ void TraceProfiler::writeReport(const Profile& profile, const ReportContext& con
   WriteReport(format, profile, context, *output());
 }
 
-void TraceProfiler::writeMergedReport(const MergeableProfile& merged,
-                                      const MergeableProfile* base) {
+void TraceProfiler::writeMergedReport(MergeableProfile merged, MergeableProfile* base) {
   guard([&] {
-    Profile profile = merged.toProfile();
-    profile.mergeable = std::make_shared<MergeableProfile>(merged);
+    ReportContext context = mergedContext(merged);
+    Profile profile;
+    // Only a saved profile is made from the exact profile itself.
+    if (config_->reportFormat == ReportFormat::kProfile) {
+      profile = merged.toProfile();
+      profile.mergeable = std::make_shared<MergeableProfile>(std::move(merged));
+    } else {
+      profile = merged.takeProfile();
+    }
     // As many of the longest calls as the run's analysis would keep.
     std::vector<TopCallEntry>& top = profile.topCalls;
     size_t kept = config_->analysis.topCalls;
     if (top.size() > kept) top.erase(top.begin(), top.end() - kept);
     if (base != nullptr) {
+      std::string baseName = TraceNames(*base);
       auto comparison = std::make_shared<ProfileComparison>(
-          CompareProfiles(base->analytics(), profile.analytics));
-      comparison->baseName = TraceNames(*base);
+          CompareProfiles(base->takeAnalytics(), profile.analytics));
+      comparison->baseName = std::move(baseName);
       profile.comparison = std::move(comparison);
-    }
-    ReportContext context = contextFor({});
-    context.traceName = TraceNames(merged);
-    context.traceBytes = 0;
-    auto& filters = context.filters;
-    auto addFilter = [&filters](const std::string& filter) {
-      if (std::find(filters.begin(), filters.end(), filter) == filters.end()) {
-        filters.push_back(filter);
-      }
-    };
-    for (const SourceTrace& trace : merged.traces) {
-      context.traceBytes += trace.bytes;
-      for (const std::string& filter : trace.filters) addFilter(filter);
     }
     // The profiles keep the texts as the traces hold them; the report of
     // their union hides them as one run's would.
     if (config_->analysis.anonymize) {
       Anonymizer().anonymize(&profile);
-      addFilter("--anonymize");
+      AddFilter("--anonymize", &context.filters);
     }
     writeReport(profile, context);
   });
+}
+
+ReportContext TraceProfiler::mergedContext(const MergeableProfile& merged) {
+  ReportContext context = contextFor({});
+  context.traceName = TraceNames(merged);
+  context.traceBytes = 0;
+  for (const SourceTrace& trace : merged.traces) {
+    context.traceBytes += trace.bytes;
+    for (const std::string& filter : trace.filters) AddFilter(filter, &context.filters);
+  }
+  return context;
 }
 
 ExitCode TraceProfiler::finish() {
@@ -425,7 +437,7 @@ ExitCode RunMerged(const RunConfig& config, TraceProfiler* profiler) {
   MergeRun run(&config, inputs, config.jobs > 0 ? config.jobs : MachineCores());
   MergeableProfile merged, base;
   if (!run.run(config.analysis.threads, aside, &merged, &base)) return kExitFailed;
-  profiler->writeMergedReport(merged, config.compare.empty() ? nullptr : &base);
+  profiler->writeMergedReport(std::move(merged), config.compare.empty() ? nullptr : &base);
   return profiler->finish();
 }
 

@@ -89,9 +89,9 @@ class TraceProfiler {
   // Shows no progress meter (for traces analysed side by side).
   void quiet() { quiet_ = true; }
 
-  // Writes the analytics report of `merged`, with a comparison against
-  // `base` when not null.
-  void writeMergedReport(const MergeableProfile& merged, const MergeableProfile* base);
+  // Writes the analytics report of `merged`, which it takes, with a
+  // comparison against `base` when not null; `base` is left empty.
+  void writeMergedReport(MergeableProfile merged, MergeableProfile* base);
 
   // Writes out the output and gives the output file its name unless the
   // output is incomplete: writing failed, or the report could not be made.
@@ -135,6 +135,9 @@ class TraceProfiler {
   // it is empty); the run goes on without it.
   void warnIfThreadless(const std::string& error);
   void writeReport(const Profile& profile, const ReportContext& context);
+  // The context of the report of `merged`: its traces, their bytes and
+  // filters.
+  ReportContext mergedContext(const MergeableProfile& merged);
   FdOutputStream* output();
   // The columns the digest is written for: --width, else the terminal's
   // when the report goes to one, else COLUMNS, else the default.
