@@ -39,6 +39,9 @@ void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
     Class& entry = *classes_[number];
     (*classes)[names_.text(number)] =
         MergeableClass{std::move(entry.durations), entry.fetches, std::move(entry.example)};
+    // Released at once, so that the table and the map are not held whole
+    // together.
+    classes_[number].reset();
   }
   *this = ClassTable();
 }

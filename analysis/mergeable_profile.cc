@@ -125,19 +125,16 @@ ClassRow RowOf(std::string name, const DurationHistogram& durations) {
 
 // The sessions, and the users and repositories their connects named, ranked
 // as the classes are; sessions of several traces are named with their trace.
-// Copies or takes `sessions` as the caller passes them.
-void WhoAndWhere(std::vector<MergeableSession> sessions, bool qualified,
+void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
                  ProfileAnalytics* analytics) {
   std::map<std::string, DurationHistogram> users, repositories;
   analytics->sessions.reserve(sessions.size());
-  for (MergeableSession& session : sessions) {
+  for (const MergeableSession& session : sessions) {
     users[session.user].merge(session.durations);
     repositories[session.repository].merge(session.durations);
-    std::string label = qualified ? session.label + "@" + session.trace : std::move(session.label);
-    analytics->sessions.push_back(SessionRow{RowOf(std::move(label), session.durations),
-                                             std::move(session.user),
-                                             std::move(session.repository)});
-    session.durations = DurationHistogram();
+    std::string label = qualified ? session.label + "@" + session.trace : session.label;
+    analytics->sessions.push_back(
+        SessionRow{RowOf(std::move(label), session.durations), session.user, session.repository});
   }
   for (const auto& [user, durations] : users) analytics->users.push_back(RowOf(user, durations));
   for (const auto& [repository, durations] : repositories) {
@@ -301,7 +298,7 @@ ProfileAnalytics MergeableProfile::takeAnalytics() {
   }
   threads = std::vector<MergeableThread>();
   RankThreads(&analytics.threads);
-  WhoAndWhere(std::move(sessions), qualified, &analytics);
+  WhoAndWhere(sessions, qualified, &analytics);
   *this = MergeableProfile();
   return analytics;
 }

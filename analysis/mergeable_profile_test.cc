@@ -95,5 +95,52 @@ TEST(MergeableProfileTest, ExamplesAndLongestCallsFollowTheInputs) {
   EXPECT_EQ(first.callClasses["c"].durations.count(), 2);
 }
 
+// Every figure of `analytics` in a line each, for comparing two of them.
+std::vector<std::string> Described(const ProfileAnalytics& analytics) {
+  std::vector<std::string> lines;
+  for (const auto* rows : {&analytics.apis, &analytics.queryClasses, &analytics.callClasses,
+                           &analytics.users, &analytics.repositories}) {
+    for (const ClassRow& row : *rows) {
+      lines.push_back(row.name + " " + std::to_string(row.stats.count) + " " +
+                      std::to_string(row.stats.p95Ms) + " " + std::to_string(row.fetches) + " " +
+                      row.example.text + " " + std::to_string(row.example.ms));
+    }
+  }
+  for (const SessionRow& row : analytics.sessions) {
+    lines.push_back(row.figures.name + " " + row.user + " " + row.repository + " " +
+                    std::to_string(row.figures.stats.totalMs));
+  }
+  for (const ThreadRow& row : analytics.threads) {
+    lines.push_back(row.id + " " + std::to_string(row.calls) + " " + row.first + " " + row.last);
+  }
+  for (const TimelineBucket& bucket : analytics.timeline) {
+    lines.push_back(std::to_string(bucket.start) + " " + std::to_string(bucket.calls));
+  }
+  for (const LatencyBucket& bucket : analytics.latency) {
+    lines.push_back(std::to_string(bucket.fromMs) + " " + std::to_string(bucket.calls));
+  }
+  lines.push_back(std::to_string(analytics.calls) + " " + std::to_string(analytics.queries) + " " +
+                  std::to_string(analytics.elapsedMs));
+  return lines;
+}
+
+TEST(MergeableProfileTest, TakingTheAnalyticsGivesWhatCopyingGives) {
+  MergeableProfile profile = ProfileOf("a.trc", {0, 1, 40}, {"7", "8", "7"});
+  profile.merge(ProfileOf("b.trc", {2, 30}, {"7", "9"}));
+  for (int64_t ms : {1, 2, 900, 40}) profile.apis["set"].durations.add(ms);
+  profile.queryClasses["select ?"].durations.add(70);
+  profile.queryClasses["select ?"].fetches = 3;
+  profile.callClasses["get,?"].durations.add(5);
+  profile.callClasses["get,?"].example = Example{"get,1", 5, "7", "s1"};
+  profile.sessions.push_back(MergeableSession{"a.trc", "s1", "u", "r", {}});
+  profile.sessions.back().durations.add(12);
+  MergeableProfile taken = profile;
+  const ProfileAnalytics copied = profile.analytics();
+  EXPECT_EQ(Described(taken.takeAnalytics()), Described(copied));
+  EXPECT_TRUE(taken.apis.empty() && taken.callClasses.empty() && taken.threads.empty());
+  EXPECT_TRUE(taken.timeline.empty() && taken.sessions.empty());
+  EXPECT_EQ(copied.latency.back().toMs, 1000);  // up to the longest call
+}
+
 }  // namespace
 }  // namespace quintrel
