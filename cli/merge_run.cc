@@ -8,6 +8,7 @@
 #include "cli/messages.h"
 #include "cli/trace_profiler.h"
 #include "input/trace_file.h"
+#include "input/zstd_context.h"
 
 namespace quintrel {
 
@@ -38,6 +39,9 @@ std::unique_ptr<MergeInput> MergeRun::spareInput() {
 }
 
 void MergeRun::work(const ThreadSelection& threads) {
+  // One decoder for all the job's inputs: a new one per input costs its
+  // window's allocation and page faults each time.
+  std::unique_ptr<ZstdContext> zstd;
   for (;;) {
     size_t input;
     {
@@ -49,9 +53,11 @@ void MergeRun::work(const ThreadSelection& threads) {
     std::unique_ptr<MergeInput> read = spareInput();
     bool made = false;
     try {
+      if (zstd == nullptr) zstd = std::make_unique<ZstdContext>();
       TraceFile trace(inputs_[input]);
       TraceProfiler profiler(config_, &trace, nullptr);
       profiler.quiet();
+      profiler.lendZstdContext(zstd.get());
       made = profiler.mergeable(threads, read.get());
     } catch (const std::bad_alloc&) {
       ReportFailure("out of memory while profiling " + inputs_[input]);

@@ -84,7 +84,7 @@ FdOutputStream* TraceProfiler::output() {
 
 std::unique_ptr<ByteSource> TraceProfiler::openTrace() {
   std::string error;
-  std::unique_ptr<ByteSource> source = trace_->open(config_->cp1252, &error);
+  std::unique_ptr<ByteSource> source = trace_->open(config_->cp1252, &error, nullptr, zstd_);
   if (source == nullptr) {
     ReportError("cannot open trace file", trace_->path(), error);
     return source;

@@ -54,6 +54,7 @@
 #include "input/byte_source.h"
 #include "input/line_scanner.h"
 #include "input/trace_file.h"
+#include "input/zstd_context.h"
 #include "output/fd_output_stream.h"
 #include "output/output_file.h"
 
@@ -88,6 +89,9 @@ class TraceProfiler {
   bool mergeable(const ThreadSelection& threads, MergeInput* input);
   // Shows no progress meter (for traces analysed side by side).
   void quiet() { quiet_ = true; }
+  // Decompresses a zstd trace with `context`'s decoder, which the caller
+  // owns and keeps for the profiler's life, lending it to no other meanwhile.
+  void lendZstdContext(ZstdContext* context) { zstd_ = context; }
 
   // Writes the analytics report of `merged`, which it takes, with a
   // comparison against `base` when not null; `base` is left empty.
@@ -157,6 +161,7 @@ class TraceProfiler {
   bool savedProfile_ = false;      // the trace is a saved profile
   bool usageError_ = false;        // the run asked for what cannot be done
   bool quiet_ = false;
+  ZstdContext* zstd_ = nullptr;  // lent; null: each source makes its own
 };
 
 // Runs the analysis that `config` describes on `trace`, writing to

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "input/byte_source.h"
+#include "input/zstd_context.h"
 
 namespace quintrel {
 
@@ -16,11 +17,12 @@ class Decompressors {
  public:
   // The decompressed bytes of `compressed`, which the returned source owns;
   // null, with the reason in `error`, where this build has no reader for the
-  // format (then `compressed` is destroyed).
+  // format (then `compressed` is destroyed). The zstd reader uses
+  // `context`'s decoder when not null (lent; see ZstdSource).
   static std::unique_ptr<ByteSource> Gzip(std::unique_ptr<ByteSource> compressed,
                                           std::string* error);
   static std::unique_ptr<ByteSource> Zstd(std::unique_ptr<ByteSource> compressed,
-                                          std::string* error);
+                                          std::string* error, ZstdContext* context = nullptr);
 };
 
 }  // namespace quintrel

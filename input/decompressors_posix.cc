@@ -12,8 +12,8 @@ std::unique_ptr<ByteSource> Decompressors::Gzip(std::unique_ptr<ByteSource> comp
 }
 
 std::unique_ptr<ByteSource> Decompressors::Zstd(std::unique_ptr<ByteSource> compressed,
-                                                std::string*) {
-  return std::make_unique<ZstdSource>(std::move(compressed));
+                                                std::string*, ZstdContext* context) {
+  return std::make_unique<ZstdSource>(std::move(compressed), context);
 }
 
 }  // namespace quintrel

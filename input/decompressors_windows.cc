@@ -10,7 +10,8 @@ std::unique_ptr<ByteSource> Decompressors::Gzip(std::unique_ptr<ByteSource> comp
   return std::make_unique<ZlibGzipSource>(std::move(compressed));
 }
 
-std::unique_ptr<ByteSource> Decompressors::Zstd(std::unique_ptr<ByteSource>, std::string* error) {
+std::unique_ptr<ByteSource> Decompressors::Zstd(std::unique_ptr<ByteSource>, std::string* error,
+                                                ZstdContext*) {
   *error = "this build of quintrel reads no zstd traces";
   return nullptr;
 }

@@ -39,14 +39,16 @@ TraceFile::Compression Recognise(const std::string& magic) {
 }
 
 // The bytes of `source` decompressed as `compression` says; null with the
-// reason in `error` where this build reads no such stream.
+// reason in `error` where this build reads no such stream. A zstd stream
+// uses `zstd`'s decoder when not null.
 std::unique_ptr<ByteSource> Decompressed(TraceFile::Compression compression,
-                                         std::unique_ptr<ByteSource> source, std::string* error) {
+                                         std::unique_ptr<ByteSource> source, std::string* error,
+                                         ZstdContext* zstd) {
   switch (compression) {
     case TraceFile::Compression::kGzip:
       return Decompressors::Gzip(std::move(source), error);
     case TraceFile::Compression::kZstd:
-      return Decompressors::Zstd(std::move(source), error);
+      return Decompressors::Zstd(std::move(source), error, zstd);
     case TraceFile::Compression::kNone:
       break;
   }
@@ -65,7 +67,7 @@ bool TraceFile::isStandardOutput() const {
 }
 
 std::unique_ptr<ByteSource> TraceFile::open(bool cp1252, std::string* error,
-                                            Compression* compression) const {
+                                            Compression* compression, ZstdContext* zstd) const {
   int fd =
       standardInput_ ? InputFile::DuplicateStandardInput(error) : InputFile::Open(path_, error);
   if (fd < 0) return nullptr;
@@ -74,7 +76,7 @@ std::unique_ptr<ByteSource> TraceFile::open(bool cp1252, std::string* error,
   Compression found = Recognise(magic);
   if (compression != nullptr) *compression = found;
   std::unique_ptr<ByteSource> source = Decompressed(
-      found, std::make_unique<PrefixedSource>(std::move(magic), std::move(file)), error);
+      found, std::make_unique<PrefixedSource>(std::move(magic), std::move(file)), error, zstd);
   if (source == nullptr) return nullptr;
   if (cp1252) return std::make_unique<Cp1252Source>(std::move(source));
   return source;

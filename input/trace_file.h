@@ -19,6 +19,7 @@
 
 #include "input/byte_source.h"
 #include "input/input_file.h"
+#include "input/zstd_context.h"
 
 namespace quintrel {
 
@@ -55,9 +56,13 @@ class TraceFile {
   // directory"), or that this build reads no such compressed trace (zstd on
   // Windows), printing nothing. A read error while recognising the format
   // (a directory) is not an open failure: the source returns it from read().
-  // Blocks until the first bytes arrive or the input ends.
+  // Blocks until the first bytes arrive or the input ends. A zstd trace is
+  // decompressed with `zstd`'s decoder when not null: the caller lends it
+  // for the life of the returned source, which must be destroyed before the
+  // context is lent again.
   std::unique_ptr<ByteSource> open(bool cp1252, std::string* error,
-                                   Compression* compression = nullptr) const;
+                                   Compression* compression = nullptr,
+                                   ZstdContext* zstd = nullptr) const;
 
  private:
   std::string path_;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "input/zstd_context.h"
 #include "tests/support/compressed_data.h"
 #include "tests/support/memory_source.h"
 #include "tests/support/scratch_dir.h"
@@ -195,6 +196,52 @@ TEST(TraceFileTest, PassesFaultsOnAfterTheBytesBeforeThem) {
     EXPECT_EQ(outcome.error, c.error);
     EXPECT_GE(outcome.bytes.size(), c.mustReturn);
     EXPECT_TRUE(outcome.bytes == text.substr(0, outcome.bytes.size()));
+  }
+}
+
+// One decoder lent to the traces of a merge job in turn: what a damaged or
+// cut stream leaves in it must not reach the next one.
+TEST(TraceFileTest, ALentZstdContextReadsEachTraceAfresh) {
+  ScratchDir dir;
+  const std::string text = SampleText(400000, 7);
+  const std::string frame = ZstdFrame(text);
+  std::string badChecksum = frame;
+  badChecksum[badChecksum.size() - 1] ^= 1;
+  const std::string cut = "unexpected end of compressed data";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string expected;  // every byte read, or the bytes before the fault at least
+    std::string error;     // "" for a stream read to its end
+  } cases[] = {
+      {"three frames", ZstdFrame("a\n") + frame + ZstdFrame("b", 1, false), "a\n" + text + "b", ""},
+      {"good frame then a cut one", ZstdFrame("first\n") + frame.substr(0, frame.size() / 2),
+       "first\n", cut},
+      {"after a cut frame", frame, text, ""},
+      {"checksum mismatch", ZstdFrame("x\n") + badChecksum, "x\n",
+       "invalid compressed data (checksum mismatch)"},
+      {"plain between", "plain line\n", "plain line\n", ""},
+      {"skippable then level 19", ZstdSkippableFrame("i") + ZstdFrame(text, 19), text, ""},
+      {"not a frame after a good one", ZstdFrame("y") + "\x28\xb5\x2f\xfd garbage", "y",
+       "invalid compressed data (Unknown frame descriptor)"},
+      {"empty frame last", ZstdFrame(""), "", ""},
+  };
+  ZstdContext context;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string error;
+    std::unique_ptr<ByteSource> source =
+        TraceFile(dir.write(c.name, c.bytes)).open(false, &error, nullptr, &context);
+    ASSERT_NE(source, nullptr) << error;
+    ReadOutcome outcome = ReadAll(source.get(), 100000);
+    EXPECT_EQ(outcome.error, c.error);
+    EXPECT_EQ(outcome.last, c.error.empty() ? 0 : -1);
+    if (c.error.empty()) {
+      EXPECT_EQ(outcome.bytes, c.expected);
+    }
+    EXPECT_EQ(outcome.bytes.substr(0, c.expected.size()), c.expected);
+    const std::string rest = outcome.bytes.substr(c.expected.size());
+    EXPECT_TRUE(rest == text.substr(0, rest.size()));
   }
 }
 

@@ -7,14 +7,15 @@
 
 namespace quintrel {
 
-ZstdSource::ZstdSource(std::unique_ptr<ByteSource> compressed)
+ZstdSource::ZstdSource(std::unique_ptr<ByteSource> compressed, ZstdContext* context)
     : compressed_(std::move(compressed)),
-      context_(ZSTD_createDCtx()),
-      input_(ZSTD_DStreamInSize()) {
+      owned_(context == nullptr ? std::make_unique<ZstdContext>() : nullptr),
+      context_(context == nullptr ? owned_->restart() : context->restart()),
+      input_(context == nullptr ? owned_->input() : context->input()) {
   if (context_ == nullptr) fail("out of memory");
 }
 
-ZstdSource::~ZstdSource() { ZSTD_freeDCtx(context_); }
+ZstdSource::~ZstdSource() = default;
 
 long ZstdSource::read(char* buffer, size_t size) {
   if (state_ == State::kEnded || size == 0) return 0;
@@ -27,7 +28,7 @@ long ZstdSource::read(char* buffer, size_t size) {
 }
 
 bool ZstdSource::step(ZSTD_outBuffer* output) {
-  ZSTD_inBuffer input = {input_.data(), inputEnd_, inputPosition_};
+  ZSTD_inBuffer input = {input_->data(), inputEnd_, inputPosition_};
   size_t outBefore = output->pos;
   size_t result = ZSTD_decompressStream(context_, output, &input);
   if (ZSTD_isError(result)) {
@@ -52,7 +53,7 @@ bool ZstdSource::step(ZSTD_outBuffer* output) {
 }
 
 bool ZstdSource::fillInput() {
-  long count = compressed_->read(input_.data(), input_.size());
+  long count = compressed_->read(input_->data(), input_->size());
   if (count > 0) {
     inputPosition_ = 0;
     inputEnd_ = static_cast<size_t>(count);

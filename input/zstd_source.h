@@ -4,7 +4,7 @@
 // input buffer and the decoder's window, which the frames choose: 2 MB for
 // the default level, up to 128 MB for the largest the library accepts
 // without being told more; a frame asking for more fails. It owns the
-// source of the compressed bytes.
+// source of the compressed bytes, and the decoder unless one is lent to it.
 #ifndef QUINTREL_INPUT_ZSTD_SOURCE_H_
 #define QUINTREL_INPUT_ZSTD_SOURCE_H_
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "input/byte_source.h"
+#include "input/zstd_context.h"
 
 struct ZSTD_DCtx_s;
 struct ZSTD_outBuffer_s;
@@ -21,9 +22,11 @@ namespace quintrel {
 
 class ZstdSource : public ByteSource {
  public:
-  // Decompresses the bytes of `compressed`, which the ZstdSource takes over.
-  explicit ZstdSource(std::unique_ptr<ByteSource> compressed);
-  // Frees the decoder's state and destroys the source of compressed bytes.
+  // Decompresses the bytes of `compressed`, which the ZstdSource takes over,
+  // with the decoder of `context` when not null (lent: it must outlive the
+  // source and serve no other source meanwhile), else with its own.
+  explicit ZstdSource(std::unique_ptr<ByteSource> compressed, ZstdContext* context = nullptr);
+  // Destroys the source of compressed bytes and its own decoder, if any.
   ~ZstdSource() override;
   ZstdSource(const ZstdSource&) = delete;
   ZstdSource& operator=(const ZstdSource&) = delete;
@@ -53,8 +56,9 @@ class ZstdSource : public ByteSource {
   std::string describe(size_t result) const;
 
   std::unique_ptr<ByteSource> compressed_;
+  std::unique_ptr<ZstdContext> owned_;  // null when a context is lent
   ZSTD_DCtx_s* context_;
-  std::vector<char> input_;
+  std::vector<char>* input_;  // the context's
   size_t inputPosition_ = 0;  // first byte of input_ not yet decompressed
   size_t inputEnd_ = 0;       // one past the last valid byte of input_
   State state_ = State::kRunning;
