@@ -222,8 +222,8 @@ TEST(TraceFileTest, ALentZstdContextReadsEachTraceAfresh) {
        "invalid compressed data (checksum mismatch)"},
       {"plain between", "plain line\n", "plain line\n", ""},
       {"skippable then level 19", ZstdSkippableFrame("i") + ZstdFrame(text, 19), text, ""},
-      {"not a frame after a good one", ZstdFrame("y") + "\x28\xb5\x2f\xfd garbage", "y",
-       "invalid compressed data (Unknown frame descriptor)"},
+      {"damaged frame after a good one", ZstdFrame("y") + "\x28\xb5\x2f\xfd garbage", "y",
+       "invalid compressed data (Data corruption detected)"},
       {"empty frame last", ZstdFrame(""), "", ""},
   };
   ZstdContext context;
