@@ -82,13 +82,21 @@ int64_t Percentile(const std::vector<std::pair<int64_t, int64_t>>& sorted, int64
 
 std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const {
   std::vector<std::pair<int64_t, int64_t>> sorted;
+  sorted.reserve(largeUsed_ + small_.size());
   for (const Count& count : large_) {
     if (count.times != 0) sorted.emplace_back(count.duration, count.times);
   }
+  std::sort(sorted.begin(), sorted.end());
+  // The dense durations, already ascending, belong after the negative ones
+  // (which are kept per value) and before the others.
+  auto firstDense =
+      std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(int64_t{0}, int64_t{0}));
+  size_t denseAt = static_cast<size_t>(firstDense - sorted.begin());
+  size_t largeEnd = sorted.size();
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (small_[duration] != 0) sorted.emplace_back(duration, small_[duration]);
   }
-  std::sort(sorted.begin(), sorted.end());
+  std::rotate(sorted.begin() + denseAt, sorted.begin() + largeEnd, sorted.end());
   return sorted;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace quintrel {
@@ -36,6 +37,43 @@ TEST(DurationHistogramTest, PercentilesAreExactNearestRanks) {
     EXPECT_EQ(stats.maxMs, durations.back());
   }
   EXPECT_EQ(DurationHistogram().percentile(50), 0);
+}
+
+// The counts in ascending order, the obvious way.
+std::vector<std::pair<int64_t, int64_t>> CountedInOrder(std::vector<int64_t> durations) {
+  std::sort(durations.begin(), durations.end());
+  std::vector<std::pair<int64_t, int64_t>> counts;
+  for (int64_t duration : durations) {
+    if (counts.empty() || counts.back().first != duration) counts.emplace_back(duration, 0);
+    ++counts.back().second;
+  }
+  return counts;
+}
+
+TEST(DurationHistogramTest, SortedCountsAscendAcrossDenseAndSparseDurations) {
+  const std::vector<std::vector<int64_t>> cases = {
+      {},
+      {7},
+      {-3},
+      {0, 0, 0},
+      {63, 64},
+      {64, 63, 62, 65},
+      {-1, 0, 1, -1, 0},
+      {-5000, 70, 2, -2, 63, 64, 0, 100000, 2},
+      {900, 800, 700, -700, -800},
+  };
+  for (const std::vector<int64_t>& durations : cases) {
+    DurationHistogram histogram;
+    for (int64_t duration : durations) histogram.add(duration);
+    const std::vector<std::pair<int64_t, int64_t>> expected = CountedInOrder(durations);
+    EXPECT_EQ(histogram.sortedCounts(), expected) << durations.size() << " durations";
+    std::vector<int64_t> sorted = durations;
+    std::sort(sorted.begin(), sorted.end());
+    const DurationStats stats = histogram.stats();
+    EXPECT_EQ(
+        std::make_tuple(stats.p50Ms, stats.p95Ms, stats.p99Ms),
+        std::make_tuple(BruteForce(sorted, 50), BruteForce(sorted, 95), BruteForce(sorted, 99)));
+  }
 }
 
 TEST(DurationHistogramTest, MergedIsAsIfAllWereAddedToOne) {
