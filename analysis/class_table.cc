@@ -46,11 +46,33 @@ void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
   *this = ClassTable();
 }
 
+void ClassTable::takeRows(std::vector<ClassRow>* rows) {
+  std::vector<std::string> names = names_.takeTexts();
+  rows->reserve(rows->size() + names.size());
+  for (uint32_t number = 0; number < names.size(); ++number) {
+    Class& entry = *classes_[number];
+    rows->push_back(ClassRow{std::move(names[number]), entry.durations.stats(), entry.fetches,
+                             std::move(entry.example)});
+    classes_[number].reset();
+  }
+  *this = ClassTable();
+}
+
 void RankRows(std::vector<ClassRow>* rows) {
-  std::sort(rows->begin(), rows->end(), [](const ClassRow& a, const ClassRow& b) {
+  // The rows' places are sorted, not the rows: a row holds four strings, and
+  // moving it at every step of the sort cost more than the comparisons.
+  std::vector<uint32_t> order(rows->size());
+  for (uint32_t at = 0; at < order.size(); ++at) order[at] = at;
+  const std::vector<ClassRow>& unranked = *rows;
+  std::sort(order.begin(), order.end(), [&unranked](uint32_t x, uint32_t y) {
+    const ClassRow &a = unranked[x], &b = unranked[y];
     return std::make_tuple(-a.stats.totalMs, -a.stats.count, std::string_view(a.name)) <
            std::make_tuple(-b.stats.totalMs, -b.stats.count, std::string_view(b.name));
   });
+  std::vector<ClassRow> ranked;
+  ranked.reserve(rows->size());
+  for (uint32_t at : order) ranked.push_back(std::move((*rows)[at]));
+  rows->swap(ranked);
 }
 
 }  // namespace quintrel

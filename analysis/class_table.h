@@ -70,6 +70,10 @@ class ClassTable {
   void addDurationsToGroups();
   // Moves every class into `classes`, by name, and leaves the table empty.
   void moveInto(std::map<std::string, MergeableClass>* classes);
+  // Appends a row of figures for every class to `rows`, unranked, and
+  // leaves the table empty: for a report that keeps no exact profile, each
+  // class is released once its row is made, its name and example moved.
+  void takeRows(std::vector<ClassRow>* rows);
 
  private:
   // A class name of at most kRecentName bytes met lately, by its hash.

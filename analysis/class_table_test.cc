@@ -36,5 +36,31 @@ TEST(ClassTableTest, NumbersEveryNameApartWhateverItsLength) {
   EXPECT_EQ(table.classOf(names[6])->durations.count(), 0);
 }
 
+// Rows are ranked by total time, then count, both descending, then name;
+// enough of them that the sort does more than insert them one by one.
+TEST(ClassTableTest, RanksRowsByTimeThenCountThenName) {
+  std::vector<ClassRow> rows;
+  std::vector<std::string> expected;
+  for (int n = 0; n < 40; ++n) {
+    ClassRow row;
+    row.name = "class" + std::to_string(1000 + (n * 17) % 40);
+    row.stats.totalMs = (n * 17) % 40 / 4;  // four rows a total
+    row.stats.count = (n * 17) % 40 % 2;
+    row.example.text = "example of " + row.name;
+    rows.push_back(row);
+  }
+  RankRows(&rows);
+  for (int n = 39; n >= 0; n -= 4) {
+    // Within a total: the odd counts before the even ones, each by name.
+    for (int k : {n - 2, n, n - 3, n - 1}) expected.push_back("class" + std::to_string(1000 + k));
+  }
+  std::vector<std::string> ranked;
+  for (const ClassRow& row : rows) {
+    ranked.push_back(row.name);
+    EXPECT_EQ(row.example.text, "example of " + row.name);
+  }
+  EXPECT_EQ(ranked, expected);
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -102,16 +102,68 @@ std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const
 
 int64_t DurationHistogram::percentile(int p) const { return Percentile(sortedCounts(), count_, p); }
 
+namespace {
+
+// The percentiles DurationStats holds, found in one walk over the distinct
+// durations, ascending, as Percentile finds each.
+class PercentileWalk {
+ public:
+  explicit PercentileWalk(int64_t count) : count_(count) {}
+  void take(int64_t duration, int64_t times) {
+    cumulative_ += times;
+    while (next_ < 3 && cumulative_ * 100 >= static_cast<__int128>(kRanks[next_]) * count_) {
+      found_[next_++] = duration;
+    }
+    last_ = duration;
+  }
+  // Sets the percentiles of `stats`; one not reached is the last duration.
+  void fill(DurationStats* stats) {
+    for (; next_ < 3; ++next_) found_[next_] = last_;
+    stats->p50Ms = found_[0];
+    stats->p95Ms = found_[1];
+    stats->p99Ms = found_[2];
+  }
+
+ private:
+  static constexpr int kRanks[3] = {50, 95, 99};
+  int64_t count_;
+  __int128 cumulative_ = 0;
+  int next_ = 0;
+  int64_t found_[3] = {0, 0, 0};
+  int64_t last_ = 0;
+};
+
+}  // namespace
+
 DurationStats DurationHistogram::stats() const {
   DurationStats stats;
   stats.count = count_;
   stats.totalMs = totalMs_;
   stats.meanMs = count_ == 0 ? 0.0 : static_cast<double>(totalMs_) / static_cast<double>(count_);
-  std::vector<std::pair<int64_t, int64_t>> sorted = sortedCounts();
-  stats.p50Ms = Percentile(sorted, count_, 50);
-  stats.p95Ms = Percentile(sorted, count_, 95);
-  stats.p99Ms = Percentile(sorted, count_, 99);
   stats.maxMs = maxMs_;
+  PercentileWalk walk(count_);
+  if (largeUsed_ > kFewLarge) {
+    for (const auto& [duration, times] : sortedCounts()) walk.take(duration, times);
+    walk.fill(&stats);
+    return stats;
+  }
+  // Most histograms (those of classes met a few times) hold few durations
+  // kept per value: they are sorted here, without the heap.
+  Count few[kFewLarge];
+  size_t kept = 0;
+  for (const Count& count : large_) {
+    if (count.times != 0) few[kept++] = count;
+  }
+  std::sort(few, few + kept,
+            [](const Count& a, const Count& b) { return a.duration < b.duration; });
+  size_t next = 0;
+  for (; next < kept && few[next].duration < 0; ++next)
+    walk.take(few[next].duration, few[next].times);
+  for (size_t duration = 0; duration < small_.size(); ++duration) {
+    if (small_[duration] != 0) walk.take(static_cast<int64_t>(duration), small_[duration]);
+  }
+  for (; next < kept; ++next) walk.take(few[next].duration, few[next].times);
+  walk.fill(&stats);
   return stats;
 }
 
@@ -124,6 +176,22 @@ int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
     if (entry.times != 0 && entry.duration >= low && entry.duration < high) count += entry.times;
   }
   return count;
+}
+
+void DurationHistogram::countBetween(const std::vector<int64_t>& bounds,
+                                     std::vector<int64_t>* counts) const {
+  auto count = [&bounds, counts](int64_t duration, int64_t times) {
+    if (duration < bounds.front() || duration >= bounds.back()) return;
+    size_t after = static_cast<size_t>(std::upper_bound(bounds.begin(), bounds.end(), duration) -
+                                       bounds.begin());
+    (*counts)[after - 1] += times;
+  };
+  for (size_t duration = 0; duration < small_.size(); ++duration) {
+    if (small_[duration] != 0) count(static_cast<int64_t>(duration), small_[duration]);
+  }
+  for (const Count& entry : large_) {
+    if (entry.times != 0) count(entry.duration, entry.times);
+  }
 }
 
 }  // namespace quintrel

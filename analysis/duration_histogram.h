@@ -49,6 +49,9 @@ class DurationHistogram {
   DurationStats stats() const;
   // How many durations lie in [low, high).
   int64_t countBetween(int64_t low, int64_t high) const;
+  // Adds to (*counts)[i] how many durations lie in [bounds[i], bounds[i + 1])
+  // for ascending `bounds`, in one pass; `counts` has one element fewer.
+  void countBetween(const std::vector<int64_t>& bounds, std::vector<int64_t>* counts) const;
   // (duration, count) for every duration counted, ascending.
   std::vector<std::pair<int64_t, int64_t>> sortedCounts() const;
 
@@ -67,6 +70,8 @@ class DurationHistogram {
   // Durations below kDense ms, most of a trace's, are counted in place; the
   // others per distinct value.
   static constexpr int64_t kDense = 64;
+  // At most this many durations kept per value, stats() sorts on the stack.
+  static constexpr size_t kFewLarge = 16;
   std::vector<int64_t> small_;
   std::vector<Count> large_;  // a power of two of them, at most half used
   size_t largeUsed_ = 0;

@@ -33,6 +33,9 @@ TEST(DurationHistogramTest, PercentilesAreExactNearestRanks) {
       EXPECT_EQ(histogram.percentile(p), BruteForce(durations, p)) << trial << " p" << p;
     }
     const DurationStats stats = histogram.stats();
+    EXPECT_EQ(stats.p50Ms, BruteForce(durations, 50)) << trial;
+    EXPECT_EQ(stats.p95Ms, BruteForce(durations, 95)) << trial;
+    EXPECT_EQ(stats.p99Ms, BruteForce(durations, 99)) << trial;
     EXPECT_EQ(stats.count, static_cast<int64_t>(durations.size()));
     EXPECT_EQ(stats.maxMs, durations.back());
   }
@@ -73,6 +76,56 @@ TEST(DurationHistogramTest, SortedCountsAscendAcrossDenseAndSparseDurations) {
     EXPECT_EQ(
         std::make_tuple(stats.p50Ms, stats.p95Ms, stats.p99Ms),
         std::make_tuple(BruteForce(sorted, 50), BruteForce(sorted, 95), BruteForce(sorted, 99)));
+  }
+}
+
+// The durations kept per value (negative ones and those of 64 ms or more)
+// are sorted on the stack where they are few and on the heap where they are
+// many; the percentiles are the same on either side of the boundary,
+// whatever the dense durations between them.
+TEST(DurationHistogramTest, StatsAreExactForFewAndManySparseDurations) {
+  struct Case {
+    int sparse;    // distinct durations kept per value
+    int negative;  // of them, below zero
+    int dense;     // durations below 64 ms
+  };
+  const Case cases[] = {{0, 0, 1},  {1, 0, 0},  {1, 1, 0},  {1, 0, 9},   {15, 3, 40},
+                        {16, 0, 0}, {16, 5, 7}, {17, 0, 0}, {17, 8, 30}, {40, 20, 100}};
+  for (const Case& c : cases) {
+    DurationHistogram histogram;
+    std::vector<int64_t> durations;
+    for (int n = 0; n < c.sparse; ++n) {
+      int64_t duration = n < c.negative ? -1 - 37 * n : 64 + 1000 * (c.sparse - n);
+      for (int times = 0; times <= n % 3; ++times) durations.push_back(duration);
+    }
+    for (int n = 0; n < c.dense; ++n) durations.push_back(n * 7 % 64);
+    for (int64_t duration : durations) histogram.add(duration);
+    std::sort(durations.begin(), durations.end());
+    const DurationStats stats = histogram.stats();
+    EXPECT_EQ(std::make_tuple(stats.p50Ms, stats.p95Ms, stats.p99Ms),
+              std::make_tuple(BruteForce(durations, 50), BruteForce(durations, 95),
+                              BruteForce(durations, 99)))
+        << c.sparse << " sparse, " << c.negative << " negative, " << c.dense << " dense";
+  }
+}
+
+// Counted in one pass over the histogram, each range holds what counting
+// it alone gives; durations outside the bounds count nowhere.
+TEST(DurationHistogramTest, CountsBetweenBoundsAsEachRangeAlone) {
+  const std::vector<std::vector<int64_t>> cases = {
+      {0, 1}, {0, 1, 2, 5, 10, 20, 50, 100}, {-10, 0, 63, 64, 65, 1000}, {5, 6}, {100, 200, 100000},
+  };
+  DurationHistogram histogram;
+  for (int64_t duration : {-20, -10, -1, 0, 0, 1, 4, 5, 9, 63, 63, 64, 65, 99, 100, 999, 5000}) {
+    histogram.add(duration);
+  }
+  for (const std::vector<int64_t>& bounds : cases) {
+    std::vector<int64_t> counts(bounds.size() - 1, 7), expected;
+    for (size_t at = 0; at + 1 < bounds.size(); ++at) {
+      expected.push_back(7 + histogram.countBetween(bounds[at], bounds[at + 1]));
+    }
+    histogram.countBetween(bounds, &counts);
+    EXPECT_EQ(counts, expected) << bounds.front() << " to " << bounds.back();
   }
 }
 

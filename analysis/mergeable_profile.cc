@@ -52,9 +52,9 @@ std::vector<ClassRow> Ranked(const Classes& classes) {
   return rows;
 }
 
-// As Ranked, leaving `classes` empty: each class's histogram is released as
-// soon as its row is made.
-std::vector<ClassRow> TakeRanked(Classes* classes) {
+// The rows of `classes`, unranked, leaving it empty: each class's histogram
+// is released as soon as its row is made.
+std::vector<ClassRow> TakeRows(Classes* classes) {
   std::vector<ClassRow> rows;
   rows.reserve(classes->size());
   while (!classes->empty()) {
@@ -63,31 +63,34 @@ std::vector<ClassRow> TakeRanked(Classes* classes) {
     rows.push_back(ClassRow{std::move(node.key()), entry.durations.stats(), entry.fetches,
                             std::move(entry.example)});
   }
-  RankRows(&rows);
   return rows;
 }
 
-int64_t CountBetween(const Classes& classes, int64_t low, int64_t high) {
-  int64_t count = 0;
-  for (const auto& [name, entry] : classes) count += entry.durations.countBetween(low, high);
-  return count;
+std::vector<ClassRow> RankedRows(std::vector<ClassRow> rows) {
+  RankRows(&rows);
+  return rows;
 }
 
 // Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
 std::vector<LatencyBucket> Latency(const Classes& apis) {
   int64_t longest = 0;
   for (const auto& [name, entry] : apis) longest = std::max(longest, entry.durations.maxMs());
-  std::vector<LatencyBucket> buckets;
-  buckets.push_back(LatencyBucket{0, 1, CountBetween(apis, 0, 1)});
+  std::vector<int64_t> bounds = {0, 1};
   const int64_t kSteps[] = {1, 2, 5};
-  for (int64_t scale = 1; buckets.back().toMs <= longest; scale *= 10) {
+  for (int64_t scale = 1; bounds.back() <= longest; scale *= 10) {
     for (int64_t step : kSteps) {
-      int64_t from = step * scale;
       int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
-      buckets.push_back(LatencyBucket{from, to, CountBetween(apis, from, to)});
+      bounds.push_back(to);
       if (to > longest) break;
     }
     if (scale > std::numeric_limits<int64_t>::max() / 100) break;
+  }
+  // Each API's histogram is read once, whatever the number of buckets.
+  std::vector<int64_t> counts(bounds.size() - 1, 0);
+  for (const auto& [name, entry] : apis) entry.durations.countBetween(bounds, &counts);
+  std::vector<LatencyBucket> buckets;
+  for (size_t at = 0; at < counts.size(); ++at) {
+    buckets.push_back(LatencyBucket{bounds[at], bounds[at + 1], counts[at]});
   }
   return buckets;
 }
@@ -109,6 +112,12 @@ void MergeStamps(const MergeableThread& from, MergeableThread* into) {
 int64_t Sum(const Classes& classes) {
   int64_t count = 0;
   for (const auto& [name, entry] : classes) count += entry.durations.count();
+  return count;
+}
+
+int64_t Sum(const std::vector<ClassRow>& rows) {
+  int64_t count = 0;
+  for (const ClassRow& row : rows) count += row.stats.count;
   return count;
 }
 
@@ -270,6 +279,7 @@ void MergeableProfile::nameTrace(const SourceTrace& trace) {
 ProfileAnalytics MergeableProfile::analytics() const {
   ProfileAnalytics analytics;
   addTotals(&analytics);
+  analytics.queries = Sum(queryClasses);
   analytics.apis = Ranked(apis);
   analytics.queryClasses = Ranked(queryClasses);
   analytics.callClasses = Ranked(callClasses);
@@ -285,12 +295,19 @@ ProfileAnalytics MergeableProfile::analytics() const {
 }
 
 ProfileAnalytics MergeableProfile::takeAnalytics() {
+  std::vector<ClassRow> queryRows = TakeRows(&queryClasses);
+  return takeAnalytics(std::move(queryRows), TakeRows(&callClasses));
+}
+
+ProfileAnalytics MergeableProfile::takeAnalytics(std::vector<ClassRow> queryRows,
+                                                 std::vector<ClassRow> callRows) {
   ProfileAnalytics analytics;
   addTotals(&analytics);
+  analytics.queries = Sum(queryRows);
   timeline.clear();
-  analytics.apis = TakeRanked(&apis);
-  analytics.queryClasses = TakeRanked(&queryClasses);
-  analytics.callClasses = TakeRanked(&callClasses);
+  analytics.apis = RankedRows(TakeRows(&apis));
+  analytics.queryClasses = RankedRows(std::move(queryRows));
+  analytics.callClasses = RankedRows(std::move(callRows));
   bool qualified = traces.size() > 1;
   analytics.threads.reserve(threads.size());
   for (MergeableThread& thread : threads) {
@@ -308,7 +325,6 @@ void MergeableProfile::addTotals(ProfileAnalytics* analytics) const {
   analytics->timeline = Timeline::Figures(timeline, bucketSeconds);
   analytics->latency = Latency(apis);
   analytics->calls = Sum(apis);
-  analytics->queries = Sum(queryClasses);
   if (!span.span(&analytics->elapsedMs)) {
     analytics->elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
   }

@@ -77,6 +77,10 @@ class MergeableProfile {
   // The same figures, taken from this profile, which is left empty: its
   // texts are moved and each histogram is released once its row is made.
   ProfileAnalytics takeAnalytics();
+  // The same, with the rows of the query and call classes made elsewhere
+  // (unranked, as ClassTable::takeRows makes them) in place of the classes
+  // this profile would hold: `queryClasses` and `callClasses` are empty.
+  ProfileAnalytics takeAnalytics(std::vector<ClassRow> queryRows, std::vector<ClassRow> callRows);
   // A profile for the analytics reports, analytics included.
   Profile toProfile() const;
   // The same, taken from this profile, which is left empty (takeAnalytics).
@@ -110,7 +114,7 @@ class MergeableProfile {
   void mergeThreadsAndTimeline(const MergeableProfile& other);
   void mergeSessions(const MergeableProfile& other);
   // The figures of the analytics that are not rows: the timeline, the
-  // latency, the counts and the elapsed time.
+  // latency, the count of calls and the elapsed time.
   void addTotals(ProfileAnalytics* analytics) const;
   // A profile of the stamps, times and lines, without the longest calls or
   // the analytics.

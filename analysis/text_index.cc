@@ -1,6 +1,7 @@
 #include "analysis/text_index.h"
 
 #include <cstring>
+#include <utility>
 
 namespace quintrel {
 
@@ -19,6 +20,12 @@ uint32_t TextIndex::numberOf(std::string_view text, uint64_t hash, bool* added) 
   if (2 * texts_.size() > slots_.size()) grow();
   place(Slot{hash, number});
   return number;
+}
+
+std::vector<std::string> TextIndex::takeTexts() {
+  std::vector<std::string> texts = std::move(texts_);
+  *this = TextIndex();
+  return texts;
 }
 
 void TextIndex::place(const Slot& slot) {

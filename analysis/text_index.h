@@ -107,6 +107,8 @@ class TextIndex {
   uint32_t find(std::string_view text) const;
   const std::string& text(uint32_t number) const { return texts_[number]; }
   size_t size() const { return texts_.size(); }
+  // Hands the texts over, by number, and leaves the index empty.
+  std::vector<std::string> takeTexts();
 
  private:
   struct Slot {
