@@ -43,7 +43,8 @@ void Fill(Analytics* analytics) {
     std::string text = n % 3 == 0 ? "get,s1,4e21100000002a11,attr" + std::to_string(n)
                                   : "fetch,s" + std::to_string(n % 4) + ",4e21100000002a11";
     int64_t ms = n % 5 == 0 ? 100 + n % 700 : n % 60;
-    analytics->addCall(CallFacts{text, std::to_string(n % 6), stamp, ms, "", {}, {}, {}});
+    std::string thread = std::to_string(n % 6);
+    analytics->addCall(CallFacts{text, thread, stamp, ms, "", {}, {}, {}});
   }
   for (int n = 0; n < 200; ++n) {
     QueryRecord record;

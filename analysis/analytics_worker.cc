@@ -1,5 +1,6 @@
 #include "analysis/analytics_worker.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -15,6 +16,10 @@ namespace {
 const size_t kBatchCalls = 4096;
 const size_t kBatchBytes = size_t{1} << 20;
 const size_t kMaxBatches = 4;
+// The room a batch's texts are given at once: a batch is full at kBatchBytes,
+// so that only a call with texts of more than kBatchRoom - kBatchBytes bytes
+// ends a batch early.
+const size_t kBatchRoom = kBatchBytes + 2 * kLargeText;
 
 // What the session table reads of a long call text (SessionTable::add), as a
 // short text it reads the same way: of a call that opens a session its first
@@ -53,21 +58,6 @@ void AnalyticsWorker::Batch::clear() {
   bytes = 0;
 }
 
-CallFacts AnalyticsWorker::Batch::factsOf(const Call& call) const {
-  const char* at = texts.view().data() + call.at;
-  auto next = [&at](size_t length) {
-    std::string_view text(at, length);
-    at += length;
-    return text;
-  };
-  std::string_view text = next(call.textLength), thread = next(call.threadLength);
-  std::string_view stamp = next(call.stampLength), opened = next(call.openedLength);
-  std::string_view fingerprint = next(call.fingerprintLength), apiName = next(call.apiNameLength);
-  return CallFacts{text,        thread,      stamp,   call.durationMs,
-                   opened,      fingerprint, apiName, next(call.sessionLength),
-                   call.leftOut};
-}
-
 bool AnalyticsWorker::Batch::full() const {
   return calls.size() == kBatchCalls || texts.size() + bytes >= kBatchBytes;
 }
@@ -93,7 +83,6 @@ AnalyticsWorker::~AnalyticsWorker() {
 }
 
 void AnalyticsWorker::addCall(const CallFacts& call) {
-  Batch& batch = *filling_;
   std::string_view text = call.apiLineText, fingerprint, apiName, session;
   if (text.size() > kLargeText) {
     // The analytics need no more of it than its fingerprint, API name,
@@ -105,21 +94,38 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
     session = longSession_;
     text = text.substr(0, kMaxExample);
   }
-  batch.calls.push_back(Batch::Call{batch.texts.size(), text.size(), call.threadId.size(),
-                                    call.timeStamp.size(), call.openedSession.size(),
-                                    fingerprint.size(), apiName.size(), session.size(),
-                                    call.durationMs, batch.queries.size(), call.leftOut});
-  size_t room =
-      text.size() + call.threadId.size() + call.timeStamp.size() + call.openedSession.size();
+  size_t room = text.size() + call.threadId.size() + call.timeStamp.size() +
+                call.openedSession.size() + fingerprint.size() + apiName.size() + session.size();
+  // The facts handed over point into the batch's texts, which must not move:
+  // a call they have no room for goes into the next batch.
+  if (!filling_->fits(room)) {
+    if (!filling_->calls.empty()) handOver();
+    filling_->texts.reserve(filling_->texts.size() + std::max(room, kBatchRoom));
+  }
+  Batch& batch = *filling_;
   char* out = batch.texts.extend(room);
-  out = CopyText(text, out);
-  out = CopyText(call.threadId, out);
-  out = CopyText(call.timeStamp, out);
-  CopyText(call.openedSession, out);
+  auto copy = [&out](std::string_view from) {
+    std::string_view to(out, from.size());
+    out = CopyText(from, out);
+    return to;
+  };
+  batch.calls.push_back(Batch::Call{CallFacts{copy(text),
+                                              copy(call.threadId),
+                                              copy(call.timeStamp),
+                                              call.durationMs,
+                                              {},
+                                              {},
+                                              {},
+                                              {},
+                                              call.leftOut},
+                                    batch.queries.size()});
+  // Most calls open no session and are short.
+  CallFacts& facts = batch.calls.back().facts;
+  if (!call.openedSession.empty()) facts.openedSession = copy(call.openedSession);
   if (!fingerprint.empty()) {
-    batch.texts.append(fingerprint);
-    batch.texts.append(apiName);
-    batch.texts.append(session);
+    facts.fingerprint = copy(fingerprint);
+    facts.apiName = copy(apiName);
+    facts.sessionText = copy(session);
   }
   if (batch.full()) handOver();
 }
@@ -182,10 +188,10 @@ void AnalyticsWorker::process(Batch* batch) {
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
     for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
-    if (call.leftOut) {
-      analytics_.addLeftOut(batch->factsOf(call));
+    if (call.facts.leftOut) {
+      analytics_.addLeftOut(call.facts);
     } else {
-      analytics_.addCall(batch->factsOf(call));
+      analytics_.addCall(call.facts);
     }
   }
   for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);

@@ -52,18 +52,11 @@ class AnalyticsWorker : public QueryRecordSink {
 
  private:
   // Calls and queries in the order they were handed over; the call texts
-  // are kept in `texts`.
+  // are kept in `texts`, which does not move while calls point into it.
   struct Batch {
     struct Call {
-      // Where the texts begin: the call text, thread id, stamp and opened
-      // session, then for a call text kept in part its fingerprint, API name
-      // and session text. Most lengths are 0 for most calls.
-      size_t at;
-      size_t textLength, threadLength, stampLength, openedLength;
-      size_t fingerprintLength, apiNameLength, sessionLength;
-      int64_t durationMs;
+      CallFacts facts;       // its texts in `texts`
       size_t queriesBefore;  // the queries handed over before this call
-      bool leftOut;          // see CallFacts
     };
     std::vector<Call> calls;
     std::vector<QueryRecord> queries;
@@ -71,8 +64,8 @@ class AnalyticsWorker : public QueryRecordSink {
     size_t bytes = 0;  // of the query texts
     void clear();
     bool full() const;
-    // The facts of `call`, whose texts live as long as this batch's.
-    CallFacts factsOf(const Call& call) const;
+    // Whether `size` more bytes of text fit without moving those taken.
+    bool fits(size_t size) const { return texts.capacity() - texts.size() >= size; }
   };
 
   void handOver();

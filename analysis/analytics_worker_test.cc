@@ -77,5 +77,43 @@ TEST(AnalyticsWorkerTest, LongCallTextsGiveTheProfileOfTheirWholeText) {
   EXPECT_EQ(handedOver.analytics.users.size(), 3u);
 }
 
+// A call whose texts do not fit in the batch's room goes into a batch of its
+// own size; the calls and queries around it keep their order and texts.
+TEST(AnalyticsWorkerTest, CallsTooLargeForTheBatchEndItEarly) {
+  const std::string stamp = "Wed Aug  6 14:03:22 2003 412345";
+  const std::string hugeName(400000, 'h');
+  AnalyticsWorker worker(0);
+  Analytics analytics(0);
+  for (int n = 0; n < 9000; ++n) {
+    std::string text = n % 1500 == 7 ? std::to_string(n / 1500 % 2) + hugeName + ",s1"
+                                     : "get,s" + std::to_string(n % 3) + ",x" + std::to_string(n);
+    std::string opened = n % 1000 == 3 ? std::string(300000, 's') : "";
+    std::string thread = std::to_string(n % 4);
+    CallFacts facts{text, thread, stamp, n % 70, opened, {}, {}, {}};
+    worker.addCall(facts);
+    analytics.addCall(facts);
+    if (n % 10 == 0) {
+      QueryRecord record;
+      record.queryText.assign("select x from t" + std::to_string(n % 30));
+      record.durationMs = n % 90;
+      record.threadId = std::to_string(n % 4);
+      record.startStamp = stamp;
+      QueryRecord copy = record;
+      worker.onQueryRecord(&record);
+      analytics.onQueryRecord(&copy);
+    }
+  }
+  Profile handedOver, direct;
+  worker.moveInto(&handedOver, false);
+  analytics.moveInto(&direct, false);
+  EXPECT_FALSE(handedOver.analytics.partial);
+  EXPECT_EQ(Described(handedOver.analytics.callClasses), Described(direct.analytics.callClasses));
+  EXPECT_EQ(Described(handedOver.analytics.queryClasses), Described(direct.analytics.queryClasses));
+  EXPECT_EQ(Described(handedOver.analytics.apis), Described(direct.analytics.apis));
+  EXPECT_EQ(SessionsOf(handedOver.analytics), SessionsOf(direct.analytics));
+  EXPECT_EQ(handedOver.analytics.apis.size(), 3u);
+  EXPECT_EQ(handedOver.analytics.calls, 9000);
+}
+
 }  // namespace
 }  // namespace quintrel
