@@ -109,18 +109,16 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
     out = CopyText(from, out);
     return to;
   };
-  batch.calls.push_back(Batch::Call{CallFacts{copy(text),
-                                              copy(call.threadId),
-                                              copy(call.timeStamp),
-                                              call.durationMs,
-                                              {},
-                                              {},
-                                              {},
-                                              {},
-                                              call.leftOut},
-                                    batch.queries.size()});
+  // Made in place, not built aside and copied in.
+  Batch::Call& entry = batch.calls.emplace_back();
+  entry.queriesBefore = batch.queries.size();
+  CallFacts& facts = entry.facts;
+  facts.apiLineText = copy(text);
+  facts.threadId = copy(call.threadId);
+  facts.timeStamp = copy(call.timeStamp);
+  facts.durationMs = call.durationMs;
+  facts.leftOut = call.leftOut;
   // Most calls open no session and are short.
-  CallFacts& facts = batch.calls.back().facts;
   if (!call.openedSession.empty()) facts.openedSession = copy(call.openedSession);
   if (!fingerprint.empty()) {
     facts.fingerprint = copy(fingerprint);
