@@ -4,7 +4,6 @@
 #include <limits>
 #include <memory>
 #include <utility>
-#include <vector>
 
 #include "analysis/fingerprint.h"
 #include "analysis/mergeable_profile.h"
@@ -83,15 +82,11 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   callClasses_.addDurationsToGroups();
   auto exact = std::make_shared<MergeableProfile>();
   apis_.moveInto(&exact->apis);
-  // Without the exact profile the classes become rows at once, not first
-  // a map by name that is taken apart again.
-  std::vector<ClassRow> queryRows, callRows;
+  // Without the exact profile the classes become rows at the end, not
+  // first a map by name that is taken apart again.
   if (keepMergeable) {
     queryClasses_.moveInto(&exact->queryClasses);
     callClasses_.moveInto(&exact->callClasses);
-  } else {
-    queryClasses_.takeRows(&queryRows);
-    callClasses_.takeRows(&callRows);
   }
   for (ThreadRow& row : threads_.rows()) {
     exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
@@ -109,7 +104,7 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
     profile->analytics = exact->analytics();
     profile->mergeable = std::move(exact);
   } else {
-    profile->analytics = exact->takeAnalytics(std::move(queryRows), std::move(callRows));
+    profile->analytics = exact->takeAnalytics(&queryClasses_, &callClasses_);
   }
   profile->hasAnalytics = true;
   *this = Analytics(0);

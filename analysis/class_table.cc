@@ -69,10 +69,22 @@ void RankRows(std::vector<ClassRow>* rows) {
     return std::make_tuple(-a.stats.totalMs, -a.stats.count, std::string_view(a.name)) <
            std::make_tuple(-b.stats.totalMs, -b.stats.count, std::string_view(b.name));
   });
-  std::vector<ClassRow> ranked;
-  ranked.reserve(rows->size());
-  for (uint32_t at : order) ranked.push_back(std::move((*rows)[at]));
-  rows->swap(ranked);
+  // Each row moves once along its cycle of the permutation, in place: a
+  // second vector of the rows would double them at the end of a run with
+  // many classes.
+  for (uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    ClassRow moving = std::move((*rows)[start]);
+    uint32_t at = start;
+    while (order[at] != start) {
+      uint32_t from = order[at];
+      (*rows)[at] = std::move((*rows)[from]);
+      order[at] = at;
+      at = from;
+    }
+    (*rows)[at] = std::move(moving);
+    order[at] = at;
+  }
 }
 
 }  // namespace quintrel

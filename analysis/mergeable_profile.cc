@@ -295,19 +295,29 @@ ProfileAnalytics MergeableProfile::analytics() const {
 }
 
 ProfileAnalytics MergeableProfile::takeAnalytics() {
-  std::vector<ClassRow> queryRows = TakeRows(&queryClasses);
-  return takeAnalytics(std::move(queryRows), TakeRows(&callClasses));
+  return takeAnalyticsWith([this] { return TakeRows(&queryClasses); },
+                           [this] { return TakeRows(&callClasses); });
 }
 
-ProfileAnalytics MergeableProfile::takeAnalytics(std::vector<ClassRow> queryRows,
-                                                 std::vector<ClassRow> callRows) {
+ProfileAnalytics MergeableProfile::takeAnalytics(ClassTable* queryTable, ClassTable* callTable) {
+  auto rowsOf = [](ClassTable* table) {
+    std::vector<ClassRow> rows;
+    table->takeRows(&rows);
+    return rows;
+  };
+  return takeAnalyticsWith([&] { return rowsOf(queryTable); }, [&] { return rowsOf(callTable); });
+}
+
+ProfileAnalytics MergeableProfile::takeAnalyticsWith(
+    const std::function<std::vector<ClassRow>()>& takeQueryRows,
+    const std::function<std::vector<ClassRow>()>& takeCallRows) {
   ProfileAnalytics analytics;
   addTotals(&analytics);
-  analytics.queries = Sum(queryRows);
   timeline.clear();
   analytics.apis = RankedRows(TakeRows(&apis));
-  analytics.queryClasses = RankedRows(std::move(queryRows));
-  analytics.callClasses = RankedRows(std::move(callRows));
+  analytics.queryClasses = RankedRows(takeQueryRows());
+  analytics.queries = Sum(analytics.queryClasses);
+  analytics.callClasses = RankedRows(takeCallRows());
   bool qualified = traces.size() > 1;
   analytics.threads.reserve(threads.size());
   for (MergeableThread& thread : threads) {

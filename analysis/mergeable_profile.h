@@ -12,6 +12,7 @@
 #define QUINTREL_ANALYSIS_MERGEABLE_PROFILE_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
+
+class ClassTable;
 
 // One trace a profile covers, as the run that read it named it.
 struct SourceTrace {
@@ -77,10 +80,10 @@ class MergeableProfile {
   // The same figures, taken from this profile, which is left empty: its
   // texts are moved and each histogram is released once its row is made.
   ProfileAnalytics takeAnalytics();
-  // The same, with the rows of the query and call classes made elsewhere
-  // (unranked, as ClassTable::takeRows makes them) in place of the classes
-  // this profile would hold: `queryClasses` and `callClasses` are empty.
-  ProfileAnalytics takeAnalytics(std::vector<ClassRow> queryRows, std::vector<ClassRow> callRows);
+  // The same, with the query and call classes taken from these tables
+  // (each left empty), one at a time after the APIs, in place of those this
+  // profile would hold, which are none.
+  ProfileAnalytics takeAnalytics(ClassTable* queryTable, ClassTable* callTable);
   // A profile for the analytics reports, analytics included.
   Profile toProfile() const;
   // The same, taken from this profile, which is left empty (takeAnalytics).
@@ -111,6 +114,11 @@ class MergeableProfile {
   int64_t dmclMs = 0;
 
  private:
+  // takeAnalytics() with the rows of the query and call classes, unranked,
+  // taken from `takeQueryRows` and `takeCallRows` in that order, after the
+  // APIs' rows: each class is released as soon as its row is made.
+  ProfileAnalytics takeAnalyticsWith(const std::function<std::vector<ClassRow>()>& takeQueryRows,
+                                     const std::function<std::vector<ClassRow>()>& takeCallRows);
   void mergeThreadsAndTimeline(const MergeableProfile& other);
   void mergeSessions(const MergeableProfile& other);
   // The figures of the analytics that are not rows: the timeline, the
