@@ -54,8 +54,16 @@ void DurationHistogram::addLarge(int64_t duration, int64_t times) {
   large_[at].times += times;
 }
 
-void DurationHistogram::growLarge() {
-  std::vector<Count> old(large_.empty() ? 8 : 2 * large_.size());
+void DurationHistogram::growLarge() { rehashLarge(large_.empty() ? 8 : 2 * large_.size()); }
+
+void DurationHistogram::reserve(size_t distinct) {
+  size_t slots = large_.empty() ? 8 : large_.size();
+  while (slots < 2 * (largeUsed_ + distinct)) slots *= 2;
+  if (slots != large_.size()) rehashLarge(slots);
+}
+
+void DurationHistogram::rehashLarge(size_t slots) {
+  std::vector<Count> old(slots);
   old.swap(large_);
   largeUsed_ = 0;
   for (const Count& count : old) {

@@ -37,6 +37,9 @@ class DurationHistogram {
   }
   // Adds `times` (positive) durations of `durationMs`.
   void add(int64_t durationMs, int64_t times);
+  // Makes room for `distinct` more distinct durations, so that adding them
+  // grows nothing: for a histogram filled from a list of known length.
+  void reserve(size_t distinct);
   // Adds every duration `other` counts.
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
@@ -63,6 +66,8 @@ class DurationHistogram {
   void place(int64_t durationMs, int64_t times);
   void addLarge(int64_t duration, int64_t times);
   void growLarge();
+  // Rehashes the distinct durations into `slots` slots, a power of two.
+  void rehashLarge(size_t slots);
 
   // Durations below kDense ms, most of a trace's, are counted in place; the
   // others per distinct value.
