@@ -95,5 +95,25 @@ TEST(DurationHistogramTest, MergedIsAsIfAllWereAddedToOne) {
   EXPECT_EQ(merged.countBetween(64, 200000), 4);
 }
 
+// Room made before adding, too little, enough or more than enough, on an
+// empty histogram or one already holding durations, changes no figure.
+TEST(DurationHistogramTest, RoomMadeAheadChangesNothing) {
+  const std::vector<std::pair<int64_t, int64_t>> kCounts = {
+      {-5, 1}, {0, 2}, {63, 1}, {64, 3}, {65, 1}, {1000, 2}, {70000, 1}, {1LL << 40, 1}};
+  for (size_t before = 0; before <= kCounts.size(); before += 4) {
+    for (size_t room : {size_t{0}, size_t{1}, kCounts.size() - before, size_t{1000}}) {
+      DurationHistogram plain, roomy;
+      for (size_t at = 0; at < kCounts.size(); ++at) {
+        if (at == before) roomy.reserve(room);
+        plain.add(kCounts[at].first, kCounts[at].second);
+        roomy.add(kCounts[at].first, kCounts[at].second);
+      }
+      EXPECT_EQ(roomy.sortedCounts(), plain.sortedCounts()) << before << " " << room;
+      EXPECT_EQ(roomy.count(), plain.count());
+      EXPECT_EQ(roomy.totalMs(), plain.totalMs());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -178,9 +178,14 @@ void MergeableProfile::merge(const MergeableProfile& other) {
 }
 
 void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
-  std::map<std::pair<std::string, std::string>, uint32_t> numbers;
+  // Keyed by views of the texts of both profiles' threads, which stay where
+  // they are: the vector grows no more below.
+  threads.reserve(threads.size() + other.threads.size());
+  std::map<std::pair<std::string_view, std::string_view>, uint32_t> numbers;
   for (uint32_t number = 0; number < threads.size(); ++number) {
-    numbers[{threads[number].trace, threads[number].id}] = number;
+    numbers.emplace(std::make_pair(std::string_view(threads[number].trace),
+                                   std::string_view(threads[number].id)),
+                    number);
   }
   std::vector<uint32_t> renumbered;
   for (const MergeableThread& thread : other.threads) {
@@ -201,6 +206,11 @@ void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
     std::vector<uint32_t> added;
     for (uint32_t thread : bucket.threads) added.push_back(renumbered[thread]);
     std::sort(added.begin(), added.end());
+    // Threads new to the profile come after all it had: most often appended.
+    if (into.threads.empty() || added.empty() || added.front() > into.threads.back()) {
+      into.threads.insert(into.threads.end(), added.begin(), added.end());
+      continue;
+    }
     std::vector<uint32_t> threadsOf;
     std::set_union(into.threads.begin(), into.threads.end(), added.begin(), added.end(),
                    std::back_inserter(threadsOf));
@@ -215,9 +225,13 @@ void MergeableProfile::mergeSessions(const MergeableProfile& other) {
     sessions.clear();
     return;
   }
-  std::map<std::pair<std::string, std::string>, size_t> numbers;
+  // As the threads are numbered, by views.
+  sessions.reserve(sessions.size() + other.sessions.size());
+  std::map<std::pair<std::string_view, std::string_view>, size_t> numbers;
   for (size_t number = 0; number < sessions.size(); ++number) {
-    numbers[{sessions[number].trace, sessions[number].label}] = number;
+    numbers.emplace(std::make_pair(std::string_view(sessions[number].trace),
+                                   std::string_view(sessions[number].label)),
+                    number);
   }
   for (const MergeableSession& session : other.sessions) {
     auto placed = numbers.try_emplace({session.trace, session.label}, sessions.size());
