@@ -4,6 +4,7 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <set>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -151,6 +152,15 @@ void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
             });
 }
 
+// The traces that threads or sessions ran in, each once: a profile of
+// other traces shares none of them.
+template <typename Entry>
+std::set<std::string_view> TracesNamed(const std::vector<Entry>& entries) {
+  std::set<std::string_view> traces;
+  for (const Entry& entry : entries) traces.insert(entry.trace);
+  return traces;
+}
+
 }  // namespace
 
 void MergeableProfile::merge(const MergeableProfile& other) {
@@ -179,10 +189,13 @@ void MergeableProfile::merge(const MergeableProfile& other) {
 
 void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
   // Keyed by views of the texts of both profiles' threads, which stay where
-  // they are: the vector grows no more below.
+  // they are: the vector grows no more below. Only a thread of a trace that
+  // `other` names can be one of its threads.
   threads.reserve(threads.size() + other.threads.size());
+  std::set<std::string_view> shared = TracesNamed(other.threads);
   std::map<std::pair<std::string_view, std::string_view>, uint32_t> numbers;
   for (uint32_t number = 0; number < threads.size(); ++number) {
+    if (shared.count(threads[number].trace) == 0) continue;
     numbers.emplace(std::make_pair(std::string_view(threads[number].trace),
                                    std::string_view(threads[number].id)),
                     number);
@@ -225,10 +238,13 @@ void MergeableProfile::mergeSessions(const MergeableProfile& other) {
     sessions.clear();
     return;
   }
-  // As the threads are numbered, by views.
+  // As the threads are numbered, by views, those of the traces `other`
+  // names.
   sessions.reserve(sessions.size() + other.sessions.size());
+  std::set<std::string_view> shared = TracesNamed(other.sessions);
   std::map<std::pair<std::string_view, std::string_view>, size_t> numbers;
   for (size_t number = 0; number < sessions.size(); ++number) {
+    if (shared.count(sessions[number].trace) == 0) continue;
     numbers.emplace(std::make_pair(std::string_view(sessions[number].trace),
                                    std::string_view(sessions[number].label)),
                     number);
