@@ -37,9 +37,10 @@ class DurationHistogram {
   }
   // Adds `times` (positive) durations of `durationMs`.
   void add(int64_t durationMs, int64_t times);
-  // Makes room for `distinct` more distinct durations, so that adding them
-  // grows nothing: for a histogram filled from a list of known length.
-  void reserve(size_t distinct);
+  // Adds `times` durations of `duration` for each (duration, times) of
+  // `counts` (durations distinct, times positive), making room for them at
+  // once rather than growing as they come.
+  void add(const std::vector<std::pair<int64_t, int64_t>>& counts);
   // Adds every duration `other` counts.
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }

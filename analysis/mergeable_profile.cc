@@ -152,6 +152,14 @@ void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
             });
 }
 
+// Makes room in `entries` for `more` of them, growing it as pushing them
+// would: a merge of many profiles adds a few each time.
+template <typename Entry>
+void MakeRoom(std::vector<Entry>* entries, size_t more) {
+  if (entries->capacity() - entries->size() >= more) return;
+  entries->reserve(std::max(2 * entries->capacity(), entries->size() + more));
+}
+
 // The traces that threads or sessions ran in, each once: a profile of
 // other traces shares none of them.
 template <typename Entry>
@@ -191,7 +199,7 @@ void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
   // Keyed by views of the texts of both profiles' threads, which stay where
   // they are: the vector grows no more below. Only a thread of a trace that
   // `other` names can be one of its threads.
-  threads.reserve(threads.size() + other.threads.size());
+  MakeRoom(&threads, other.threads.size());
   std::set<std::string_view> shared = TracesNamed(other.threads);
   std::map<std::pair<std::string_view, std::string_view>, uint32_t> numbers;
   for (uint32_t number = 0; number < threads.size(); ++number) {
@@ -240,7 +248,7 @@ void MergeableProfile::mergeSessions(const MergeableProfile& other) {
   }
   // As the threads are numbered, by views, those of the traces `other`
   // names.
-  sessions.reserve(sessions.size() + other.sessions.size());
+  MakeRoom(&sessions, other.sessions.size());
   std::set<std::string_view> shared = TracesNamed(other.sessions);
   std::map<std::pair<std::string_view, std::string_view>, size_t> numbers;
   for (size_t number = 0; number < sessions.size(); ++number) {

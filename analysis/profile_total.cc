@@ -41,9 +41,7 @@ MergeableProfile ProfileTotal::take() {
 void ProfileTotal::flush() {
   for (Rows& rows : rows_) {
     for (auto& [name, row] : rows) {
-      DurationHistogram& durations = row.merged->durations;
-      durations.reserve(row.counts.size());
-      for (const auto& [ms, count] : row.counts) durations.add(ms, count);
+      row.merged->durations.add(row.counts);
       Counts().swap(row.counts);
     }
     rows.clear();

@@ -120,9 +120,12 @@ void ReadCounts(JsonPullReader* json, std::vector<int64_t>* items) {
 
 DurationHistogram Durations(JsonPullReader* json, std::vector<int64_t>* items) {
   ReadCounts(json, items);
+  std::vector<std::pair<int64_t, int64_t>> counts(items->size() / 2);
+  for (size_t pair = 0; pair < counts.size(); ++pair) {
+    counts[pair] = {(*items)[2 * pair], (*items)[2 * pair + 1]};
+  }
   DurationHistogram durations;
-  durations.reserve(items->size() / 2);
-  for (size_t at = 0; at < items->size(); at += 2) durations.add((*items)[at], (*items)[at + 1]);
+  durations.add(counts);
   return durations;
 }
 
