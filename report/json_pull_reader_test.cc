@@ -149,6 +149,30 @@ TEST(JsonPullReaderTest, ReadsListsOfIntegersAsItemByItem) {
       EXPECT_NO_THROW(json.finish());
     }
   }
+  // Every length of integer, each digit at every place, with a comma or the
+  // end right after it or after a blank, whether or not eight bytes follow.
+  for (const std::string blank : {"", " "}) {
+    std::string list = "[";
+    std::vector<int64_t> expected;
+    for (int length = 1; length <= 19; ++length) {
+      for (int digit = 0; digit <= 9; ++digit) {
+        std::string number = std::to_string(1 + (digit + length) % 8);  // fits int64_t
+        for (int place = 1; place < length; ++place) number += char('0' + (digit + place) % 10);
+        list += (list.size() > 1 ? blank + "," : "") + number;
+        expected.push_back(std::stoll(number));
+      }
+      list += blank + ",0";
+      expected.push_back(0);
+    }
+    list += blank + "]";
+    SCOPED_TRACE(list);
+    JsonPullReader json(list);
+    json.enterArray();
+    std::vector<int64_t> values;
+    EXPECT_TRUE(json.integerItems(&values));
+    EXPECT_EQ(values, expected);
+    EXPECT_NO_THROW(json.finish());
+  }
   // Leading zeros, a missing item and a missing end are refused as the
   // grammar refuses them.
   for (const char* list : {"[01]", "[1,01]", "[1,]", "[1", "[1,2", "[1 2]", "[,1]"}) {
