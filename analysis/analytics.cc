@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "analysis/fingerprint.h"
 #include "analysis/mergeable_profile.h"
@@ -84,9 +85,14 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   apis_.moveInto(&exact->apis);
   queryClasses_.moveInto(&exact->queryClasses);
   callClasses_.moveInto(&exact->callClasses);
-  for (ThreadRow& row : threads_.rows()) {
-    exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
-                                             std::move(row.first), std::move(row.last)});
+  std::vector<ThreadRow> threads = threads_.takeRows();
+  if (keepMergeable) {
+    exact->threads.reserve(threads.size());
+    for (ThreadRow& row : threads) {
+      exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
+                                               std::move(row.first), std::move(row.last)});
+    }
+    threads = std::vector<ThreadRow>();
   }
   exact->bucketSeconds = timeline_.bucketSeconds();
   exact->fixedWidth = timeline_.fixedWidth();
@@ -101,6 +107,10 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
     profile->mergeable = std::move(exact);
   } else {
     profile->analytics = exact->takeAnalytics();
+    // The rows of one trace's threads are the report's as they are: moved,
+    // not held twice in two forms.
+    profile->analytics.threads = std::move(threads);
+    RankThreads(&profile->analytics.threads);
   }
   profile->hasAnalytics = true;
   *this = Analytics(0);

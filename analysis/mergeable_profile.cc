@@ -270,6 +270,7 @@ void MergeableProfile::nameTrace(const SourceTrace& trace) {
 ProfileAnalytics MergeableProfile::analytics() const {
   ProfileAnalytics analytics;
   addTotals(&analytics);
+  analytics.timeline = Timeline::Figures(timeline, bucketSeconds);
   analytics.apis = Ranked(apis);
   analytics.queryClasses = Ranked(queryClasses);
   analytics.callClasses = Ranked(callClasses);
@@ -287,7 +288,7 @@ ProfileAnalytics MergeableProfile::analytics() const {
 ProfileAnalytics MergeableProfile::takeAnalytics() {
   ProfileAnalytics analytics;
   addTotals(&analytics);
-  timeline.clear();
+  analytics.timeline = Timeline::TakeFigures(&timeline, bucketSeconds);
   analytics.apis = TakeRanked(&apis);
   analytics.queryClasses = TakeRanked(&queryClasses);
   analytics.callClasses = TakeRanked(&callClasses);
@@ -305,7 +306,6 @@ ProfileAnalytics MergeableProfile::takeAnalytics() {
 
 void MergeableProfile::addTotals(ProfileAnalytics* analytics) const {
   analytics->bucketSeconds = bucketSeconds;
-  analytics->timeline = Timeline::Figures(timeline, bucketSeconds);
   analytics->latency = Latency(apis);
   analytics->calls = Sum(apis);
   analytics->queries = Sum(queryClasses);

@@ -109,8 +109,8 @@ class MergeableProfile {
  private:
   void mergeThreadsAndTimeline(const MergeableProfile& other);
   void mergeSessions(const MergeableProfile& other);
-  // The figures of the analytics that are not rows: the timeline, the
-  // latency, the counts and the elapsed time.
+  // The figures of the analytics that are neither rows nor the timeline:
+  // the latency, the counts and the elapsed time.
   void addTotals(ProfileAnalytics* analytics) const;
   // A profile of the stamps, times and lines, without the longest calls or
   // the analytics.
