@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,17 @@ namespace {
 int64_t WholeMillis(double durationMs) {
   if (!(durationMs < 9.2e18)) return std::numeric_limits<int64_t>::max();
   return static_cast<int64_t>(std::llround(durationMs));
+}
+
+// The threads of `rows`, as a profile of one trace keeps them.
+std::vector<MergeableThread> MergeableThreads(std::vector<ThreadRow> rows) {
+  std::vector<MergeableThread> threads;
+  threads.reserve(rows.size());
+  for (ThreadRow& row : rows) {
+    threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
+                                      std::move(row.first), std::move(row.last)});
+  }
+  return threads;
 }
 
 }  // namespace
@@ -84,16 +97,7 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   auto exact = std::make_shared<MergeableProfile>();
   apis_.moveInto(&exact->apis);
   queryClasses_.moveInto(&exact->queryClasses);
-  callClasses_.moveInto(&exact->callClasses);
   std::vector<ThreadRow> threads = threads_.takeRows();
-  if (keepMergeable) {
-    exact->threads.reserve(threads.size());
-    for (ThreadRow& row : threads) {
-      exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
-                                               std::move(row.first), std::move(row.last)});
-    }
-    threads = std::vector<ThreadRow>();
-  }
   exact->bucketSeconds = timeline_.bucketSeconds();
   exact->fixedWidth = timeline_.fixedWidth();
   exact->timeline = timeline_.takeBuckets();
@@ -103,12 +107,18 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   exact->dmclMs = profile->totalCallMillis;
   sessions_.moveInto(&exact->sessions);
   if (keepMergeable) {
+    callClasses_.moveInto(&exact->callClasses);
+    exact->threads = MergeableThreads(std::move(threads));
     profile->analytics = exact->analytics();
     profile->mergeable = std::move(exact);
   } else {
     profile->analytics = exact->takeAnalytics();
-    // The rows of one trace's threads are the report's as they are: moved,
-    // not held twice in two forms.
+    // The call classes are taken once the rows of the others are made, so
+    // that no two tables are held whole as maps together; the rows of one
+    // trace's threads are the report's as they are.
+    std::map<std::string, MergeableClass> callClasses;
+    callClasses_.moveInto(&callClasses);
+    profile->analytics.callClasses = TakeRanked(&callClasses);
     profile->analytics.threads = std::move(threads);
     RankThreads(&profile->analytics.threads);
   }

@@ -9,7 +9,7 @@ namespace quintrel {
 uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
   bool added;
   uint32_t number = names_.numberOf(name, hash, &added);
-  if (added) classes_.push_back(std::make_unique<Class>());
+  if (added && (number & (kChunk - 1)) == 0) chunks_.push_back(std::make_unique<Class[]>(kChunk));
   if (name.size() <= kRecentName) {
     Recent& recent = recent_[hash >> (64 - kRecentBits)];
     recent.hash = hash;
@@ -21,27 +21,35 @@ uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
 }
 
 void ClassTable::KeepExample(Class* group, const ClassMember& member) {
-  Example& example = group->example;
-  example.text.assign(member.text.substr(0, kMaxExample));
-  example.ms = member.ms;
-  example.thread.assign(member.thread);
-  example.start.assign(member.start);
+  std::string_view text = member.text.substr(0, kMaxExample);
+  group->exampleTexts.assign(text);
+  group->exampleTexts.append(member.thread);
+  group->exampleTexts.append(member.start);
+  group->exampleMs = member.ms;
+  group->exampleTextSize = static_cast<uint32_t>(text.size());
+  group->exampleThreadSize = static_cast<uint32_t>(member.thread.size());
 }
 
 void ClassTable::addDurationsToGroups() {
-  for (const std::unique_ptr<Class>& entry : classes_) {
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    Class* entry = at(number);
     if (entry->group != nullptr) entry->group->durations.merge(entry->durations);
   }
 }
 
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
-  for (uint32_t number = 0; number < classes_.size(); ++number) {
-    Class& entry = *classes_[number];
-    (*classes)[names_.text(number)] =
-        MergeableClass{std::move(entry.durations), entry.fetches, std::move(entry.example)};
-    // Released at once, so that the table and the map are not held whole
-    // together.
-    classes_[number].reset();
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    Class& entry = *at(number);
+    std::string_view texts = entry.exampleTexts;
+    Example example{std::string(texts.substr(0, entry.exampleTextSize)), entry.exampleMs,
+                    std::string(texts.substr(entry.exampleTextSize, entry.exampleThreadSize)),
+                    std::string(texts.substr(entry.exampleTextSize + entry.exampleThreadSize))};
+    (*classes)[std::string(names_.text(number))] =
+        MergeableClass{std::move(entry.durations), entry.fetches, std::move(example)};
+    // Released a chunk at a time, so that the table and the map are not held
+    // whole together.
+    entry = Class();
+    if ((number & (kChunk - 1)) == kChunk - 1) chunks_[number >> kChunkBits].reset();
   }
   *this = ClassTable();
 }

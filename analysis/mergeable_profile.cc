@@ -52,8 +52,8 @@ std::vector<ClassRow> Ranked(const Classes& classes) {
   return rows;
 }
 
-// As Ranked, leaving `classes` empty: each class's histogram is released as
-// soon as its row is made.
+}  // namespace
+
 std::vector<ClassRow> TakeRanked(Classes* classes) {
   std::vector<ClassRow> rows;
   rows.reserve(classes->size());
@@ -66,6 +66,8 @@ std::vector<ClassRow> TakeRanked(Classes* classes) {
   RankRows(&rows);
   return rows;
 }
+
+namespace {
 
 int64_t CountBetween(const Classes& classes, int64_t low, int64_t high) {
   int64_t count = 0;

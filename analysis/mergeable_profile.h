@@ -61,6 +61,10 @@ struct MergeableBucket {
   std::vector<uint32_t> threads;
 };
 
+// The rows of `classes`, ranked (RankRows), taken from it, which is left
+// empty: each class's histogram is released as soon as its row is made.
+std::vector<ClassRow> TakeRanked(std::map<std::string, MergeableClass>* classes);
+
 class MergeableProfile {
  public:
   // Adds everything `other` holds, as if its traces had come after this

@@ -14,10 +14,11 @@ uint32_t TextIndex::numberOf(std::string_view text, uint64_t hash, bool* added) 
   uint32_t found = slots_[probe(text, hash)].number;
   if (found != kEmpty) return found;
   *added = true;
-  uint32_t number = static_cast<uint32_t>(texts_.size());
-  texts_.emplace_back(text);
-  if (2 * texts_.size() > slots_.size()) grow();
-  place(Slot{hash, number});
+  uint32_t number = static_cast<uint32_t>(ends_.size());
+  bytes_.append(text);
+  ends_.push_back(bytes_.size());
+  if (2 * ends_.size() > slots_.size()) grow();
+  place(Slot{static_cast<uint32_t>(hash), number});
   return number;
 }
 
