@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -290,6 +292,48 @@ TEST(Reliability, TheApiTableCostsWhatItPrints) {
   };
   const Growth text = GrowthOf(trace, 200000, "TEXT");
   EXPECT_LE(text.peakKb, long(text.outBytes * 3 / 2 / 1024)) << text.outBytes;
+}
+
+TEST(Reliability, ManyThreadsCostWhatTheirRowsHold) {
+  SKIP_UNDER_SANITIZERS();
+  // A thread's row holds its id, counts and two stamps, some 210 bytes; the
+  // analytics held each row three times over at the end (some 680 bytes a
+  // thread), now once.
+  auto trace = [](int threads) {
+    std::string text;
+    for (int i = 0; i < threads; ++i) text += Call(std::to_string(1000000 + i), "get,c,x");
+    return text;
+  };
+  EXPECT_LE(GrowthOf(trace, 100000, "JSON").peakKb, 32 * kMb);
+}
+
+TEST(Reliability, ManyTimelineBucketsAreNotHeldTwice) {
+  SKIP_UNDER_SANITIZERS();
+  // A call every 5 s at --bucket=1: a bucket each. The buckets were held in
+  // two maps at once at the end, and their figures beside both (some 470
+  // bytes a bucket); now some 300.
+  auto trace = [](int calls) {
+    std::string text;
+    for (int i = 0; i < calls; ++i) {
+      const int seconds = 5 * i;
+      char stamp[64];
+      std::snprintf(stamp, sizeof stamp, "Wed Jan %2d %02d:%02d:%02d 2003 1", 1 + seconds / 86400,
+                    seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
+      text += TraceHeader("1", "0.000", 1, stamp) + "API> get,c,x\n" +
+              TraceHeader("1", "0.002", 2, stamp) + "Res: 'q0'\n";
+    }
+    return text;
+  };
+  ScratchDir dir;
+  long peak[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string path = dir.write("t" + std::to_string(i), trace(50000 << i));
+    const CliResult result = Measured({path, "CONSOLE", "-s", "JSON", "--bucket=1"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_GT(std::count(result.out.begin(), result.out.end(), '{'), 50000 << i);
+    peak[i] = result.peakKb;
+  }
+  EXPECT_LE(peak[1] - peak[0], 19 * kMb);
 }
 
 TEST(Reliability, EveryFormatFitsTwiceItsResidentNeed) {
