@@ -81,6 +81,16 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
       // The profile holds the text once, as the longest call.
       {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "JSON"}, 48 * kMb},
+      // These show the beginning of a call's text: no more of it is read.
+      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "DIGEST"}, 16 * kMb},
+      {"a long API line",
+       WriteCall(dir, "b", "get,c," + longLine, ""),
+       {"-s", "DASHBOARD"},
+       16 * kMb},
+      {"a long query",
+       WriteCall(dir, "q", "query,c,select " + longLine, ""),
+       {"-s", "DIGEST"},
+       16 * kMb},
       // A query of one long word: its class is read without a copy of it,
       // and the profile holds it once, as the longest call.
       {"a long query",
@@ -114,6 +124,25 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
     EXPECT_EQ(result.exitCode, 0) << c.what;
     EXPECT_GT(result.peakKb, 0) << c.what;
     EXPECT_LE(result.peakKb, c.limitKb) << c.what << " " << c.mode[1];
+  }
+}
+
+TEST(Reliability, ALongApiLineReadInPartIsStillFilteredAndCountedWhole) {
+  // Past what the digest and the dashboard read of an API line: the text
+  // filters still read it all, and the dashboard names its whole length.
+  ScratchDir dir;
+  const std::string trace =
+      WriteCall(dir, "n", "get,c," + std::string(3 << 20, 'x') + ",needle", "");
+  const CliResult dashboard = RunQuintrel({trace, "CONSOLE", "-s", "DASHBOARD"});
+  EXPECT_EQ(dashboard.exitCode, 0) << dashboard.err;
+  EXPECT_NE(dashboard.out.find("whole call (3,145,741 bytes, the first 2,000 shown)"),
+            std::string::npos);
+  for (const char* pattern : {"needle", "nothere"}) {
+    const CliResult digest =
+        RunQuintrel({trace, "CONSOLE", "-s", "DIGEST", std::string("--match=") + pattern});
+    EXPECT_EQ(digest.exitCode, 0) << digest.err;
+    const bool taken = digest.out.find(" 1 calls, 1 threads") != std::string::npos;
+    EXPECT_EQ(taken, pattern == std::string("needle")) << digest.out.substr(0, 300);
   }
 }
 
