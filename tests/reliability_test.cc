@@ -67,6 +67,8 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
   SKIP_UNDER_SANITIZERS();
   ScratchDir dir;
   const std::string longLine(32 << 20, 'x');
+  const std::string longApi = WriteCall(dir, "b", "get,c," + longLine, "");
+  const std::string longQuery = WriteCall(dir, "q", "query,c,select " + longLine, "");
   const struct {
     const char* what;
     std::string trace;
@@ -77,30 +79,18 @@ TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
        WriteCall(dir, "a", "get,c,x", longLine + "\n"),
        {"-d", "CSV"},
        16 * kMb},
-      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-d", "CSV"}, 64 * kMb},
-      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "TEXT"}, 64 * kMb},
+      {"a long API line", longApi, {"-d", "CSV"}, 64 * kMb},
+      {"a long API line", longApi, {"-s", "TEXT"}, 64 * kMb},
       // The profile holds the text once, as the longest call.
-      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "JSON"}, 48 * kMb},
+      {"a long API line", longApi, {"-s", "JSON"}, 48 * kMb},
       // These show the beginning of a call's text: no more of it is read.
-      {"a long API line", WriteCall(dir, "b", "get,c," + longLine, ""), {"-s", "DIGEST"}, 16 * kMb},
-      {"a long API line",
-       WriteCall(dir, "b", "get,c," + longLine, ""),
-       {"-s", "DASHBOARD"},
-       16 * kMb},
-      {"a long query",
-       WriteCall(dir, "q", "query,c,select " + longLine, ""),
-       {"-s", "DIGEST"},
-       16 * kMb},
+      {"a long API line", longApi, {"-s", "DIGEST"}, 16 * kMb},
+      {"a long API line", longApi, {"-s", "DASHBOARD"}, 16 * kMb},
+      {"a long query", longQuery, {"-s", "DIGEST"}, 16 * kMb},
       // A query of one long word: its class is read without a copy of it,
       // and the profile holds it once, as the longest call.
-      {"a long query",
-       WriteCall(dir, "q", "query,c,select " + longLine, ""),
-       {"-d", "JSONL"},
-       64 * kMb},
-      {"a long query",
-       WriteCall(dir, "q", "query,c,select " + longLine, ""),
-       {"-s", "JSON"},
-       48 * kMb},
+      {"a long query", longQuery, {"-d", "JSONL"}, 64 * kMb},
+      {"a long query", longQuery, {"-s", "JSON"}, 48 * kMb},
       // Lines that begin like a header with a field no header has.
       {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-d", "CSV"}, 16 * kMb},
       {"a huge weekday", dir.write("w", "# [ 12 ] " + longLine + "\n"), {"-s", "JSON"}, 16 * kMb},
