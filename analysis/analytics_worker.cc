@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "analysis/session_table.h"
 #include "analysis/text_index.h"
 #include "parse/trace_grammar.h"
 
@@ -27,7 +28,7 @@ void SessionTextOf(std::string_view text, bool opens, std::string* out) {
   std::string_view rest = text.substr(comma + 1);
   out->push_back(',');
   if (!opens) {
-    out->append(rest.substr(0, std::min(rest.find(','), size_t{8})));
+    out->append(SessionHandleOf(text));
     return;
   }
   size_t first = CallArgumentLength(rest);

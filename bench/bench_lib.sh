@@ -37,9 +37,9 @@ prepare_traces() {
     "$GENERATOR" "$SEED" "$size" "$file.partial" || die "trace generator failed"
     mv "$file.partial" "$file"
   fi
+  # shellcheck disable=SC2034  # read by the scripts that source this
   TRACE="$file"
   [[ "${2:-}" != plain ]] || return 0
   [[ -s "$file.gz" ]] || { gzip -6 -c "$file" > "$file.gz.partial" && mv "$file.gz.partial" "$file.gz"; }
   [[ -s "$file.zst" ]] || { zstd -q -c "$file" > "$file.zst.partial" && mv "$file.zst.partial" "$file.zst"; }
-  TRACE="$file"
 }

@@ -45,11 +45,12 @@ main() {
   printf '%-34s %9s %8s\n' "stack" "MB/s" "cpu s"
   local modes=(drop)
   [[ "$ANALYSE" == 1 ]] && modes+=(analyse)
-  local mode stack
+  local mode stack extra
   for mode in "${modes[@]}"; do
+    extra=()
+    [[ "$mode" == analyse ]] && extra=(analyse)
     for stack in "plain:$TRACE" "gzip:$TRACE.gz" "zstd:$TRACE.zst"; do
-      row "${stack%%:*} $mode" "${stack%%:*}" "${stack#*:}" \
-        $([[ "$mode" == analyse ]] && echo analyse)
+      row "${stack%%:*} $mode" "${stack%%:*}" "${stack#*:}" "${extra[@]}"
     done
   done
 }

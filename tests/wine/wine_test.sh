@@ -22,7 +22,8 @@ fi
 for needed in "$linux_build/quintrel" "$linux_build/bench/trace_generator" "$exe"; do
   [ -x "$needed" ] || { echo "wine_test: $needed is missing" >&2; exit 1; }
 done
-export WINEPREFIX="$(dirname "$exe")/wineprefix" WINEDEBUG=-all
+WINEPREFIX="$(dirname "$exe")/wineprefix"
+export WINEPREFIX WINEDEBUG=-all
 # Wine reads the arguments in the locale's character set.
 export LC_ALL=C.UTF-8
 "$wine" wineboot --init >/dev/null 2>&1
@@ -140,7 +141,7 @@ done
 # A run that ignored the interrupt ends at the end of its input.
 exec 3>&-
 wait $pid
-left=$(cd "$scratch/windows" && ls -A | grep interrupted)
+left=$(find "$scratch/windows" -maxdepth 1 -name '*interrupted*' -printf '%f\n')
 if [ -n "$hidden" ] && [ -z "$left" ]; then
   pass "interrupted run leaves nothing"
 else
