@@ -21,6 +21,17 @@ void DurationHistogram::add(int64_t durationMs, int64_t times) {
 }
 
 void DurationHistogram::place(int64_t durationMs, int64_t times) {
+  if (holdsOne()) {
+    if (count_ == 0 || durationMs == only_) {
+      only_ = durationMs;
+      return;
+    }
+    store(only_, count_);  // a second distinct duration: both go to the tables
+  }
+  store(durationMs, times);
+}
+
+void DurationHistogram::store(int64_t durationMs, int64_t times) {
   if (durationMs >= 0 && durationMs < kDense) {
     if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
     small_[durationMs] += times;
@@ -30,6 +41,18 @@ void DurationHistogram::place(int64_t durationMs, int64_t times) {
 }
 
 void DurationHistogram::merge(const DurationHistogram& other) {
+  if (other.holdsOne()) {
+    if (other.count_ > 0) place(other.only_, other.count_);
+  } else {
+    if (holdsOne() && count_ > 0) store(only_, count_);
+    mergeTables(other);
+  }
+  count_ += other.count_;
+  SaturatingAdd(&totalMs_, other.totalMs_);
+  maxMs_ = std::max(maxMs_, other.maxMs_);
+}
+
+void DurationHistogram::mergeTables(const DurationHistogram& other) {
   if (small_.size() < other.small_.size()) small_.resize(other.small_.size(), 0);
   for (size_t duration = 0; duration < other.small_.size(); ++duration) {
     small_[duration] += other.small_[duration];
@@ -37,9 +60,6 @@ void DurationHistogram::merge(const DurationHistogram& other) {
   for (const Count& count : other.large_) {
     if (count.times != 0) addLarge(count.duration, count.times);
   }
-  count_ += other.count_;
-  SaturatingAdd(&totalMs_, other.totalMs_);
-  maxMs_ = std::max(maxMs_, other.maxMs_);
 }
 
 void DurationHistogram::addLarge(int64_t duration, int64_t times) {
@@ -82,6 +102,10 @@ int64_t Percentile(const std::vector<std::pair<int64_t, int64_t>>& sorted, int64
 
 std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const {
   std::vector<std::pair<int64_t, int64_t>> sorted;
+  if (holdsOne()) {
+    if (count_ > 0) sorted.emplace_back(only_, count_);
+    return sorted;
+  }
   sorted.reserve(largeUsed_ + small_.size());
   for (const Count& count : large_) {
     if (count.times != 0) sorted.emplace_back(count.duration, count.times);
@@ -116,6 +140,7 @@ DurationStats DurationHistogram::stats() const {
 }
 
 int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
+  if (holdsOne()) return only_ >= low && only_ < high ? count_ : 0;
   int64_t count = 0;
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (int64_t(duration) >= low && int64_t(duration) < high) count += small_[duration];
