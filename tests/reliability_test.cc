@@ -330,7 +330,7 @@ TEST(Reliability, ManyTimelineBucketsAreNotHeldTwice) {
   SKIP_UNDER_SANITIZERS();
   // A call every 5 s at --bucket=1: a bucket each. The buckets were held in
   // two maps at once at the end, and their figures beside both (some 470
-  // bytes a bucket); now some 300.
+  // bytes a bucket); now under 300.
   auto trace = [](int calls) {
     std::string text;
     for (int i = 0; i < calls; ++i) {
