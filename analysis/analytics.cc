@@ -2,9 +2,7 @@
 
 #include <cmath>
 #include <limits>
-#include <map>
 #include <memory>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -95,8 +93,6 @@ void Analytics::onQueryRecord(QueryRecord* record) {
 void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   callClasses_.addDurationsToGroups();
   auto exact = std::make_shared<MergeableProfile>();
-  apis_.moveInto(&exact->apis);
-  queryClasses_.moveInto(&exact->queryClasses);
   std::vector<ThreadRow> threads = threads_.takeRows();
   exact->bucketSeconds = timeline_.bucketSeconds();
   exact->fixedWidth = timeline_.fixedWidth();
@@ -107,20 +103,28 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   exact->dmclMs = profile->totalCallMillis;
   sessions_.moveInto(&exact->sessions);
   if (keepMergeable) {
+    apis_.moveInto(&exact->apis);
+    queryClasses_.moveInto(&exact->queryClasses);
     callClasses_.moveInto(&exact->callClasses);
     exact->threads = MergeableThreads(std::move(threads));
     profile->analytics = exact->analytics();
     profile->mergeable = std::move(exact);
   } else {
+    // The exact profile holds no classes then: the figures of the classes
+    // and the rows come from the tables, each released as its rows are
+    // made, and one trace's thread rows are the report's as they are.
+    DurationHistogram calls = apis_.mergedDurations();
+    int64_t queries = queryClasses_.mergedDurations().count();
     profile->analytics = exact->takeAnalytics();
-    // The call classes are taken once the rows of the others are made, so
-    // that no two tables are held whole as maps together; the rows of one
-    // trace's threads are the report's as they are.
-    std::map<std::string, MergeableClass> callClasses;
-    callClasses_.moveInto(&callClasses);
-    profile->analytics.callClasses = TakeRanked(&callClasses);
-    profile->analytics.threads = std::move(threads);
-    RankThreads(&profile->analytics.threads);
+    ProfileAnalytics& analytics = profile->analytics;
+    analytics.latency = Latency(calls);
+    analytics.calls = calls.count();
+    analytics.queries = queries;
+    analytics.apis = apis_.takeRows();
+    analytics.queryClasses = queryClasses_.takeRows();
+    analytics.callClasses = callClasses_.takeRows();
+    analytics.threads = std::move(threads);
+    RankThreads(&analytics.threads);
   }
   profile->hasAnalytics = true;
   *this = Analytics(0);

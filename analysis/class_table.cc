@@ -37,21 +37,48 @@ void ClassTable::addDurationsToGroups() {
   }
 }
 
+Example ClassTable::ExampleOf(const Class& entry) {
+  std::string_view texts = entry.exampleTexts;
+  return Example{std::string(texts.substr(0, entry.exampleTextSize)), entry.exampleMs,
+                 std::string(texts.substr(entry.exampleTextSize, entry.exampleThreadSize)),
+                 std::string(texts.substr(entry.exampleTextSize + entry.exampleThreadSize))};
+}
+
+void ClassTable::release(uint32_t number) {
+  *at(number) = Class();
+  if ((number & (kChunk - 1)) == kChunk - 1) chunks_[number >> kChunkBits].reset();
+}
+
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
   for (uint32_t number = 0; number < names_.size(); ++number) {
     Class& entry = *at(number);
-    std::string_view texts = entry.exampleTexts;
-    Example example{std::string(texts.substr(0, entry.exampleTextSize)), entry.exampleMs,
-                    std::string(texts.substr(entry.exampleTextSize, entry.exampleThreadSize)),
-                    std::string(texts.substr(entry.exampleTextSize + entry.exampleThreadSize))};
     (*classes)[std::string(names_.text(number))] =
-        MergeableClass{std::move(entry.durations), entry.fetches, std::move(example)};
-    // Released a chunk at a time, so that the table and the map are not held
-    // whole together.
-    entry = Class();
-    if ((number & (kChunk - 1)) == kChunk - 1) chunks_[number >> kChunkBits].reset();
+        MergeableClass{std::move(entry.durations), entry.fetches, ExampleOf(entry)};
+    release(number);
   }
   *this = ClassTable();
+}
+
+DurationHistogram ClassTable::mergedDurations() const {
+  DurationHistogram merged;
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    merged.merge(chunks_[number >> kChunkBits][number & (kChunk - 1)].durations);
+  }
+  return merged;
+}
+
+std::vector<ClassRow> ClassTable::takeRows() {
+  std::vector<ClassRow> rows;
+  rows.reserve(names_.size());
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    const Class& entry = *at(number);
+    rows.push_back(ClassRow{std::string(names_.text(number)), entry.durations.stats(),
+                            entry.fetches, ExampleOf(entry)});
+    release(number);
+  }
+  *this = ClassTable();
+  RankRows(&rows);
+  return rows;
 }
 
 void RankRows(std::vector<ClassRow>* rows) {

@@ -76,6 +76,12 @@ class ClassTable {
   void addDurationsToGroups();
   // Moves every class into `classes`, by name, and leaves the table empty.
   void moveInto(std::map<std::string, MergeableClass>* classes);
+  // The durations of every class in one histogram.
+  DurationHistogram mergedDurations() const;
+  // The rows of every class, ranked (RankRows), taken from the table, which
+  // is left empty: the classes are released a chunk at a time as their rows
+  // are made, so that the two are not held whole together.
+  std::vector<ClassRow> takeRows();
 
  private:
   // A class name of at most kRecentName bytes met lately, by its hash.
@@ -90,6 +96,10 @@ class ClassTable {
   // numberOf() of a name not met lately.
   uint32_t lookUp(std::string_view name, uint64_t hash);
   static void KeepExample(Class* group, const ClassMember& member);
+  static Example ExampleOf(const Class& entry);
+  // Empties the class numbered `number`, after it has been moved, and
+  // releases its chunk with the chunk's last class.
+  void release(uint32_t number);
 
   // The classes by number, in chunks of kChunk that never move, so that a
   // class costs no allocation of its own and the table grows without

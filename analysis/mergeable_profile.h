@@ -61,9 +61,9 @@ struct MergeableBucket {
   std::vector<uint32_t> threads;
 };
 
-// The rows of `classes`, ranked (RankRows), taken from it, which is left
-// empty: each class's histogram is released as soon as its row is made.
-std::vector<ClassRow> TakeRanked(std::map<std::string, MergeableClass>* classes);
+// The calls `calls` counts in buckets of 0, 1, 2, 5, 10, 20, 50 ... ms, up
+// to the longest.
+std::vector<LatencyBucket> Latency(const DurationHistogram& calls);
 
 class MergeableProfile {
  public:

@@ -140,7 +140,8 @@ TEST(Reliability, ManyApiNamesAreNotHeldTwiceAtTheEnd) {
   SKIP_UNDER_SANITIZERS();
   // 100,000 distinct API names, each its own API and call class: the
   // classes are handed from the analytics to the report one at a time, not
-  // held whole in two forms together (that took 156 MB; now about 110).
+  // held whole in two forms together (that took 156 MB, then about 110), and
+  // are kept compactly while gathered (now about 92).
   ScratchDir dir;
   std::string trace;
   for (int i = 0; i < 100000; ++i) trace += Call("1", "api" + std::to_string(i) + ",c,x");
@@ -149,7 +150,7 @@ TEST(Reliability, ManyApiNamesAreNotHeldTwiceAtTheEnd) {
     const CliResult result = Measured({path, "CONSOLE", "-s", format});
     EXPECT_EQ(result.exitCode, 0) << format;
     EXPECT_GT(result.peakKb, 0) << format;
-    EXPECT_LE(result.peakKb, 128 * kMb) << format;
+    EXPECT_LE(result.peakKb, 104 * kMb) << format;
   }
 }
 
