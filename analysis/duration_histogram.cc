@@ -74,8 +74,21 @@ void DurationHistogram::addLarge(int64_t duration, int64_t times) {
   large_[at].times += times;
 }
 
-void DurationHistogram::growLarge() {
-  std::vector<Count> old(large_.empty() ? 8 : 2 * large_.size());
+void DurationHistogram::growLarge() { rehashLarge(large_.empty() ? 8 : 2 * large_.size()); }
+
+void DurationHistogram::add(const std::vector<std::pair<int64_t, int64_t>>& counts) {
+  // The tables are made here: a duration held without them goes there first.
+  if (holdsOne() && count_ > 0) store(only_, count_);
+  size_t large = 0;
+  for (const auto& [duration, times] : counts) large += duration < 0 || duration >= kDense;
+  size_t slots = large_.empty() ? 8 : large_.size();
+  while (slots < 2 * (largeUsed_ + large)) slots *= 2;
+  if (slots != large_.size()) rehashLarge(slots);
+  for (const auto& [duration, times] : counts) add(duration, times);
+}
+
+void DurationHistogram::rehashLarge(size_t slots) {
+  std::vector<Count> old(slots);
   old.swap(large_);
   largeUsed_ = 0;
   for (const Count& count : old) {

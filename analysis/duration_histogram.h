@@ -39,6 +39,10 @@ class DurationHistogram {
   }
   // Adds `times` (positive) durations of `durationMs`.
   void add(int64_t durationMs, int64_t times);
+  // Adds `times` durations of `duration` for each (duration, times) of
+  // `counts` (durations distinct, times positive), making room for them at
+  // once rather than growing as they come.
+  void add(const std::vector<std::pair<int64_t, int64_t>>& counts);
   // Adds every duration `other` counts.
   void merge(const DurationHistogram& other);
   int64_t count() const { return count_; }
@@ -71,6 +75,8 @@ class DurationHistogram {
   bool holdsOne() const { return small_.empty() && large_.empty(); }
   void addLarge(int64_t duration, int64_t times);
   void growLarge();
+  // Rehashes the distinct durations into `slots` slots, a power of two.
+  void rehashLarge(size_t slots);
 
   // Durations below kDense ms, most of a trace's, are counted in place; the
   // others per distinct value.

@@ -126,5 +126,31 @@ TEST(DurationHistogramTest, OneDistinctDurationCountsAsMany) {
   }
 }
 
+// Pairs added as a list, to an empty histogram or one already holding
+// durations, count what adding them one by one counts.
+TEST(DurationHistogramTest, AListOfPairsAddsAsEachPairDoes) {
+  const std::vector<std::pair<int64_t, int64_t>> kCounts = {
+      {-5, 1}, {0, 2}, {63, 1}, {64, 3}, {65, 1}, {1000, 2}, {70000, 1}, {1LL << 40, 1}};
+  for (size_t before = 0; before <= kCounts.size(); ++before) {
+    DurationHistogram plain, listed;
+    for (size_t at = 0; at < kCounts.size(); ++at) plain.add(kCounts[at].first, kCounts[at].second);
+    for (size_t at = 0; at < before; ++at) listed.add(kCounts[at].first, kCounts[at].second);
+    listed.add(std::vector<std::pair<int64_t, int64_t>>(kCounts.begin() + before, kCounts.end()));
+    EXPECT_EQ(listed.sortedCounts(), plain.sortedCounts()) << before;
+    EXPECT_EQ(listed.count(), plain.count());
+    EXPECT_EQ(listed.totalMs(), plain.totalMs());
+    EXPECT_EQ(listed.maxMs(), plain.maxMs());
+  }
+  // Many large durations at once, into a table already grown.
+  DurationHistogram plain, listed;
+  std::vector<std::pair<int64_t, int64_t>> many;
+  for (int64_t ms = 100; ms < 5000; ms += 7) many.emplace_back(ms, ms % 3 + 1);
+  listed.add(100, 1);
+  plain.add(100, 1);
+  for (const auto& [ms, times] : many) plain.add(ms, times);
+  listed.add(many);
+  EXPECT_EQ(listed.sortedCounts(), plain.sortedCounts());
+}
+
 }  // namespace
 }  // namespace quintrel

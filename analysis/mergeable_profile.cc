@@ -4,6 +4,7 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <set>
 #include <string_view>
 #include <tuple>
 #include <utility>
@@ -127,6 +128,23 @@ void WhoAndWhere(const std::vector<MergeableSession>& sessions, bool qualified,
             });
 }
 
+// Makes room in `entries` for `more` of them, growing it as pushing them
+// would: a merge of many profiles adds a few each time.
+template <typename Entry>
+void MakeRoom(std::vector<Entry>* entries, size_t more) {
+  if (entries->capacity() - entries->size() >= more) return;
+  entries->reserve(std::max(2 * entries->capacity(), entries->size() + more));
+}
+
+// The traces that threads or sessions ran in, each once: a profile of
+// other traces shares none of them.
+template <typename Entry>
+std::set<std::string_view> TracesNamed(const std::vector<Entry>& entries) {
+  std::set<std::string_view> traces;
+  for (const Entry& entry : entries) traces.insert(entry.trace);
+  return traces;
+}
+
 }  // namespace
 
 void MergeableProfile::merge(const MergeableProfile& other) {
@@ -154,9 +172,17 @@ void MergeableProfile::merge(const MergeableProfile& other) {
 }
 
 void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
-  std::map<std::pair<std::string, std::string>, uint32_t> numbers;
+  // Keyed by views of the texts of both profiles' threads, which stay where
+  // they are: the vector grows no more below. Only a thread of a trace that
+  // `other` names can be one of its threads.
+  MakeRoom(&threads, other.threads.size());
+  std::set<std::string_view> shared = TracesNamed(other.threads);
+  std::map<std::pair<std::string_view, std::string_view>, uint32_t> numbers;
   for (uint32_t number = 0; number < threads.size(); ++number) {
-    numbers[{threads[number].trace, threads[number].id}] = number;
+    if (shared.count(threads[number].trace) == 0) continue;
+    numbers.emplace(std::make_pair(std::string_view(threads[number].trace),
+                                   std::string_view(threads[number].id)),
+                    number);
   }
   std::vector<uint32_t> renumbered;
   for (const MergeableThread& thread : other.threads) {
@@ -177,6 +203,11 @@ void MergeableProfile::mergeThreadsAndTimeline(const MergeableProfile& other) {
     std::vector<uint32_t> added;
     for (uint32_t thread : bucket.threads) added.push_back(renumbered[thread]);
     std::sort(added.begin(), added.end());
+    // Threads new to the profile come after all it had: most often appended.
+    if (into.threads.empty() || added.empty() || added.front() > into.threads.back()) {
+      into.threads.insert(into.threads.end(), added.begin(), added.end());
+      continue;
+    }
     std::vector<uint32_t> threadsOf;
     std::set_union(into.threads.begin(), into.threads.end(), added.begin(), added.end(),
                    std::back_inserter(threadsOf));
@@ -191,9 +222,16 @@ void MergeableProfile::mergeSessions(const MergeableProfile& other) {
     sessions.clear();
     return;
   }
-  std::map<std::pair<std::string, std::string>, size_t> numbers;
+  // As the threads are numbered, by views, those of the traces `other`
+  // names.
+  MakeRoom(&sessions, other.sessions.size());
+  std::set<std::string_view> shared = TracesNamed(other.sessions);
+  std::map<std::pair<std::string_view, std::string_view>, size_t> numbers;
   for (size_t number = 0; number < sessions.size(); ++number) {
-    numbers[{sessions[number].trace, sessions[number].label}] = number;
+    if (shared.count(sessions[number].trace) == 0) continue;
+    numbers.emplace(std::make_pair(std::string_view(sessions[number].trace),
+                                   std::string_view(sessions[number].label)),
+                    number);
   }
   for (const MergeableSession& session : other.sessions) {
     auto placed = numbers.try_emplace({session.trace, session.label}, sessions.size());

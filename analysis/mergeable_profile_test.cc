@@ -76,6 +76,33 @@ TEST(MergeableProfileTest, ThreadsAreToldApartByTrace) {
   EXPECT_EQ(analytics.calls, 5);
 }
 
+// A profile of several traces merged into one of some of them: its threads
+// of those traces join theirs, the others come new, in any grouping.
+TEST(MergeableProfileTest, ThreadsOfSharedTracesJoinAcrossGroupings) {
+  MergeableProfile left = ProfileOf("a.trc", {0, 1}, {"7", "8"});
+  left.merge(ProfileOf("b.trc", {1}, {"7"}));
+  MergeableProfile right = ProfileOf("c.trc", {2}, {"7"});
+  right.merge(ProfileOf("a.trc", {2, 3}, {"8", "9"}));
+  left.merge(right);
+  MergeableProfile inOrder = ProfileOf("a.trc", {0, 1}, {"7", "8"});
+  for (MergeableProfile next : {ProfileOf("b.trc", {1}, {"7"}), ProfileOf("c.trc", {2}, {"7"}),
+                                ProfileOf("a.trc", {2, 3}, {"8", "9"})}) {
+    inOrder.merge(next);
+  }
+  for (const MergeableProfile* merged : {&left, &inOrder}) {
+    ProfileAnalytics analytics = merged->analytics();
+    std::vector<std::string> ids;
+    for (const ThreadRow& row : analytics.threads) {
+      ids.push_back(row.id + ":" + std::to_string(row.calls));
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"8@a.trc:2", "7@a.trc:1", "7@b.trc:1", "7@c.trc:1",
+                                             "9@a.trc:1"}));
+    std::vector<int64_t> threadsPerSecond;
+    for (const auto& bucket : analytics.timeline) threadsPerSecond.push_back(bucket.threads);
+    EXPECT_EQ(threadsPerSecond, (std::vector<int64_t>{1, 2, 2, 1}));
+  }
+}
+
 TEST(MergeableProfileTest, ExamplesAndLongestCallsFollowTheInputs) {
   MergeableProfile first, second;
   first.callClasses["c"].durations.add(5);

@@ -59,6 +59,9 @@ std::vector<std::string> Figures(const MergeableProfile& profile) {
                       std::to_string(row.durations.percentile(100)) + "/" +
                       std::to_string(row.fetches) + "/" + row.example.text + "@" +
                       std::to_string(row.example.ms));
+    for (const auto& [ms, count] : row.durations.sortedCounts()) {
+      figures.back() += " " + std::to_string(ms) + "x" + std::to_string(count);
+    }
   }
   return figures;
 }
@@ -69,12 +72,19 @@ TEST(ProfileTotalTest, MergesClassesAsMergingWholeProfilesDoes) {
   const TestClass b{"b", {{5, 1}}, -1, ""};
   const TestClass b2{"b", {{64, 2}}, 64, "b2"};
   const TestClass c{"c", {{100000, 1}}, 100000, "c"};
+  const TestClass a3{"a", {{0, 4}, {1, 1}, {70, 2}, {900, 1}, {5000, 7}}, 5000, "a3"};
+  const TestClass a4{"a", {{2, 1}, {70, 1}, {71, 3}, {6000, 1}}, 6000, "a4"};
+  const TestClass a5{"a", {{900, 2}, {1000000, 1}}, 1000000, "a5"};
   const std::vector<std::vector<TestInput>> kRuns = {
       {{false, {a, b}}},                                               // the first as it is
       {{false, {a, b}}, {false, {a2, b2}}},                            // the same places
       {{false, {a, b}}, {false, {b2, c}}, {false, {a2, b, c}}},        // places shifted
       {{true, {a}}, {false, {a2, b}}, {true, {c}}, {false, {b2, c}}},  // whole ones between
       {{false, {}}, {false, {c}}, {false, {}}, {false, {a, c}}},
+      // Durations all there already, then some before, among and after
+      // them, then one there and one not, a whole profile between.
+      {{false, {a3}}, {false, {a}}, {false, {a4}}, {false, {a5}}, {true, {a4}}, {false, {a3}}},
+      {{false, {a5}}, {false, {a3}}, {false, {a3}}, {false, {a4, b}}, {false, {a, b2}}},
   };
   for (size_t run = 0; run < std::size(kRuns); ++run) {
     ProfileTotal total;

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quintrel {
 
@@ -50,6 +51,12 @@ class JsonPullReader {
   // exponent) that fits int64_t, which is consumed. False otherwise: a
   // number is consumed, another value is not.
   bool integer(int64_t* value);
+  // Reads the items of the array entered last, up to its ']', appending
+  // each to `values` as integer() reads it. False at the first item that is
+  // no such integer, as integer() leaves it, the items before it appended.
+  // The histograms of a saved profile are long lists of short integers:
+  // these are read in one pass each.
+  bool integerItems(std::vector<int64_t>* values);
   // Consumes the next value, a number, as the nearest double (infinite
   // beyond the range of doubles).
   double number();

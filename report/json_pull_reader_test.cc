@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 namespace quintrel {
 namespace {
@@ -89,6 +90,104 @@ TEST(JsonPullReaderTest, WalksObjectsAndArrays) {
   EXPECT_TRUE(json.boolean());
   EXPECT_FALSE(json.nextKey(&key));
   EXPECT_NO_THROW(json.finish());
+}
+
+// Texts of every length around the widths scanned at once, with a quote,
+// an escape, a control character or a UTF-8 sequence at every place: read
+// as a strict parser reads them, refused where it refuses them.
+TEST(JsonPullReaderTest, FindsWhatEndsAPlainRunAtEveryPlace) {
+  const char* kSpecials[] = {"\"",       "\\\"",         "\\n",  "\x01",
+                             "\xC3\xA9", "\xE2\x82\xAC", "\xFF", "\x7F"};
+  for (size_t length = 0; length <= 40; ++length) {
+    for (size_t place = 0; place <= length; ++place) {
+      for (const char* special : kSpecials) {
+        std::string inner = std::string(place, 'a') + special + std::string(length - place, 'b');
+        for (const std::string& text : {"\"" + inner + "\"", "[\"" + inner + "\"]"}) {
+          SCOPED_TRACE(text);
+          bool valid = nlohmann::json::accept(text);
+          EXPECT_EQ(Accepts(text), valid);
+          if (!valid || text[0] != '"') continue;
+          JsonPullReader json(text);
+          EXPECT_EQ(std::string(json.text()), nlohmann::json::parse(text).get<std::string>());
+        }
+      }
+    }
+  }
+}
+
+TEST(JsonPullReaderTest, ReadsListsOfIntegersAsItemByItem) {
+  struct Case {
+    const char* list;
+    bool whole;                   // every item an int64_t integer
+    std::vector<int64_t> values;  // those read
+  };
+  const Case kCases[] = {
+      {"[]", true, {}},
+      {"[ ]", true, {}},
+      {"[0]", true, {0}},
+      {"[1,22,333,0,7]", true, {1, 22, 333, 0, 7}},
+      {"[ 1 , 2 ,3]", true, {1, 2, 3}},  // blanks: the long way
+      {"[-4,5]", true, {-4, 5}},
+      {"[123456789012345678,1]", true, {123456789012345678, 1}},
+      {"[1234567890123456789]", true, {1234567890123456789}},  // 19 digits
+      {"[9223372036854775807,1]", true, {9223372036854775807, 1}},
+      {"[1,9223372036854775808]", false, {1}},
+      {"[1,2.5,3]", false, {1}},
+      {"[1,2e1]", false, {1}},
+      {"[1,\"2\"]", false, {1}},
+      {"[1,true]", false, {1}},
+  };
+  for (const Case& test : kCases) {
+    SCOPED_TRACE(test.list);
+    JsonPullReader json(test.list);
+    json.enterArray();
+    std::vector<int64_t> values = {42};  // appended to
+    EXPECT_EQ(json.integerItems(&values), test.whole);
+    values.erase(values.begin());
+    EXPECT_EQ(values, test.values);
+    if (test.whole) {
+      EXPECT_NO_THROW(json.finish());
+    }
+  }
+  // Every length of integer, each digit at every place, with a comma or the
+  // end right after it or after a blank, whether or not eight bytes follow.
+  for (const std::string blank : {"", " "}) {
+    std::string list = "[";
+    std::vector<int64_t> expected;
+    for (int length = 1; length <= 19; ++length) {
+      for (int digit = 0; digit <= 9; ++digit) {
+        std::string number = std::to_string(1 + (digit + length) % 8);  // fits int64_t
+        for (int place = 1; place < length; ++place) number += char('0' + (digit + place) % 10);
+        list += (list.size() > 1 ? blank + "," : "") + number;
+        expected.push_back(std::stoll(number));
+      }
+      list += blank + ",0";
+      expected.push_back(0);
+    }
+    list += blank + "]";
+    SCOPED_TRACE(list);
+    JsonPullReader json(list);
+    json.enterArray();
+    std::vector<int64_t> values;
+    EXPECT_TRUE(json.integerItems(&values));
+    EXPECT_EQ(values, expected);
+    EXPECT_NO_THROW(json.finish());
+  }
+  // Leading zeros, a missing item and a missing end are refused as the
+  // grammar refuses them.
+  for (const char* list : {"[01]", "[1,01]", "[1,]", "[1", "[1,2", "[1 2]", "[,1]"}) {
+    SCOPED_TRACE(list);
+    JsonPullReader json(list);
+    json.enterArray();
+    std::vector<int64_t> values;
+    // A missing item is no integer: what comes in its place is refused
+    // when it is read.
+    auto read = [&] {
+      if (!json.integerItems(&values)) json.skip();
+      json.finish();
+    };
+    EXPECT_THROW(read(), JsonSyntaxError);
+  }
 }
 
 TEST(JsonPullReaderTest, RefusesNestingBeyondItsDepth) {

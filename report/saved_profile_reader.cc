@@ -66,15 +66,6 @@ void ReadObject(JsonPullReader* json, std::initializer_list<const char*> keys, u
   }
 }
 
-int64_t Int(JsonPullReader* json, const char* what, int64_t low, int64_t high) {
-  int64_t value = 0;
-  if (!json->integer(&value) || value < low || value > high) {
-    throw Damaged(std::string(what) + " is no integer from " + std::to_string(low) + " to " +
-                  std::to_string(high));
-  }
-  return value;
-}
-
 std::string Text(JsonPullReader* json, const char* what) {
   if (json->peek() != Kind::kText) throw Damaged(std::string(what) + " is no text");
   return std::string(json->text());
@@ -90,24 +81,51 @@ void EnterList(JsonPullReader* json, const char* what) {
   json->enterArray();
 }
 
-// Reads the (ms, count) pairs of a histogram, ascending, to `add`.
-template <typename Add>
-void ReadCounts(JsonPullReader* json, Add add) {
+// The message of Int() for a value outside [low, high].
+Damaged OutOfRange(const char* what, int64_t low, int64_t high) {
+  return Damaged(std::string(what) + " is no integer from " + std::to_string(low) + " to " +
+                 std::to_string(high));
+}
+
+int64_t Int(JsonPullReader* json, const char* what, int64_t low, int64_t high) {
+  int64_t value = 0;
+  if (!json->integer(&value) || value < low || value > high) throw OutOfRange(what, low, high);
+  return value;
+}
+
+// Reads the (ms, count) pairs of a histogram into `items`, ms and count
+// one after the other, ascending, and checks them in the order of the
+// items, as reading them one by one would.
+void ReadCounts(JsonPullReader* json, std::vector<int64_t>* items) {
   EnterList(json, "durations");
+  items->clear();
+  bool whole = json->integerItems(items);
+  const size_t read = items->size();
   int64_t previous = -1, calls = 0;
-  while (json->nextItem()) {
-    int64_t ms = Int(json, "a duration", previous + 1, kMaxMs);
-    if (!json->nextItem()) throw Damaged("durations are not (ms, count) pairs");
-    int64_t count = Int(json, "a count", 1, kMaxCount - calls);
-    add(ms, count);
+  for (size_t at = 0; at < read; at += 2) {
+    int64_t ms = (*items)[at];
+    if (ms <= previous || ms > kMaxMs) throw OutOfRange("a duration", previous + 1, kMaxMs);
+    if (at + 1 == read) break;
+    int64_t count = (*items)[at + 1];
+    if (count < 1 || count > kMaxCount - calls) {
+      throw OutOfRange("a count", 1, kMaxCount - calls);
+    }
     calls += count;
     previous = ms;
   }
+  if (read % 2 == 0 && !whole) throw OutOfRange("a duration", previous + 1, kMaxMs);
+  if (read % 2 == 1 && !whole) throw OutOfRange("a count", 1, kMaxCount - calls);
+  if (read % 2 == 1) throw Damaged("durations are not (ms, count) pairs");
 }
 
-DurationHistogram Durations(JsonPullReader* json) {
+DurationHistogram Durations(JsonPullReader* json, std::vector<int64_t>* items) {
+  ReadCounts(json, items);
+  std::vector<std::pair<int64_t, int64_t>> counts(items->size() / 2);
+  for (size_t pair = 0; pair < counts.size(); ++pair) {
+    counts[pair] = {(*items)[2 * pair], (*items)[2 * pair + 1]};
+  }
   DurationHistogram durations;
-  ReadCounts(json, [&](int64_t ms, int64_t count) { durations.add(ms, count); });
+  durations.add(counts);
   return durations;
 }
 
@@ -132,7 +150,8 @@ ExampleView ExampleOf(JsonPullReader* json, ClassBatch* batch) {
 
 // A list of classes into `batch`, each class's histogram appended to its
 // pairs; the list read last stands.
-void Classes(JsonPullReader* json, const char* what, ClassBatch::List list, ClassBatch* batch) {
+void Classes(JsonPullReader* json, const char* what, ClassBatch::List list, ClassBatch* batch,
+             std::vector<int64_t>* items) {
   batch->clearList(list);
   EnterList(json, what);
   while (json->nextItem()) {
@@ -141,13 +160,14 @@ void Classes(JsonPullReader* json, const char* what, ClassBatch::List list, Clas
       if (key == 0) entry.name = LastingText(json, "name", batch);
       if (key == 1) entry.fetches = Int(json, "fetches", 0, kMaxCount);
       if (key == 2) {
+        ReadCounts(json, items);
         entry.firstCount = batch->counts.size();
+        entry.counts = items->size() / 2;
         entry.calls = 0;
-        ReadCounts(json, [&](int64_t ms, int64_t count) {
-          batch->counts.emplace_back(ms, count);
-          entry.calls += count;
-        });
-        entry.counts = batch->counts.size() - entry.firstCount;
+        for (size_t at = 0; at < items->size(); at += 2) {
+          batch->counts.emplace_back((*items)[at], (*items)[at + 1]);
+          entry.calls += (*items)[at + 1];
+        }
       }
       if (key == 3) entry.example = ExampleOf(json, batch);
     });
@@ -216,7 +236,8 @@ std::vector<uint32_t> BucketThreads(JsonPullReader* json, int64_t last) {
   return threads;
 }
 
-std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThread) {
+std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThread,
+                                           std::vector<int64_t>* items) {
   std::map<int64_t, MergeableBucket> timeline;
   EnterList(json, "buckets");
   while (json->nextItem()) {
@@ -224,7 +245,7 @@ std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThr
     MergeableBucket bucket;
     ReadObject(json, {"index", "durations", "threads"}, 0, [&](uint32_t key) {
       if (key == 0) index = Int(json, "index", -kMaxSeconds, kMaxSeconds);
-      if (key == 1) bucket.durations = Durations(json);
+      if (key == 1) bucket.durations = Durations(json, items);
       if (key == 2) bucket.threads = BucketThreads(json, lastThread);
     });
     if (bucket.durations.count() == 0 || !timeline.emplace(index, std::move(bucket)).second) {
@@ -234,11 +255,12 @@ std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThr
   return timeline;
 }
 
-void ReadTimeline(JsonPullReader* json, int64_t lastThread, MergeableProfile* profile) {
+void ReadTimeline(JsonPullReader* json, int64_t lastThread, MergeableProfile* profile,
+                  std::vector<int64_t>* items) {
   ReadObject(json, {"bucketSeconds", "fixed", "buckets"}, 0, [&](uint32_t key) {
     if (key == 0) profile->bucketSeconds = Int(json, "bucketSeconds", 1, kMaxWidth);
     if (key == 1) profile->fixedWidth = Bool(json, "fixed");
-    if (key == 2) profile->timeline = Buckets(json, lastThread);
+    if (key == 2) profile->timeline = Buckets(json, lastThread, items);
   });
 }
 
@@ -295,7 +317,7 @@ std::vector<TopCallEntry> TopCalls(JsonPullReader* json) {
   return calls;
 }
 
-std::vector<MergeableSession> Sessions(JsonPullReader* json) {
+std::vector<MergeableSession> Sessions(JsonPullReader* json, std::vector<int64_t>* items) {
   std::vector<MergeableSession> sessions;
   std::set<std::pair<std::string, std::string>> seen;
   EnterList(json, "sessions");
@@ -306,7 +328,7 @@ std::vector<MergeableSession> Sessions(JsonPullReader* json) {
       if (key == 1) session.label = Text(json, "label");
       if (key == 2) session.user = Text(json, "user");
       if (key == 3) session.repository = Text(json, "repository");
-      if (key == 4) session.durations = Durations(json);
+      if (key == 4) session.durations = Durations(json, items);
     });
     if (session.durations.count() == 0 || !seen.emplace(session.trace, session.label).second) {
       throw Damaged("a session is empty or appears twice");
@@ -336,6 +358,7 @@ void ReadDocument(JsonPullReader* json, MergeableProfile* profile, ClassBatch* b
   int64_t lastThread = UINT32_MAX - 1;  // until the threads are read
   int64_t version = 0;
   bool sessions = false;
+  std::vector<int64_t> items;  // a histogram's, as it is read
   ReadObject(json,
              {"format", "version", "traces", "start", "end", "dmclMs", "span", "topCallsKept",
               "topCalls", "apis", "queryClasses", "callClasses", "threads", "timeline", "sessions"},
@@ -349,14 +372,15 @@ void ReadDocument(JsonPullReader* json, MergeableProfile* profile, ClassBatch* b
                if (key == 6) profile->span = Span(json);
                if (key == 7) profile->topCallsKept = size_t(Int(json, "topCallsKept", 0, 1000000));
                if (key == 8) profile->topCalls = TopCalls(json);
-               if (key == 9) Classes(json, "apis", ClassBatch::kApis, batch);
-               if (key == 10) Classes(json, "queryClasses", ClassBatch::kQueryClasses, batch);
-               if (key == 11) Classes(json, "callClasses", ClassBatch::kCallClasses, batch);
+               if (key == 9) Classes(json, "apis", ClassBatch::kApis, batch, &items);
+               if (key == 10)
+                 Classes(json, "queryClasses", ClassBatch::kQueryClasses, batch, &items);
+               if (key == 11) Classes(json, "callClasses", ClassBatch::kCallClasses, batch, &items);
                if (key == 12) profile->threads = Threads(json);
                if (key == 12) lastThread = int64_t(profile->threads.size()) - 1;
-               if (key == 13) ReadTimeline(json, lastThread, profile);
+               if (key == 13) ReadTimeline(json, lastThread, profile, &items);
                if (key == 14 && version == 1) json->skip();
-               if (key == 14 && version != 1) profile->sessions = Sessions(json);
+               if (key == 14 && version != 1) profile->sessions = Sessions(json, &items);
                sessions = sessions || (key == 14 && version != 1);
              });
   json->finish();
