@@ -70,7 +70,18 @@ struct AnalysisConfig {
   bool mergeableTopCalls = false;
   // Literals, numbers and ids of the texts a run writes become "?".
   bool anonymize = false;
+  // Summary mode: of an API line, the first bytes the analysis reads, this
+  // many (npos: all of it), for reports that show no more of a call's text
+  // than its beginning. A longer line's call and query classes, API name
+  // and session are read from them; its length is still counted whole. The
+  // text filters, which read every byte, keep the whole line.
+  size_t apiLineKept = std::string_view::npos;
 };
+
+// What the reports that cut call texts keep of an API line (apiLineKept):
+// more than a class (kMaxFingerprint), an example or a digest line of any
+// terminal's width can hold.
+constexpr size_t kKeptApiLine = size_t{1} << 20;
 
 }  // namespace quintrel
 

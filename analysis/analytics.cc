@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "analysis/fingerprint.h"
 #include "analysis/mergeable_profile.h"
@@ -17,6 +18,17 @@ namespace {
 int64_t WholeMillis(double durationMs) {
   if (!(durationMs < 9.2e18)) return std::numeric_limits<int64_t>::max();
   return static_cast<int64_t>(std::llround(durationMs));
+}
+
+// The threads of `rows`, as a profile of one trace keeps them.
+std::vector<MergeableThread> MergeableThreads(std::vector<ThreadRow> rows) {
+  std::vector<MergeableThread> threads;
+  threads.reserve(rows.size());
+  for (ThreadRow& row : rows) {
+    threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
+                                      std::move(row.first), std::move(row.last)});
+  }
+  return threads;
 }
 
 }  // namespace
@@ -81,17 +93,7 @@ void Analytics::onQueryRecord(QueryRecord* record) {
 void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   callClasses_.addDurationsToGroups();
   auto exact = std::make_shared<MergeableProfile>();
-  apis_.moveInto(&exact->apis);
-  // Without the exact profile the classes become rows at the end, not
-  // first a map by name that is taken apart again.
-  if (keepMergeable) {
-    queryClasses_.moveInto(&exact->queryClasses);
-    callClasses_.moveInto(&exact->callClasses);
-  }
-  for (ThreadRow& row : threads_.rows()) {
-    exact->threads.push_back(MergeableThread{"", std::move(row.id), row.calls, row.dmclMs,
-                                             std::move(row.first), std::move(row.last)});
-  }
+  std::vector<ThreadRow> threads = threads_.takeRows();
   exact->bucketSeconds = timeline_.bucketSeconds();
   exact->fixedWidth = timeline_.fixedWidth();
   exact->timeline = timeline_.takeBuckets();
@@ -101,10 +103,28 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   exact->dmclMs = profile->totalCallMillis;
   sessions_.moveInto(&exact->sessions);
   if (keepMergeable) {
+    apis_.moveInto(&exact->apis);
+    queryClasses_.moveInto(&exact->queryClasses);
+    callClasses_.moveInto(&exact->callClasses);
+    exact->threads = MergeableThreads(std::move(threads));
     profile->analytics = exact->analytics();
     profile->mergeable = std::move(exact);
   } else {
-    profile->analytics = exact->takeAnalytics(&queryClasses_, &callClasses_);
+    // The exact profile holds no classes then: the figures of the classes
+    // and the rows come from the tables, each released as its rows are
+    // made, and one trace's thread rows are the report's as they are.
+    DurationHistogram calls = apis_.mergedDurations();
+    int64_t queries = queryClasses_.mergedDurations().count();
+    profile->analytics = exact->takeAnalytics();
+    ProfileAnalytics& analytics = profile->analytics;
+    analytics.latency = Latency(calls);
+    analytics.calls = calls.count();
+    analytics.queries = queries;
+    analytics.apis = apis_.takeRows();
+    analytics.queryClasses = queryClasses_.takeRows();
+    analytics.callClasses = callClasses_.takeRows();
+    analytics.threads = std::move(threads);
+    RankThreads(&analytics.threads);
   }
   profile->hasAnalytics = true;
   *this = Analytics(0);

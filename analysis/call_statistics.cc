@@ -29,6 +29,7 @@ void CallStatistics::keepIfLong(TraceCall* call, bool mayTakeText) {
   } else {
     entry.callText.assign(text);
   }
+  if (call->apiLineSize() > text.size()) entry.droppedBytes = call->apiLineSize() - text.size();
   topCalls_.add(std::move(entry));
 }
 

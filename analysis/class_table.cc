@@ -9,7 +9,7 @@ namespace quintrel {
 uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
   bool added;
   uint32_t number = names_.numberOf(name, hash, &added);
-  if (added) classes_.push_back(std::make_unique<Class>());
+  if (added && (number & (kChunk - 1)) == 0) chunks_.push_back(std::make_unique<Class[]>(kChunk));
   if (name.size() <= kRecentName) {
     Recent& recent = recent_[hash >> (64 - kRecentBits)];
     recent.hash = hash;
@@ -21,70 +21,71 @@ uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
 }
 
 void ClassTable::KeepExample(Class* group, const ClassMember& member) {
-  Example& example = group->example;
-  example.text.assign(member.text.substr(0, kMaxExample));
-  example.ms = member.ms;
-  example.thread.assign(member.thread);
-  example.start.assign(member.start);
+  std::string_view text = member.text.substr(0, kMaxExample);
+  group->exampleTexts.assign(text);
+  group->exampleTexts.append(member.thread);
+  group->exampleTexts.append(member.start);
+  group->exampleMs = member.ms;
+  group->exampleTextSize = static_cast<uint32_t>(text.size());
+  group->exampleThreadSize = static_cast<uint32_t>(member.thread.size());
 }
 
 void ClassTable::addDurationsToGroups() {
-  for (const std::unique_ptr<Class>& entry : classes_) {
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    Class* entry = at(number);
     if (entry->group != nullptr) entry->group->durations.merge(entry->durations);
   }
 }
 
+Example ClassTable::ExampleOf(const Class& entry) {
+  std::string_view texts = entry.exampleTexts;
+  return Example{std::string(texts.substr(0, entry.exampleTextSize)), entry.exampleMs,
+                 std::string(texts.substr(entry.exampleTextSize, entry.exampleThreadSize)),
+                 std::string(texts.substr(entry.exampleTextSize + entry.exampleThreadSize))};
+}
+
+void ClassTable::release(uint32_t number) {
+  *at(number) = Class();
+  if ((number & (kChunk - 1)) == kChunk - 1) chunks_[number >> kChunkBits].reset();
+}
+
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {
-  for (uint32_t number = 0; number < classes_.size(); ++number) {
-    Class& entry = *classes_[number];
-    (*classes)[names_.text(number)] =
-        MergeableClass{std::move(entry.durations), entry.fetches, std::move(entry.example)};
-    // Released at once, so that the table and the map are not held whole
-    // together.
-    classes_[number].reset();
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    Class& entry = *at(number);
+    (*classes)[std::string(names_.text(number))] =
+        MergeableClass{std::move(entry.durations), entry.fetches, ExampleOf(entry)};
+    release(number);
   }
   *this = ClassTable();
 }
 
-void ClassTable::takeRows(std::vector<ClassRow>* rows) {
-  std::vector<std::string> names = names_.takeTexts();
-  rows->reserve(rows->size() + names.size());
-  for (uint32_t number = 0; number < names.size(); ++number) {
-    Class& entry = *classes_[number];
-    rows->push_back(ClassRow{std::move(names[number]), entry.durations.stats(), entry.fetches,
-                             std::move(entry.example)});
-    classes_[number].reset();
+DurationHistogram ClassTable::mergedDurations() const {
+  DurationHistogram merged;
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    merged.merge(chunks_[number >> kChunkBits][number & (kChunk - 1)].durations);
+  }
+  return merged;
+}
+
+std::vector<ClassRow> ClassTable::takeRows() {
+  std::vector<ClassRow> rows;
+  rows.reserve(names_.size());
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    const Class& entry = *at(number);
+    rows.push_back(ClassRow{std::string(names_.text(number)), entry.durations.stats(),
+                            entry.fetches, ExampleOf(entry)});
+    release(number);
   }
   *this = ClassTable();
+  RankRows(&rows);
+  return rows;
 }
 
 void RankRows(std::vector<ClassRow>* rows) {
-  // The rows' places are sorted, not the rows: a row holds four strings, and
-  // moving it at every step of the sort cost more than the comparisons.
-  std::vector<uint32_t> order(rows->size());
-  for (uint32_t at = 0; at < order.size(); ++at) order[at] = at;
-  const std::vector<ClassRow>& unranked = *rows;
-  std::sort(order.begin(), order.end(), [&unranked](uint32_t x, uint32_t y) {
-    const ClassRow &a = unranked[x], &b = unranked[y];
+  std::sort(rows->begin(), rows->end(), [](const ClassRow& a, const ClassRow& b) {
     return std::make_tuple(-a.stats.totalMs, -a.stats.count, std::string_view(a.name)) <
            std::make_tuple(-b.stats.totalMs, -b.stats.count, std::string_view(b.name));
   });
-  // Each row moves once along its cycle of the permutation, in place: a
-  // second vector of the rows would double them at the end of a run with
-  // many classes.
-  for (uint32_t start = 0; start < order.size(); ++start) {
-    if (order[start] == start) continue;
-    ClassRow moving = std::move((*rows)[start]);
-    uint32_t at = start;
-    while (order[at] != start) {
-      uint32_t from = order[at];
-      (*rows)[at] = std::move((*rows)[from]);
-      order[at] = at;
-      at = from;
-    }
-    (*rows)[at] = std::move(moving);
-    order[at] = at;
-  }
 }
 
 }  // namespace quintrel

@@ -33,7 +33,13 @@ class ClassTable {
   struct Class {
     DurationHistogram durations;
     int64_t fetches = 0;
-    Example example;
+    // The worst member, an Example kept in one string: its text (cut to
+    // kMaxExample bytes), thread and start one after the other, so that it
+    // costs one allocation, not three; ms -1 for none.
+    std::string exampleTexts;
+    int64_t exampleMs = -1;
+    uint32_t exampleTextSize = 0;
+    uint32_t exampleThreadSize = 0;
     // The class this one belongs to in another table (a call class's API),
     // for its owner to set and use.
     Class* group = nullptr;
@@ -52,7 +58,7 @@ class ClassTable {
   }
   uint32_t numberOf(std::string_view name) { return numberOf(name, HashText(name)); }
   // The class numbered `number`; it lives as long as the table.
-  Class* at(uint32_t number) { return classes_[number].get(); }
+  Class* at(uint32_t number) { return &chunks_[number >> kChunkBits][number & (kChunk - 1)]; }
   // The class `name`, made when new; it lives as long as the table.
   Class* classOf(std::string_view name) { return at(numberOf(name)); }
   // Adds `member` to `group`. With `keepExamples` the worst member of each
@@ -60,7 +66,7 @@ class ClassTable {
   static void Add(Class* group, const ClassMember& member, bool keepExamples) {
     group->durations.add(member.ms);
     group->fetches += member.fetches;
-    if (keepExamples && member.ms > group->example.ms) KeepExample(group, member);
+    if (keepExamples && member.ms > group->exampleMs) KeepExample(group, member);
   }
   void add(std::string_view name, const ClassMember& member, bool keepExamples) {
     Add(classOf(name), member, keepExamples);
@@ -70,10 +76,12 @@ class ClassTable {
   void addDurationsToGroups();
   // Moves every class into `classes`, by name, and leaves the table empty.
   void moveInto(std::map<std::string, MergeableClass>* classes);
-  // Appends a row of figures for every class to `rows`, unranked, and
-  // leaves the table empty: for a report that keeps no exact profile, each
-  // class is released once its row is made, its name and example moved.
-  void takeRows(std::vector<ClassRow>* rows);
+  // The durations of every class in one histogram.
+  DurationHistogram mergedDurations() const;
+  // The rows of every class, ranked (RankRows), taken from the table, which
+  // is left empty: the classes are released a chunk at a time as their rows
+  // are made, so that the two are not held whole together.
+  std::vector<ClassRow> takeRows();
 
  private:
   // A class name of at most kRecentName bytes met lately, by its hash.
@@ -88,9 +96,18 @@ class ClassTable {
   // numberOf() of a name not met lately.
   uint32_t lookUp(std::string_view name, uint64_t hash);
   static void KeepExample(Class* group, const ClassMember& member);
+  static Example ExampleOf(const Class& entry);
+  // Empties the class numbered `number`, after it has been moved, and
+  // releases its chunk with the chunk's last class.
+  void release(uint32_t number);
 
+  // The classes by number, in chunks of kChunk that never move, so that a
+  // class costs no allocation of its own and the table grows without
+  // copying.
+  static constexpr int kChunkBits = 8;
+  static constexpr uint32_t kChunk = uint32_t{1} << kChunkBits;
   TextIndex names_;
-  std::vector<std::unique_ptr<Class>> classes_;  // by number
+  std::vector<std::unique_ptr<Class[]>> chunks_;
   std::vector<Recent> recent_ = std::vector<Recent>(size_t{1} << kRecentBits);
 };
 

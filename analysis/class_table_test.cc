@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace quintrel {
@@ -34,6 +36,44 @@ TEST(ClassTableTest, NumbersEveryNameApartWhateverItsLength) {
   table.add(names[5], ClassMember{12, 0, "text", "t", "s"}, true);
   EXPECT_EQ(table.classOf(names[5])->durations.count(), 1);
   EXPECT_EQ(table.classOf(names[6])->durations.count(), 0);
+}
+
+// Rows taken straight from the table are those of its classes moved into a
+// map, ranked: over more classes than a chunk holds, with the worst member
+// of each as its example, the earlier one among equals.
+TEST(ClassTableTest, RowsTakenAreTheClassesMovedAndRanked) {
+  auto fill = [](ClassTable* table) {
+    for (int n = 0; n < 700; ++n) {
+      const std::string name = "api" + std::to_string(n % 300);
+      const std::string text = name + ",c," + std::to_string(n);
+      table->add(name, ClassMember{n % 7, n % 3, text, std::to_string(n), "s" + text}, true);
+    }
+  };
+  ClassTable taken, moved;
+  fill(&taken);
+  fill(&moved);
+  EXPECT_EQ(taken.mergedDurations().count(), 700);
+  EXPECT_EQ(taken.mergedDurations().countBetween(6, 7), 100);
+  std::map<std::string, MergeableClass> classes;
+  moved.moveInto(&classes);
+  std::vector<ClassRow> expected;
+  for (const auto& [name, entry] : classes) {
+    expected.push_back(ClassRow{name, entry.durations.stats(), entry.fetches, entry.example});
+  }
+  RankRows(&expected);
+  const std::vector<ClassRow> rows = taken.takeRows();
+  ASSERT_EQ(rows.size(), 300u);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const ClassRow &got = rows[i], &want = expected[i];
+    EXPECT_EQ(
+        std::make_tuple(got.name, got.stats.count, got.stats.totalMs, got.stats.p95Ms, got.fetches,
+                        got.example.text, got.example.ms, got.example.thread, got.example.start),
+        std::make_tuple(want.name, want.stats.count, want.stats.totalMs, want.stats.p95Ms,
+                        want.fetches, want.example.text, want.example.ms, want.example.thread,
+                        want.example.start))
+        << i;
+  }
+  EXPECT_EQ(taken.mergedDurations().count(), 0);
 }
 
 // Rows are ranked by total time, then count, both descending, then name;

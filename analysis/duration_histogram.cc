@@ -21,6 +21,17 @@ void DurationHistogram::add(int64_t durationMs, int64_t times) {
 }
 
 void DurationHistogram::place(int64_t durationMs, int64_t times) {
+  if (holdsOne()) {
+    if (count_ == 0 || durationMs == only_) {
+      only_ = durationMs;
+      return;
+    }
+    store(only_, count_);  // a second distinct duration: both go to the tables
+  }
+  store(durationMs, times);
+}
+
+void DurationHistogram::store(int64_t durationMs, int64_t times) {
   if (durationMs >= 0 && durationMs < kDense) {
     if (small_.size() <= static_cast<size_t>(durationMs)) small_.resize(durationMs + 1, 0);
     small_[durationMs] += times;
@@ -30,6 +41,18 @@ void DurationHistogram::place(int64_t durationMs, int64_t times) {
 }
 
 void DurationHistogram::merge(const DurationHistogram& other) {
+  if (other.holdsOne()) {
+    if (other.count_ > 0) place(other.only_, other.count_);
+  } else {
+    if (holdsOne() && count_ > 0) store(only_, count_);
+    mergeTables(other);
+  }
+  count_ += other.count_;
+  SaturatingAdd(&totalMs_, other.totalMs_);
+  maxMs_ = std::max(maxMs_, other.maxMs_);
+}
+
+void DurationHistogram::mergeTables(const DurationHistogram& other) {
   if (small_.size() < other.small_.size()) small_.resize(other.small_.size(), 0);
   for (size_t duration = 0; duration < other.small_.size(); ++duration) {
     small_[duration] += other.small_[duration];
@@ -37,9 +60,6 @@ void DurationHistogram::merge(const DurationHistogram& other) {
   for (const Count& count : other.large_) {
     if (count.times != 0) addLarge(count.duration, count.times);
   }
-  count_ += other.count_;
-  SaturatingAdd(&totalMs_, other.totalMs_);
-  maxMs_ = std::max(maxMs_, other.maxMs_);
 }
 
 void DurationHistogram::addLarge(int64_t duration, int64_t times) {
@@ -57,6 +77,8 @@ void DurationHistogram::addLarge(int64_t duration, int64_t times) {
 void DurationHistogram::growLarge() { rehashLarge(large_.empty() ? 8 : 2 * large_.size()); }
 
 void DurationHistogram::add(const std::vector<std::pair<int64_t, int64_t>>& counts) {
+  // The tables are made here: a duration held without them goes there first.
+  if (holdsOne() && count_ > 0) store(only_, count_);
   size_t large = 0;
   for (const auto& [duration, times] : counts) large += duration < 0 || duration >= kDense;
   size_t slots = large_.empty() ? 8 : large_.size();
@@ -93,6 +115,10 @@ int64_t Percentile(const std::vector<std::pair<int64_t, int64_t>>& sorted, int64
 
 std::vector<std::pair<int64_t, int64_t>> DurationHistogram::sortedCounts() const {
   std::vector<std::pair<int64_t, int64_t>> sorted;
+  if (holdsOne()) {
+    if (count_ > 0) sorted.emplace_back(only_, count_);
+    return sorted;
+  }
   sorted.reserve(largeUsed_ + small_.size());
   for (const Count& count : large_) {
     if (count.times != 0) sorted.emplace_back(count.duration, count.times);
@@ -153,6 +179,11 @@ DurationStats DurationHistogram::stats() const {
   stats.meanMs = count_ == 0 ? 0.0 : static_cast<double>(totalMs_) / static_cast<double>(count_);
   stats.maxMs = maxMs_;
   PercentileWalk walk(count_);
+  if (holdsOne()) {
+    if (count_ > 0) walk.take(only_, count_);
+    walk.fill(&stats);
+    return stats;
+  }
   if (largeUsed_ > kFewLarge) {
     for (const auto& [duration, times] : sortedCounts()) walk.take(duration, times);
     walk.fill(&stats);
@@ -179,6 +210,7 @@ DurationStats DurationHistogram::stats() const {
 }
 
 int64_t DurationHistogram::countBetween(int64_t low, int64_t high) const {
+  if (holdsOne()) return only_ >= low && only_ < high ? count_ : 0;
   int64_t count = 0;
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (int64_t(duration) >= low && int64_t(duration) < high) count += small_[duration];
@@ -197,6 +229,10 @@ void DurationHistogram::countBetween(const std::vector<int64_t>& bounds,
                                        bounds.begin());
     (*counts)[after - 1] += times;
   };
+  if (holdsOne()) {
+    if (count_ > 0) count(only_, count_);
+    return;
+  }
   for (size_t duration = 0; duration < small_.size(); ++duration) {
     if (small_[duration] != 0) count(static_cast<int64_t>(duration), small_[duration]);
   }

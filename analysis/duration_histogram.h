@@ -1,6 +1,8 @@
 // DurationHistogram: the durations of a set of calls or queries, as a count
 // per distinct whole millisecond, from which exact percentiles follow. It
-// costs memory per distinct value, not per call.
+// costs memory per distinct value, not per call, and none of its own while
+// it holds one distinct value, as most of a trace's many classes and
+// buckets of a single call do.
 #ifndef QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 #define QUINTREL_ANALYSIS_DURATION_HISTOGRAM_H_
 
@@ -68,6 +70,12 @@ class DurationHistogram {
   };
   // Counts `times` durations of `durationMs` where they are kept.
   void place(int64_t durationMs, int64_t times);
+  // The same, in the tables.
+  void store(int64_t durationMs, int64_t times);
+  // Adds the tables of `other` to these.
+  void mergeTables(const DurationHistogram& other);
+  // Whether the tables are empty: then the count_ durations are all only_.
+  bool holdsOne() const { return small_.empty() && large_.empty(); }
   void addLarge(int64_t duration, int64_t times);
   void growLarge();
   // Rehashes the distinct durations into `slots` slots, a power of two.
@@ -84,6 +92,7 @@ class DurationHistogram {
   int64_t count_ = 0;
   int64_t totalMs_ = 0;
   int64_t maxMs_ = 0;
+  int64_t only_ = 0;  // the one distinct duration, while holdsOne()
 };
 
 }  // namespace quintrel

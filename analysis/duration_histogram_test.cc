@@ -148,6 +148,47 @@ TEST(DurationHistogramTest, MergedIsAsIfAllWereAddedToOne) {
   EXPECT_EQ(merged.countBetween(64, 200000), 4);
 }
 
+// Histograms of one distinct duration hold it without tables until a second
+// comes, by an add or a merge either way round: every pair merged, and the
+// durations added one by one, count alike.
+TEST(DurationHistogramTest, OneDistinctDurationCountsAsMany) {
+  const std::vector<std::vector<int64_t>> kParts = {{},   {7},     {7, 7, 7},   {-3, -3},
+                                                    {70}, {7, 70}, {0, 63, 64}, {5000, 5000}};
+  for (const std::vector<int64_t>& a : kParts) {
+    for (const std::vector<int64_t>& b : kParts) {
+      DurationHistogram first, second, whole;
+      std::vector<int64_t> all = a;
+      all.insert(all.end(), b.begin(), b.end());
+      for (int64_t duration : a) first.add(duration);
+      for (int64_t duration : b) second.add(duration);
+      for (int64_t duration : all) whole.add(duration);
+      first.merge(second);
+      const std::vector<std::pair<int64_t, int64_t>> expected = CountedInOrder(all);
+      std::vector<int64_t> sorted = all;
+      std::sort(sorted.begin(), sorted.end());
+      EXPECT_EQ(first.sortedCounts(), expected) << a.size() << " + " << b.size();
+      EXPECT_EQ(whole.sortedCounts(), expected) << a.size() << " + " << b.size();
+      for (const DurationHistogram* histogram : {&first, &whole}) {
+        EXPECT_EQ(histogram->count(), int64_t(all.size()));
+        EXPECT_EQ(histogram->countBetween(0, 64),
+                  histogram->countBetween(-5, 64) - histogram->countBetween(-5, 0));
+        EXPECT_EQ(histogram->countBetween(7, 8), std::count(all.begin(), all.end(), 7));
+        EXPECT_EQ(
+            histogram->countBetween(64, 6000),
+            std::count_if(all.begin(), all.end(), [](int64_t duration) { return duration >= 64; }));
+        const DurationStats stats = histogram->stats();
+        EXPECT_EQ(std::make_tuple(stats.p50Ms, stats.p95Ms, stats.p99Ms),
+                  std::make_tuple(BruteForce(sorted, 50), BruteForce(sorted, 95),
+                                  BruteForce(sorted, 99)));
+        std::vector<int64_t> counts(2, 0);
+        histogram->countBetween({-5, 64, 6000}, &counts);
+        EXPECT_EQ(counts, std::vector<int64_t>({histogram->countBetween(-5, 64),
+                                                histogram->countBetween(64, 6000)}));
+      }
+    }
+  }
+}
+
 // Pairs added as a list, to an empty histogram or one already holding
 // durations, count what adding them one by one counts.
 TEST(DurationHistogramTest, AListOfPairsAddsAsEachPairDoes) {

@@ -53,9 +53,9 @@ std::vector<ClassRow> Ranked(const Classes& classes) {
   return rows;
 }
 
-// The rows of `classes`, unranked, leaving it empty: each class's histogram
-// is released as soon as its row is made.
-std::vector<ClassRow> TakeRows(Classes* classes) {
+// As Ranked, leaving `classes` empty: each class's histogram is released as
+// soon as its row is made.
+std::vector<ClassRow> TakeRanked(Classes* classes) {
   std::vector<ClassRow> rows;
   rows.reserve(classes->size());
   while (!classes->empty()) {
@@ -64,36 +64,15 @@ std::vector<ClassRow> TakeRows(Classes* classes) {
     rows.push_back(ClassRow{std::move(node.key()), entry.durations.stats(), entry.fetches,
                             std::move(entry.example)});
   }
-  return rows;
-}
-
-std::vector<ClassRow> RankedRows(std::vector<ClassRow> rows) {
   RankRows(&rows);
   return rows;
 }
 
-// Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
-std::vector<LatencyBucket> Latency(const Classes& apis) {
-  int64_t longest = 0;
-  for (const auto& [name, entry] : apis) longest = std::max(longest, entry.durations.maxMs());
-  std::vector<int64_t> bounds = {0, 1};
-  const int64_t kSteps[] = {1, 2, 5};
-  for (int64_t scale = 1; bounds.back() <= longest; scale *= 10) {
-    for (int64_t step : kSteps) {
-      int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
-      bounds.push_back(to);
-      if (to > longest) break;
-    }
-    if (scale > std::numeric_limits<int64_t>::max() / 100) break;
-  }
-  // Each API's histogram is read once, whatever the number of buckets.
-  std::vector<int64_t> counts(bounds.size() - 1, 0);
-  for (const auto& [name, entry] : apis) entry.durations.countBetween(bounds, &counts);
-  std::vector<LatencyBucket> buckets;
-  for (size_t at = 0; at < counts.size(); ++at) {
-    buckets.push_back(LatencyBucket{bounds[at], bounds[at + 1], counts[at]});
-  }
-  return buckets;
+// The durations of every class of `classes` in one histogram.
+DurationHistogram Merged(const Classes& classes) {
+  DurationHistogram merged;
+  for (const auto& [name, entry] : classes) merged.merge(entry.durations);
+  return merged;
 }
 
 // Whether the stamp `later` lies after `earlier`, as the time split reads
@@ -108,18 +87,6 @@ void MergeStamps(const MergeableThread& from, MergeableThread* into) {
   SaturatingAdd(&into->dmclMs, from.dmclMs);
   if (After(into->first, from.first)) into->first = from.first;
   if (!After(into->last, from.last)) into->last = from.last;
-}
-
-int64_t Sum(const Classes& classes) {
-  int64_t count = 0;
-  for (const auto& [name, entry] : classes) count += entry.durations.count();
-  return count;
-}
-
-int64_t Sum(const std::vector<ClassRow>& rows) {
-  int64_t count = 0;
-  for (const ClassRow& row : rows) count += row.stats.count;
-  return count;
 }
 
 // Copies or takes `thread` as the caller passes it.
@@ -314,10 +281,33 @@ void MergeableProfile::nameTrace(const SourceTrace& trace) {
   for (MergeableSession& session : sessions) session.trace = trace.name;
 }
 
+// Buckets of 0, 1, 2, 5, 10, 20, 50 ... ms up to the longest call.
+std::vector<LatencyBucket> Latency(const DurationHistogram& calls) {
+  int64_t longest = calls.maxMs();
+  std::vector<int64_t> bounds = {0, 1};
+  const int64_t kSteps[] = {1, 2, 5};
+  for (int64_t scale = 1; bounds.back() <= longest; scale *= 10) {
+    for (int64_t step : kSteps) {
+      int64_t to = step == 5 ? 10 * scale : (step == 1 ? 2 : 5) * scale;
+      bounds.push_back(to);
+      if (to > longest) break;
+    }
+    if (scale > std::numeric_limits<int64_t>::max() / 100) break;
+  }
+  // The histogram is read once, whatever the number of buckets.
+  std::vector<int64_t> counts(bounds.size() - 1, 0);
+  calls.countBetween(bounds, &counts);
+  std::vector<LatencyBucket> buckets;
+  for (size_t at = 0; at < counts.size(); ++at) {
+    buckets.push_back(LatencyBucket{bounds[at], bounds[at + 1], counts[at]});
+  }
+  return buckets;
+}
+
 ProfileAnalytics MergeableProfile::analytics() const {
   ProfileAnalytics analytics;
   addTotals(&analytics);
-  analytics.queries = Sum(queryClasses);
+  analytics.timeline = Timeline::Figures(timeline, bucketSeconds);
   analytics.apis = Ranked(apis);
   analytics.queryClasses = Ranked(queryClasses);
   analytics.callClasses = Ranked(callClasses);
@@ -333,29 +323,12 @@ ProfileAnalytics MergeableProfile::analytics() const {
 }
 
 ProfileAnalytics MergeableProfile::takeAnalytics() {
-  return takeAnalyticsWith([this] { return TakeRows(&queryClasses); },
-                           [this] { return TakeRows(&callClasses); });
-}
-
-ProfileAnalytics MergeableProfile::takeAnalytics(ClassTable* queryTable, ClassTable* callTable) {
-  auto rowsOf = [](ClassTable* table) {
-    std::vector<ClassRow> rows;
-    table->takeRows(&rows);
-    return rows;
-  };
-  return takeAnalyticsWith([&] { return rowsOf(queryTable); }, [&] { return rowsOf(callTable); });
-}
-
-ProfileAnalytics MergeableProfile::takeAnalyticsWith(
-    const std::function<std::vector<ClassRow>()>& takeQueryRows,
-    const std::function<std::vector<ClassRow>()>& takeCallRows) {
   ProfileAnalytics analytics;
   addTotals(&analytics);
-  timeline.clear();
-  analytics.apis = RankedRows(TakeRows(&apis));
-  analytics.queryClasses = RankedRows(takeQueryRows());
-  analytics.queries = Sum(analytics.queryClasses);
-  analytics.callClasses = RankedRows(takeCallRows());
+  analytics.timeline = Timeline::TakeFigures(&timeline, bucketSeconds);
+  analytics.apis = TakeRanked(&apis);
+  analytics.queryClasses = TakeRanked(&queryClasses);
+  analytics.callClasses = TakeRanked(&callClasses);
   bool qualified = traces.size() > 1;
   analytics.threads.reserve(threads.size());
   for (MergeableThread& thread : threads) {
@@ -370,9 +343,10 @@ ProfileAnalytics MergeableProfile::takeAnalyticsWith(
 
 void MergeableProfile::addTotals(ProfileAnalytics* analytics) const {
   analytics->bucketSeconds = bucketSeconds;
-  analytics->timeline = Timeline::Figures(timeline, bucketSeconds);
-  analytics->latency = Latency(apis);
-  analytics->calls = Sum(apis);
+  DurationHistogram calls = Merged(apis);
+  analytics->latency = Latency(calls);
+  analytics->calls = calls.count();
+  analytics->queries = Merged(queryClasses).count();
   if (!span.span(&analytics->elapsedMs)) {
     analytics->elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
   }

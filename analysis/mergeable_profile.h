@@ -12,7 +12,6 @@
 #define QUINTREL_ANALYSIS_MERGEABLE_PROFILE_H_
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,8 +22,6 @@
 #include "analysis/profile_analytics.h"
 
 namespace quintrel {
-
-class ClassTable;
 
 // One trace a profile covers, as the run that read it named it.
 struct SourceTrace {
@@ -64,6 +61,10 @@ struct MergeableBucket {
   std::vector<uint32_t> threads;
 };
 
+// The calls `calls` counts in buckets of 0, 1, 2, 5, 10, 20, 50 ... ms, up
+// to the longest.
+std::vector<LatencyBucket> Latency(const DurationHistogram& calls);
+
 class MergeableProfile {
  public:
   // Adds everything `other` holds, as if its traces had come after this
@@ -80,10 +81,6 @@ class MergeableProfile {
   // The same figures, taken from this profile, which is left empty: its
   // texts are moved and each histogram is released once its row is made.
   ProfileAnalytics takeAnalytics();
-  // The same, with the query and call classes taken from these tables
-  // (each left empty), one at a time after the APIs, in place of those this
-  // profile would hold, which are none.
-  ProfileAnalytics takeAnalytics(ClassTable* queryTable, ClassTable* callTable);
   // A profile for the analytics reports, analytics included.
   Profile toProfile() const;
   // The same, taken from this profile, which is left empty (takeAnalytics).
@@ -114,15 +111,10 @@ class MergeableProfile {
   int64_t dmclMs = 0;
 
  private:
-  // takeAnalytics() with the rows of the query and call classes, unranked,
-  // taken from `takeQueryRows` and `takeCallRows` in that order, after the
-  // APIs' rows: each class is released as soon as its row is made.
-  ProfileAnalytics takeAnalyticsWith(const std::function<std::vector<ClassRow>()>& takeQueryRows,
-                                     const std::function<std::vector<ClassRow>()>& takeCallRows);
   void mergeThreadsAndTimeline(const MergeableProfile& other);
   void mergeSessions(const MergeableProfile& other);
-  // The figures of the analytics that are not rows: the timeline, the
-  // latency, the count of calls and the elapsed time.
+  // The figures of the analytics that are neither rows nor the timeline:
+  // the latency, the counts and the elapsed time.
   void addTotals(ProfileAnalytics* analytics) const;
   // A profile of the stamps, times and lines, without the longest calls or
   // the analytics.

@@ -26,6 +26,9 @@ struct TopCallEntry {
   double durationMs = 0.0;
   std::string threadId = "";
   std::string timeStamp = "";
+  // The bytes of the call's text past callText, where only its beginning
+  // was kept (AnalysisConfig::apiLineKept); 0 otherwise.
+  size_t droppedBytes = 0;
 };
 
 struct Profile {

@@ -1,7 +1,6 @@
 #include "analysis/text_index.h"
 
 #include <cstring>
-#include <utility>
 
 namespace quintrel {
 
@@ -15,17 +14,12 @@ uint32_t TextIndex::numberOf(std::string_view text, uint64_t hash, bool* added) 
   uint32_t found = slots_[probe(text, hash)].number;
   if (found != kEmpty) return found;
   *added = true;
-  uint32_t number = static_cast<uint32_t>(texts_.size());
-  texts_.emplace_back(text);
-  if (2 * texts_.size() > slots_.size()) grow();
-  place(Slot{hash, number});
+  uint32_t number = static_cast<uint32_t>(ends_.size());
+  bytes_.append(text);
+  ends_.push_back(bytes_.size());
+  if (2 * ends_.size() > slots_.size()) grow();
+  place(Slot{static_cast<uint32_t>(hash), number});
   return number;
-}
-
-std::vector<std::string> TextIndex::takeTexts() {
-  std::vector<std::string> texts = std::move(texts_);
-  *this = TextIndex();
-  return texts;
 }
 
 void TextIndex::place(const Slot& slot) {

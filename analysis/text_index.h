@@ -1,7 +1,8 @@
 // TextIndex: numbers distinct texts in the order they are first seen, such as
 // class names and thread ids, so that a text seen before is found by its hash
 // and one comparison, without a string built for the lookup. Open addressing
-// over a vector of slots; it owns a copy of each distinct text.
+// over a vector of slots; it owns a copy of each distinct text, all of them
+// one after the other in one buffer.
 #ifndef QUINTREL_ANALYSIS_TEXT_INDEX_H_
 #define QUINTREL_ANALYSIS_TEXT_INDEX_H_
 
@@ -105,14 +106,18 @@ class TextIndex {
   // The number of `text`, or kNone where it has none yet.
   static constexpr uint32_t kNone = 0xFFFFFFFF;
   uint32_t find(std::string_view text) const;
-  const std::string& text(uint32_t number) const { return texts_[number]; }
-  size_t size() const { return texts_.size(); }
-  // Hands the texts over, by number, and leaves the index empty.
-  std::vector<std::string> takeTexts();
+  // The text numbered `number`; valid until the next text is added.
+  std::string_view text(uint32_t number) const {
+    size_t begin = number == 0 ? 0 : ends_[number - 1];
+    return std::string_view(bytes_.data() + begin, ends_[number] - begin);
+  }
+  size_t size() const { return ends_.size(); }
 
  private:
+  // A text's number and the low half of its hash, which also places it: a
+  // table of fewer than 2^32 slots reads no more of the hash.
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;
     uint32_t number = kEmpty;
   };
   static constexpr uint32_t kEmpty = kNone;
@@ -120,18 +125,20 @@ class TextIndex {
   // Inline: every lookup of the analytics' path goes through it.
   size_t probe(std::string_view text, uint64_t hash) const {
     size_t mask = slots_.size() - 1;
-    size_t at = hash & mask;
+    uint32_t low = static_cast<uint32_t>(hash);
+    size_t at = low & mask;
     for (; slots_[at].number != kEmpty; at = (at + 1) & mask) {
       const Slot& slot = slots_[at];
-      if (slot.hash == hash && SameText(texts_[slot.number], text)) break;
+      if (slot.hash == low && SameText(this->text(slot.number), text)) break;
     }
     return at;
   }
   void place(const Slot& slot);
   void grow();
 
-  std::vector<Slot> slots_;  // a power of two of them, at most half used
-  std::vector<std::string> texts_;
+  std::vector<Slot> slots_;   // a power of two of them, at most half used
+  std::string bytes_;         // the texts, by number
+  std::vector<size_t> ends_;  // where each text ends in bytes_
 };
 
 }  // namespace quintrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "analysis/saturating_add.h"
 
@@ -39,11 +40,12 @@ uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_v
   return number;
 }
 
-std::vector<ThreadRow> ThreadTable::rows() const {
-  std::vector<ThreadRow> rows = rows_;
+std::vector<ThreadRow> ThreadTable::takeRows() {
+  std::vector<ThreadRow> rows = std::move(rows_);
   for (size_t number = 0; number < rows.size(); ++number) {
     rows[number].id = numbers_.text(static_cast<uint32_t>(number));
   }
+  *this = ThreadTable();
   return rows;
 }
 

@@ -23,8 +23,9 @@ class ThreadTable {
   uint32_t find(std::string_view id) const { return numbers_.find(id); }
   // The threads numbered so far.
   size_t size() const { return rows_.size(); }
-  // The rows by number, their ids filled in.
-  std::vector<ThreadRow> rows() const;
+  // The rows by number, their ids filled in, moved out: the table is left
+  // empty, so that the rows are never held twice.
+  std::vector<ThreadRow> takeRows();
 
  private:
   // A short thread id met lately, as TailWord reads it, and its number.

@@ -23,8 +23,10 @@ TEST(ThreadTableTest, NumbersEveryIdApartWhateverItsLength) {
       EXPECT_EQ(table.add(kIds[n], static_cast<int64_t>(n), stamp), n) << n;
     }
   }
-  std::vector<ThreadRow> rows = table.rows();
+  std::vector<ThreadRow> rows = table.takeRows();
   ASSERT_EQ(rows.size(), kIds.size());
+  EXPECT_EQ(table.size(), 0u);
+  EXPECT_EQ(table.find(kIds[0]), ThreadTable::kNone);
   for (size_t n = 0; n < kIds.size(); ++n) {
     EXPECT_EQ(rows[n].id, kIds[n]);
     EXPECT_EQ(rows[n].calls, 3);

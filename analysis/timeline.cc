@@ -35,6 +35,42 @@ MergeableBucket Settled(MergeableBucket bucket) {
   return bucket;
 }
 
+// The figures of the bucket `index` of `width` seconds.
+TimelineBucket FigureOf(int64_t index, int64_t width, const MergeableBucket& stored) {
+  TimelineBucket bucket;
+  bucket.start = index * width;
+  DurationStats stats = stored.durations.stats();
+  bucket.calls = stats.count;
+  bucket.dmclMs = stats.totalMs;
+  bucket.threads = static_cast<int64_t>(stored.threads.size());
+  bucket.maxMs = stats.maxMs;
+  bucket.meanMs = stats.meanMs;
+  bucket.p50Ms = stats.p50Ms;
+  bucket.p95Ms = stats.p95Ms;
+  bucket.p99Ms = stats.p99Ms;
+  return bucket;
+}
+
+// The buckets of `present`, in time order, with the empty buckets between
+// them, unless there would be more than kMaxFilledBuckets of them.
+std::vector<TimelineBucket> Filled(std::vector<TimelineBucket> present, int64_t width) {
+  if (present.empty()) return present;
+  int64_t first = present.front().start / width, last = present.back().start / width;
+  if (static_cast<uint64_t>(last - first) >= kMaxFilledBuckets) return present;
+  std::vector<TimelineBucket> out;
+  out.reserve(static_cast<size_t>(last - first + 1));
+  int64_t next = first;
+  for (const TimelineBucket& bucket : present) {
+    for (; next < bucket.start / width; ++next) {
+      out.emplace_back();
+      out.back().start = next * width;
+    }
+    out.push_back(bucket);
+    ++next;
+  }
+  return out;
+}
+
 }  // namespace
 
 Timeline::Timeline(int64_t fixedSeconds)
@@ -114,40 +150,30 @@ std::vector<TimelineBucket> Timeline::buckets() const {
 
 std::map<int64_t, MergeableBucket> Timeline::takeBuckets() {
   std::map<int64_t, MergeableBucket> taken;
-  for (auto& [index, bucket] : buckets_) taken.emplace(index, Settled(std::move(bucket.held)));
+  // Each bucket is released as it is taken: the two maps are not held whole
+  // together.
+  for (auto at = buckets_.begin(); at != buckets_.end(); at = buckets_.erase(at)) {
+    taken.emplace_hint(taken.end(), at->first, Settled(std::move(at->second.held)));
+  }
   *this = Timeline(fixed_ ? width_ : 0);
   return taken;
 }
 std::vector<TimelineBucket> Timeline::Figures(const std::map<int64_t, MergeableBucket>& buckets,
                                               int64_t width) {
-  std::vector<TimelineBucket> out;
-  if (buckets.empty()) return out;
-  int64_t first = buckets.begin()->first, last = buckets.rbegin()->first;
-  bool fill = static_cast<uint64_t>(last - first) < kMaxFilledBuckets;
-  auto stored = buckets.begin();
-  for (int64_t index = first; index <= last; ++index) {
-    bool present = stored != buckets.end() && stored->first == index;
-    if (!present && !fill) {
-      index = stored->first - 1;  // on to the next bucket that holds calls
-      continue;
-    }
-    TimelineBucket bucket;
-    bucket.start = index * width;
-    if (present) {
-      DurationStats stats = stored->second.durations.stats();
-      bucket.calls = stats.count;
-      bucket.dmclMs = stats.totalMs;
-      bucket.threads = static_cast<int64_t>(stored->second.threads.size());
-      bucket.maxMs = stats.maxMs;
-      bucket.meanMs = stats.meanMs;
-      bucket.p50Ms = stats.p50Ms;
-      bucket.p95Ms = stats.p95Ms;
-      bucket.p99Ms = stats.p99Ms;
-      ++stored;
-    }
-    out.push_back(bucket);
+  std::vector<TimelineBucket> present;
+  present.reserve(buckets.size());
+  for (const auto& [index, bucket] : buckets) present.push_back(FigureOf(index, width, bucket));
+  return Filled(std::move(present), width);
+}
+
+std::vector<TimelineBucket> Timeline::TakeFigures(std::map<int64_t, MergeableBucket>* buckets,
+                                                  int64_t width) {
+  std::vector<TimelineBucket> present;
+  present.reserve(buckets->size());
+  for (auto at = buckets->begin(); at != buckets->end(); at = buckets->erase(at)) {
+    present.push_back(FigureOf(at->first, width, at->second));
   }
-  return out;
+  return Filled(std::move(present), width);
 }
 
 }  // namespace quintrel

@@ -43,6 +43,10 @@ class Timeline {
   // The figures of `buckets`, by start / `width`, in time order.
   static std::vector<TimelineBucket> Figures(const std::map<int64_t, MergeableBucket>& buckets,
                                              int64_t width);
+  // The same, taken from `buckets`, which is left empty: each bucket is
+  // released once its figures are made.
+  static std::vector<TimelineBucket> TakeFigures(std::map<int64_t, MergeableBucket>* buckets,
+                                                 int64_t width);
 
  private:
   // A bucket as it fills: its threads in no order. A thread whose calls

@@ -18,6 +18,7 @@ RecordingPolicy PolicyFor(const AnalysisConfig& config) {
   // The session filter reads the API line and a connect call's result.
   bool sessionFilter = config.users.has_value() || config.repositories.has_value();
   policy.apiText = !policy.rawLines || textFilter || sessionFilter;
+  if (summary && !textFilter && !sessionFilter) policy.apiLineKept = config.apiLineKept;
   policy.resultText = summary || jsonl || sessionFilter;
   if (summary || jsonl || textFilter) policy.collectsContinuation = &QueryTracker::MayTrack;
   return policy;

@@ -117,6 +117,13 @@ RunConfig ReadRunConfig(const ParameterMap& parameters) {
   if (config.reportFormat == ReportFormat::kProfile) analysis.topCalls = kMaxTopCalls;
   analysis.mergeableTopCalls = config.reportFormat == ReportFormat::kProfile ||
                                !config.merges.empty() || !config.compare.empty();
+  // The digest and the dashboard show the beginning of a call's text, at
+  // most a line of the digest's width (of up to four bytes a character).
+  bool cutsCallTexts = config.reportFormat == ReportFormat::kDigest ||
+                       config.reportFormat == ReportFormat::kDashboard;
+  if (cutsCallTexts && !analysis.mergeableTopCalls && config.width < kKeptApiLine / 4) {
+    analysis.apiLineKept = kKeptApiLine;
+  }
   config.warnsWhenFilteredEmpty = analysis.analytics;
   for (const char* key : kFilterOptions) {
     config.warnsWhenFilteredEmpty |= parameters.contains(key);

@@ -82,6 +82,26 @@ TEST(RunConfigTest, TheMergeableProfileTakesTheLongestCallsWhereItIsTheReport) {
   }
 }
 
+// The digest and the dashboard show the beginning of a call's text: the
+// analysis keeps no more of an API line, unless a profile that keeps texts
+// whole is made or the digest is wider than it.
+TEST(RunConfigTest, ReportsThatCutCallTextsKeepTheBeginningOfAnApiLine) {
+  const std::pair<std::vector<std::string>, size_t> kCases[] = {
+      {{"-s", "DIGEST"}, kKeptApiLine},
+      {{"-s", "DASHBOARD"}, kKeptApiLine},
+      {{"-s", "DIGEST", "--width=1000"}, kKeptApiLine},
+      {{"-s", "DIGEST", "--width=300000"}, std::string::npos},
+      {{"-s", "JSON"}, std::string::npos},
+      {{"-s", "TEXT"}, std::string::npos},
+      {{"-s", "PROFILE"}, std::string::npos},
+      {{"-s", "DIGEST", "--compare=b.trc"}, std::string::npos},
+      {{"-s", "DASHBOARD", "--merge=b.trc"}, std::string::npos},
+  };
+  for (const auto& [options, kept] : kCases) {
+    EXPECT_EQ(ConfigOf(options).analysis.apiLineKept, kept) << testing::PrintToString(options);
+  }
+}
+
 TEST(RunConfigTest, ReadsTheUserAndRepositoryLists) {
   const RunConfig none = ConfigOf({"-s", "TEXT"});
   EXPECT_FALSE(none.analysis.users.has_value());

@@ -23,6 +23,7 @@ void TraceCall::reset() {
   // a huge one does not stay.
   apiText.clear();
   apiLineLength_ = 0;
+  apiLineSize_ = 0;
   resultText.clear();
   durationMs = 0;
   resultRpcCount = 0;
@@ -31,12 +32,17 @@ void TraceCall::reset() {
   rawText_.clear();
 }
 
-void TraceCall::setApiLineText(std::string_view text) {
-  apiText.assign(text);
-  apiLineLength_ = text.size();
+void TraceCall::setApiLineText(std::string_view text, size_t kept) {
+  apiText.truncate(0);
+  apiLineLength_ = 0;
+  apiLineSize_ = 0;
+  appendToApiLine(text, kept);
 }
 
-void TraceCall::appendToApiLine(std::string_view piece) {
+void TraceCall::appendToApiLine(std::string_view piece, size_t kept) {
+  apiLineSize_ += piece.size();
+  if (apiLineLength_ >= kept) return;
+  piece = piece.substr(0, kept - apiLineLength_);
   apiText.append(piece);
   apiLineLength_ += piece.size();
 }

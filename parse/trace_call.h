@@ -46,12 +46,15 @@ class TraceCall {
   std::string getRawText() const { return std::string(rawText()); }
 
   // Sets apiText to the text of the call's API line; further pieces of that
-  // line follow with appendToApiLine.
-  void setApiLineText(std::string_view text);
-  void appendToApiLine(std::string_view piece);
-  // The API line's text alone, without the continuation lines apiText may
-  // carry after it.
+  // line follow with appendToApiLine. Of a line longer than `kept` bytes only
+  // its first `kept` are kept; its length is counted whole.
+  void setApiLineText(std::string_view text, size_t kept = std::string_view::npos);
+  void appendToApiLine(std::string_view piece, size_t kept = std::string_view::npos);
+  // The API line's text alone (as far as it was kept), without the
+  // continuation lines apiText may carry after it.
   std::string_view apiLineText() const { return apiText.view().substr(0, apiLineLength_); }
+  // The length of the whole API line, kept or not.
+  size_t apiLineSize() const { return apiLineSize_; }
   // Appends one continuation line of the API text and its "\n" (the first is
   // joined to the API line's text without a separator).
   void appendContinuation(std::string_view line);
@@ -72,8 +75,9 @@ class TraceCall {
 
  private:
   std::string threadId_;
-  TextBuffer rawText_;  // every raw line followed by "\n"
-  size_t apiLineLength_ = 0;
+  TextBuffer rawText_;        // every raw line followed by "\n"
+  size_t apiLineLength_ = 0;  // of the API line, as far as it is kept
+  size_t apiLineSize_ = 0;    // of the whole API line
 };
 
 }  // namespace quintrel

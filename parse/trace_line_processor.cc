@@ -107,7 +107,7 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
   }
   if (lineCall_ == nullptr) return;
   if (targets_.raw) lineCall_->appendToLastLine(piece);
-  if (targets_.apiText) lineCall_->appendToApiLine(piece);
+  if (targets_.apiText) lineCall_->appendToApiLine(piece, policy_.apiLineKept);
   if (targets_.continuation) lineCall_->apiText.append(piece);
   if (targets_.resultText) lineCall_->resultText.append(piece);
 }
@@ -162,7 +162,7 @@ void TraceLineProcessor::takeApiLine(const TraceLine& parsed, TraceCall* call) {
   call->apiRpcCount = ReadTraceNumber(parsed.rpcCount);
   call->timeStamp.assign(parsed.timeStamp);
   if (!policy_.apiText) return;
-  call->setApiLineText(parsed.entryText);
+  call->setApiLineText(parsed.entryText, policy_.apiLineKept);
   lineCall_ = call;
   targets_.apiText = true;
 }

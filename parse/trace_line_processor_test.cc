@@ -213,5 +213,29 @@ TEST(TraceLineProcessor, LinesInPiecesGiveWhatWholeLinesGive) {
   }
 }
 
+// Of an API line longer than the policy keeps, the beginning is kept and the
+// length counted whole, whether the line comes whole or in pieces.
+TEST(TraceLineProcessor, KeepsTheBeginningOfALongApiLine) {
+  const std::string text = "get,s0," + std::string(100, 'x');
+  const std::vector<std::string> lines = {Line("3412", "API> " + text), Line("3412", "Res: ''"),
+                                          Line("3412", "API> get,s0,y"), Line("3412", "Res: ''")};
+  const struct {
+    size_t kept;
+    size_t length;  // of the API text kept
+  } kCases[] = {{std::string::npos, text.size()}, {text.size(), text.size()}, {10, 10}, {0, 0}};
+  for (const auto& c : kCases) {
+    for (size_t pieceSize : {0, 1, 7, 64}) {
+      RecordingSink sink;
+      Feed(lines, &sink, RecordingPolicy{false, true, true, nullptr, c.kept}, pieceSize);
+      ASSERT_EQ(sink.calls.size(), 2u) << c.kept << " " << pieceSize;
+      EXPECT_EQ(sink.calls[0].apiLineText(), text.substr(0, c.length)) << pieceSize;
+      EXPECT_EQ(sink.calls[0].apiLineSize(), text.size()) << c.kept << " " << pieceSize;
+      // The next call of the thread starts afresh.
+      EXPECT_EQ(sink.calls[1].apiLineText(), std::string("get,s0,y").substr(0, c.kept));
+      EXPECT_EQ(sink.calls[1].apiLineSize(), 8u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quintrel

@@ -107,16 +107,16 @@ void WriteClassSection(const std::vector<ClassRow>& rows, const ClassList& list,
 
 // The call text of a slowest call: cut in the table, whole (as far as the
 // model keeps examples) on expanding.
-void AddCallText(std::string_view text, DashboardTable* table) {
-  if (text.size() <= kTextBytes) {
+void AddCallText(std::string_view text, size_t droppedBytes, DashboardTable* table) {
+  size_t whole = text.size() + droppedBytes;
+  if (whole <= kTextBytes) {
     table->text(text, kTextBytes);
     return;
   }
   std::string_view kept = Utf8Prefix(text, kMaxExample);
   std::string summary =
-      "whole call (" + Grouped(int64_t(text.size())) + " bytes" +
-      (kept.size() < text.size() ? ", the first " + Grouped(int64_t(kMaxExample)) + " shown)"
-                                 : ")");
+      "whole call (" + Grouped(int64_t(whole)) + " bytes" +
+      (kept.size() < whole ? ", the first " + Grouped(int64_t(kMaxExample)) + " shown)" : ")");
   table->textWithDetail(text, kTextBytes, summary, kept);
 }
 
@@ -186,7 +186,7 @@ void WriteSlowestCallSection(const Profile& profile, size_t top, std::ostream& o
     table.count(static_cast<int64_t>(entry->durationMs));
     table.label(entry->threadId, kStampBytes);
     table.label(entry->timeStamp, kStampBytes);
-    AddCallText(entry->callText.view(), &table);
+    AddCallText(entry->callText.view(), entry->droppedBytes, &table);
     if (!table.endRow()) break;
   }
   size_t kept = profile.topCalls.size();
