@@ -96,13 +96,13 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   std::vector<ThreadRow> threads = threads_.takeRows();
   exact->bucketSeconds = timeline_.bucketSeconds();
   exact->fixedWidth = timeline_.fixedWidth();
-  exact->timeline = timeline_.takeBuckets();
   exact->span = span_;
   exact->startStamp = profile->startTimestamp;
   exact->endStamp = profile->endTimestamp;
   exact->dmclMs = profile->totalCallMillis;
   sessions_.moveInto(&exact->sessions);
   if (keepMergeable) {
+    exact->timeline = timeline_.takeBuckets();
     apis_.moveInto(&exact->apis);
     queryClasses_.moveInto(&exact->queryClasses);
     callClasses_.moveInto(&exact->callClasses);
@@ -117,6 +117,7 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
     int64_t queries = queryClasses_.mergedDurations().count();
     profile->analytics = exact->takeAnalytics();
     ProfileAnalytics& analytics = profile->analytics;
+    analytics.timeline = timeline_.takeFigures();
     analytics.latency = Latency(calls);
     analytics.calls = calls.count();
     analytics.queries = queries;

@@ -79,28 +79,50 @@ Timeline::Timeline(int64_t fixedSeconds)
 void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
   // Calls mostly fall into the bucket of the call before: no division then.
   int64_t offset = seconds - lastIndex_ * width_;
-  bool created = false;
-  if (last_ == nullptr || offset < 0 || offset >= width_) created = moveTo(seconds);
+  if (lastSlot_ == nullptr || offset < 0 || offset >= width_) {
+    if (moveTo(seconds, durationMs, thread)) return;
+  }
+  if (last_ == nullptr) last_ = Promote(lastSlot_, &full_);
   last_->held.durations.add(durationMs);
   // Most calls come from a thread the bucket already counts.
   if (thread >= bucketOfThread_.size() || bucketOfThread_[thread] != lastIndex_) addThread(thread);
-  // Only a new bucket can make the span too wide.
-  if (created && !fixed_) widen();
 }
 
-bool Timeline::moveTo(int64_t seconds) {
+bool Timeline::moveTo(int64_t seconds, int64_t durationMs, uint32_t thread) {
   int64_t index = BucketIndex(seconds, width_);
-  auto placed = buckets_.try_emplace(index);
-  last_ = &placed.first->second;
   lastIndex_ = index;
+  if (!place(index, durationMs, thread)) {
+    last_ = lastSlot_->full == 0 ? nullptr : &full_[lastSlot_->full - 1];
+    return false;
+  }
+  last_ = nullptr;
+  reach(thread);
+  bucketOfThread_[thread] = index;
+  // Only a new bucket can make the span too wide.
+  if (!fixed_) widen();
+  return true;
+}
+
+bool Timeline::place(int64_t index, int64_t durationMs, uint32_t thread) {
+  Slot fresh{index, durationMs, thread, 0};
+  if (slots_.empty() || slots_.back().index < index) {
+    slots_.push_back(fresh);
+    lastSlot_ = &slots_.back();
+    return true;
+  }
+  auto at = std::lower_bound(slots_.begin(), slots_.end(), index,
+                             [](const Slot& slot, int64_t key) { return slot.index < key; });
+  if (at->index == index) {
+    lastSlot_ = &*at;
+    return false;
+  }
+  auto placed = strays_.try_emplace(index, fresh);
+  lastSlot_ = &placed.first->second;
   return placed.second;
 }
 
 void Timeline::addThread(uint32_t thread) {
-  if (thread >= bucketOfThread_.size()) {
-    bucketOfThread_.resize(thread + 1, kNoBucket);
-    seen_.resize(thread + 1, false);
-  }
+  reach(thread);
   if (bucketOfThread_[thread] == lastIndex_) return;
   bucketOfThread_[thread] = lastIndex_;
   std::vector<uint32_t>& threads = last_->held.threads;
@@ -111,53 +133,135 @@ void Timeline::addThread(uint32_t thread) {
   }
 }
 
-void Timeline::merge(Bucket&& from, Bucket* into) {
-  into->held.durations.merge(from.held.durations);
+void Timeline::reach(uint32_t thread) {
+  if (thread < bucketOfThread_.size()) return;
+  bucketOfThread_.resize(thread + 1, kNoBucket);
+  seen_.resize(thread + 1, false);
+}
+
+Timeline::Bucket* Timeline::Promote(Slot* slot, std::deque<Bucket>* full) {
+  full->emplace_back();
+  Bucket* bucket = &full->back();
+  bucket->held.durations.add(slot->firstMs);
+  bucket->held.threads.push_back(slot->firstThread);
+  bucket->distinct = 1;
+  // A slot is at most 24 bytes: more than 2^32 buckets would not fit in memory.
+  slot->full = static_cast<uint32_t>(full->size());
+  return bucket;
+}
+
+void Timeline::merge(const Slot& from, Bucket* into) {
   std::vector<uint32_t>& threads = into->held.threads;
-  threads.insert(threads.end(), from.held.threads.begin(), from.held.threads.end());
+  if (from.full == 0) {
+    into->held.durations.add(from.firstMs);
+    threads.push_back(from.firstThread);
+  } else {
+    const MergeableBucket& held = full_[from.full - 1].held;
+    into->held.durations.merge(held.durations);
+    threads.insert(threads.end(), held.threads.begin(), held.threads.end());
+  }
   DropRepeats(&threads, &seen_);
   into->distinct = threads.size();
 }
 
+MergeableBucket Timeline::settledOf(Slot* slot, bool take) {
+  if (slot->full == 0) {
+    MergeableBucket one;
+    one.durations.add(slot->firstMs);
+    one.threads.push_back(slot->firstThread);
+    return one;
+  }
+  MergeableBucket& held = full_[slot->full - 1].held;
+  return Settled(take ? std::move(held) : held);
+}
+
+void Timeline::settle() {
+  if (strays_.empty()) return;
+  std::deque<Slot> merged;
+  auto stray = strays_.begin();
+  for (const Slot& slot : slots_) {
+    for (; stray != strays_.end() && stray->first < slot.index; ++stray) {
+      merged.push_back(stray->second);
+    }
+    merged.push_back(slot);
+  }
+  for (; stray != strays_.end(); ++stray) merged.push_back(stray->second);
+  slots_.swap(merged);
+  strays_.clear();
+  lastSlot_ = nullptr;
+  last_ = nullptr;
+}
+
+int64_t Timeline::firstIndex() const {
+  int64_t first = slots_.front().index;
+  return strays_.empty() ? first : std::min(first, strays_.begin()->first);
+}
+
 void Timeline::widen() {
-  auto span = [this] { return buckets_.rbegin()->first - buckets_.begin()->first + 1; };
-  if (span() <= kMaxTimelineBuckets || width_ == kTimelineWidths[std::size(kTimelineWidths) - 1])
+  if (slots_.back().index - firstIndex() + 1 <= kMaxTimelineBuckets ||
+      width_ == kTimelineWidths[std::size(kTimelineWidths) - 1])
     return;
+  settle();
   int64_t width = width_;
   for (int64_t candidate : kTimelineWidths) {
     width = candidate;
     if (candidate <= width_) continue;
-    int64_t first = BucketIndex(buckets_.begin()->first * width_, candidate);
-    int64_t last = BucketIndex(buckets_.rbegin()->first * width_, candidate);
+    int64_t first = BucketIndex(slots_.front().index * width_, candidate);
+    int64_t last = BucketIndex(slots_.back().index * width_, candidate);
     if (last - first + 1 <= kMaxTimelineBuckets) break;
   }
-  // Every width divides the next, so each bucket falls into one wider bucket.
-  std::map<int64_t, Bucket> wider;
-  for (auto& [index, bucket] : buckets_) {
-    merge(std::move(bucket), &wider[BucketIndex(index * width_, width)]);
+  // Every width divides the next, so each bucket falls into one wider
+  // bucket, and the wider buckets come in time order.
+  std::deque<Slot> slots;
+  std::deque<Bucket> full;
+  for (const Slot& slot : slots_) {
+    int64_t index = BucketIndex(slot.index * width_, width);
+    if (!slots.empty() && slots.back().index == index) {
+      Slot& into = slots.back();
+      merge(slot, into.full == 0 ? Promote(&into, &full) : &full[into.full - 1]);
+      continue;
+    }
+    slots.push_back(slot);
+    slots.back().index = index;
+    if (slot.full != 0) {
+      full.push_back(std::move(full_[slot.full - 1]));
+      slots.back().full = static_cast<uint32_t>(full.size());
+    }
   }
-  buckets_ = std::move(wider);
+  slots_.swap(slots);
+  full_.swap(full);
   width_ = width;
+  lastSlot_ = nullptr;
   last_ = nullptr;
   bucketOfThread_.assign(bucketOfThread_.size(), kNoBucket);
 }
 
 std::vector<TimelineBucket> Timeline::buckets() const {
   std::map<int64_t, MergeableBucket> settled;
-  for (const auto& [index, bucket] : buckets_) settled.emplace(index, Settled(bucket.held));
+  Timeline copy = *this;
+  copy.settle();
+  for (Slot& slot : copy.slots_) settled.emplace(slot.index, copy.settledOf(&slot, true));
   return Figures(settled, width_);
 }
 
 std::map<int64_t, MergeableBucket> Timeline::takeBuckets() {
+  settle();
   std::map<int64_t, MergeableBucket> taken;
-  // Each bucket is released as it is taken: the two maps are not held whole
-  // together.
-  for (auto at = buckets_.begin(); at != buckets_.end(); at = buckets_.erase(at)) {
-    taken.emplace_hint(taken.end(), at->first, Settled(std::move(at->second.held)));
-  }
+  for (Slot& slot : slots_) taken.emplace_hint(taken.end(), slot.index, settledOf(&slot, true));
   *this = Timeline(fixed_ ? width_ : 0);
   return taken;
 }
+
+std::vector<TimelineBucket> Timeline::takeFigures() {
+  settle();
+  std::vector<TimelineBucket> present;
+  present.reserve(slots_.size());
+  for (Slot& slot : slots_) present.push_back(FigureOf(slot.index, width_, settledOf(&slot, true)));
+  int64_t width = width_;
+  *this = Timeline(fixed_ ? width_ : 0);
+  return Filled(std::move(present), width);
+}
+
 std::vector<TimelineBucket> Timeline::Figures(const std::map<int64_t, MergeableBucket>& buckets,
                                               int64_t width) {
   std::vector<TimelineBucket> present;

@@ -9,6 +9,7 @@
 #define QUINTREL_ANALYSIS_TIMELINE_H_
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -39,6 +40,9 @@ class Timeline {
   std::vector<TimelineBucket> buckets() const;
   // The buckets by start / bucketSeconds(); the timeline is left empty.
   std::map<int64_t, MergeableBucket> takeBuckets();
+  // The figures of buckets(), taken: each bucket is released once its
+  // figures are made, and the timeline is left empty.
+  std::vector<TimelineBucket> takeFigures();
 
   // The figures of `buckets`, by start / `width`, in time order.
   static std::vector<TimelineBucket> Figures(const std::map<int64_t, MergeableBucket>& buckets,
@@ -49,26 +53,51 @@ class Timeline {
                                                  int64_t width);
 
  private:
-  // A bucket as it fills: its threads in no order. A thread whose calls
-  // come back to the bucket after calls in another may stand in it more
-  // than once until the repeats are dropped, whenever the list has doubled,
-  // so that counting stays linear in the calls.
+  // A bucket of two calls or more: its threads in no order. A thread whose
+  // calls come back to the bucket after calls in another may stand in it
+  // more than once until the repeats are dropped, whenever the list has
+  // doubled, so that counting stays linear in the calls.
   struct Bucket {
     MergeableBucket held;
     size_t distinct = 0;  // the threads after the repeats were last dropped
   };
-  // Makes the bucket of `seconds` the bucket of the last call; returns
-  // whether it is new.
-  bool moveTo(int64_t seconds);
+  // A bucket as it is gathered. Most buckets of a narrow width hold one
+  // call: the slot keeps that call alone, some 24 bytes, until a second
+  // comes and the bucket moves to full_.
+  struct Slot {
+    int64_t index = 0;  // start / width
+    int64_t firstMs = 0;
+    uint32_t firstThread = 0;
+    uint32_t full = 0;  // 0 while the slot holds one call, else 1 + its place in full_
+  };
+  // Makes the bucket of `seconds` the bucket of the last call; a new
+  // bucket takes the call and true is returned.
+  bool moveTo(int64_t seconds, int64_t durationMs, uint32_t thread);
+  // The slot of `index` made, holding the call; whether it was new.
+  bool place(int64_t index, int64_t durationMs, uint32_t thread);
   // Counts `thread` in the bucket of the last call.
   void addThread(uint32_t thread);
-  void merge(Bucket&& from, Bucket* into);
+  // Makes the per-thread tables reach `thread`.
+  void reach(uint32_t thread);
+  // Moves `slot` to `full`, with its one call.
+  static Bucket* Promote(Slot* slot, std::deque<Bucket>* full);
+  void merge(const Slot& from, Bucket* into);
+  // The bucket of `slot`, settled; `take` releases what the slot held.
+  MergeableBucket settledOf(Slot* slot, bool take);
+  // Moves the strays into slots_, so that slots_ holds every bucket.
+  void settle();
+  int64_t firstIndex() const;
   void widen();
 
   bool fixed_;
   int64_t width_;
-  std::map<int64_t, Bucket> buckets_;  // by start / width
-  Bucket* last_ = nullptr;             // the bucket of the last call
+  // The buckets in time order, appended as stamps mostly ascend; a new
+  // bucket before the last one is a stray until the timeline settles.
+  std::deque<Slot> slots_;
+  std::map<int64_t, Slot> strays_;
+  std::deque<Bucket> full_;   // never moved while gathering: last_ stays valid
+  Slot* lastSlot_ = nullptr;  // the bucket of the last call
+  Bucket* last_ = nullptr;    // its full bucket, if it has one
   int64_t lastIndex_ = 0;
   // Per thread number, the index of the last bucket that counts it, at the
   // present width.

@@ -129,5 +129,54 @@ TEST(TimelineTest, FixedWidthAndGaps) {
   EXPECT_EQ(sparse.buckets().size(), 2u);
 }
 
+// Calls at --bucket=1 in several orders: each bucket's figures match a
+// brute-force count, whether read, taken as figures or taken as buckets.
+TEST(TimelineTest, BucketsAreRightWhateverTheOrderOfTheStamps) {
+  auto ascending = [](int i) { return int64_t{i} * 3; };
+  auto descending = [](int i) { return int64_t{999 - i} * 3; };
+  auto zigzag = [](int i) { return int64_t{i % 2 == 0 ? i : 998 - i} * 3; };
+  auto revisits = [](int i) { return int64_t{(i * 7) % 300}; };
+  auto lateOnes = [](int i) { return int64_t{i % 10 == 9 ? i - 500 : i}; };
+  const struct {
+    const char* name;
+    int64_t (*second)(int);
+  } kCases[] = {{"ascending", ascending},
+                {"descending", descending},
+                {"zigzag", zigzag},
+                {"revisits", revisits},
+                {"late ones", lateOnes}};
+  for (const auto& c : kCases) {
+    Timeline timeline(1), taken(1), figures(1);
+    std::map<int64_t, std::vector<int64_t>> expected;
+    std::map<int64_t, std::vector<uint32_t>> threads;
+    for (int i = 0; i < 1000; ++i) {
+      int64_t second = kStart + c.second(i), ms = (i * 37) % 90;
+      uint32_t thread = static_cast<uint32_t>(i % 4);
+      for (Timeline* each : {&timeline, &taken, &figures}) each->add(second, ms, thread);
+      expected[second].push_back(ms);
+      threads[second].push_back(thread);
+    }
+    std::vector<TimelineBucket> read = timeline.buckets();
+    EXPECT_EQ(figures.takeFigures().size(), read.size()) << c.name;
+    std::map<int64_t, MergeableBucket> held = taken.takeBuckets();
+    ASSERT_EQ(held.size(), expected.size()) << c.name;
+    size_t present = 0;
+    for (const TimelineBucket& bucket : read) {
+      if (bucket.calls == 0) continue;
+      ++present;
+      const std::vector<int64_t>& values = expected[bucket.start];
+      std::vector<uint32_t> distinct = threads[bucket.start];
+      std::sort(distinct.begin(), distinct.end());
+      distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+      ASSERT_EQ(bucket.calls, int64_t(values.size())) << c.name << " " << bucket.start;
+      EXPECT_EQ(bucket.threads, int64_t(distinct.size())) << c.name << " " << bucket.start;
+      EXPECT_EQ(bucket.p50Ms, BruteForcePercentile(values, 50)) << c.name;
+      EXPECT_EQ(bucket.maxMs, *std::max_element(values.begin(), values.end())) << c.name;
+      EXPECT_EQ(held[bucket.start].threads, distinct) << c.name << " " << bucket.start;
+    }
+    EXPECT_EQ(present, expected.size()) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace quintrel
