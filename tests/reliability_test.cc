@@ -331,7 +331,9 @@ TEST(Reliability, ManyTimelineBucketsAreNotHeldTwice) {
   SKIP_UNDER_SANITIZERS();
   // A call every 5 s at --bucket=1: a bucket each. The buckets were held in
   // two maps at once at the end, and their figures beside both (some 470
-  // bytes a bucket); now under 300.
+  // bytes a bucket), then in one map while gathering (some 200 bytes a
+  // bucket beside the figures); a bucket of one call is now a 24-byte slot
+  // and its figures, under 140 bytes in all.
   auto trace = [](int calls) {
     std::string text;
     for (int i = 0; i < calls; ++i) {
@@ -353,7 +355,7 @@ TEST(Reliability, ManyTimelineBucketsAreNotHeldTwice) {
     EXPECT_GT(std::count(result.out.begin(), result.out.end(), '{'), 50000 << i);
     peak[i] = result.peakKb;
   }
-  EXPECT_LE(peak[1] - peak[0], 19 * kMb);
+  EXPECT_LE(peak[1] - peak[0], 7 * kMb) << peak[0] << " " << peak[1];
 }
 
 TEST(Reliability, EveryFormatFitsTwiceItsResidentNeed) {
