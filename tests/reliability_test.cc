@@ -378,7 +378,14 @@ TEST(Reliability, EveryFormatFitsTwiceItsResidentNeed) {
       {"-s", "DASHBOARD"}, {"-d", "RAW"},  {"-d", "CSV"}, {"-d", "JSONL"}};
   for (const auto& [option, format] : kFormats) {
     const std::vector<std::string> args = {path, "CONSOLE", option, format};
-    const CliResult measured = Measured(args);
+    // The resident need is the largest of a few runs: how far the reading
+    // thread runs ahead of the others, and with it the peak, moves with the
+    // machine's load.
+    CliResult measured = Measured(args);
+    for (int run = 1; run < 3; ++run) {
+      const CliResult again = Measured(args);
+      measured.peakKb = std::max(measured.peakKb, again.peakKb);
+    }
     ASSERT_EQ(measured.exitCode, 0) << format;
     RunOptions options;
     options.memoryLimit = 2 * measured.peakKb * 1024;
