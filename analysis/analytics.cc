@@ -33,18 +33,19 @@ std::vector<MergeableThread> MergeableThreads(std::vector<ThreadRow> rows) {
 
 }  // namespace
 
-ClassTable::Class* Analytics::callClassOf(const CallFacts& call) {
+ClassTable::Class* Analytics::callClassOf(const CallFacts& call, size_t* nameSize) {
   std::string_view text = call.apiLineText, fingerprint = call.fingerprint;
   if (fingerprint.empty()) {
-    fingerprint =
-        std::string_view(callFingerprint_.data(), CallFingerprint(text, callFingerprint_.data()));
+    fingerprint = std::string_view(callFingerprint_.data(),
+                                   CallFingerprint(text, callFingerprint_.data(), nameSize));
   }
   uint32_t number = callClasses_.numberOf(fingerprint);
   ClassTable::Class* callClass = callClasses_.at(number);
   // A call class has one API: its fingerprint begins with the name. An API's
   // durations are those of its call classes, added up at the end.
   if (callClass->group == nullptr) {
-    callClass->group = apis_.classOf(call.fingerprint.empty() ? ApiNameOf(text) : call.apiName);
+    callClass->group =
+        apis_.classOf(call.fingerprint.empty() ? text.substr(0, *nameSize) : call.apiName);
   }
   return callClass;
 }
@@ -56,15 +57,20 @@ void Analytics::addLeftOut(const CallFacts& call) {
 }
 
 void Analytics::addCall(const CallFacts& call) {
-  ClassTable::Class* callClass = callClassOf(call);
+  size_t nameSize = 0;
+  ClassTable::Class* callClass = callClassOf(call, &nameSize);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
                   true);
   size_t threadsBefore = threads_.size();
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
-  sessions_.add(call.fingerprint.empty() ? call.apiLineText : call.sessionText, call.openedSession,
-                thread, call.durationMs);
+  // The fingerprint found where the API name of a whole text ends.
+  if (call.fingerprint.empty()) {
+    sessions_.add(call.apiLineText, nameSize, call.openedSession, thread, call.durationMs);
+  } else {
+    sessions_.add(call.sessionText, call.openedSession, thread, call.durationMs);
+  }
   int64_t seconds, startMs;
   if (clock_.millisOf(call.timeStamp, &seconds, &startMs)) {
     timeline_.add(seconds, call.durationMs, thread);

@@ -64,8 +64,10 @@ class Analytics : public QueryRecordSink {
   void moveInto(Profile* profile, bool keepMergeable);
 
  private:
-  // The call class of `call`, its API set.
-  ClassTable::Class* callClassOf(const CallFacts& call);
+  // The call class of `call`, its API set. Where the call is whole
+  // (`call.fingerprint` empty), sets `*nameSize` to the length of the API
+  // name in `call.apiLineText`.
+  ClassTable::Class* callClassOf(const CallFacts& call, size_t* nameSize);
 
   ClassTable apis_;
   ClassTable queryClasses_;

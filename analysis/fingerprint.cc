@@ -313,11 +313,12 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
   Cut(out, kMaxFingerprint);
 }
 
-size_t CallFingerprint(std::string_view callText, char* out) {
+size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize) {
   // Of a longer API name, the bytes past the cut are dropped anyway.
   const char* text = callText.data();
   size_t at = 0;
   while (at < callText.size() && text[at] != ',') ++at;
+  if (nameSize != nullptr) *nameSize = at;
   size_t size = std::min(at, kMaxFingerprint + 1);
   CopyText(std::string_view(text, size), out);
   // `at` is at a comma or at the end.

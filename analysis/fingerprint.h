@@ -39,8 +39,10 @@ constexpr size_t kCallFingerprintRoom = kMaxFingerprint + 1 + kMaxCallArgument +
 // are named. Other arguments, attribute names among them, stay; one over
 // kMaxCallArgument bytes is cut, with "...". "fetch,s3,4e21100000002a11"
 // gives "fetch,?,?". Writes it to `out`, which has room for
-// kCallFingerprintRoom bytes, and returns its length.
-size_t CallFingerprint(std::string_view callText, char* out);
+// kCallFingerprintRoom bytes, and returns its length. Where `nameSize` is
+// given, sets it to the length of the API name in `callText` (the bytes
+// before its first comma), which the fingerprint reads anyway.
+size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize = nullptr);
 // The same, replacing the text of `out`.
 void CallFingerprint(std::string_view callText, std::string* out);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -159,6 +160,26 @@ TEST(FingerprintTest, CallRules) {
       {"cut", std::string(2046, 'n') + ",s0", std::string(2046, 'n') + ",?"},
   };
   for (const auto& c : kCases) EXPECT_EQ(CallClass(c.call), c.expected) << c.rule << ": " << c.call;
+}
+
+// The fingerprint says where the API name ends, as the first comma does,
+// also where the name is past the cut or the text has no argument.
+TEST(FingerprintTest, CallApiNameSize) {
+  const std::string kCalls[] = {"dumpconnection",
+                                "next,s3,q12",
+                                "x,",
+                                ",s0",
+                                "",
+                                "set,s0,subject,'a, b'",
+                                std::string(3000, 'n') + ",s0",
+                                std::string(2048, 'n')};
+  char out[kCallFingerprintRoom];
+  for (const std::string& call : kCalls) {
+    size_t nameSize = 12345;
+    size_t size = CallFingerprint(call, out, &nameSize);
+    EXPECT_EQ(nameSize, std::min(call.size(), call.find(','))) << call.substr(0, 20);
+    EXPECT_EQ(std::string(out, size), CallClass(call)) << call.substr(0, 20);
+  }
 }
 
 // Texts that differ only in what a rule removes share a class; a text that

@@ -15,17 +15,6 @@ const char kNoSession[] = "(none)";
 
 }  // namespace
 
-uint32_t SessionSlotOf(std::string_view handle) {
-  if (handle.size() == 1 && handle[0] == 'c') return kSessionSlotC;
-  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSessionSlotNone;
-  uint32_t number = 0;
-  for (char digit : handle.substr(1)) {
-    if (digit < '0' || digit > '9') return kSessionSlotNone;
-    number = number * 10 + static_cast<uint32_t>(digit - '0');
-  }
-  return 2 + number;
-}
-
 std::string_view CallArgumentOf(std::string_view text, int index) {
   size_t at = text.find(',');
   for (; at != std::string_view::npos && index > 0; --index) {
@@ -46,9 +35,9 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
   return quoted ? result.substr(0, result.size() - 1) : std::string_view();
 }
 
-void SessionTable::add(std::string_view apiLineText, std::string_view opened, uint32_t thread,
-                       int64_t ms) {
-  std::string_view handle = opened.empty() ? SessionHandleOf(apiLineText) : opened;
+void SessionTable::add(std::string_view apiLineText, size_t nameSize, std::string_view opened,
+                       uint32_t thread, int64_t ms) {
+  std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;
   uint32_t slot = SessionSlotOf(handle);
   // Most calls name a session already known by its handle.
   uint32_t session = slot < current_.size() ? current_[slot] : kNone;

@@ -25,6 +25,7 @@
 #include "analysis/duration_histogram.h"
 #include "analysis/mergeable_profile.h"
 #include "parse/trace_call.h"
+#include "parse/trace_grammar.h"
 
 namespace quintrel {
 
@@ -34,20 +35,36 @@ std::string_view SessionOpenedBy(const TraceCall& call);
 
 // Where a handle's session is kept: kSessionSlotNone for a text that is no
 // handle (or "s" with more than six digits), kSessionSlotC for "c", then one
-// for each "sN" by its number, so that finding it takes no search.
+// for each "sN" by its number, so that finding it takes no search. Inline:
+// every call asks it.
 constexpr uint32_t kSessionSlotNone = 0, kSessionSlotC = 1;
-uint32_t SessionSlotOf(std::string_view handle);
-// The first argument of a call text as far as a handle reaches (SessionSlotOf
-// takes none longer than seven bytes): up to the next comma, at most eight
-// bytes. Read without a search, which would run on through a query's text.
-inline std::string_view SessionHandleOf(std::string_view text) {
-  size_t comma = 0;
-  while (comma < text.size() && text[comma] != ',') ++comma;
-  if (comma == text.size()) return std::string_view();
-  std::string_view rest = text.substr(comma + 1, 8);
+inline uint32_t SessionSlotOf(std::string_view handle) {
+  if (handle.size() == 1 && handle[0] == 'c') return kSessionSlotC;
+  if (handle.size() < 2 || handle.size() > 7 || handle[0] != 's') return kSessionSlotNone;
+  uint32_t number = 0;
+  for (char digit : handle.substr(1)) {
+    if (digit < '0' || digit > '9') return kSessionSlotNone;
+    number = number * 10 + static_cast<uint32_t>(digit - '0');
+  }
+  return 2 + number;
+}
+// The first argument of a call text whose API name, the bytes before its
+// first comma, is `nameSize` bytes long, as far as a handle reaches
+// (SessionSlotOf takes none longer than seven bytes): up to the next comma,
+// at most eight bytes. Read without a search, which would run on through a
+// query's text.
+inline std::string_view SessionHandleAfter(std::string_view text, size_t nameSize) {
+  if (nameSize >= text.size()) return std::string_view();
+  std::string_view rest = text.substr(nameSize + 1, 8);
   size_t end = 0;
   while (end < rest.size() && rest[end] != ',') ++end;
   return rest.substr(0, end);
+}
+// The same, finding the API name's end.
+inline std::string_view SessionHandleOf(std::string_view text) {
+  size_t comma = 0;
+  while (comma < text.size() && text[comma] != ',') ++comma;
+  return SessionHandleAfter(text, comma);
 }
 // The argument `index` (0: the first after the API name) of a call text.
 std::string_view CallArgumentOf(std::string_view text, int index);
@@ -57,7 +74,13 @@ class SessionTable {
   // Takes an accepted call: its API line text, the handle its result names
   // when it is a connect call ("" otherwise), the number of its thread (as
   // ThreadTable numbers them) and its duration.
-  void add(std::string_view apiLineText, std::string_view opened, uint32_t thread, int64_t ms);
+  void add(std::string_view apiLineText, std::string_view opened, uint32_t thread, int64_t ms) {
+    add(apiLineText, ApiNameOf(apiLineText).size(), opened, thread, ms);
+  }
+  // The same, for a caller that knows the length of the API name in
+  // `apiLineText`, the bytes before its first comma (`nameSize`).
+  void add(std::string_view apiLineText, size_t nameSize, std::string_view opened, uint32_t thread,
+           int64_t ms);
   // Takes a connect call the filters left out, which opens the session its
   // result names (`opened`) as add() would, counting no call, so that the
   // calls taken later name its user and repository whatever the filters

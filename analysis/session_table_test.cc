@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,28 @@ std::vector<std::string> Figures(const std::vector<Row>& rows, Name name) {
                       std::to_string(figuresRow.stats.totalMs));
   }
   return figures;
+}
+
+// The handle is read from the API name's end, wherever the caller found it.
+TEST(SessionTableTest, SessionHandleAfterTheApiName) {
+  const struct {
+    std::string text;
+    std::string handle;
+  } kCases[] = {
+      {"next,s3,q12", "s3"},
+      {"get,c", "c"},
+      {"close", ""},
+      {"x,", ""},
+      {",s1,q", "s1"},
+      {"fetch,s1234567,q", "s1234567"},
+      {"fetch,s12345678", "s1234567"},
+      {"query,s5,select a, b", "s5"},
+  };
+  for (const auto& c : kCases) {
+    size_t nameSize = std::min(c.text.size(), c.text.find(','));
+    EXPECT_EQ(SessionHandleAfter(c.text, nameSize), c.handle) << c.text;
+    EXPECT_EQ(SessionHandleOf(c.text), c.handle) << c.text;
+  }
 }
 
 TEST(SessionTableTest, SessionsUsersAndRepositoriesFromConnectCalls) {

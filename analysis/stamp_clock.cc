@@ -57,14 +57,16 @@ bool StampClock::millisOf(std::string_view stamp, int64_t* seconds, int64_t* mil
   if (EndsInMicros(stamp)) {
     blank = stamp.size() - 7;
     const char* digits = stamp.data() + blank + 1;
-    micros = (digits[0] - '0') * 100000 + (digits[1] - '0') * 10000 + (digits[2] - '0') * 1000;
+    // Of the microseconds only the whole milliseconds count.
+    int64_t wholeMillis = (digits[0] - '0') * 100 + (digits[1] - '0') * 10 + (digits[2] - '0');
+    micros = wholeMillis * 1000;
     // Most stamps name the second of the stamp before, as a trace writes
     // them ("Wed Aug  6 09:00:00 2003"): compared at a fixed width.
     const Second& last = seconds_[last_];
     if (blank == kUsualSecond && last.text.size() == kUsualSecond && last.valid &&
         std::memcmp(stamp.data(), last.text.data(), kUsualSecond) == 0) {
       *seconds = last.seconds;
-      *millis = last.seconds * 1000 + micros / 1000;
+      *millis = last.seconds * 1000 + wholeMillis;
       return true;
     }
   } else {
