@@ -120,7 +120,7 @@ void Analytics::moveInto(Profile* profile, bool keepMergeable) {
     // and the rows come from the tables, each released as its rows are
     // made, and one trace's thread rows are the report's as they are.
     DurationHistogram calls = apis_.mergedDurations();
-    int64_t queries = queryClasses_.mergedDurations().count();
+    int64_t queries = queryClasses_.count();
     profile->analytics = exact->takeAnalytics();
     ProfileAnalytics& analytics = profile->analytics;
     analytics.timeline = timeline_.takeFigures();

@@ -33,7 +33,7 @@ void SessionTextOf(std::string_view text, bool opens, std::string* out) {
   std::string_view rest = text.substr(comma + 1);
   out->push_back(',');
   if (!opens) {
-    out->append(SessionHandleOf(text));
+    out->append(SessionHandleAfter(text, comma));
     return;
   }
   size_t first = CallArgumentLength(rest);

@@ -67,6 +67,14 @@ DurationHistogram ClassTable::mergedDurations() const {
   return merged;
 }
 
+int64_t ClassTable::count() const {
+  int64_t count = 0;
+  for (uint32_t number = 0; number < names_.size(); ++number) {
+    count += chunks_[number >> kChunkBits][number & (kChunk - 1)].durations.count();
+  }
+  return count;
+}
+
 std::vector<ClassRow> ClassTable::takeRows() {
   std::vector<ClassRow> rows;
   rows.reserve(names_.size());

@@ -78,6 +78,8 @@ class ClassTable {
   void moveInto(std::map<std::string, MergeableClass>* classes);
   // The durations of every class in one histogram.
   DurationHistogram mergedDurations() const;
+  // How many durations the classes count, all together.
+  int64_t count() const;
   // The rows of every class, ranked (RankRows), taken from the table, which
   // is left empty: the classes are released a chunk at a time as their rows
   // are made, so that the two are not held whole together.

@@ -75,6 +75,13 @@ DurationHistogram Merged(const Classes& classes) {
   return merged;
 }
 
+// How many durations the classes of `classes` count, all together.
+int64_t Count(const Classes& classes) {
+  int64_t count = 0;
+  for (const auto& [name, entry] : classes) count += entry.durations.count();
+  return count;
+}
+
 // Whether the stamp `later` lies after `earlier`, as the time split reads
 // them; false when either holds no stamp.
 bool After(const std::string& later, const std::string& earlier) {
@@ -346,7 +353,7 @@ void MergeableProfile::addTotals(ProfileAnalytics* analytics) const {
   DurationHistogram calls = Merged(apis);
   analytics->latency = Latency(calls);
   analytics->calls = calls.count();
-  analytics->queries = Merged(queryClasses).count();
+  analytics->queries = Count(queryClasses);
   if (!span.span(&analytics->elapsedMs)) {
     analytics->elapsedMs = ElapsedMillis(startStamp, endStamp).elapsedMs;
   }

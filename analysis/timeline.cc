@@ -139,12 +139,16 @@ void Timeline::reach(uint32_t thread) {
   seen_.resize(thread + 1, false);
 }
 
+MergeableBucket Timeline::OneCallOf(const Slot& slot) {
+  MergeableBucket one;
+  one.durations.add(slot.firstMs);
+  one.threads.push_back(slot.firstThread);
+  return one;
+}
+
 Timeline::Bucket* Timeline::Promote(Slot* slot, std::deque<Bucket>* full) {
-  full->emplace_back();
+  full->push_back(Bucket{OneCallOf(*slot), 1});
   Bucket* bucket = &full->back();
-  bucket->held.durations.add(slot->firstMs);
-  bucket->held.threads.push_back(slot->firstThread);
-  bucket->distinct = 1;
   // A slot is at most 24 bytes: more than 2^32 buckets would not fit in memory.
   slot->full = static_cast<uint32_t>(full->size());
   return bucket;
@@ -165,12 +169,7 @@ void Timeline::merge(const Slot& from, Bucket* into) {
 }
 
 MergeableBucket Timeline::settledOf(Slot* slot, bool take) {
-  if (slot->full == 0) {
-    MergeableBucket one;
-    one.durations.add(slot->firstMs);
-    one.threads.push_back(slot->firstThread);
-    return one;
-  }
+  if (slot->full == 0) return OneCallOf(*slot);
   MergeableBucket& held = full_[slot->full - 1].held;
   return Settled(take ? std::move(held) : held);
 }

@@ -79,6 +79,8 @@ class Timeline {
   void addThread(uint32_t thread);
   // Makes the per-thread tables reach `thread`.
   void reach(uint32_t thread);
+  // The bucket of a slot that holds one call.
+  static MergeableBucket OneCallOf(const Slot& slot);
   // Moves `slot` to `full`, with its one call.
   static Bucket* Promote(Slot* slot, std::deque<Bucket>* full);
   void merge(const Slot& from, Bucket* into);
