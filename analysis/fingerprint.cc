@@ -205,17 +205,33 @@ struct ByteKinds {
 };
 constexpr ByteKinds kByteKinds;
 
-// Whether the eight bytes of `word` are hex digits, all at once: each byte
-// below 0x80 gains its high bit from an addition exactly when it lies at or
-// above a bound, and no addition carries into the next byte.
+// Bytes of a word tested all at once: each byte below 0x80 gains its high
+// bit from an addition exactly when it lies at or above a bound, and no
+// addition carries into the next byte.
+constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+
+// The high bit of each byte of `word` (all below 0x80) at or above `bound`.
+constexpr uint64_t AtLeast(uint64_t word, uint64_t bound) {
+  return (word + (0x80 - bound) * kOnes) & kHigh;
+}
+
+// The high bit of each byte of `word` (all below 0x80) that is a digit.
+constexpr uint64_t DigitBytes(uint64_t word) {
+  return AtLeast(word, '0') & ~AtLeast(word, '9' + 1);
+}
+
+// The high bit of each byte of `word` that is a comma, whatever the others.
+constexpr uint64_t CommaBytes(uint64_t word) {
+  uint64_t other = word ^ (',' * kOnes);  // zero where a comma is
+  return ~(((other & ~kHigh) + ~kHigh) | other) & kHigh;
+}
+
+// Whether the eight bytes of `word` are hex digits.
 bool AllHexDigits(uint64_t word) {
-  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
   if (word & kHigh) return false;
-  auto atLeast = [](uint64_t bytes, uint64_t bound) { return bytes + (0x80 - bound) * kOnes; };
-  uint64_t digit = atLeast(word, '0') & ~atLeast(word, '9' + 1);
   uint64_t lower = word | 0x20 * kOnes;
-  uint64_t letter = atLeast(lower, 'a') & ~atLeast(lower, 'f' + 1);
-  return ((digit | letter) & kHigh) == kHigh;
+  uint64_t letter = AtLeast(lower, 'a') & ~AtLeast(lower, 'f' + 1);
+  return (DigitBytes(word) | letter) == kHigh;
 }
 
 // Whether the 16 bytes at `bytes` are an object id, read eight at a time:
@@ -271,6 +287,28 @@ void AppendCut(std::string_view argument, char* out, size_t* size) {
   }
 }
 
+// The bytes of `text` from `at` on (at least one), the first eight of them,
+// as a word with zeros above them.
+uint64_t WordAt(std::string_view text, size_t at) {
+  if (text.size() - at < 8) return TailWord(text, at);
+  uint64_t word;
+  std::memcpy(&word, text.data() + at, 8);
+  return word;
+}
+
+// The length of the API name at the start of `callText`, the bytes before
+// its first comma: most names are found in the first eight bytes at once.
+size_t ApiNameLength(std::string_view callText) {
+  size_t at = 0;
+  if (callText.size() >= 8) {
+    uint64_t commas = CommaBytes(WordAt(callText, 0));
+    if (commas != 0) return __builtin_ctzll(commas) / 8;
+    at = 8;
+  }
+  while (at < callText.size() && callText[at] != ',') ++at;
+  return at;
+}
+
 // Appends the fingerprint of the call argument at the start of `text` to
 // `out` at `*size`; returns its length. A quoted literal may hold commas:
 // the argument runs past it to the next comma.
@@ -314,18 +352,20 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
 }
 
 size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize) {
-  // Of a longer API name, the bytes past the cut are dropped anyway.
-  const char* text = callText.data();
-  size_t at = 0;
-  while (at < callText.size() && text[at] != ',') ++at;
+  size_t at = ApiNameLength(callText);
   if (nameSize != nullptr) *nameSize = at;
+  // Of a longer API name, the bytes past the cut are dropped anyway.
   size_t size = std::min(at, kMaxFingerprint + 1);
-  CopyText(std::string_view(text, size), out);
+  if (size < 8 && callText.size() >= 8) {
+    std::memcpy(out, callText.data(), 8);  // what follows the name is overwritten
+  } else {
+    CopyText(callText.substr(0, size), out);
+  }
   // `at` is at a comma or at the end.
   while (at < callText.size() && size <= kMaxFingerprint) {
     out[size++] = ',';
     ++at;
-    at += AppendArgument(std::string_view(text + at, callText.size() - at), out, &size);
+    at += AppendArgument(callText.substr(at), out, &size);
   }
   if (size > kMaxFingerprint) {
     std::memcpy(out + kMaxFingerprint, "...", 3);

@@ -39,7 +39,8 @@ constexpr size_t kCallFingerprintRoom = kMaxFingerprint + 1 + kMaxCallArgument +
 // are named. Other arguments, attribute names among them, stay; one over
 // kMaxCallArgument bytes is cut, with "...". "fetch,s3,4e21100000002a11"
 // gives "fetch,?,?". Writes it to `out`, which has room for
-// kCallFingerprintRoom bytes, and returns its length. Where `nameSize` is
+// kCallFingerprintRoom bytes, and returns its length; the bytes of the room
+// past it may be overwritten with others. Where `nameSize` is
 // given, sets it to the length of the API name in `callText` (the bytes
 // before its first comma), which the fingerprint reads anyway.
 size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize = nullptr);

@@ -281,5 +281,51 @@ TEST(FingerprintTest, CallVariantsShareAClass) {
   for (const Mutation& m : kMutations) ExpectOneClass(m, &CallClass);
 }
 
+// The class of one unquoted argument without commas, by the rules alone.
+std::string ArgumentClass(const std::string& argument) {
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  auto isHex = [&](char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  };
+  auto allFrom = [&](size_t from, auto test) {
+    return std::all_of(argument.begin() + from, argument.end(), test);
+  };
+  bool handle =
+      argument == "c" || (argument.size() >= 2 && isLetter(argument[0]) && allFrom(1, isDigit));
+  bool number = !argument.empty() && isDigit(argument[0]) &&
+                std::count(argument.begin(), argument.end(), '.') <= 1 &&
+                allFrom(0, [&](char c) { return isDigit(c) || c == '.'; });
+  bool objectId = argument.size() == 16 && allFrom(0, isHex);
+  if (handle || number || objectId) return "?";
+  return argument.size() <= kMaxCallArgument ? argument
+                                             : argument.substr(0, kMaxCallArgument) + "...";
+}
+
+// Every short argument over bytes that decide its class, first, inside and
+// last in texts of every length around a word, has the class the rules give.
+TEST(FingerprintTest, ShortArgumentsFollowTheRules) {
+  const std::string kBytes = "sc1.0_aZ\xc3";
+  std::vector<std::string> arguments = {"s1234567", "s12345678", "1234567",  "12345678", "1.2.3",
+                                        "12.5",     "abcdefg",   "abcdefgh", "q1x",      "_1"};
+  for (size_t length = 0, count = 1; length <= 5; ++length, count *= kBytes.size()) {
+    for (size_t n = 0; n < count; ++n) {
+      std::string argument;
+      for (size_t rest = n; argument.size() < length; rest /= kBytes.size()) {
+        argument += kBytes[rest % kBytes.size()];
+      }
+      arguments.push_back(argument);
+    }
+  }
+  for (const std::string& argument : arguments) {
+    std::string expected = ArgumentClass(argument);
+    for (const std::string name : {"x", "get", "getlastcoll"}) {
+      EXPECT_EQ(CallClass(name + "," + argument), name + "," + expected) << argument;
+      EXPECT_EQ(CallClass(name + "," + argument + ",s0"), name + "," + expected + ",?") << argument;
+      EXPECT_EQ(CallClass(name + ",s0," + argument), name + ",?," + expected) << argument;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quintrel
