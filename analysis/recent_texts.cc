@@ -4,7 +4,7 @@
 
 namespace quintrel {
 
-static_assert(RecentTexts::kSlots == 256, "SlotOf takes the top eight bits of a hash");
+static_assert(RecentTexts::kSlots == 1024, "SlotOf takes the top ten bits of a hash");
 
 uint32_t RecentTexts::find(std::string_view text, uint64_t hash, size_t mark) const {
   const Slot& slot = slots_[SlotOf(hash)];

@@ -18,7 +18,7 @@ namespace quintrel {
 class RecentTexts {
  public:
   static constexpr size_t kMaxText = 512;
-  static constexpr size_t kSlots = 256;
+  static constexpr size_t kSlots = 1024;
   static constexpr uint32_t kNone = 0xFFFFFFFF;
 
   RecentTexts() : slots_(kSlots) {}
@@ -37,7 +37,7 @@ class RecentTexts {
     size_t mark = 0;
     uint32_t number = kNone;
   };
-  static size_t SlotOf(uint64_t hash) { return hash >> 56; }
+  static size_t SlotOf(uint64_t hash) { return hash >> 54; }
 
   std::vector<Slot> slots_;
 };
