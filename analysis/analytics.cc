@@ -33,21 +33,11 @@ std::vector<MergeableThread> MergeableThreads(std::vector<ThreadRow> rows) {
 
 }  // namespace
 
-ClassTable::Class* Analytics::callClassOf(const CallFacts& call, size_t* nameSize) {
-  std::string_view text = call.apiLineText, fingerprint = call.fingerprint;
-  if (fingerprint.empty()) {
-    fingerprint = std::string_view(callFingerprint_.data(),
-                                   CallFingerprint(text, callFingerprint_.data(), nameSize));
-  }
-  uint32_t number = callClasses_.numberOf(fingerprint);
-  ClassTable::Class* callClass = callClasses_.at(number);
+void Analytics::setApi(const CallFacts& call, size_t nameSize, ClassTable::Class* callClass) {
   // A call class has one API: its fingerprint begins with the name. An API's
   // durations are those of its call classes, added up at the end.
-  if (callClass->group == nullptr) {
-    callClass->group =
-        apis_.classOf(call.fingerprint.empty() ? text.substr(0, *nameSize) : call.apiName);
-  }
-  return callClass;
+  callClass->group =
+      apis_.classOf(call.fingerprint.empty() ? call.apiLineText.substr(0, nameSize) : call.apiName);
 }
 
 void Analytics::addLeftOut(const CallFacts& call) {
@@ -57,15 +47,21 @@ void Analytics::addLeftOut(const CallFacts& call) {
 }
 
 void Analytics::addCall(const CallFacts& call) {
+  // The fingerprint of a whole text also finds where its API name ends.
+  std::string_view fingerprint = call.fingerprint;
   size_t nameSize = 0;
-  ClassTable::Class* callClass = callClassOf(call, &nameSize);
+  if (fingerprint.empty()) {
+    char* room = callFingerprint_.data();
+    fingerprint = std::string_view(room, CallFingerprint(call.apiLineText, room, &nameSize));
+  }
+  ClassTable::Class* callClass = callClasses_.classOf(fingerprint);
+  if (callClass->group == nullptr) setApi(call, nameSize, callClass);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
                   true);
   size_t threadsBefore = threads_.size();
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
-  // The fingerprint found where the API name of a whole text ends.
   if (call.fingerprint.empty()) {
     sessions_.add(call.apiLineText, nameSize, call.openedSession, thread, call.durationMs);
   } else {

@@ -64,10 +64,10 @@ class Analytics : public QueryRecordSink {
   void moveInto(Profile* profile, bool keepMergeable);
 
  private:
-  // The call class of `call`, its API set. Where the call is whole
-  // (`call.fingerprint` empty), sets `*nameSize` to the length of the API
-  // name in `call.apiLineText`.
-  ClassTable::Class* callClassOf(const CallFacts& call, size_t* nameSize);
+  // Sets the API of `callClass`, the class of `call` met first, whose API
+  // name is `nameSize` bytes long where the call is whole
+  // (`call.fingerprint` empty).
+  void setApi(const CallFacts& call, size_t nameSize, ClassTable::Class* callClass);
 
   ClassTable apis_;
   ClassTable queryClasses_;
