@@ -35,18 +35,6 @@ std::string_view SessionOpenedBy(const TraceCall& call) {
   return quoted ? result.substr(0, result.size() - 1) : std::string_view();
 }
 
-void SessionTable::add(std::string_view apiLineText, size_t nameSize, std::string_view opened,
-                       uint32_t thread, int64_t ms) {
-  std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;
-  uint32_t slot = SessionSlotOf(handle);
-  // Most calls name a session already known by its handle.
-  uint32_t session = slot < current_.size() ? current_[slot] : kNone;
-  if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
-    session = placeCall(apiLineText, opened, thread, slot, handle);
-  }
-  sessions_[session].durations.add(ms);
-}
-
 uint32_t SessionTable::placeCall(std::string_view apiLineText, std::string_view opened,
                                  uint32_t thread, uint32_t slot, std::string_view handle) {
   if (thread >= lastOpened_.size()) lastOpened_.resize(thread + 1, kNone);

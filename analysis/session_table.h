@@ -78,9 +78,19 @@ class SessionTable {
     add(apiLineText, ApiNameOf(apiLineText).size(), opened, thread, ms);
   }
   // The same, for a caller that knows the length of the API name in
-  // `apiLineText`, the bytes before its first comma (`nameSize`).
+  // `apiLineText`, the bytes before its first comma (`nameSize`). Inline:
+  // every accepted call is counted, most of them under a session already
+  // known by its handle.
   void add(std::string_view apiLineText, size_t nameSize, std::string_view opened, uint32_t thread,
-           int64_t ms);
+           int64_t ms) {
+    std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;
+    uint32_t slot = SessionSlotOf(handle);
+    uint32_t session = slot < current_.size() ? current_[slot] : kNone;
+    if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
+      session = placeCall(apiLineText, opened, thread, slot, handle);
+    }
+    sessions_[session].durations.add(ms);
+  }
   // Takes a connect call the filters left out, which opens the session its
   // result names (`opened`) as add() would, counting no call, so that the
   // calls taken later name its user and repository whatever the filters

@@ -7,6 +7,7 @@
 #define QUINTREL_ANALYSIS_STAMP_CLOCK_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,21 @@ class StampClock {
   bool secondsOf(std::string_view stamp, int64_t* seconds);
   // As secondsOf, and sets `millis` to the moment to the millisecond: the
   // stamp's last number is its microseconds, as the time split reads it.
-  bool millisOf(std::string_view stamp, int64_t* seconds, int64_t* millis);
+  // Inline: most stamps name the second of the stamp before at the width a
+  // trace writes them ("Wed Aug  6 09:00:00 2003 071208"), compared at that
+  // width, and their milliseconds are three digits.
+  bool millisOf(std::string_view stamp, int64_t* seconds, int64_t* millis) {
+    const Second& last = seconds_[last_];
+    if (stamp.size() != kUsualStamp || !last.valid || last.text.size() != kUsualSecond ||
+        !EndsInMicros(stamp) || std::memcmp(stamp.data(), last.text.data(), kUsualSecond) != 0) {
+      return readMillis(stamp, seconds, millis);
+    }
+    const char* digits = stamp.data() + kUsualSecond + 1;
+    *seconds = last.seconds;
+    *millis =
+        last.seconds * 1000 + (digits[0] - '0') * 100 + (digits[1] - '0') * 10 + (digits[2] - '0');
+    return true;
+  }
   // The days since 1970-01-01 of the date the last stamp names, when
   // secondsOf() returned true for it.
   int64_t lastDays() const { return seconds_[last_].days; }
@@ -32,6 +47,25 @@ class StampClock {
     int64_t days = 0;
     bool valid = false;
   };
+  // The length of a stamp to its whole second as a trace writes it, and of
+  // the stamp with its microseconds.
+  static constexpr size_t kUsualSecond = 24;
+  static constexpr size_t kUsualStamp = kUsualSecond + 7;
+  // Whether `stamp` ends in a blank and six digits, as a trace writes the
+  // microseconds, read as one word.
+  static bool EndsInMicros(std::string_view stamp) {
+    if (stamp.size() < 8) return false;
+    uint64_t word;
+    std::memcpy(&word, stamp.data() + stamp.size() - 8, 8);
+    // Each digit less '0' stays below 0x80 with 0x76 added exactly when it
+    // is below 10; a byte below '0' sets its own high bit, whatever it
+    // borrows from the bytes above.
+    uint64_t digits = (word >> 16) - 0x303030303030ULL;
+    bool allDigits = ((digits | (digits + 0x767676767676ULL)) & 0x808080808080ULL) == 0;
+    return allDigits && ((word >> 8) & 0xFF) == ' ';
+  }
+  // millisOf() of a stamp not of the last second at the usual width.
+  bool readMillis(std::string_view stamp, int64_t* seconds, int64_t* millis);
   // secondsOf() of a stamp whose last blank is at `blank`.
   bool read(std::string_view stamp, size_t blank, int64_t* seconds);
 

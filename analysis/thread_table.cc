@@ -5,8 +5,6 @@
 #include <tuple>
 #include <utility>
 
-#include "analysis/saturating_add.h"
-
 namespace quintrel {
 
 uint32_t ThreadTable::numberOf(std::string_view id, std::string_view stamp, Recent* recent) {
@@ -15,27 +13,6 @@ uint32_t ThreadTable::numberOf(std::string_view id, std::string_view stamp, Rece
   if (added) rows_.push_back(ThreadRow{"", 0, 0, std::string(stamp), std::string(stamp)});
   if (recent != nullptr) {
     *recent = Recent{TailWord(id, 0), static_cast<uint32_t>(id.size()), number};
-  }
-  return number;
-}
-
-uint32_t ThreadTable::add(std::string_view id, int64_t durationMs, std::string_view stamp) {
-  // Ids of one to eight bytes, most of them, are found in the table of
-  // recent ids by their bytes as one word, without a hash of the text.
-  bool shortId = id.size() - 1 < 8;
-  uint64_t word = shortId ? TailWord(id, 0) : 0;
-  Recent& recent = recent_[(word * 0x9E3779B97F4A7C15ULL) >> (64 - kRecentBits)];
-  uint32_t number = shortId && recent.word == word && recent.size == id.size()
-                        ? recent.number
-                        : numberOf(id, stamp, shortId ? &recent : nullptr);
-  ThreadRow& row = rows_[number];
-  ++row.calls;
-  SaturatingAdd(&row.dmclMs, durationMs);
-  // The stamps of a thread mostly keep their length: copied in place then.
-  if (row.last.size() == stamp.size()) {
-    CopyText(stamp, &row.last[0]);
-  } else {
-    row.last.assign(stamp);
   }
   return number;
 }

@@ -76,18 +76,6 @@ std::vector<TimelineBucket> Filled(std::vector<TimelineBucket> present, int64_t 
 Timeline::Timeline(int64_t fixedSeconds)
     : fixed_(fixedSeconds > 0), width_(fixedSeconds > 0 ? fixedSeconds : 1) {}
 
-void Timeline::add(int64_t seconds, int64_t durationMs, uint32_t thread) {
-  // Calls mostly fall into the bucket of the call before: no division then.
-  int64_t offset = seconds - lastIndex_ * width_;
-  if (lastSlot_ == nullptr || offset < 0 || offset >= width_) {
-    if (moveTo(seconds, durationMs, thread)) return;
-  }
-  if (last_ == nullptr) last_ = Promote(lastSlot_, &full_);
-  last_->held.durations.add(durationMs);
-  // Most calls come from a thread the bucket already counts.
-  if (thread >= bucketOfThread_.size() || bucketOfThread_[thread] != lastIndex_) addThread(thread);
-}
-
 bool Timeline::moveTo(int64_t seconds, int64_t durationMs, uint32_t thread) {
   int64_t index = BucketIndex(seconds, width_);
   lastIndex_ = index;
