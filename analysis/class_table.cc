@@ -20,7 +20,7 @@ uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
   return number;
 }
 
-void ClassTable::KeepExample(Class* group, const ClassMember& member) {
+void ClassTable::KeepExample(Class* group, ClassMember member) {
   std::string_view text = member.text.substr(0, kMaxExample);
   group->exampleTexts.assign(text);
   group->exampleTexts.append(member.thread);

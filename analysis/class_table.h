@@ -97,7 +97,8 @@ class ClassTable {
   };
   // numberOf() of a name not met lately.
   uint32_t lookUp(std::string_view name, uint64_t hash);
-  static void KeepExample(Class* group, const ClassMember& member);
+  // By value: the member is made on the stack only for the few calls kept.
+  static void KeepExample(Class* group, ClassMember member);
   static Example ExampleOf(const Class& entry);
   // Empties the class numbered `number`, after it has been moved, and
   // releases its chunk with the chunk's last class.
