@@ -27,7 +27,7 @@ class TextArena {
   struct Ref {
     uint32_t chunk = 0;
     uint32_t offset = 0;
-    uint32_t length = 0;  // kWholeChunk: all of the chunk; kSharedText
+    uint32_t length = 0;  // kWholeChunk: all of the chunk; kSharedText: see above
   };
 
   // Stores `text`: a small one is copied into a chunk, a large one's buffer
