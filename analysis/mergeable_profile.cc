@@ -82,6 +82,41 @@ int64_t Count(const Classes& classes) {
   return count;
 }
 
+bool Ascending(const std::vector<TopCallEntry>& calls) {
+  return std::is_sorted(calls.begin(), calls.end(),
+                        [](const auto& a, const auto& b) { return a.durationMs < b.durationMs; });
+}
+
+// The `limit` longest calls of `ours` followed by `theirs`, as a TopList fed
+// them in that order keeps them. Lists in ascending order, as profiles hold
+// them, are merged from their ends in one pass, copying only the calls of
+// `theirs` that stay (a merge of many profiles keeps few of each);
+// `ours` is taken.
+std::vector<TopCallEntry> MergedTopCalls(std::vector<TopCallEntry>* ours,
+                                         const std::vector<TopCallEntry>& theirs, size_t limit) {
+  std::vector<TopCallEntry> merged;
+  if (!Ascending(*ours) || !Ascending(theirs)) {
+    TopList<TopCallEntry> top(limit);
+    for (TopCallEntry& entry : *ours) top.add(std::move(entry));
+    for (const TopCallEntry& entry : theirs) {
+      if (top.keeps(entry.durationMs)) top.add(entry);
+    }
+    return top.take();
+  }
+  size_t mine = ours->size(), other = theirs.size();
+  merged.reserve(std::min(limit, mine + other));
+  // From the longest down; of equal durations, the later fed stays longer.
+  while (merged.size() < limit && mine + other > 0) {
+    if (other > 0 && (mine == 0 || theirs[other - 1].durationMs >= (*ours)[mine - 1].durationMs)) {
+      merged.push_back(theirs[--other]);
+    } else {
+      merged.push_back(std::move((*ours)[--mine]));
+    }
+  }
+  std::reverse(merged.begin(), merged.end());
+  return merged;
+}
+
 // Whether the stamp `later` lies after `earlier`, as the time split reads
 // them; false when either holds no stamp.
 bool After(const std::string& later, const std::string& earlier) {
@@ -162,15 +197,8 @@ void MergeableProfile::merge(const MergeableProfile& other) {
   mergeThreadsAndTimeline(other);
   mergeSessions(other);
   span.merge(other.span);
-  // Fed in the order of the calls, the list keeps what one run keeps.
   topCallsKept = std::max(topCallsKept, other.topCallsKept);
-  TopList<TopCallEntry> top(topCallsKept);
-  for (TopCallEntry& entry : topCalls) top.add(std::move(entry));
-  // One the list would drop at once is not copied.
-  for (const TopCallEntry& entry : other.topCalls) {
-    if (top.keeps(entry.durationMs)) top.add(entry);
-  }
-  topCalls = top.take();
+  topCalls = MergedTopCalls(&topCalls, other.topCalls, topCallsKept);
   if (startStamp.empty() || After(startStamp, other.startStamp)) startStamp = other.startStamp;
   if (endStamp.empty() || !After(endStamp, other.endStamp)) {
     if (!other.endStamp.empty()) endStamp = other.endStamp;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/timeline.h"
+#include "analysis/top_list.h"
 
 namespace quintrel {
 namespace {
@@ -120,6 +121,55 @@ TEST(MergeableProfileTest, ExamplesAndLongestCallsFollowTheInputs) {
   EXPECT_EQ(first.topCalls[0].callText.view(), "b");
   EXPECT_EQ(first.topCalls[1].callText.view(), "c");
   EXPECT_EQ(first.callClasses["c"].durations.count(), 2);
+}
+
+// Calls named by their durations: {3, 5} is a call "0" of 3 ms and "1" of
+// 5 ms, with names from `first` on.
+std::vector<TopCallEntry> Calls(const std::vector<double>& durations, int first) {
+  std::vector<TopCallEntry> calls;
+  for (double ms : durations) {
+    calls.push_back(TopCallEntry{TextBuffer(std::to_string(first++)), ms, "", ""});
+  }
+  return calls;
+}
+
+std::vector<std::string> Names(const std::vector<TopCallEntry>& calls) {
+  std::vector<std::string> names;
+  for (const TopCallEntry& call : calls) names.emplace_back(call.callText.view());
+  return names;
+}
+
+TEST(MergeableProfileTest, LongestCallsMergeAsOneListFedBothKeepsThem) {
+  const struct {
+    std::vector<double> ours, theirs;
+    size_t limit;
+  } kCases[] = {
+      {{}, {}, 3},
+      {{1, 2}, {}, 3},
+      {{}, {1, 2}, 3},
+      {{1, 5, 9}, {2, 5, 7}, 3},
+      {{1, 5, 9}, {2, 5, 7}, 4},
+      {{5, 5, 5}, {5, 5}, 3},  // ties: the later fed stay
+      {{1, 2, 3}, {4, 5, 6}, 2},
+      {{4, 5, 6}, {1, 2, 3}, 10},
+      {{1, 2, 3, 4}, {2}, 2},  // more than the limit already
+      {{3, 1, 2}, {5, 4}, 3},  // not in order: fed one by one
+      {{1, 2}, {2, 1, 2}, 3},
+      {{7}, {7}, 0},
+  };
+  for (const auto& test : kCases) {
+    MergeableProfile ours, theirs;
+    ours.topCalls = Calls(test.ours, 0);
+    theirs.topCalls = Calls(test.theirs, 100);
+    ours.topCallsKept = test.limit;
+    TopList<TopCallEntry> reference(test.limit);
+    for (const TopCallEntry& call : ours.topCalls) reference.add(call);
+    for (const TopCallEntry& call : theirs.topCalls) reference.add(call);
+    ours.merge(theirs);
+    EXPECT_EQ(Names(ours.topCalls), Names(reference.take()))
+        << ::testing::PrintToString(test.ours) << " + " << ::testing::PrintToString(test.theirs)
+        << " to " << test.limit;
+  }
 }
 
 // Every figure of `analytics` in a line each, for comparing two of them.

@@ -322,26 +322,33 @@ bool JsonPullReader::integer(int64_t* value) {
 bool JsonPullReader::integerItems(std::vector<int64_t>* values) {
   // Items as the writer writes them, up to 18 digits without a leading zero
   // and a comma or the ']' right after, are read in one pass; the first
-  // that is not, and all after it, by the whole grammar.
+  // that is not, and all after it, by the whole grammar. The position is
+  // kept in locals and stored once: these lists are most of a saved profile.
   const char* const data = text_.data();
-  const size_t size = text_.size();
-  size_t at = at_;
+  const char* const end = data + text_.size();
+  const char* at = data + at_;
+  const char* after = nullptr;  // the comma or ']' after the last item read
   for (;;) {
-    size_t end = at;
+    const char* digit = at;
     uint64_t magnitude = 0;  // wraps past 19 digits, which go the long way
-    while (end < size && IsDigit(data[end]))
-      magnitude = magnitude * 10 + uint64_t(data[end++] - '0');
-    size_t digits = end - at;
-    if (digits == 0 || digits > 18 || end == size || (data[at] == '0' && digits > 1)) break;
-    if (data[end] != ',' && data[end] != ']') break;
+    while (digit != end && unsigned(*digit - '0') < 10) {
+      magnitude = magnitude * 10 + unsigned(*digit++ - '0');
+    }
+    size_t digits = size_t(digit - at);
+    if (digits - 1 >= 18 || digit == end || (*at == '0' && digits > 1)) break;
+    if (*digit != ',' && *digit != ']') break;
     values->push_back(int64_t(magnitude));
+    after = digit;
+    if (*digit == ']') break;
+    at = digit + 1;
+  }
+  if (after != nullptr) {
     first_ = false;
-    at_ = end;  // before the comma or the ']', where nextItem() goes on
-    if (data[end] == ']') {
+    at_ = size_t(after - data);  // where nextItem() goes on
+    if (*after == ']') {
       ++at_;
       return true;
     }
-    at = end + 1;
   }
   while (nextItem()) {
     int64_t value;

@@ -66,6 +66,40 @@ void ReadObject(JsonPullReader* json, std::initializer_list<const char*> keys, u
   }
 }
 
+// How the records of a document are written: objects up to version 2,
+// lists of their fields in a fixed order from version 3 on. Until the
+// version is read, each record is read as what it is, and the document is
+// checked once the version is known.
+struct Layout {
+  int64_t version = 0;                  // 0: not read yet
+  bool lists = false, objects = false;  // what records were read as
+};
+
+// Reads the record ahead as ReadObject does, or, where `layout` makes it a
+// list, its fields in the order of `keys`; the fields marked optional may be
+// left out at its end.
+template <typename Read>
+void ReadRecord(JsonPullReader* json, Layout* layout, std::initializer_list<const char*> keys,
+                uint32_t optional, Read read) {
+  bool asList = layout->version > 0 ? layout->version >= 3 : json->peek() == Kind::kArray;
+  (asList ? layout->lists : layout->objects) = true;
+  if (!asList) return ReadObject(json, keys, optional, read);
+  if (json->peek() != Kind::kArray)
+    throw Damaged(std::string("a list expected around ") + *keys.begin());
+  json->enterArray();
+  uint32_t index = 0;
+  for (; json->nextItem(); ++index) {
+    if (index == keys.size()) {
+      throw Damaged(std::string("more than ") + std::to_string(keys.size()) + " items around " +
+                    *keys.begin());
+    }
+    read(index);
+  }
+  for (; index < keys.size(); ++index) {
+    if (!(optional >> index & 1)) throw Damaged(std::string("no ") + keys.begin()[index]);
+  }
+}
+
 std::string Text(JsonPullReader* json, const char* what) {
   if (json->peek() != Kind::kText) throw Damaged(std::string(what) + " is no text");
   return std::string(json->text());
@@ -137,9 +171,9 @@ std::string_view LastingText(JsonPullReader* json, const char* what, ClassBatch*
   return json->textInPlace() ? text : batch->keep(text);
 }
 
-ExampleView ExampleOf(JsonPullReader* json, ClassBatch* batch) {
+ExampleView ExampleOf(JsonPullReader* json, Layout* layout, ClassBatch* batch) {
   ExampleView example;
-  ReadObject(json, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
+  ReadRecord(json, layout, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
     if (key == 0) example.text = LastingText(json, "text", batch);
     if (key == 1) example.ms = Int(json, "ms", 0, kMaxMs);
     if (key == 2) example.thread = LastingText(json, "thread", batch);
@@ -150,27 +184,30 @@ ExampleView ExampleOf(JsonPullReader* json, ClassBatch* batch) {
 
 // A list of classes into `batch`, each class's histogram appended to its
 // pairs; the list read last stands.
-void Classes(JsonPullReader* json, const char* what, ClassBatch::List list, ClassBatch* batch,
+void Classes(JsonPullReader* json, Layout* layout, ClassBatch::List list, ClassBatch* batch,
              std::vector<int64_t>* items) {
+  static const char* const kNames[] = {"apis", "queryClasses", "callClasses"};
+  const char* what = kNames[list];
   batch->clearList(list);
   EnterList(json, what);
   while (json->nextItem()) {
     BatchClass entry;
-    ReadObject(json, {"name", "fetches", "durations", "example"}, 1u << 3, [&](uint32_t key) {
-      if (key == 0) entry.name = LastingText(json, "name", batch);
-      if (key == 1) entry.fetches = Int(json, "fetches", 0, kMaxCount);
-      if (key == 2) {
-        ReadCounts(json, items);
-        entry.firstCount = batch->counts.size();
-        entry.counts = items->size() / 2;
-        entry.calls = 0;
-        for (size_t at = 0; at < items->size(); at += 2) {
-          batch->counts.emplace_back((*items)[at], (*items)[at + 1]);
-          entry.calls += (*items)[at + 1];
-        }
-      }
-      if (key == 3) entry.example = ExampleOf(json, batch);
-    });
+    ReadRecord(json, layout, {"name", "fetches", "durations", "example"}, 1u << 3,
+               [&](uint32_t key) {
+                 if (key == 0) entry.name = LastingText(json, "name", batch);
+                 if (key == 1) entry.fetches = Int(json, "fetches", 0, kMaxCount);
+                 if (key == 2) {
+                   ReadCounts(json, items);
+                   entry.firstCount = batch->counts.size();
+                   entry.counts = items->size() / 2;
+                   entry.calls = 0;
+                   for (size_t at = 0; at < items->size(); at += 2) {
+                     batch->counts.emplace_back((*items)[at], (*items)[at + 1]);
+                     entry.calls += (*items)[at + 1];
+                   }
+                 }
+                 if (key == 3) entry.example = ExampleOf(json, layout, batch);
+               });
     if (entry.calls == 0) throw Damaged(std::string("a class of ") + what + " is empty");
     if (!batch->add(list, entry)) {
       throw Damaged(std::string("a class of ") + what + " appears twice");
@@ -204,19 +241,20 @@ std::vector<SourceTrace> Traces(JsonPullReader* json) {
   return traces;
 }
 
-std::vector<MergeableThread> Threads(JsonPullReader* json) {
+std::vector<MergeableThread> Threads(JsonPullReader* json, Layout* layout) {
   std::vector<MergeableThread> threads;
   EnterList(json, "threads");
   while (json->nextItem()) {
     MergeableThread thread;
-    ReadObject(json, {"trace", "id", "calls", "dmclMs", "first", "last"}, 0, [&](uint32_t key) {
-      if (key == 0) thread.trace = Text(json, "trace");
-      if (key == 1) thread.id = Text(json, "id");
-      if (key == 2) thread.calls = Int(json, "calls", 1, kMaxCount);
-      if (key == 3) thread.dmclMs = Int(json, "dmclMs", 0, INT64_MAX);
-      if (key == 4) thread.first = Text(json, "first");
-      if (key == 5) thread.last = Text(json, "last");
-    });
+    ReadRecord(json, layout, {"trace", "id", "calls", "dmclMs", "first", "last"}, 0,
+               [&](uint32_t key) {
+                 if (key == 0) thread.trace = Text(json, "trace");
+                 if (key == 1) thread.id = Text(json, "id");
+                 if (key == 2) thread.calls = Int(json, "calls", 1, kMaxCount);
+                 if (key == 3) thread.dmclMs = Int(json, "dmclMs", 0, INT64_MAX);
+                 if (key == 4) thread.first = Text(json, "first");
+                 if (key == 5) thread.last = Text(json, "last");
+               });
     threads.push_back(std::move(thread));
   }
   return threads;
@@ -236,14 +274,14 @@ std::vector<uint32_t> BucketThreads(JsonPullReader* json, int64_t last) {
   return threads;
 }
 
-std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThread,
+std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, Layout* layout, int64_t lastThread,
                                            std::vector<int64_t>* items) {
   std::map<int64_t, MergeableBucket> timeline;
   EnterList(json, "buckets");
   while (json->nextItem()) {
     int64_t index = 0;
     MergeableBucket bucket;
-    ReadObject(json, {"index", "durations", "threads"}, 0, [&](uint32_t key) {
+    ReadRecord(json, layout, {"index", "durations", "threads"}, 0, [&](uint32_t key) {
       if (key == 0) index = Int(json, "index", -kMaxSeconds, kMaxSeconds);
       if (key == 1) bucket.durations = Durations(json, items);
       if (key == 2) bucket.threads = BucketThreads(json, lastThread);
@@ -255,12 +293,12 @@ std::map<int64_t, MergeableBucket> Buckets(JsonPullReader* json, int64_t lastThr
   return timeline;
 }
 
-void ReadTimeline(JsonPullReader* json, int64_t lastThread, MergeableProfile* profile,
-                  std::vector<int64_t>* items) {
+void ReadTimeline(JsonPullReader* json, Layout* layout, int64_t lastThread,
+                  MergeableProfile* profile, std::vector<int64_t>* items) {
   ReadObject(json, {"bucketSeconds", "fixed", "buckets"}, 0, [&](uint32_t key) {
     if (key == 0) profile->bucketSeconds = Int(json, "bucketSeconds", 1, kMaxWidth);
     if (key == 1) profile->fixedWidth = Bool(json, "fixed");
-    if (key == 2) profile->timeline = Buckets(json, lastThread, items);
+    if (key == 2) profile->timeline = Buckets(json, layout, lastThread, items);
   });
 }
 
@@ -295,12 +333,12 @@ CallSpan Span(JsonPullReader* json) {
   return CallSpan::Of(earliest, latest, undated);
 }
 
-std::vector<TopCallEntry> TopCalls(JsonPullReader* json) {
+std::vector<TopCallEntry> TopCalls(JsonPullReader* json, Layout* layout) {
   std::vector<TopCallEntry> calls;
   EnterList(json, "topCalls");
   while (json->nextItem()) {
     TopCallEntry call;
-    ReadObject(json, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
+    ReadRecord(json, layout, {"text", "ms", "thread", "start"}, 0, [&](uint32_t key) {
       if (key == 0) call.callText = TextBuffer(Text(json, "text"));
       if (key == 1) {
         double ms = json->peek() == Kind::kNumber ? json->number() : -1.0;
@@ -317,19 +355,21 @@ std::vector<TopCallEntry> TopCalls(JsonPullReader* json) {
   return calls;
 }
 
-std::vector<MergeableSession> Sessions(JsonPullReader* json, std::vector<int64_t>* items) {
+std::vector<MergeableSession> Sessions(JsonPullReader* json, Layout* layout,
+                                       std::vector<int64_t>* items) {
   std::vector<MergeableSession> sessions;
   std::set<std::pair<std::string, std::string>> seen;
   EnterList(json, "sessions");
   while (json->nextItem()) {
     MergeableSession session;
-    ReadObject(json, {"trace", "label", "user", "repository", "durations"}, 0, [&](uint32_t key) {
-      if (key == 0) session.trace = Text(json, "trace");
-      if (key == 1) session.label = Text(json, "label");
-      if (key == 2) session.user = Text(json, "user");
-      if (key == 3) session.repository = Text(json, "repository");
-      if (key == 4) session.durations = Durations(json, items);
-    });
+    ReadRecord(json, layout, {"trace", "label", "user", "repository", "durations"}, 0,
+               [&](uint32_t key) {
+                 if (key == 0) session.trace = Text(json, "trace");
+                 if (key == 1) session.label = Text(json, "label");
+                 if (key == 2) session.user = Text(json, "user");
+                 if (key == 3) session.repository = Text(json, "repository");
+                 if (key == 4) session.durations = Durations(json, items);
+               });
     if (session.durations.count() == 0 || !seen.emplace(session.trace, session.label).second) {
       throw Damaged("a session is empty or appears twice");
     }
@@ -353,17 +393,46 @@ int64_t ReadVersion(JsonPullReader* json, uint32_t key) {
   return version;
 }
 
-// Version 1 knows no sessions: a key of that name is passed over there.
+// The sessions: passed over in version 1, which knows none; null from
+// version 3 on where they are not known. Returns whether they were null.
+bool ReadSessions(JsonPullReader* json, Layout* layout, MergeableProfile* profile,
+                  std::vector<int64_t>* items) {
+  if (layout->version == 1) {
+    json->skip();
+    return false;
+  }
+  if (json->peek() == Kind::kNull) {
+    json->skip();
+    return true;
+  }
+  profile->sessions = Sessions(json, layout, items);
+  return false;
+}
+
+// What can only be checked once the version is known: the records written
+// as that version writes them, and the sessions there where it has them.
+void CheckVersion(const Layout& layout, bool sessions, bool unknownSessions,
+                  MergeableProfile* profile) {
+  if (layout.version >= 3 ? layout.objects : layout.lists) {
+    throw Damaged(std::string("records are ") + (layout.version >= 3 ? "objects" : "lists") +
+                  " in version " + std::to_string(layout.version));
+  }
+  if (layout.version > 1 && !sessions) throw Damaged("no sessions");
+  if (layout.version == 2 && unknownSessions) throw Damaged("sessions is no list");
+  profile->hasSessions = layout.version > 1 && !unknownSessions;
+  if (!profile->hasSessions) profile->sessions.clear();
+}
+
 void ReadDocument(JsonPullReader* json, MergeableProfile* profile, ClassBatch* batch) {
   int64_t lastThread = UINT32_MAX - 1;  // until the threads are read
-  int64_t version = 0;
-  bool sessions = false;
+  Layout layout;
+  bool sessions = false, unknownSessions = false;
   std::vector<int64_t> items;  // a histogram's, as it is read
   ReadObject(json,
              {"format", "version", "traces", "start", "end", "dmclMs", "span", "topCallsKept",
               "topCalls", "apis", "queryClasses", "callClasses", "threads", "timeline", "sessions"},
              1u << 14, [&](uint32_t key) {
-               if (key == 1) version = ReadVersion(json, key);
+               if (key == 1) layout.version = ReadVersion(json, key);
                if (key == 0) ReadVersion(json, key);
                if (key == 2) profile->traces = Traces(json);
                if (key == 3) profile->startStamp = Text(json, "start");
@@ -371,23 +440,19 @@ void ReadDocument(JsonPullReader* json, MergeableProfile* profile, ClassBatch* b
                if (key == 5) profile->dmclMs = Int(json, "dmclMs", 0, INT64_MAX);
                if (key == 6) profile->span = Span(json);
                if (key == 7) profile->topCallsKept = size_t(Int(json, "topCallsKept", 0, 1000000));
-               if (key == 8) profile->topCalls = TopCalls(json);
-               if (key == 9) Classes(json, "apis", ClassBatch::kApis, batch, &items);
-               if (key == 10)
-                 Classes(json, "queryClasses", ClassBatch::kQueryClasses, batch, &items);
-               if (key == 11) Classes(json, "callClasses", ClassBatch::kCallClasses, batch, &items);
-               if (key == 12) profile->threads = Threads(json);
+               if (key == 8) profile->topCalls = TopCalls(json, &layout);
+               if (key >= 9 && key <= 11) {
+                 Classes(json, &layout, ClassBatch::List(key - 9), batch, &items);
+               }
+               if (key == 12) profile->threads = Threads(json, &layout);
                if (key == 12) lastThread = int64_t(profile->threads.size()) - 1;
-               if (key == 13) ReadTimeline(json, lastThread, profile, &items);
-               if (key == 14 && version == 1) json->skip();
-               if (key == 14 && version != 1) profile->sessions = Sessions(json, &items);
-               sessions = sessions || (key == 14 && version != 1);
+               if (key == 13) ReadTimeline(json, &layout, lastThread, profile, &items);
+               if (key == 14) unknownSessions = ReadSessions(json, &layout, profile, &items);
+               sessions = sessions || key == 14;
              });
   json->finish();
   if (profile->traces.empty()) throw Damaged("no traces");
-  if (version > 1 && !sessions) throw Damaged("no sessions");
-  profile->hasSessions = version > 1;
-  if (version == 1) profile->sessions.clear();
+  CheckVersion(layout, sessions, unknownSessions, profile);
   CheckTimeline(*profile);
 }
 

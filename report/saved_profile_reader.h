@@ -21,8 +21,9 @@ bool StartsLikeSavedProfile(std::string_view start);
 
 // Reads the saved profile `text` into `profile` (replacing what it held).
 // Returns false with the reason in `error` ("not a saved profile", "written
-// by a later version of quintrel ...", "damaged: ..."). A profile of version
-// 1 is read without its sessions (hasSessions false).
+// by a later version of quintrel ...", "damaged: ..."). Every version up to
+// this build's is read; a profile of version 1, or of version 3 with its
+// sessions null, is read without its sessions (hasSessions false).
 bool ReadSavedProfile(std::string_view text, MergeableProfile* profile, std::string* error);
 
 // As above, in the two parts ProfileTotal::add takes: the classes into

@@ -4,6 +4,7 @@
 #include <zstd.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -165,6 +166,121 @@ TEST(SavedProfileReaderTest, ReadsEditedProfilesAsTheTreeReaderDid) {
   }
   for (size_t cut = 0; cut < good.size(); cut += 97) {
     ExpectSameReading(good.substr(0, cut), "cut at " + std::to_string(cut));
+  }
+}
+
+using Json = nlohmann::ordered_json;
+
+// Each record of `list` (a list of field lists) as an object of `keys`.
+void AsObjects(Json* list, const std::vector<const char*>& keys) {
+  for (Json& record : *list) {
+    Json object = Json::object();
+    for (size_t field = 0; field < record.size(); ++field) object[keys[field]] = record[field];
+    record = std::move(object);
+  }
+}
+
+// `text`, a document of version 3, as version 2 writes the same profile:
+// every record an object of its fields.
+std::string AsVersion2(const std::string& text) {
+  Json document = Json::parse(text);
+  for (const char* list : {"apis", "queryClasses", "callClasses"}) {
+    AsObjects(&document[list], {"name", "fetches", "durations", "example"});
+    for (Json& record : document[list]) {
+      if (!record.contains("example")) continue;
+      Json examples = Json::array({record["example"]});
+      AsObjects(&examples, {"text", "ms", "thread", "start"});
+      record["example"] = examples[0];
+    }
+  }
+  AsObjects(&document["topCalls"], {"text", "ms", "thread", "start"});
+  AsObjects(&document["threads"], {"trace", "id", "calls", "dmclMs", "first", "last"});
+  AsObjects(&document["sessions"], {"trace", "label", "user", "repository", "durations"});
+  AsObjects(&document["timeline"]["buckets"], {"index", "durations", "threads"});
+  document["version"] = 2;
+  return document.dump();
+}
+
+// The corpus profile `name` with two sessions, as this build writes it.
+std::string WithSessions(const std::string& name) {
+  MergeableProfile profile;
+  std::string error;
+  EXPECT_TRUE(ReadSavedProfile(Corpus(name), &profile, &error)) << name << ": " << error;
+  profile.hasSessions = true;
+  for (const char* label : {"s0", "s1"}) {
+    MergeableSession session{profile.traces[0].name, label, "admin", "repo", {}};
+    session.durations.add(12, 3);
+    profile.sessions.push_back(std::move(session));
+  }
+  return Written(profile);
+}
+
+TEST(SavedProfileReaderTest, ReadsVersionsTwoAndThreeAlike) {
+  for (const char* name : {"empty.prof", "fixed_bucket.prof", "many_merged.prof", "small.prof"}) {
+    const std::string current = WithSessions(name), before = AsVersion2(current);
+    ASSERT_NE(current.find("\"version\":3,"), std::string::npos) << name;
+    MergeableProfile read;
+    std::string error;
+    ASSERT_TRUE(ReadSavedProfile(before, &read, &error)) << name << ": " << error;
+    EXPECT_EQ(Written(read), current) << name;
+    ExpectSameMerge({current, before, Corpus(name), before}, name);
+  }
+}
+
+TEST(SavedProfileReaderTest, RefusesRecordsOfTheOtherVersion) {
+  const std::string current = WithSessions("small.prof"), before = AsVersion2(current);
+  const struct {
+    const std::string& text;
+    const char* from;
+    const char* to;
+    const char* error;  // "" where the document is read
+  } kEdits[] = {
+      {current, "[\"close\",0,[1,1]]", "{\"name\":\"close\",\"fetches\":0,\"durations\":[1,1]}",
+       "damaged: a list expected around name"},
+      {before, "{\"name\":\"close\",\"fetches\":0,\"durations\":[1,1]}", "[\"close\",0,[1,1]]",
+       "damaged: an object expected around name"},
+      {current, "[\"close\",0,[1,1]]", "[\"close\",0]", "damaged: no durations"},
+      {current, "[\"close\",0,[1,1]]", "[\"close\",0,[1,1],[\"c\",1,\"t\",\"s\"],0]",
+       "damaged: more than 4 items around name"},
+      {current, "[\"close\",0,[1,1]]", "[\"close\",0,[1,1],[\"c\",1,\"t\"]]", "damaged: no start"},
+      {current, "\"sessions\":[", "\"sessions\":null,\"was\":[", ""},
+      {before, "\"sessions\":[", "\"sessions\":null,\"was\":[", "damaged: sessions is no list"},
+      {current, "\"sessions\":[", "\"was\":[", "damaged: no sessions"},
+      {current, "\"version\":3,", "", "damaged: no version"},
+  };
+  for (const auto& edit : kEdits) {
+    const std::string edited = Edited(edit.text, edit.from, edit.to);
+    MergeableProfile read;
+    std::string error;
+    bool ok = ReadSavedProfile(edited, &read, &error);
+    EXPECT_EQ(ok, *edit.error == '\0') << edit.from << " -> " << edit.to << ": " << error;
+    const std::string what = std::string(edit.from) + " -> " + edit.to;
+    if (ok) {
+      EXPECT_FALSE(read.hasSessions) << what;
+    } else {
+      EXPECT_EQ(error, edit.error) << what;
+    }
+  }
+  // Records read before the version, as a document edited by hand may have
+  // them, are checked against it at the end.
+  const std::string lastCurrent = Edited(current, "\"version\":3,", "");
+  const std::string lastBefore = Edited(before, "\"version\":2,", "");
+  const struct {
+    std::string text;
+    const char* error;
+  } kLate[] = {
+      {lastCurrent.substr(0, lastCurrent.size() - 2) + ",\"version\":3}\n", ""},
+      {lastBefore.substr(0, lastBefore.size() - 1) + ",\"version\":2}", ""},
+      {lastBefore.substr(0, lastBefore.size() - 1) + ",\"version\":3}",
+       "damaged: records are objects in version 3"},
+      {lastCurrent.substr(0, lastCurrent.size() - 2) + ",\"version\":2}",
+       "damaged: records are lists in version 2"},
+  };
+  for (const auto& late : kLate) {
+    MergeableProfile read;
+    std::string error;
+    EXPECT_EQ(ReadSavedProfile(late.text, &read, &error), *late.error == '\0') << error;
+    EXPECT_EQ(error, late.error);
   }
 }
 

@@ -21,17 +21,15 @@ Json DurationsJson(const DurationHistogram& durations) {
   return flat;
 }
 
+// A class as [name, fetches, durations], its example (where it has one)
+// after them as [text, ms, thread, start].
 Json ClassesJson(const std::map<std::string, MergeableClass>& classes) {
   Json list = Json::array();
   for (const auto& [name, entry] : classes) {
-    Json item = {{"name", name}, {"fetches", entry.fetches}};
-    item["durations"] = DurationsJson(entry.durations);
+    Json item = Json::array({name, entry.fetches, DurationsJson(entry.durations)});
     const Example& example = entry.example;
     if (example.ms >= 0) {
-      item["example"] = {{"text", example.text},
-                         {"ms", example.ms},
-                         {"thread", example.thread},
-                         {"start", example.start}};
+      item.push_back(Json::array({example.text, example.ms, example.thread, example.start}));
     }
     list.push_back(std::move(item));
   }
@@ -52,12 +50,8 @@ Json TracesJson(const std::vector<SourceTrace>& traces) {
 Json ThreadsJson(const std::vector<MergeableThread>& threads) {
   Json list = Json::array();
   for (const MergeableThread& thread : threads) {
-    list.push_back({{"trace", thread.trace},
-                    {"id", thread.id},
-                    {"calls", thread.calls},
-                    {"dmclMs", thread.dmclMs},
-                    {"first", thread.first},
-                    {"last", thread.last}});
+    list.push_back(Json::array(
+        {thread.trace, thread.id, thread.calls, thread.dmclMs, thread.first, thread.last}));
   }
   return list;
 }
@@ -65,11 +59,8 @@ Json ThreadsJson(const std::vector<MergeableThread>& threads) {
 Json SessionsJson(const std::vector<MergeableSession>& sessions) {
   Json list = Json::array();
   for (const MergeableSession& session : sessions) {
-    list.push_back({{"trace", session.trace},
-                    {"label", session.label},
-                    {"user", session.user},
-                    {"repository", session.repository},
-                    {"durations", DurationsJson(session.durations)}});
+    list.push_back(Json::array({session.trace, session.label, session.user, session.repository,
+                                DurationsJson(session.durations)}));
   }
   return list;
 }
@@ -77,9 +68,7 @@ Json SessionsJson(const std::vector<MergeableSession>& sessions) {
 Json TimelineJson(const MergeableProfile& profile) {
   Json buckets = Json::array();
   for (const auto& [index, bucket] : profile.timeline) {
-    buckets.push_back({{"index", index},
-                       {"durations", DurationsJson(bucket.durations)},
-                       {"threads", bucket.threads}});
+    buckets.push_back(Json::array({index, DurationsJson(bucket.durations), Json(bucket.threads)}));
   }
   return {{"bucketSeconds", profile.bucketSeconds},
           {"fixed", profile.fixedWidth},
@@ -89,10 +78,8 @@ Json TimelineJson(const MergeableProfile& profile) {
 Json TopCallsJson(const std::vector<TopCallEntry>& calls) {
   Json list = Json::array();
   for (const TopCallEntry& call : calls) {
-    list.push_back({{"text", std::string(call.callText.view())},
-                    {"ms", call.durationMs},
-                    {"thread", call.threadId},
-                    {"start", call.timeStamp}});
+    list.push_back(Json::array(
+        {std::string(call.callText.view()), call.durationMs, call.threadId, call.timeStamp}));
   }
   return list;
 }
@@ -102,8 +89,7 @@ Json TopCallsJson(const std::vector<TopCallEntry>& calls) {
 void WriteSavedProfile(const MergeableProfile& profile, std::ostream& out) {
   Json document = {
       {"format", kSavedProfileFormat},
-      // A profile without its sessions is what version 1 holds.
-      {"version", profile.hasSessions ? kSavedProfileVersion : 1},
+      {"version", kSavedProfileVersion},
       {"traces", TracesJson(profile.traces)},
       {"start", profile.startStamp},
       {"end", profile.endStamp},
@@ -120,7 +106,8 @@ void WriteSavedProfile(const MergeableProfile& profile, std::ostream& out) {
       {"threads", ThreadsJson(profile.threads)},
       {"timeline", TimelineJson(profile)},
   };
-  if (profile.hasSessions) document["sessions"] = SessionsJson(profile.sessions);
+  // null: the sessions are not known (a profile merged with one of version 1).
+  document["sessions"] = profile.hasSessions ? SessionsJson(profile.sessions) : Json();
   std::string text = document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
   std::string frame = FrameProfileText(text);
   out.write(frame.data(), std::streamsize(frame.size()));

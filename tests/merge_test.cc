@@ -277,14 +277,21 @@ TEST(SavedProfile, RefusedWhenDamaged) {
     const char* message;
   } cases[] = {
       {"truncated", good.substr(0, good.size() / 2), "damaged: not a whole JSON document"},
-      {"future", EditedProfile("\"version\":2", "\"version\":3"), "written by a later version"},
-      {"no version", EditedProfile("\"version\":2", "\"version\":\"2\""), "damaged: version"},
+      {"future", EditedProfile("\"version\":3", "\"version\":4"), "written by a later version"},
+      {"no version", EditedProfile("\"version\":3", "\"version\":\"3\""), "damaged: version"},
       {"no sessions", EditedProfile("\"sessions\":", "\"was\":"), "damaged: no sessions"},
-      {"empty session", EditedProfile("\"label\":", "\"durations\":[],\"was\":"), "damaged:"},
-      {"count zero", EditedProfile("\"durations\":[", "\"durations\":[7,0,"), "damaged: a count"},
-      {"odd durations", EditedProfile("\"durations\":[", "\"durations\":[7,"), "damaged:"},
-      {"unknown thread", EditedProfile("\"threads\":[0", "\"threads\":[99"), "damaged: a thread"},
+      {"empty session", EditedProfile("\"repo01\",[", "\"repo01\",[],[\"was\","), "damaged:"},
+      {"count zero", EditedProfile(",0,[21,1]", ",0,[21,0]"), "damaged: a count"},
+      {"odd durations", EditedProfile(",0,[21,1]", ",0,[21,1,22]"), "damaged:"},
+      {"unknown thread", EditedProfile("],[0]]", "],[99]]"), "damaged: a thread"},
       {"wrong kind", EditedProfile("\"apis\":[", "\"apis\":{\"x\":1},\"old\":["), "damaged: apis"},
+      {"objects",
+       EditedProfile("\"apis\":[[",
+                     "\"apis\":[{\"name\":\"x\",\"fetches\":0,"
+                     "\"durations\":[1,1]},["),
+       "damaged: a list expected around name"},
+      {"extra field", EditedProfile(",0,[21,1]]", ",0,[21,1],[\"x\",1,\"t\",\"s\"],7]"),
+       "damaged: more than 4 items around name"},
       {"huge", "{\"format\"" + std::string(33 << 20, ' ') + "}", "larger than 32 MB"},
   };
   for (const auto& c : cases) {
