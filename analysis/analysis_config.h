@@ -70,11 +70,12 @@ struct AnalysisConfig {
   bool mergeableTopCalls = false;
   // Literals, numbers and ids of the texts a run writes become "?".
   bool anonymize = false;
-  // Summary mode: of an API line, the first bytes the analysis reads, this
-  // many (npos: all of it), for reports that show no more of a call's text
-  // than its beginning. A longer line's call and query classes, API name
-  // and session are read from them; its length is still counted whole. The
-  // text filters, which read every byte, keep the whole line.
+  // Summary mode: of an API line, and of the API text its continuation
+  // lines make, the first bytes the analysis reads, this many (npos: all of
+  // it), for reports that show no more of a call's text than its beginning.
+  // A longer text's call and query classes, API name and session are read
+  // from them; an API line's length is still counted whole. The text
+  // filters, which read every byte, keep the whole text.
   size_t apiLineKept = std::string_view::npos;
 };
 

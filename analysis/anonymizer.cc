@@ -84,8 +84,9 @@ void Anonymizer::anonymize(Profile* profile) {
 }
 
 void Anonymizer::QuerySink::onQueryRecord(QueryRecord* record) {
-  QueryFingerprint(record->queryText.view(), record->gluedAt, &text_);
+  QueryFingerprint(record->text(), record->gluedAt, &text_);
   record->queryText.assign(text_);
+  record->sharedText = nullptr;
   record->gluedAt = std::string_view::npos;
   next_->onQueryRecord(record);
 }

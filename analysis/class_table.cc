@@ -1,10 +1,32 @@
 #include "analysis/class_table.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <tuple>
 #include <utility>
 
 namespace quintrel {
+
+namespace {
+
+// Released chunks of classes between releases of their memory to the system.
+const uint32_t kChunksPerTrim = 128;
+
+// The chunks a table releases while its rows are made lie among memory still
+// in use, where the allocator keeps them for its own reuse, which the rows,
+// made in one large block elsewhere, never ask for: they are handed back to
+// the system now and then instead, so that the process holds no more than
+// the table's rest and the rows.
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
+
+}  // namespace
 
 uint32_t ClassTable::lookUp(std::string_view name, uint64_t hash) {
   bool added;
@@ -46,7 +68,9 @@ Example ClassTable::ExampleOf(const Class& entry) {
 
 void ClassTable::release(uint32_t number) {
   *at(number) = Class();
-  if ((number & (kChunk - 1)) == kChunk - 1) chunks_[number >> kChunkBits].reset();
+  if ((number & (kChunk - 1)) != kChunk - 1) return;
+  chunks_[number >> kChunkBits].reset();
+  if ((number >> kChunkBits) % kChunksPerTrim == kChunksPerTrim - 1) ReturnFreedMemory();
 }
 
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {

@@ -1,6 +1,7 @@
 #include "analysis/query_log.h"
 
 #include <new>
+#include <utility>
 
 #include "analysis/text_index.h"
 
@@ -15,7 +16,8 @@ void QueryLog::onQueryRecord(QueryRecord* record) {
   if (size_ == blocks_.size() * kBlockRecords) {
     blocks_.push_back(std::unique_ptr<Stored[]>(new Stored[kBlockRecords]));
   }
-  TextArena::Ref text = store(&record->queryText);
+  TextArena::Ref text = record->sharedText != nullptr ? texts_.share(std::move(record->sharedText))
+                                                      : store(&record->queryText);
   if (text.chunk >= (1u << 29)) throw std::bad_alloc();  // 2^29 chunks: no trace gets here
   blocks_[size_ / kBlockRecords][size_ % kBlockRecords] =
       Stored{text.chunk,       static_cast<uint32_t>(record->api),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace quintrel {
@@ -62,6 +63,21 @@ TEST(QueryLogTest, TakesLargeTextsOverWithoutCopying) {
   log.onQueryRecord(&large);
   EXPECT_EQ(log.at(0).queryText.data(), text);
   EXPECT_EQ(log.at(0).queryText.size(), size_t{1} << 20);
+}
+
+TEST(QueryLogTest, HoldsASharedTextAsShared) {
+  QueryLog log;
+  QueryRecord shared = Record("", 5, 1);
+  shared.sharedText = std::make_shared<const TextBuffer>(std::string(1 << 20, 's'));
+  const char* text = shared.sharedText->view().data();
+  QueryRecord again = shared;
+  log.onQueryRecord(&shared);
+  log.onQueryRecord(&again);
+  ASSERT_EQ(log.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(log.at(i).queryText.data(), text);
+    EXPECT_EQ(log.at(i).queryText.size(), size_t{1} << 20);
+  }
 }
 
 }  // namespace

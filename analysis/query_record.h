@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,9 @@ void AddFetch(int64_t fetchMs, double* durationMs, int32_t* rowCount);
 struct QueryRecord {
   QueryApi api = QueryApi::kQuery;
   TextBuffer queryText;
+  // In place of queryText, a large text that several records share: the
+  // queries one execquery call opens (QueryTracker), which hold it once.
+  std::shared_ptr<const TextBuffer> sharedText;
   // Where queryText joins the API line and the first line that continued it
   // in the trace without the line break between them, as the reports print
   // it; classes read a blank there. npos when the text has no such join.
@@ -56,6 +60,9 @@ struct QueryRecord {
   std::string fingerprint;
 
   void addFetch(int64_t fetchMs) { AddFetch(fetchMs, &durationMs, &rowCount); }
+  std::string_view text() const {
+    return sharedText != nullptr ? sharedText->view() : queryText.view();
+  }
 };
 
 // A query as the reports read it; the texts belong to whoever stores it.
@@ -70,7 +77,7 @@ class QueryRecordSink {
  public:
   virtual ~QueryRecordSink() = default;
   // Receives a query that is complete: its collection was opened again, or
-  // the trace ended. The receiver may take the record's text.
+  // the trace ended. The receiver may take the record's text, or share it.
   virtual void onQueryRecord(QueryRecord* record) = 0;
 };
 

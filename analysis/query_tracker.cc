@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -117,7 +118,13 @@ void QueryTracker::track(TraceCall* call) {
       return;
     case Role::kExecQuery: {
       std::string pendingKey(connection);
-      pending_[pendingKey] = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
+      QueryRecord& pending = pending_[pendingKey];
+      pending = startRecord(QueryApi::kExecQuery, call);  // replaces an earlier one
+      // Each getlastcoll opens a query of it: a large text is shared by
+      // them all rather than copied for each.
+      if (pending.queryText.size() >= kLargeText) {
+        pending.sharedText = std::make_shared<const TextBuffer>(std::move(pending.queryText));
+      }
       return;
     }
     case Role::kGetLastColl: {

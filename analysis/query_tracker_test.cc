@@ -131,6 +131,22 @@ void Track(QueryTracker* tracker, const std::string& apiLine, const std::string&
   tracker->track(&call);
 }
 
+TEST(QueryTrackerTest, TheQueriesOfOneExecQueryShareItsLargeText) {
+  // Each getlastcoll opens the query again; its text is held once.
+  for (size_t length : {size_t{10}, kLargeText}) {
+    RecordList list;
+    QueryTracker tracker(&list);
+    const std::string text = "select " + std::string(length, 'a');
+    Track(&tracker, "execquery,s0,F," + text, "T'");
+    Track(&tracker, "getlastcoll,s0", "q0'");
+    Track(&tracker, "getlastcoll,s0", "q1'");
+    tracker.finish();
+    ASSERT_EQ(list.records.size(), 2u) << length;
+    for (const QueryRecord& record : list.records) EXPECT_EQ(record.text(), text) << length;
+    EXPECT_EQ(list.records[0].text().data() == list.records[1].text().data(), length >= kLargeText);
+  }
+}
+
 // Random starts, fetches and closes of a few collections on two connections:
 // the log lists the queries with their rows as it did when a close completed
 // nothing (a record took the fetches on its key until the key started again,

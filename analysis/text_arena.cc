@@ -25,6 +25,11 @@ TextArena::Ref TextArena::copy(std::string_view text) {
   return add(&whole);
 }
 
+TextArena::Ref TextArena::share(std::shared_ptr<const TextBuffer> text) {
+  shared_.push_back(std::move(text));
+  return Ref{static_cast<uint32_t>(shared_.size() - 1), 0, kSharedText};
+}
+
 TextArena::Ref TextArena::pack(std::string_view text) {
   size_t length = text.size();
   if (!hasPacking_ || chunks_[packing_].capacity() - chunks_[packing_].size() < length) {
@@ -43,6 +48,9 @@ TextArena::Ref TextArena::pack(std::string_view text) {
 size_t TextArena::bytesHeld() const {
   size_t bytes = chunks_.capacity() * sizeof(TextBuffer);
   for (const TextBuffer& chunk : chunks_) bytes += chunk.capacity();
+  // A text shared with others counts in full: it may outlive them all.
+  bytes += shared_.capacity() * sizeof(shared_[0]);
+  for (const auto& text : shared_) bytes += text->capacity();
   return bytes;
 }
 

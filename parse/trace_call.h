@@ -58,6 +58,11 @@ class TraceCall {
   // Appends one continuation line of the API text and its "\n" (the first is
   // joined to the API line's text without a separator).
   void appendContinuation(std::string_view line);
+  // Appends a piece of a continuation line, or its "\n", as far as the API
+  // text stays within its first `kept` bytes.
+  void appendToContinuation(std::string_view piece, size_t kept) {
+    if (apiText.size() < kept) apiText.append(piece.substr(0, kept - apiText.size()));
+  }
   // Extends apiText with the raw lines recorded after the API line, up to the
   // first one that begins with "# [ ", as appendContinuation would have.
   void appendContinuationToApiText();

@@ -108,13 +108,15 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
   if (lineCall_ == nullptr) return;
   if (targets_.raw) lineCall_->appendToLastLine(piece);
   if (targets_.apiText) lineCall_->appendToApiLine(piece, policy_.apiLineKept);
-  if (targets_.continuation) lineCall_->apiText.append(piece);
+  if (targets_.continuation) lineCall_->appendToContinuation(piece, policy_.apiLineKept);
   if (targets_.resultText) lineCall_->resultText.append(piece);
 }
 
 void TraceLineProcessor::endLine() {
   if (gathering_) classifyGathered(true);  // the whole line is known now
-  if (lineCall_ != nullptr && targets_.continuation) lineCall_->apiText.push_back('\n');
+  if (lineCall_ != nullptr && targets_.continuation) {
+    lineCall_->appendToContinuation("\n", policy_.apiLineKept);
+  }
   // Whether the lines after an API line continue its text is decided on the
   // whole line: its first piece alone may look like the start of a query name.
   if (lineCall_ != nullptr && targets_.apiText) {
@@ -191,7 +193,7 @@ void TraceLineProcessor::collectContinuation(std::string_view line, TraceCall* c
     call->continuationOpen = false;
     return;
   }
-  call->apiText.append(line);
+  call->appendToContinuation(line, policy_.apiLineKept);
   lineCall_ = call;
   targets_.continuation = true;
 }

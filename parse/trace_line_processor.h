@@ -40,8 +40,9 @@ struct RecordingPolicy {
   // its API text into apiText as they arrive (TraceCall::appendContinuation);
   // null: none does.
   bool (*collectsContinuation)(std::string_view apiLineText) = nullptr;
-  // Of an API line, keep no more than its first bytes, this many (npos:
-  // all), where no receiver reads past them.
+  // Of an API line, and of the API text its continuation lines make, keep
+  // no more than the first bytes, this many (npos: all), where no receiver
+  // reads past them.
   size_t apiLineKept = std::string_view::npos;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -233,6 +234,23 @@ TEST(TraceLineProcessor, KeepsTheBeginningOfALongApiLine) {
       // The next call of the thread starts afresh.
       EXPECT_EQ(sink.calls[1].apiLineText(), std::string("get,s0,y").substr(0, c.kept));
       EXPECT_EQ(sink.calls[1].apiLineSize(), 8u);
+    }
+  }
+}
+
+TEST(TraceLineProcessor, KeepsTheBeginningOfALongContinuedText) {
+  // The API line, then continuation lines and their line feeds, up to the
+  // bytes kept in all, in whole lines and in pieces alike.
+  const std::string whole = "query,s0,select a,from t\nwhere " + std::string(50, 'x') + "\n";
+  const std::vector<std::string> lines = {Line("3412", "API> query,s0,select a,"), "from t",
+                                          "where " + std::string(50, 'x'), Line("3412", "Res: ''")};
+  for (size_t kept : {std::string::npos, whole.size(), size_t{40}, size_t{18}, size_t{10}}) {
+    for (size_t pieceSize : {0, 1, 7, 64}) {
+      RecordingSink sink;
+      Feed(lines, &sink, RecordingPolicy{false, true, true, &Always, kept}, pieceSize);
+      ASSERT_EQ(sink.calls.size(), 1u) << kept << " " << pieceSize;
+      EXPECT_EQ(sink.calls[0].apiText.view(), whole.substr(0, kept)) << kept << " " << pieceSize;
+      EXPECT_EQ(sink.calls[0].apiLineText(), whole.substr(0, std::min<size_t>(kept, 18)));
     }
   }
 }
