@@ -1,30 +1,22 @@
 #include "analysis/class_table.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <algorithm>
 #include <tuple>
 #include <utility>
+
+#include "analysis/freed_memory.h"
 
 namespace quintrel {
 
 namespace {
 
-// Released chunks of classes between releases of their memory to the system.
-const uint32_t kChunksPerTrim = 128;
-
-// The chunks a table releases while its rows are made lie among memory still
-// in use, where the allocator keeps them for its own reuse, which the rows,
-// made in one large block elsewhere, never ask for: they are handed back to
-// the system now and then instead, so that the process holds no more than
+// Released chunks of classes between releases of their memory to the
+// system. The chunks a table releases while its rows are made lie among
+// memory still in use, where the allocator keeps them for its own reuse,
+// which the rows, made in one large block elsewhere, never ask for: they are
+// handed back now and then instead, so that the process holds no more than
 // the table's rest and the rows.
-void ReturnFreedMemory() {
-#ifdef __GLIBC__
-  malloc_trim(0);
-#endif
-}
+const uint32_t kChunksPerTrim = 128;
 
 }  // namespace
 
@@ -70,7 +62,7 @@ void ClassTable::release(uint32_t number) {
   *at(number) = Class();
   if ((number & (kChunk - 1)) != kChunk - 1) return;
   chunks_[number >> kChunkBits].reset();
-  if ((number >> kChunkBits) % kChunksPerTrim == kChunksPerTrim - 1) ReturnFreedMemory();
+  if ((number >> kChunkBits) % kChunksPerTrim == kChunksPerTrim - 1) FreedMemory::Return();
 }
 
 void ClassTable::moveInto(std::map<std::string, MergeableClass>* classes) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/freed_memory.h"
 #include "cli/messages.h"
 #include "cli/output_target.h"
 #include "cli/parameter_map.h"
@@ -123,6 +124,7 @@ int Main(int argc, char** argv) {
 
 int quintrel::RunProgram(int argc, char** argv) {
   quintrel::SystemStreams::PrepareProcess();
+  quintrel::FreedMemory::SetWay(&quintrel::SystemStreams::ReturnFreedMemory);
   int code;
   try {
     code = Main(argc, argv);

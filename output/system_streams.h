@@ -36,6 +36,10 @@ class SystemStreams {
   // back. For a line on the terminal that must not stay behind.
   static void WriteOnInterrupt(const char* text, size_t size);
 
+  // Hands the pages of the memory freed in the middle of the heap back to
+  // the system, where the allocator can (glibc's); elsewhere nothing.
+  static void ReturnFreedMemory();
+
   // Writes some of `data` to `fd`, waiting while a non-blocking descriptor
   // cannot take more and going on after interruptions: how many bytes it
   // wrote (at least one), or -1 with the system's error number in `error`.

@@ -52,6 +52,8 @@ void SystemStreams::PrepareProcess() {
   }
 }
 
+void SystemStreams::ReturnFreedMemory() { malloc_trim(0); }
+
 void SystemStreams::WriteOnInterrupt(const char* text, size_t size) {
   interruptText = nullptr;
   interruptSize = size;

@@ -51,6 +51,9 @@ void SystemStreams::PrepareProcess() {
   }
 }
 
+// The process heap keeps no large blocks of its own to hand back.
+void SystemStreams::ReturnFreedMemory() {}
+
 void SystemStreams::WriteOnInterrupt(const char* text, size_t size) {
   static const bool handlerSet = SetConsoleCtrlHandler(WriteOnConsoleEvent, TRUE) != 0;
   (void)handlerSet;
