@@ -407,6 +407,35 @@ TEST(Reliability, ManyTimelineBucketsAreNotHeldTwice) {
   EXPECT_LE(peak[1] - peak[0], 7 * kMb) << peak[0] << " " << peak[1];
 }
 
+TEST(Reliability, AYearOfSecondsCostsItsFiguresAndSixteenMegabytes) {
+  SKIP_UNDER_SANITIZERS();
+  // A call every 100 s for a year at --bucket=1: 315,360 buckets, whose
+  // figures (72 bytes each) are what the profile holds. Their slots, a third
+  // of that, went only after the last figure was made.
+  const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::string trace;
+  int buckets = 0;
+  for (int month = 0; month < 12; ++month) {
+    for (int day = 1; day <= kDays[month]; ++day) {
+      for (int second = 0; second < 86400; second += 100, ++buckets) {
+        char stamp[64];  // the weekday is not read
+        std::snprintf(stamp, sizeof stamp, "Mon %s %2d %02d:%02d:%02d 2003 1", kMonths[month], day,
+                      second / 3600, second / 60 % 60, second % 60);
+        trace += TraceHeader("1", "0.000", 1, stamp) + "API> get,c,x\n" +
+                 TraceHeader("1", "0.002", 2, stamp) + "Res: 'q0'\n";
+      }
+    }
+  }
+  ScratchDir dir;
+  const CliResult result =
+      Measured({dir.write("year.trc", trace), "/dev/null", "-s", "JSON", "--bucket=1"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_LE(result.peakKb, long(buckets) * 72 / 1024 + 16 * kMb) << buckets << " buckets";
+}
+
 TEST(Reliability, EveryFormatFitsTwiceItsResidentNeed) {
   SKIP_UNDER_SANITIZERS();
   // Calls of many threads, APIs and sessions, with queries opened, fetched
