@@ -287,21 +287,14 @@ void AppendCut(std::string_view argument, char* out, size_t* size) {
   }
 }
 
-// The bytes of `text` from `at` on (at least one), the first eight of them,
-// as a word with zeros above them.
-uint64_t WordAt(std::string_view text, size_t at) {
-  if (text.size() - at < 8) return TailWord(text, at);
-  uint64_t word;
-  std::memcpy(&word, text.data() + at, 8);
-  return word;
-}
-
 // The length of the API name at the start of `callText`, the bytes before
 // its first comma: most names are found in the first eight bytes at once.
 size_t ApiNameLength(std::string_view callText) {
   size_t at = 0;
   if (callText.size() >= 8) {
-    uint64_t commas = CommaBytes(WordAt(callText, 0));
+    uint64_t word;
+    std::memcpy(&word, callText.data(), 8);
+    uint64_t commas = CommaBytes(word);
     if (commas != 0) return __builtin_ctzll(commas) / 8;
     at = 8;
   }

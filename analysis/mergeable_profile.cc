@@ -94,7 +94,6 @@ bool Ascending(const std::vector<TopCallEntry>& calls) {
 // `ours` is taken.
 std::vector<TopCallEntry> MergedTopCalls(std::vector<TopCallEntry>* ours,
                                          const std::vector<TopCallEntry>& theirs, size_t limit) {
-  std::vector<TopCallEntry> merged;
   if (!Ascending(*ours) || !Ascending(theirs)) {
     TopList<TopCallEntry> top(limit);
     for (TopCallEntry& entry : *ours) top.add(std::move(entry));
@@ -104,6 +103,7 @@ std::vector<TopCallEntry> MergedTopCalls(std::vector<TopCallEntry>* ours,
     return top.take();
   }
   size_t mine = ours->size(), other = theirs.size();
+  std::vector<TopCallEntry> merged;
   merged.reserve(std::min(limit, mine + other));
   // From the longest down; of equal durations, the later fed stays longer.
   while (merged.size() < limit && mine + other > 0) {
