@@ -47,18 +47,19 @@ void Analytics::addLeftOut(const CallFacts& call) {
 }
 
 uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize) {
+  *nameSize = ApiNameLength(text);
   bool short_ = text.size() <= RecentCalls::kMaxText;
+  size_t idAt = RecentCalls::kNoId;
   uint64_t hash = 0;
   if (short_) {
-    hash = HashText(text);
-    uint32_t number = recentCalls_.find(text, hash, nameSize);
+    idAt = ObjectIdAfterHandle(text, *nameSize);
+    hash = RecentCalls::Hash(text, idAt);
+    uint32_t number = recentCalls_.find(text, idAt, hash);
     if (number != RecentCalls::kNone) return number;
   }
-  // The fingerprint also finds where the API name ends.
   char* room = callFingerprint_.data();
-  uint32_t number =
-      callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room, nameSize)));
-  if (short_) recentCalls_.keep(text, hash, *nameSize, number);
+  uint32_t number = callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room)));
+  if (short_) recentCalls_.keep(text, idAt, hash, number);
   return number;
 }
 
