@@ -48,10 +48,10 @@ void Analytics::addLeftOut(const CallFacts& call) {
 
 uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize) {
   *nameSize = ApiNameLength(text);
-  bool short_ = text.size() <= RecentCalls::kMaxText;
+  bool cached = text.size() <= RecentCalls::kMaxText;
   size_t idAt = RecentCalls::kNoId;
   uint64_t hash = 0;
-  if (short_) {
+  if (cached) {
     idAt = ObjectIdAfterHandle(text, *nameSize);
     hash = RecentCalls::Hash(text, idAt);
     uint32_t number = recentCalls_.find(text, idAt, hash);
@@ -59,7 +59,7 @@ uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize) {
   }
   char* room = callFingerprint_.data();
   uint32_t number = callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room)));
-  if (short_) recentCalls_.keep(text, idAt, hash, number);
+  if (cached) recentCalls_.keep(text, idAt, hash, number);
   return number;
 }
 
