@@ -34,9 +34,9 @@ class RecentCalls {
            HashText(text.substr(idAt + kIdSize)) ^ idAt;
   }
   // The class number kept for `text`, less the object id at `idAt`, whose
-  // hash is `hash`; kNone where none is kept. Inline: most calls are looked
-  // up.
-  uint32_t find(std::string_view text, size_t idAt, uint64_t hash) const {
+  // hash is `hash`, and in `sessionSlot` the slot of its session handle;
+  // kNone where none is kept. Inline: most calls are looked up.
+  uint32_t find(std::string_view text, size_t idAt, uint64_t hash, uint32_t* sessionSlot) const {
     const Slot& slot = slots_[hash >> (64 - kSlotBits)];
     if (slot.hash != hash || slot.size != text.size() || slot.idAt != idAt) return kNone;
     std::string_view kept(slot.text, slot.size);
@@ -44,14 +44,19 @@ class RecentCalls {
                     ? SameText(text, kept)
                     : SameText(text.substr(0, idAt), kept.substr(0, idAt)) &&
                           SameText(text.substr(idAt + kIdSize), kept.substr(idAt + kIdSize));
-    return same ? slot.number : kNone;
+    if (!same) return kNone;
+    *sessionSlot = slot.sessionSlot;
+    return slot.number;
   }
-  // Keeps `number` for `text` (at most kMaxText bytes), less the object id
-  // at `idAt`, replacing what its slot held.
-  void keep(std::string_view text, size_t idAt, uint64_t hash, uint32_t number) {
+  // Keeps `number` and `sessionSlot` for `text` (at most kMaxText bytes),
+  // less the object id at `idAt`, replacing what its slot held. The handle
+  // is the text's first argument, before any object id.
+  void keep(std::string_view text, size_t idAt, uint64_t hash, uint32_t number,
+            uint32_t sessionSlot) {
     Slot& slot = slots_[hash >> (64 - kSlotBits)];
     slot.hash = hash;
     slot.number = number;
+    slot.sessionSlot = sessionSlot;
     slot.size = static_cast<uint32_t>(text.size());
     slot.idAt = idAt;
     CopyText(text, slot.text);
@@ -65,6 +70,7 @@ class RecentCalls {
     size_t idAt = kNoId;
     uint32_t number = kNone;
     uint32_t size = 0xFFFFFFFF;  // none
+    uint32_t sessionSlot = 0;
     char text[kMaxText];
   };
 
