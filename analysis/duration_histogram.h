@@ -30,6 +30,8 @@ class DurationHistogram {
   void add(int64_t durationMs) {
     if (static_cast<uint64_t>(durationMs) < small_.size()) {
       ++small_[durationMs];
+    } else if (durationMs >= kDense && !large_.empty()) {
+      addLarge(durationMs, 1);  // a value kept per value, where they are kept
     } else {
       place(durationMs, 1);
     }
