@@ -29,8 +29,9 @@ size_t ReadSubSecond(std::string_view stamp, int64_t* micros) {
   return blank;
 }
 
-// Whether `second` is of the usual form after its date, "HH:MM:SS YYYY"
-// from byte 10 on, and if so its time of day in `*seconds`.
+// Whether `second`, of the usual width (kUsualSecond), is of the usual form
+// after its date, " HH:MM:SS " from byte 10 on, and if so its time of day
+// in `*seconds`.
 bool ReadTimeOfDay(std::string_view second, int64_t* seconds) {
   const char* t = second.data() + 10;
   if (t[0] != ' ' || t[3] != ':' || t[6] != ':' || t[9] != ' ') return false;
