@@ -74,7 +74,7 @@ const std::string& QueryTextCompactor::tail() {
     if (cut && at >= kept_) {
       // Past the cut the class reads nothing but whether more follows, and
       // where an IN list it began to read breaks: here at the latest.
-      writeBlank();
+      if (!afterBlank_) tail_.push_back(' ');
       writeOther('x');
       break;
     }
@@ -197,15 +197,21 @@ size_t QueryTextCompactor::skipBlanks(size_t at) const {
 void QueryTextCompactor::writeToken(size_t begin, size_t end) {
   char c = text_[begin];
   if (c == '\'') return writeLiteral(begin);
-  if (IsQueryBlank(c)) return writeBlank();
+  if (IsQueryBlank(c)) return writeBlank(begin);
   if (!IsQueryWordByte(c)) return writeOther(c);
   if (end > begin + QueryWordLength(text_, glued_, begin)) return writeClosedList(begin);
   writeWord(begin, end);
 }
 
-// A run of blanks reads as one.
-void QueryTextCompactor::writeBlank() {
-  if (!afterBlank_) tail_.push_back(' ');
+// A run of blanks reads as one; one that ends the text keeps its last byte
+// and, as the class may end at its first, whether more follow.
+void QueryTextCompactor::writeBlank(size_t at) {
+  bool last = at + 1 == text_.size();
+  if (last && IsLineEnd(text_[at])) {
+    tail_.push_back(text_[at]);
+  } else if (!afterBlank_ || last) {
+    tail_.push_back(' ');
+  }
   afterBlank_ = true;
 }
 

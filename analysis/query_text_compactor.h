@@ -52,7 +52,7 @@ class QueryTextCompactor {
   size_t tokenEnd(size_t at) const;
   size_t skipBlanks(size_t at) const;
   void writeToken(size_t begin, size_t end);
-  void writeBlank();
+  void writeBlank(size_t at);
   void writeLiteral(size_t begin);
   void writeWord(size_t begin, size_t end);
   void writeClosedList(size_t begin);
