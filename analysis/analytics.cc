@@ -46,15 +46,27 @@ void Analytics::addLeftOut(const CallFacts& call) {
                         call.threadId);
 }
 
-void Analytics::addCall(const CallFacts& call) {
-  // The fingerprint of a whole text also finds where its API name ends.
-  std::string_view fingerprint = call.fingerprint;
-  size_t nameSize = 0;
-  if (fingerprint.empty()) {
-    char* room = callFingerprint_.data();
-    fingerprint = std::string_view(room, CallFingerprint(call.apiLineText, room, &nameSize));
+uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize) {
+  bool short_ = text.size() <= RecentCalls::kMaxText;
+  uint64_t hash = 0;
+  if (short_) {
+    hash = HashText(text);
+    uint32_t number = recentCalls_.find(text, hash, nameSize);
+    if (number != RecentCalls::kNone) return number;
   }
-  ClassTable::Class* callClass = callClasses_.classOf(fingerprint);
+  // The fingerprint also finds where the API name ends.
+  char* room = callFingerprint_.data();
+  uint32_t number =
+      callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room, nameSize)));
+  if (short_) recentCalls_.keep(text, hash, *nameSize, number);
+  return number;
+}
+
+void Analytics::addCall(const CallFacts& call) {
+  size_t nameSize = 0;
+  ClassTable::Class* callClass = call.fingerprint.empty()
+                                     ? callClasses_.at(callClassOf(call.apiLineText, &nameSize))
+                                     : callClasses_.classOf(call.fingerprint);
   if (callClass->group == nullptr) setApi(call, nameSize, callClass);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},

@@ -14,6 +14,7 @@
 #include "analysis/fingerprint.h"
 #include "analysis/profile.h"
 #include "analysis/query_record.h"
+#include "analysis/recent_calls.h"
 #include "analysis/recent_texts.h"
 #include "analysis/session_table.h"
 #include "analysis/stamp_clock.h"
@@ -69,6 +70,11 @@ class Analytics : public QueryRecordSink {
   // (`call.fingerprint` empty).
   void setApi(const CallFacts& call, size_t nameSize, ClassTable::Class* callClass);
 
+  // The number of the call class of the whole call `text`, and the length
+  // of its API name in `nameSize`. A call met again, as most are (a handle's
+  // calls follow one another), costs a hash and a comparison.
+  uint32_t callClassOf(std::string_view text, size_t* nameSize);
+
   ClassTable apis_;
   ClassTable queryClasses_;
   ClassTable callClasses_;
@@ -77,6 +83,7 @@ class Analytics : public QueryRecordSink {
   Timeline timeline_;
   CallSpan span_;
   RecentTexts recentQueries_;
+  RecentCalls recentCalls_;
   std::string fingerprint_;      // of a query, reused
   std::string callFingerprint_;  // room for a call's, reused
   StampClock clock_;

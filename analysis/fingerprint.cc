@@ -287,21 +287,6 @@ void AppendCut(std::string_view argument, char* out, size_t* size) {
   }
 }
 
-// The length of the API name at the start of `callText`, the bytes before
-// its first comma: most names are found in the first eight bytes at once.
-size_t ApiNameLength(std::string_view callText) {
-  size_t at = 0;
-  if (callText.size() >= 8) {
-    uint64_t word;
-    std::memcpy(&word, callText.data(), 8);
-    uint64_t commas = CommaBytes(word);
-    if (commas != 0) return __builtin_ctzll(commas) / 8;
-    at = 8;
-  }
-  while (at < callText.size() && callText[at] != ',') ++at;
-  return at;
-}
-
 // Appends the fingerprint of the call argument at the start of `text` to
 // `out` at `*size`; returns its length. A quoted literal may hold commas:
 // the argument runs past it to the next comma.
@@ -327,6 +312,20 @@ size_t AppendArgument(std::string_view text, char* out, size_t* size) {
 size_t CallArgumentLength(std::string_view text) {
   bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
   return std::min(text.size(), text.find(',', quoted ? LiteralLength(text) : 0));
+}
+
+// Most names are found in the first eight bytes at once.
+size_t ApiNameLength(std::string_view callText) {
+  size_t at = 0;
+  if (callText.size() >= 8) {
+    uint64_t word;
+    std::memcpy(&word, callText.data(), 8);
+    uint64_t commas = CommaBytes(word);
+    if (commas != 0) return __builtin_ctzll(commas) / 8;
+    at = 8;
+  }
+  while (at < callText.size() && callText[at] != ',') ++at;
+  return at;
 }
 
 void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {

@@ -65,6 +65,10 @@ size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize = 
 // The same, replacing the text of `out`.
 void CallFingerprint(std::string_view callText, std::string* out);
 
+// The length of the API name at the start of `callText`, the bytes before
+// its first comma (ApiNameOf(callText).size()).
+size_t ApiNameLength(std::string_view callText);
+
 // The length of the call argument at the start of `text` (the text after a
 // comma): up to the next comma, or, for an argument that begins with a quote,
 // the next comma after its closing quote.
