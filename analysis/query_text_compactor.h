@@ -6,12 +6,12 @@
 // be shortened as it grows and held in memory that does not grow with it.
 //
 // Complete tokens are written as their class reads them ("?" for a value, one
-// blank for a run of them); once the class is cut, nothing more is needed; an
-// IN list still open keeps its values up to the cut and its last ones, enough
-// to fold the same way whether it closes or breaks; a token still open at the
-// end keeps what decides how it goes on. Lines begin where they began after
-// the beginning only where the text ends, so that the query a later line
-// starts is found the same.
+// blank for a run of them); once the class is cut, nothing more is needed but
+// a break for an IN list it was reading; an IN list still open keeps its
+// values up to the cut and its last ones, enough to fold the same way whether
+// it closes or breaks; a token still open at the end keeps what decides how
+// it goes on. The tail ends with the text's line end, if it has one, so that
+// a line that begins with the text that follows is found as before.
 //
 // It reads the text it is given, which must outlive it, and owns the tail it
 // writes.
