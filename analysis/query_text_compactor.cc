@@ -15,7 +15,8 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 // Of the lines that continue an API line, the first bytes kept as they are;
-// the text is shortened again each time it grows by as much as it holds.
+// the text is shortened again each time it grows by as much as it holds, and
+// by twice that at least, so that it is read a few times at most.
 constexpr size_t kKeptContinuation = size_t{1} << 20;
 // Of a long word, the bytes its class can show.
 constexpr size_t kWordShown = kMaxFingerprint + 1;
@@ -41,8 +42,9 @@ bool IsNumberSoFar(std::string_view word) {
 // Where the last line of `text` begins: after its last line feed, carriage
 // return or form feed, as the query's start is looked for.
 size_t LastLineStart(std::string_view text) {
-  size_t end = text.find_last_of("\n\r\f");
-  return end == kNone ? 0 : end + 1;
+  size_t at = text.size();
+  while (at > 0 && !IsLineEnd(text[at - 1])) --at;
+  return at;
 }
 
 // Whether `line`, the last of a text, may begin a query once more text
@@ -134,7 +136,7 @@ void QueryTextCompactor::CompactApiText(TraceCall* call, size_t keptContinuation
   tail.append(text.substr(end));
   call->apiText.truncate(kept);
   call->apiText.append(tail);
-  call->compactAt = call->apiText.size() + std::max(call->apiText.size(), keptContinuation);
+  call->compactAt = call->apiText.size() + std::max(call->apiText.size(), 2 * keptContinuation);
 }
 
 // Whether more text could make the word at `begin` longer, or another.
@@ -155,8 +157,10 @@ bool QueryTextCompactor::stableAt(size_t begin, size_t end) const {
 
 // Whether what follows "in" at `at` is an IN list that runs to the end of the
 // text, as far as the class reads it: more text may close it or break it.
-bool QueryTextCompactor::listRunsToEnd(size_t at) const {
+// Notes where its last comma is.
+bool QueryTextCompactor::listRunsToEnd(size_t at) {
   size_t size = text_.size();
+  lastComma_ = kNone;
   at = skipBlanks(at);
   if (at >= size) return true;
   if (text_[at] != '(') return false;
@@ -175,6 +179,7 @@ bool QueryTextCompactor::listRunsToEnd(size_t at) const {
     }
     at = skipBlanks(end);
     if (at >= size) return true;
+    if (text_[at] == ',') lastComma_ = at;
   } while (text_[at] == ',');
   return false;
 }
@@ -320,18 +325,9 @@ void QueryTextCompactor::writeOpenList(size_t in) {
     cut = cut || class_.size() > kMaxFingerprint;
     if (cut && value && !dropped && end > kept_) {
       dropped = true;
-      size_t comma = lastComma(end);
-      if (comma != kNone) at = comma;
+      if (lastComma_ != kNone && lastComma_ >= end) at = lastComma_;
     }
   }
-}
-
-size_t QueryTextCompactor::lastComma(size_t from) const {
-  size_t comma = kNone;
-  for (size_t at = from; at < text_.size(); at = tokenEnd(at)) {
-    if (text_[at] == ',') comma = at;
-  }
-  return comma;
 }
 
 }  // namespace quintrel

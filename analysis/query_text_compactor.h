@@ -48,7 +48,7 @@ class QueryTextCompactor {
  private:
   bool stableWord(size_t begin, size_t end) const;
   bool stableAt(size_t begin, size_t end) const;
-  bool listRunsToEnd(size_t at) const;
+  bool listRunsToEnd(size_t at);
   size_t tokenEnd(size_t at) const;
   size_t skipBlanks(size_t at) const;
   void writeToken(size_t begin, size_t end);
@@ -57,7 +57,6 @@ class QueryTextCompactor {
   void writeWord(size_t begin, size_t end);
   void writeClosedList(size_t begin);
   void writeOpenList(size_t in);
-  size_t lastComma(size_t from) const;
   void writeOther(char c);
 
   std::string_view text_;
@@ -65,7 +64,8 @@ class QueryTextCompactor {
   size_t kept_;
   std::string class_;  // the class of the text read so far
   std::string tail_;
-  bool afterBlank_;  // the last byte kept or written is a blank
+  bool afterBlank_;       // the last byte kept or written is a blank
+  size_t lastComma_ = 0;  // of the IN list open at the end, its last comma
 };
 
 }  // namespace quintrel
