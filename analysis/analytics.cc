@@ -46,27 +46,31 @@ void Analytics::addLeftOut(const CallFacts& call) {
                         call.threadId);
 }
 
-uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize) {
-  bool short_ = text.size() <= RecentCalls::kMaxText;
+uint32_t Analytics::callClassOf(std::string_view text, size_t* nameSize, uint32_t* sessionSlot) {
+  *nameSize = ApiNameLength(text);
+  bool cached = text.size() <= RecentCalls::kMaxText;
+  size_t idAt = RecentCalls::kNoId;
   uint64_t hash = 0;
-  if (short_) {
-    hash = HashText(text);
-    uint32_t number = recentCalls_.find(text, hash, nameSize);
+  if (cached) {
+    idAt = ObjectIdAfterHandle(text, *nameSize);
+    hash = RecentCalls::Hash(text, idAt);
+    uint32_t number = recentCalls_.find(text, idAt, hash, sessionSlot);
     if (number != RecentCalls::kNone) return number;
   }
-  // The fingerprint also finds where the API name ends.
   char* room = callFingerprint_.data();
-  uint32_t number =
-      callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room, nameSize)));
-  if (short_) recentCalls_.keep(text, hash, *nameSize, number);
+  uint32_t number = callClasses_.numberOf(std::string_view(room, CallFingerprint(text, room)));
+  *sessionSlot = SessionTable::SlotOfCall(text, *nameSize);
+  if (cached) recentCalls_.keep(text, idAt, hash, number, *sessionSlot);
   return number;
 }
 
 void Analytics::addCall(const CallFacts& call) {
   size_t nameSize = 0;
-  ClassTable::Class* callClass = call.fingerprint.empty()
-                                     ? callClasses_.at(callClassOf(call.apiLineText, &nameSize))
-                                     : callClasses_.classOf(call.fingerprint);
+  uint32_t sessionSlot = kSessionSlotNone;
+  ClassTable::Class* callClass =
+      call.fingerprint.empty()
+          ? callClasses_.at(callClassOf(call.apiLineText, &nameSize, &sessionSlot))
+          : callClasses_.classOf(call.fingerprint);
   if (callClass->group == nullptr) setApi(call, nameSize, callClass);
   ClassTable::Add(callClass,
                   ClassMember{call.durationMs, 0, call.apiLineText, call.threadId, call.timeStamp},
@@ -75,7 +79,9 @@ void Analytics::addCall(const CallFacts& call) {
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
   if (call.fingerprint.empty()) {
-    sessions_.add(call.apiLineText, nameSize, call.openedSession, thread, call.durationMs);
+    if (!call.openedSession.empty()) sessionSlot = SessionSlotOf(call.openedSession);
+    sessions_.addInSlot(call.apiLineText, nameSize, call.openedSession, sessionSlot, thread,
+                        call.durationMs);
   } else {
     sessions_.add(call.sessionText, call.openedSession, thread, call.durationMs);
   }

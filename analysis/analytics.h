@@ -70,10 +70,12 @@ class Analytics : public QueryRecordSink {
   // (`call.fingerprint` empty).
   void setApi(const CallFacts& call, size_t nameSize, ClassTable::Class* callClass);
 
-  // The number of the call class of the whole call `text`, and the length
-  // of its API name in `nameSize`. A call met again, as most are (a handle's
-  // calls follow one another), costs a hash and a comparison.
-  uint32_t callClassOf(std::string_view text, size_t* nameSize);
+  // The number of the call class of the whole call `text`, the length of
+  // its API name in `nameSize` and the slot of its session handle in
+  // `sessionSlot` (SessionTable::SlotOfCall). A short call like one met
+  // lately, as most are (a handle's calls follow one another, calls of one
+  // kind go to object after object), costs a hash and a comparison.
+  uint32_t callClassOf(std::string_view text, size_t* nameSize, uint32_t* sessionSlot);
 
   ClassTable apis_;
   ClassTable queryClasses_;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "analysis/text_index.h"
+#include "analysis/word_bytes.h"
 
 namespace quintrel {
 
@@ -205,44 +206,6 @@ struct ByteKinds {
 };
 constexpr ByteKinds kByteKinds;
 
-// Bytes of a word tested all at once: each byte below 0x80 gains its high
-// bit from an addition exactly when it lies at or above a bound, and no
-// addition carries into the next byte.
-constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
-
-// The high bit of each byte of `word` (all below 0x80) at or above `bound`.
-constexpr uint64_t AtLeast(uint64_t word, uint64_t bound) {
-  return (word + (0x80 - bound) * kOnes) & kHigh;
-}
-
-// The high bit of each byte of `word` (all below 0x80) that is a digit.
-constexpr uint64_t DigitBytes(uint64_t word) {
-  return AtLeast(word, '0') & ~AtLeast(word, '9' + 1);
-}
-
-// The high bit of each byte of `word` that is a comma, whatever the others.
-constexpr uint64_t CommaBytes(uint64_t word) {
-  uint64_t other = word ^ (',' * kOnes);  // zero where a comma is
-  return ~(((other & ~kHigh) + ~kHigh) | other) & kHigh;
-}
-
-// Whether the eight bytes of `word` are hex digits.
-bool AllHexDigits(uint64_t word) {
-  if (word & kHigh) return false;
-  uint64_t lower = word | 0x20 * kOnes;
-  uint64_t letter = AtLeast(lower, 'a') & ~AtLeast(lower, 'f' + 1);
-  return (DigitBytes(word) | letter) == kHigh;
-}
-
-// Whether the 16 bytes at `bytes` are an object id, read eight at a time:
-// most arguments of a busy trace's calls are.
-bool IsObjectIdAt(const char* bytes) {
-  uint64_t first, second;
-  std::memcpy(&first, bytes, 8);
-  std::memcpy(&second, bytes + 8, 8);
-  return AllHexDigits(first) && AllHexDigits(second);
-}
-
 // Reads the unquoted argument at the start of `text`, up to the next comma,
 // in one pass; sets `*length` and returns whether it becomes ?: a handle
 // (the connection "c", or a letter and digits, as sessions "s0" and
@@ -312,20 +275,6 @@ size_t AppendArgument(std::string_view text, char* out, size_t* size) {
 size_t CallArgumentLength(std::string_view text) {
   bool quoted = !text.empty() && (text[0] == '\'' || text[0] == '"');
   return std::min(text.size(), text.find(',', quoted ? LiteralLength(text) : 0));
-}
-
-// Most names are found in the first eight bytes at once.
-size_t ApiNameLength(std::string_view callText) {
-  size_t at = 0;
-  if (callText.size() >= 8) {
-    uint64_t word;
-    std::memcpy(&word, callText.data(), 8);
-    uint64_t commas = CommaBytes(word);
-    if (commas != 0) return __builtin_ctzll(commas) / 8;
-    at = 8;
-  }
-  while (at < callText.size() && callText[at] != ',') ++at;
-  return at;
 }
 
 void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {

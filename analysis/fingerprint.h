@@ -5,8 +5,12 @@
 #define QUINTREL_ANALYSIS_FINGERPRINT_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "analysis/word_bytes.h"
 
 namespace quintrel {
 
@@ -67,7 +71,35 @@ void CallFingerprint(std::string_view callText, std::string* out);
 
 // The length of the API name at the start of `callText`, the bytes before
 // its first comma (ApiNameOf(callText).size()).
-size_t ApiNameLength(std::string_view callText);
+// Inline: most names are found in the first eight bytes at once.
+inline size_t ApiNameLength(std::string_view callText) {
+  size_t at = 0;
+  if (callText.size() >= 8) {
+    uint64_t word;
+    std::memcpy(&word, callText.data(), 8);
+    uint64_t commas = CommaBytes(word);
+    if (commas != 0) return __builtin_ctzll(commas) / 8;
+    at = 8;
+  }
+  while (at < callText.size() && callText[at] != ',') ++at;
+  return at;
+}
+
+// Where the second argument of `callText`, whose API name is `nameSize`
+// bytes long, is an object id (16 hex digits), as calls on objects name it
+// after their handle: its offset; npos where it is not. CallFingerprint
+// makes such an id "?", so that texts that differ only there share a class.
+// Inline: most calls are asked.
+inline size_t ObjectIdAfterHandle(std::string_view callText, size_t nameSize) {
+  size_t size = callText.size(), at = nameSize + 1;
+  // A quote may begin a literal that holds commas: the arguments after it
+  // are not found by commas alone.
+  if (at + 17 > size || callText[at] == '\'' || callText[at] == '"') return std::string_view::npos;
+  while (at < size && callText[at] != ',') ++at;
+  size_t start = at + 1, end = start + 16;
+  if (end > size || (end < size && callText[end] != ',')) return std::string_view::npos;
+  return IsObjectIdAt(callText.data() + start) ? start : std::string_view::npos;
+}
 
 // The length of the call argument at the start of `text` (the text after a
 // comma): up to the next comma, or, for an argument that begins with a quote,

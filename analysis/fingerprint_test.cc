@@ -182,6 +182,43 @@ TEST(FingerprintTest, CallApiNameSize) {
   }
 }
 
+// An object id named after the handle is found where the fingerprint folds
+// it, and nowhere else: texts that differ only there share a class.
+TEST(FingerprintTest, ObjectIdAfterHandle) {
+  const struct {
+    std::string call;
+    size_t at;
+  } kCases[] = {
+      {"get,s1,4e211098c7f9be6c,title", 7},
+      {"fetch,s1,4e211098c7f9be6c", 9},
+      {"get,s12,4E211098C7F9BE6C,title", 8},
+      {"get,,4e211098c7f9be6c", 5},
+      {"get,c,4e211098c7f9be6c,'a, b'", 6},
+      // Not 16 hex digits, or not an argument of its own.
+      {"get,s1,4e211098c7f9be6c1,title", kNone},
+      {"get,s1,4e211098c7f9be6", kNone},
+      {"get,s1,4e211098c7f9be6g", kNone},
+      {"get,s1,4e211098c7f9be6c'", kNone},
+      {"get,s1,x,4e211098c7f9be6c", kNone},
+      {"4e211098c7f9be6c,s1,x", kNone},
+      {"get,4e211098c7f9be6c", kNone},
+      {"get", kNone},
+      {"", kNone},
+      // A quoted first argument may hold the commas that seem to end it.
+      {"get,'a,4e211098c7f9be6c,b'x,y", kNone},
+      {"get,\"a,4e211098c7f9be6c,b\"x,y", kNone},
+      {"get,'s1',4e211098c7f9be6c", kNone},
+  };
+  for (const auto& c : kCases) {
+    size_t at = ObjectIdAfterHandle(c.call, std::min(c.call.size(), c.call.find(',')));
+    EXPECT_EQ(at, c.at) << c.call;
+    if (at == kNone) continue;
+    std::string other = c.call;
+    other.replace(at, 16, "0123456789abcdef");
+    EXPECT_EQ(CallClass(other), CallClass(c.call)) << c.call;
+  }
+}
+
 // Texts that differ only in what a rule removes share a class; a text that
 // differs in what the rule keeps does not.
 struct Mutation {

@@ -1,9 +1,10 @@
-// RecentTexts: the class numbers of the texts the analytics met lately, so
-// that a query or call text met again costs a hash and a comparison instead
-// of its fingerprint. It is direct-mapped: a text's hash picks its one slot,
-// and a text kept there replaces what it held. It owns copies of the texts
-// it holds; texts longer than kMaxText are not kept, so that its memory
-// stays below kSlots times that.
+// RecentTexts: the class numbers of the query texts the analytics met
+// lately, so that a query text met again costs a hash and a comparison
+// instead of its fingerprint (RecentCalls does the same for call texts). It
+// is direct-mapped: a text's hash picks its one slot, and a text kept there
+// replaces what it held. It owns copies of the texts it holds; texts longer
+// than kMaxText are not kept, so that its memory stays below kSlots times
+// that.
 #ifndef QUINTREL_ANALYSIS_RECENT_TEXTS_H_
 #define QUINTREL_ANALYSIS_RECENT_TEXTS_H_
 

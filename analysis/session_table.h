@@ -83,13 +83,25 @@ class SessionTable {
   // known by its handle.
   void add(std::string_view apiLineText, size_t nameSize, std::string_view opened, uint32_t thread,
            int64_t ms) {
-    std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;
-    uint32_t slot = SessionSlotOf(handle);
+    uint32_t slot = opened.empty() ? SlotOfCall(apiLineText, nameSize) : SessionSlotOf(opened);
+    addInSlot(apiLineText, nameSize, opened, slot, thread, ms);
+  }
+  // The same, for a caller that knows the slot of the call's session
+  // handle: SlotOfCall(apiLineText, nameSize), or of `opened` where a
+  // connect call opens a session.
+  void addInSlot(std::string_view apiLineText, size_t nameSize, std::string_view opened,
+                 uint32_t slot, uint32_t thread, int64_t ms) {
     uint32_t session = slot < current_.size() ? current_[slot] : kNone;
     if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
+      std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;
       session = placeCall(apiLineText, opened, thread, slot, handle);
     }
     sessions_[session].durations.add(ms);
+  }
+  // The slot of the session handle of a call text whose API name is
+  // `nameSize` bytes long.
+  static uint32_t SlotOfCall(std::string_view apiLineText, size_t nameSize) {
+    return SessionSlotOf(SessionHandleAfter(apiLineText, nameSize));
   }
   // Takes a connect call the filters left out, which opens the session its
   // result names (`opened`) as add() would, counting no call, so that the

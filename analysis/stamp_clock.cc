@@ -29,6 +29,19 @@ size_t ReadSubSecond(std::string_view stamp, int64_t* micros) {
   return blank;
 }
 
+// Whether `second` is of the usual form after its date, "HH:MM:SS YYYY"
+// from byte 10 on, and if so its time of day in `*seconds`.
+bool ReadTimeOfDay(std::string_view second, int64_t* seconds) {
+  const char* t = second.data() + 10;
+  if (t[0] != ' ' || t[3] != ':' || t[6] != ':' || t[9] != ' ') return false;
+  for (int at : {1, 2, 4, 5, 7, 8}) {
+    if (!IsDigit(t[at])) return false;
+  }
+  auto two = [t](int at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
+  *seconds = two(1) * 3600 + two(4) * 60 + two(7);
+  return true;
+}
+
 }  // namespace
 
 bool StampClock::secondsOf(std::string_view stamp, int64_t* seconds) {
@@ -57,16 +70,36 @@ bool StampClock::read(std::string_view stamp, size_t blank, int64_t* seconds) {
   if (!SameText(second, seconds_[last_].text)) {
     last_ = 1 - last_;
     Second& entry = seconds_[last_];
-    if (!SameText(second, entry.text)) {
+    if (!SameText(second, entry.text) && !readSameDay(stamp, second, &entry)) {
       TimeStamp read;
       entry.valid = TimeStamp::ReadHeaderStamp(stamp, &read) && read.hasDate();
       entry.seconds = entry.valid ? read.secondsSinceEpoch() : 0;
       entry.days = entry.valid ? read.daysSinceEpoch() : 0;
+      int64_t timeOfDay;
+      entry.usual = entry.valid && stamp.size() == kUsualStamp && EndsInMicros(stamp) &&
+                    second.size() == kUsualSecond && ReadTimeOfDay(second, &timeOfDay);
       entry.text.assign(second);
     }
   }
   *seconds = seconds_[last_].seconds;
   return seconds_[last_].valid;
+}
+
+bool StampClock::readSameDay(std::string_view stamp, std::string_view second, Second* entry) const {
+  // A stamp of this form is read by its fields, each where the other's is.
+  const Second& other = seconds_[1 - last_];
+  int64_t timeOfDay;
+  if (!other.usual || stamp.size() != kUsualStamp || !EndsInMicros(stamp) ||
+      second.size() != kUsualSecond || !ReadTimeOfDay(second, &timeOfDay) ||
+      std::memcmp(second.data(), other.text.data(), 10) != 0 ||
+      std::memcmp(second.data() + 19, other.text.data() + 19, 5) != 0) {
+    return false;
+  }
+  entry->valid = entry->usual = true;
+  entry->days = other.days;
+  entry->seconds = other.days * 86400 + timeOfDay;
+  entry->text.assign(second);
+  return true;
 }
 
 }  // namespace quintrel

@@ -46,6 +46,9 @@ class StampClock {
     int64_t seconds = 0;
     int64_t days = 0;
     bool valid = false;
+    // The text is of the usual width and form ("Wed Aug  6 09:00:00 2003"),
+    // its date the day `days`.
+    bool usual = false;
   };
   // The length of a stamp to its whole second as a trace writes it, and of
   // the stamp with its microseconds.
@@ -68,6 +71,11 @@ class StampClock {
   bool readMillis(std::string_view stamp, int64_t* seconds, int64_t* millis);
   // secondsOf() of a stamp whose last blank is at `blank`.
   bool read(std::string_view stamp, size_t blank, int64_t* seconds);
+  // Reads into `entry` the second `second` of `stamp` where both are of the
+  // usual width and form and the other second kept names the same date:
+  // then only its time of day differs, read from its six digits. False
+  // where it is not so.
+  bool readSameDay(std::string_view stamp, std::string_view second, Second* entry) const;
 
   Second seconds_[2];  // of the last stamp and of the one before, of another second
   int last_ = 0;       // the index of the last

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "analysis/time_stamp.h"
+
 namespace quintrel {
 namespace {
 
@@ -51,6 +53,34 @@ TEST(StampClock, ReadsStampsInOrder) {
       EXPECT_EQ(millis, step.seconds * 1000 + step.subMillis) << step.stamp;
       EXPECT_EQ(clock.lastDays(), step.seconds / 86400) << step.stamp;
     }
+  }
+}
+
+// Seconds of one day met in turn, as threads that overlap give them, read
+// from their time of day alone: each as the stamp's own fields give it,
+// also where the date or the form changes from one stamp to the next.
+TEST(StampClock, SecondsOfOneDayAgreeWithTheirFields) {
+  const std::string kStamps[] = {
+      "Wed Aug  6 14:03:22 2003 412345", "Wed Aug  6 14:03:25 2003 000999",
+      "Wed Aug  6 14:04:01 2003 100000", "Wed Aug  6 14:03:25 2003 200000",
+      "Wed Aug  6 23:59:59 2003 999999", "Thu Aug  7 00:00:00 2003 000000",
+      "Thu Aug  7 00:00:01 2003 000000", "Wed Aug  6 00:00:01 2003 000000",
+      "Wed Aug  6 00:00:02 2004 000000", "Wed Aug  6 00:00:03 2004 000000",
+      "Wed Aug  6 00:00:04 2004 5",      "Wed Aug  6 00:00:05 2004 000000",
+      "Wed Aug  6 25:61:99 2004 000000", "Wed Aug  6 00:0x:06 2004 000000",
+      "Wed Aug  6 00:00:07 2004 000000", "Wed Xyz  6 00:00:08 2004 000000",
+      "Wed Xyz  6 00:00:09 2004 000000", "Wed Aug  6 00:00:10 2004 000000",
+      "Wed Aug  6 00:00:11 2004 000000", "Wed Aug 16 00:00:11 2004 000000",
+  };
+  StampClock clock;
+  for (const std::string& stamp : kStamps) {
+    TimeStamp fields;
+    bool dated = TimeStamp::ReadHeaderStamp(stamp, &fields) && fields.hasDate();
+    int64_t seconds = -1, millis = -1;
+    EXPECT_EQ(clock.millisOf(stamp, &seconds, &millis), dated) << stamp;
+    if (!dated) continue;
+    EXPECT_EQ(seconds, fields.secondsSinceEpoch()) << stamp;
+    EXPECT_EQ(clock.lastDays(), fields.daysSinceEpoch()) << stamp;
   }
 }
 

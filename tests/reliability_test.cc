@@ -63,6 +63,18 @@ CliResult Measured(const std::vector<std::string>& args) {
   return RunQuintrel(args, options);
 }
 
+// The run of `args` with the least peak of `runs`: how far the reading
+// thread runs ahead of the analytics thread, and so how many batches are
+// held between them, depends on the machine's load.
+CliResult LeastMeasured(const std::vector<std::string>& args, int runs) {
+  CliResult least = Measured(args);
+  for (int run = 1; run < runs; ++run) {
+    CliResult next = Measured(args);
+    if (next.peakKb < least.peakKb) least = std::move(next);
+  }
+  return least;
+}
+
 TEST(Reliability, MemoryFollowsWhatTheOutputHolds) {
   SKIP_UNDER_SANITIZERS();
   ScratchDir dir;
@@ -301,8 +313,8 @@ TEST(Reliability, TheJsonDocumentIsWrittenAsItIsMade) {
   for (int i = 0; i < 30000; ++i) trace += Call(std::to_string(100000 + i), "get,c,x");
   ScratchDir dir;
   const std::string path = dir.write("t.trc", trace);
-  const CliResult shortest = Measured({path, "CONSOLE", "-s", "JSON", "--top=1"});
-  const CliResult longest = Measured({path, "CONSOLE", "-s", "JSON", "--top=100000000"});
+  const CliResult shortest = LeastMeasured({path, "CONSOLE", "-s", "JSON", "--top=1"}, 3);
+  const CliResult longest = LeastMeasured({path, "CONSOLE", "-s", "JSON", "--top=100000000"}, 3);
   ASSERT_EQ(longest.exitCode, 0);
   ASSERT_GT(longest.out.size(), size_t{4} << 20);
   EXPECT_LE(longest.peakKb - shortest.peakKb, long(longest.out.size() / 1024 / 4))
