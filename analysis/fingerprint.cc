@@ -292,6 +292,21 @@ void QueryFingerprint(std::string_view query, size_t glued, std::string* out) {
   Cut(out, kMaxFingerprint);
 }
 
+size_t AppendQueryToken(std::string_view query, size_t glued, size_t at, std::string* out) {
+  if (at == glued) AppendBlank(out);
+  return AppendToken(QueryText{query, glued}, at, out);
+}
+
+size_t QueryLiteralLength(std::string_view text) { return LiteralLength(text); }
+
+size_t QueryWordLength(std::string_view query, size_t glued, size_t at) {
+  return QueryText{query, glued}.wordAt(at).size();
+}
+
+bool IsQueryValueWord(std::string_view word) { return IsValueWord(word); }
+bool IsQueryWordByte(char c) { return IsWordByte(c); }
+bool IsQueryBlank(char c) { return IsBlank(c); }
+
 size_t CallFingerprint(std::string_view callText, char* out, size_t* nameSize) {
   size_t at = ApiNameLength(callText);
   if (nameSize != nullptr) *nameSize = at;

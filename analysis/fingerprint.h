@@ -31,6 +31,24 @@ inline void QueryFingerprint(std::string_view query, std::string* out) {
   QueryFingerprint(query, std::string_view::npos, out);
 }
 
+// The steps QueryFingerprint reads a query text by, for those that must
+// know where its tokens end and what they become (QueryTextCompactor).
+//
+// Appends the class of the token at `at` of `query` (a literal, a blank, a
+// word, an IN list after "in", or another byte), after the blank `glued`
+// reads as where `at` is there; returns the token's length.
+size_t AppendQueryToken(std::string_view query, size_t glued, size_t at, std::string* out);
+// The length of the quoted literal at the start of `text` (unclosed: all of
+// it); a doubled quote inside stands for one.
+size_t QueryLiteralLength(std::string_view text);
+// The length of the word at `at` of `query`, which a join at `glued` ends.
+size_t QueryWordLength(std::string_view query, size_t glued, size_t at);
+// Whether a whole word becomes "?": a number or a 16-hex-digit object id.
+bool IsQueryValueWord(std::string_view word);
+// Whether the byte is part of words, or a blank.
+bool IsQueryWordByte(char c);
+bool IsQueryBlank(char c);
+
 // Arguments of a call are cut to this many bytes, then "..." follows.
 constexpr size_t kMaxCallArgument = 64;
 // The bytes CallFingerprint may write before it cuts: the text to the cut,

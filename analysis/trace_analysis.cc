@@ -1,5 +1,7 @@
 #include "analysis/trace_analysis.h"
 
+#include "analysis/query_text_compactor.h"
+
 namespace quintrel {
 
 namespace {
@@ -21,6 +23,11 @@ RecordingPolicy PolicyFor(const AnalysisConfig& config) {
   if (summary && !textFilter && !sessionFilter) policy.apiLineKept = config.apiLineKept;
   policy.resultText = summary || jsonl || sessionFilter;
   if (summary || jsonl || textFilter) policy.collectsContinuation = &QueryTracker::MayTrack;
+  // The analytics read of a query its class and its beginning; anonymized,
+  // its text goes through other hands.
+  if (summary && config.analytics && !textFilter && !config.anonymize) {
+    policy.compactApiText = &QueryTextCompactor::CompactApiText;
+  }
   return policy;
 }
 

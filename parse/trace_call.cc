@@ -29,6 +29,7 @@ void TraceCall::reset() {
   resultRpcCount = 0;
   apiRpcCount = 0;
   continuationOpen = false;
+  compactAt = 0;
   rawText_.clear();
 }
 
@@ -36,6 +37,7 @@ void TraceCall::setApiLineText(std::string_view text, size_t kept) {
   apiText.truncate(0);
   apiLineLength_ = 0;
   apiLineSize_ = 0;
+  compactAt = 0;
   appendToApiLine(text, kept);
 }
 

@@ -77,6 +77,9 @@ class TraceCall {
   TextBuffer resultText;
   // The line processor is collecting the lines that continue the API text.
   bool continuationOpen = false;
+  // The size of apiText at which the line processor has it shortened next
+  // (RecordingPolicy::compactApiText); 0 until the first continuation line.
+  size_t compactAt = 0;
 
  private:
   std::string threadId_;

@@ -108,14 +108,14 @@ void TraceLineProcessor::continueLine(std::string_view piece) {
   if (lineCall_ == nullptr) return;
   if (targets_.raw) lineCall_->appendToLastLine(piece);
   if (targets_.apiText) lineCall_->appendToApiLine(piece, policy_.apiLineKept);
-  if (targets_.continuation) lineCall_->appendToContinuation(piece, policy_.apiLineKept);
+  if (targets_.continuation) extendContinuation(piece, lineCall_);
   if (targets_.resultText) lineCall_->resultText.append(piece);
 }
 
 void TraceLineProcessor::endLine() {
   if (gathering_) classifyGathered(true);  // the whole line is known now
   if (lineCall_ != nullptr && targets_.continuation) {
-    lineCall_->appendToContinuation("\n", policy_.apiLineKept);
+    extendContinuation("\n", lineCall_);
   }
   // Whether the lines after an API line continue its text is decided on the
   // whole line: its first piece alone may look like the start of a query name.
@@ -193,9 +193,16 @@ void TraceLineProcessor::collectContinuation(std::string_view line, TraceCall* c
     call->continuationOpen = false;
     return;
   }
-  call->appendToContinuation(line, policy_.apiLineKept);
+  extendContinuation(line, call);
   lineCall_ = call;
   targets_.continuation = true;
+}
+
+void TraceLineProcessor::extendContinuation(std::string_view piece, TraceCall* call) {
+  call->appendToContinuation(piece, policy_.apiLineKept);
+  if (policy_.compactApiText != nullptr && call->apiText.size() >= call->compactAt) {
+    policy_.compactApiText(call);
+  }
 }
 
 void TraceLineProcessor::dispatchLine(std::string_view line, const TraceLine& parsed,

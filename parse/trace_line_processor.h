@@ -44,6 +44,10 @@ struct RecordingPolicy {
   // no more than the first bytes, this many (npos: all), where no receiver
   // reads past them.
   size_t apiLineKept = std::string_view::npos;
+  // Shortens the API text of a call whose continuation lines have made it
+  // long, as its size reaches TraceCall::compactAt, keeping all that the
+  // receivers read of it, and sets compactAt anew; null: none is shortened.
+  void (*compactApiText)(TraceCall* call) = nullptr;
 };
 
 // A piece of a line: the whole line, or its beginning, middle or end.
@@ -106,6 +110,7 @@ class TraceLineProcessor {
   void takeResultLine(const TraceLine& parsed, TraceCall* call);
   void recordLine(std::string_view line, TraceCall* call);
   void collectContinuation(std::string_view line, TraceCall* call);
+  void extendContinuation(std::string_view piece, TraceCall* call);
 
   using Records = std::unordered_map<std::string, TraceCall>;
   Records calls_;  // the threads with a call pending, and the last thread

@@ -255,5 +255,34 @@ TEST(TraceLineProcessor, KeepsTheBeginningOfALongContinuedText) {
   }
 }
 
+// Stands in for the analysis's compactor: drops the continuation past its
+// first 4 bytes once 8 more have come, and counts how often.
+int compactions = 0;
+void DropPastFour(TraceCall* call) {
+  const size_t kept = call->apiLineText().size() + 4;
+  call->compactAt = kept + 8;
+  if (call->apiText.size() < call->compactAt) return;
+  ++compactions;
+  call->apiText.truncate(kept);
+}
+
+TEST(TraceLineProcessor, HasALongContinuedTextShortenedAsItGrows) {
+  const std::string whole = "query,s0,select afrom t\nwhere " + std::string(50, 'x') + "\n";
+  const std::vector<std::string> lines = {Line("3412", "API> query,s0,select a"), "from t",
+                                          "where " + std::string(50, 'x'), Line("3412", "Res: ''")};
+  for (size_t pieceSize : {0, 1, 7, 64}) {
+    compactions = 0;
+    RecordingSink sink;
+    Feed(lines, &sink,
+         RecordingPolicy{false, true, true, &Always, std::string::npos, &DropPastFour}, pieceSize);
+    ASSERT_EQ(sink.calls.size(), 1u) << pieceSize;
+    const std::string_view text = sink.calls[0].apiText.view();
+    EXPECT_GT(compactions, 0) << pieceSize;
+    EXPECT_LT(text.size(), 17u + 4 + 8) << pieceSize;
+    EXPECT_EQ(text.substr(0, 21), whole.substr(0, 21)) << pieceSize;
+    EXPECT_EQ(sink.calls[0].apiLineText(), "query,s0,select a");
+  }
+}
+
 }  // namespace
 }  // namespace quintrel
