@@ -94,20 +94,24 @@ void Analytics::addCall(const CallFacts& call) {
   }
 }
 
-void Analytics::onQueryRecord(QueryRecord* record) {
-  std::string_view text = record->queryText.view();
-  uint64_t hash = HashText(text);
+void Analytics::addQuery(const QueryFacts& query) {
+  uint64_t hash = HashText(query.text);
   // A long text comes in part, with its class read from the whole.
-  uint32_t number = record->fingerprint.empty() ? recentQueries_.find(text, hash, record->gluedAt)
-                                                : queryClasses_.numberOf(record->fingerprint);
+  uint32_t number = query.fingerprint.empty() ? recentQueries_.find(query.text, hash, query.gluedAt)
+                                              : queryClasses_.numberOf(query.fingerprint);
   if (number == RecentTexts::kNone) {
-    QueryFingerprint(text, record->gluedAt, &fingerprint_);
+    QueryFingerprint(query.text, query.gluedAt, &fingerprint_);
     number = queryClasses_.numberOf(fingerprint_);
-    recentQueries_.keep(text, hash, record->gluedAt, number);
+    recentQueries_.keep(query.text, hash, query.gluedAt, number);
   }
-  ClassMember member{WholeMillis(record->durationMs), record->rowCount, text, record->threadId,
-                     record->startStamp};
+  ClassMember member{WholeMillis(query.durationMs), query.rowCount, query.text, query.threadId,
+                     query.startStamp};
   ClassTable::Add(queryClasses_.at(number), member, true);
+}
+
+void Analytics::onQueryRecord(QueryRecord* record) {
+  addQuery(QueryFacts{record->text(), record->gluedAt, record->fingerprint, record->durationMs,
+                      record->rowCount, record->threadId, record->startStamp});
 }
 
 void Analytics::moveInto(Profile* profile, bool keepMergeable) {

@@ -45,6 +45,20 @@ struct CallFacts {
   bool leftOut = false;
 };
 
+// What the analytics read of a completed query (QueryRecord); the texts
+// belong to the caller.
+struct QueryFacts {
+  std::string_view text;
+  size_t gluedAt = std::string_view::npos;
+  // Where `text` is only the beginning of a long text, the class of the
+  // whole; empty otherwise.
+  std::string_view fingerprint;
+  double durationMs = 0.0;
+  int32_t rowCount = 0;
+  std::string_view threadId;
+  std::string_view startStamp;
+};
+
 class Analytics : public QueryRecordSink {
  public:
   // `bucketSeconds` fixes the timeline's width; 0 lets the trace choose it.
@@ -55,6 +69,8 @@ class Analytics : public QueryRecordSink {
   void addCall(const CallFacts& call);
   // Takes a connect call the filters left out (`call.leftOut`).
   void addLeftOut(const CallFacts& call);
+  // Takes a completed query.
+  void addQuery(const QueryFacts& query);
   void onQueryRecord(QueryRecord* record) override;
 
   // Fills profile->analytics, and profile->mergeable where `keepMergeable`

@@ -45,6 +45,13 @@ void SessionTextOf(std::string_view text, bool opens, std::string* out) {
   }
 }
 
+// Copies `from` to `*out`, which it moves past the copy, and returns the copy.
+std::string_view CopyTo(std::string_view from, char** out) {
+  std::string_view to(*out, from.size());
+  *out = CopyText(from, *out);
+  return to;
+}
+
 }  // namespace
 
 void AnalyticsWorker::Batch::clear() {
@@ -56,11 +63,10 @@ void AnalyticsWorker::Batch::clear() {
   } else {
     texts.truncate(0);
   }
-  bytes = 0;
 }
 
 bool AnalyticsWorker::Batch::full() const {
-  return calls.size() == kBatchCalls || texts.size() + bytes >= kBatchBytes;
+  return calls.size() == kBatchCalls || texts.size() >= kBatchBytes;
 }
 
 AnalyticsWorker::AnalyticsWorker(int64_t bucketSeconds)
@@ -97,19 +103,9 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
   }
   size_t room = text.size() + call.threadId.size() + call.timeStamp.size() +
                 call.openedSession.size() + fingerprint.size() + apiName.size() + session.size();
-  // The facts handed over point into the batch's texts, which must not move:
-  // a call they have no room for goes into the next batch.
-  if (!filling_->fits(room)) {
-    if (!filling_->calls.empty()) handOver();
-    filling_->texts.reserve(filling_->texts.size() + std::max(room, kBatchRoom));
-  }
+  char* out = roomFor(room);
   Batch& batch = *filling_;
-  char* out = batch.texts.extend(room);
-  auto copy = [&out](std::string_view from) {
-    std::string_view to(out, from.size());
-    out = CopyText(from, out);
-    return to;
-  };
+  auto copy = [&out](std::string_view from) { return CopyTo(from, &out); };
   // Made in place, not built aside and copied in.
   Batch::Call& entry = batch.calls.emplace_back();
   entry.queriesBefore = batch.queries.size();
@@ -130,9 +126,23 @@ void AnalyticsWorker::addCall(const CallFacts& call) {
 }
 
 void AnalyticsWorker::onQueryRecord(QueryRecord* record) {
-  filling_->bytes += record->queryText.size();
-  filling_->queries.push_back(std::move(*record));
+  std::string_view text = record->text();
+  char* out = roomFor(text.size() + record->fingerprint.size() + record->threadId.size() +
+                      record->startStamp.size());
+  std::string_view copied = CopyTo(text, &out);
+  std::string_view fingerprint = CopyTo(record->fingerprint, &out);
+  std::string_view threadId = CopyTo(record->threadId, &out);
+  std::string_view startStamp = CopyTo(record->startStamp, &out);
+  filling_->queries.push_back(QueryFacts{copied, record->gluedAt, fingerprint, record->durationMs,
+                                         record->rowCount, threadId, startStamp});
   if (filling_->full()) handOver();
+}
+
+void AnalyticsWorker::makeRoom(size_t size) {
+  // The facts handed over point into the batch's texts, which must not move:
+  // what they have no room for goes into the next batch.
+  if (!filling_->calls.empty() || !filling_->queries.empty()) handOver();
+  filling_->texts.reserve(filling_->texts.size() + std::max(size, kBatchRoom));
 }
 
 void AnalyticsWorker::handOver() {
@@ -186,14 +196,14 @@ void AnalyticsWorker::process(Batch* batch) {
   size_t query = 0;
   for (const Batch::Call& call : batch->calls) {
     if (dropping_.load(std::memory_order_relaxed)) return;
-    for (; query < call.queriesBefore; ++query) analytics_.onQueryRecord(&batch->queries[query]);
+    for (; query < call.queriesBefore; ++query) analytics_.addQuery(batch->queries[query]);
     if (call.facts.leftOut) {
       analytics_.addLeftOut(call.facts);
     } else {
       analytics_.addCall(call.facts);
     }
   }
-  for (; query < batch->queries.size(); ++query) analytics_.onQueryRecord(&batch->queries[query]);
+  for (; query < batch->queries.size(); ++query) analytics_.addQuery(batch->queries[query]);
 }
 
 // Where no thread could be started: the batch is processed at once, until

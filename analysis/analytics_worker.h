@@ -51,23 +51,32 @@ class AnalyticsWorker : public QueryRecordSink {
   void moveInto(Profile* profile, bool keepMergeable);
 
  private:
-  // Calls and queries in the order they were handed over; the call texts
-  // are kept in `texts`, which does not move while calls point into it.
+  // Calls and queries in the order they were handed over; their texts are
+  // kept in `texts`, which does not move while they point into it. (A
+  // query's record stays with the caller, whose thread frees what it
+  // allocated for it.)
   struct Batch {
     struct Call {
       CallFacts facts;       // its texts in `texts`
       size_t queriesBefore;  // the queries handed over before this call
     };
     std::vector<Call> calls;
-    std::vector<QueryRecord> queries;
+    std::vector<QueryFacts> queries;  // their texts in `texts`
     TextBuffer texts;
-    size_t bytes = 0;  // of the query texts
     void clear();
     bool full() const;
     // Whether `size` more bytes of text fit without moving those taken.
     bool fits(size_t size) const { return texts.capacity() - texts.size() >= size; }
   };
 
+  // Where `size` bytes of text go in the batch being filled, which is
+  // handed over first where they do not fit (makeRoom). Inline: every call
+  // and query is copied there.
+  char* roomFor(size_t size) {
+    if (!filling_->fits(size)) makeRoom(size);
+    return filling_->texts.extend(size);
+  }
+  void makeRoom(size_t size);
   void handOver();
   void run();
   void process(Batch* batch);

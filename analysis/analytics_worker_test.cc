@@ -78,7 +78,8 @@ TEST(AnalyticsWorkerTest, LongCallTextsGiveTheProfileOfTheirWholeText) {
 }
 
 // A call whose texts do not fit in the batch's room goes into a batch of its
-// own size; the calls and queries around it keep their order and texts.
+// own size; the calls and queries around it keep their order and texts,
+// which are copies of the caller's.
 TEST(AnalyticsWorkerTest, CallsTooLargeForTheBatchEndItEarly) {
   const std::string stamp = "Wed Aug  6 14:03:22 2003 412345";
   const std::string hugeName(400000, 'h');
@@ -98,9 +99,17 @@ TEST(AnalyticsWorkerTest, CallsTooLargeForTheBatchEndItEarly) {
       record.durationMs = n % 90;
       record.threadId = std::to_string(n % 4);
       record.startStamp = stamp;
+      if (n % 300 == 0) {
+        // A long text handed over in part, with the class of the whole.
+        record.fingerprint = "select x from t where a in (?+)";
+        record.gluedAt = 6;
+      }
       QueryRecord copy = record;
       worker.onQueryRecord(&record);
       analytics.onQueryRecord(&copy);
+      // The record stays the caller's, to use again at once.
+      record.queryText.assign("scribbled over");
+      record.fingerprint = record.threadId = record.startStamp = "scribbled over";
     }
   }
   Profile handedOver, direct;

@@ -169,7 +169,7 @@ size_t AppendWord(const QueryText& text, size_t at, std::string* out) {
 
 // Appends the fingerprint of the literal, blank, word or other byte at `at`;
 // returns the bytes it read.
-size_t AppendToken(const QueryText& text, size_t at, std::string* out) {
+inline size_t AppendToken(const QueryText& text, size_t at, std::string* out) {
   char c = text.bytes[at];
   if (c == '\'') {
     out->push_back('?');
