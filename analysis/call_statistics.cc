@@ -14,7 +14,7 @@ void CallStatistics::add(TraceCall* call, bool mayTakeText) {
   endTimestamp_ = call->timeStamp;
   SaturatingAdd(&totalCallMillis_, call->durationMs);
 
-  apiStatistics_.add(ApiNameOf(call->apiLineText()), call->durationMs);
+  if (keepsApiRows_) apiStatistics_.add(ApiNameOf(call->apiLineText()), call->durationMs);
   keepIfLong(call, mayTakeText);
 }
 
@@ -40,7 +40,7 @@ void CallStatistics::moveInto(Profile* profile) {
   apiStatistics_.sort();
   profile->apiSummary = std::move(apiStatistics_);
   profile->topCalls = topCalls_.take();
-  *this = CallStatistics(topCallLimit_);
+  *this = CallStatistics(topCallLimit_, keepsApiRows_);
 }
 
 }  // namespace quintrel

@@ -19,9 +19,11 @@ namespace quintrel {
 
 class CallStatistics {
  public:
-  // Keeps the `topCallCount` longest calls.
-  explicit CallStatistics(size_t topCallCount = 10)
-      : topCallLimit_(topCallCount), topCalls_(topCallCount) {}
+  // Keeps the `topCallCount` longest calls, and the per-API rows where
+  // `keepsApiRows` (the analytics reports, which have rows of their own, do
+  // without them).
+  explicit CallStatistics(size_t topCallCount = 10, bool keepsApiRows = true)
+      : keepsApiRows_(keepsApiRows), topCallLimit_(topCallCount), topCalls_(topCallCount) {}
 
   // Takes an accepted call. With `mayTakeText` the call's API text is no
   // longer needed, and a long one is taken over rather than copied.
@@ -40,6 +42,7 @@ class CallStatistics {
   std::string startTimestamp_;
   std::string endTimestamp_;
   int64_t totalCallMillis_ = 0;
+  bool keepsApiRows_;
   ApiTable apiStatistics_;
   size_t topCallLimit_;
   TopList<TopCallEntry> topCalls_;

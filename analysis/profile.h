@@ -33,7 +33,8 @@ struct TopCallEntry {
 
 struct Profile {
   // One row per API name, ascending by total duration; rows of equal totals
-  // in ascending name order. Reports walk it from the back.
+  // in ascending name order. Reports walk it from the back. Empty where the
+  // analytics are gathered: their reports have rows of their own.
   ApiTable apiSummary;
   // The longest calls (AnalysisConfig::topCalls of them), ascending by
   // duration; among equal durations the earlier call first. Reports walk it

@@ -27,7 +27,7 @@ ProfileBuilder::ProfileBuilder(const AnalysisConfig& config)
       filter_(config),
       topCalls_(config.topCalls),
       mergeableTopCalls_(config.mergeableTopCalls),
-      statistics_(config.topCalls),
+      statistics_(config.topCalls, !config.analytics),
       analytics_(config.analytics ? std::make_unique<AnalyticsWorker>(config.bucketSeconds)
                                   : nullptr),
       queries_(QueriesTo(analytics_.get(), &anonymousQueries_, &queryLog_, config),

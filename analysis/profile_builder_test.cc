@@ -100,6 +100,15 @@ TEST(ProfileBuilderTest, CountsCallsPerApiName) {
   for (const ApiSummaryRow& row : summary.takeProfile().apiSummary)
     order += std::string(row.apiName) + ";";
   EXPECT_EQ(order, "get;;getserver;next;");
+  // The analytics reports count per API in their own rows alone.
+  AnalysisConfig config = Config(OutputKind::kSummary);
+  config.analytics = true;
+  ProfileBuilder analytics(config);
+  Feed(&analytics, {"getserver|7||more", "next,c,q0|15"});
+  Profile profile = analytics.takeProfile();
+  EXPECT_EQ(profile.apiSummary.size(), 0u);
+  EXPECT_EQ(profile.analytics.apis.size(), 2u);
+  EXPECT_EQ(profile.totalCallMillis, 22);
 }
 
 TEST(ProfileBuilderTest, KeepsTheLongestCalls) {
