@@ -116,6 +116,9 @@ void Analytics::onQueryRecord(QueryRecord* record) {
 
 void Analytics::moveInto(Profile* profile, bool keepMergeable) {
   callClasses_.addDurationsToGroups();
+  // No class is looked up from here on: what finds them is freed before the
+  // rows are made beside the classes.
+  for (ClassTable* table : {&apis_, &queryClasses_, &callClasses_}) table->stopLookups();
   auto exact = std::make_shared<MergeableProfile>();
   std::vector<ThreadRow> threads = threads_.takeRows();
   exact->bucketSeconds = timeline_.bucketSeconds();

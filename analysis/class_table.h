@@ -74,6 +74,12 @@ class ClassTable {
   // Adds the durations of every class to its group, for groups whose
   // members are counted through their classes alone.
   void addDurationsToGroups();
+  // Frees what finds a class by name, once the last class has been found:
+  // only the operations below may follow.
+  void stopLookups() {
+    names_.dropLookup();
+    std::vector<Recent>().swap(recent_);
+  }
   // Moves every class into `classes`, by name, and leaves the table empty.
   void moveInto(std::map<std::string, MergeableClass>* classes);
   // The durations of every class in one histogram.

@@ -113,6 +113,10 @@ class TextIndex {
     return std::string_view(bytes_.data() + begin, ends_[number] - begin);
   }
   size_t size() const { return ends_.size(); }
+  // Frees the table that finds a text's number, for an index that will be
+  // asked no more than text() and size(): numberOf() and find() may not be
+  // called after it.
+  void dropLookup() { std::vector<Slot>().swap(slots_); }
 
  private:
   // A text's number and the low half of its hash, which also places it: a
