@@ -79,7 +79,6 @@ void Analytics::addCall(const CallFacts& call) {
   uint32_t thread = threads_.add(call.threadId, call.durationMs, call.timeStamp);
   if (thread == threadsBefore) sessions_.numberThread(call.threadId, thread);
   if (call.fingerprint.empty()) {
-    if (!call.openedSession.empty()) sessionSlot = SessionSlotOf(call.openedSession);
     sessions_.addInSlot(call.apiLineText, nameSize, call.openedSession, sessionSlot, thread,
                         call.durationMs);
   } else {

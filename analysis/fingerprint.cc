@@ -211,8 +211,9 @@ constexpr ByteKinds kByteKinds;
 // (the connection "c", or a letter and digits, as sessions "s0" and
 // collections "q12" are named), a number or an object id.
 bool ReadPlainArgument(std::string_view text, size_t* length) {
-  if (text.size() >= 16 && (text.size() == 16 || text[16] == ',') && IsObjectIdAt(text.data())) {
-    *length = 16;
+  size_t id = kObjectIdSize;
+  if (text.size() >= id && (text.size() == id || text[id] == ',') && IsObjectIdAt(text.data())) {
+    *length = id;
     return true;
   }
   if (text.empty() || text[0] == ',') {
@@ -234,7 +235,7 @@ bool ReadPlainArgument(std::string_view text, size_t* length) {
   uint8_t all = rest & kByteKinds.of[static_cast<unsigned char>(first)];
   if (at == 1 && first == 'c') return true;
   if (at > 1 && IsLetter(first) && (rest & kDigitByte)) return true;
-  if (at == 16 && (all & kHexByte)) return true;
+  if (at == kObjectIdSize && (all & kHexByte)) return true;
   if (!IsDigit(first) || !(all & kNumberByte)) return false;
   return (all & kDigitByte) != 0 || IsNumber(text.substr(0, at));
 }

@@ -94,9 +94,11 @@ inline size_t ObjectIdAfterHandle(std::string_view callText, size_t nameSize) {
   size_t size = callText.size(), at = nameSize + 1;
   // A quote may begin a literal that holds commas: the arguments after it
   // are not found by commas alone.
-  if (at + 17 > size || callText[at] == '\'' || callText[at] == '"') return std::string_view::npos;
+  if (at + 1 + kObjectIdSize > size || callText[at] == '\'' || callText[at] == '"') {
+    return std::string_view::npos;
+  }
   while (at < size && callText[at] != ',') ++at;
-  size_t start = at + 1, end = start + 16;
+  size_t start = at + 1, end = start + kObjectIdSize;
   if (end > size || (end < size && callText[end] != ',')) return std::string_view::npos;
   return IsObjectIdAt(callText.data() + start) ? start : std::string_view::npos;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/text_index.h"
+#include "analysis/word_bytes.h"
 
 namespace quintrel {
 
@@ -21,7 +22,6 @@ class RecentCalls {
  public:
   static constexpr size_t kMaxText = 48;
   static constexpr size_t kNoId = std::string_view::npos;
-  static constexpr size_t kIdSize = 16;
   static constexpr uint32_t kNone = 0xFFFFFFFF;
 
   RecentCalls() : slots_(kSlots) {}
@@ -31,7 +31,7 @@ class RecentCalls {
   static uint64_t Hash(std::string_view text, size_t idAt) {
     if (idAt == kNoId) return HashText(text);
     return HashText(text.substr(0, idAt)) * 0x9E3779B97F4A7C15ULL ^
-           HashText(text.substr(idAt + kIdSize)) ^ idAt;
+           HashText(text.substr(idAt + kObjectIdSize)) ^ idAt;
   }
   // The class number kept for `text`, less the object id at `idAt`, whose
   // hash is `hash`, and in `sessionSlot` the slot of its session handle;
@@ -40,10 +40,10 @@ class RecentCalls {
     const Slot& slot = slots_[hash >> (64 - kSlotBits)];
     if (slot.hash != hash || slot.size != text.size() || slot.idAt != idAt) return kNone;
     std::string_view kept(slot.text, slot.size);
-    bool same = idAt == kNoId
-                    ? SameText(text, kept)
-                    : SameText(text.substr(0, idAt), kept.substr(0, idAt)) &&
-                          SameText(text.substr(idAt + kIdSize), kept.substr(idAt + kIdSize));
+    bool same = idAt == kNoId ? SameText(text, kept)
+                              : SameText(text.substr(0, idAt), kept.substr(0, idAt)) &&
+                                    SameText(text.substr(idAt + kObjectIdSize),
+                                             kept.substr(idAt + kObjectIdSize));
     if (!same) return kNone;
     *sessionSlot = slot.sessionSlot;
     return slot.number;

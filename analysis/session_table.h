@@ -83,14 +83,15 @@ class SessionTable {
   // known by its handle.
   void add(std::string_view apiLineText, size_t nameSize, std::string_view opened, uint32_t thread,
            int64_t ms) {
-    uint32_t slot = opened.empty() ? SlotOfCall(apiLineText, nameSize) : SessionSlotOf(opened);
-    addInSlot(apiLineText, nameSize, opened, slot, thread, ms);
+    uint32_t textSlot = opened.empty() ? SlotOfCall(apiLineText, nameSize) : kSessionSlotNone;
+    addInSlot(apiLineText, nameSize, opened, textSlot, thread, ms);
   }
-  // The same, for a caller that knows the slot of the call's session
-  // handle: SlotOfCall(apiLineText, nameSize), or of `opened` where a
-  // connect call opens a session.
+  // The same, for a caller that knows the slot of the handle in the call's
+  // text, `textSlot` (SlotOfCall(apiLineText, nameSize)); a connect call's
+  // session is in the slot of `opened` instead.
   void addInSlot(std::string_view apiLineText, size_t nameSize, std::string_view opened,
-                 uint32_t slot, uint32_t thread, int64_t ms) {
+                 uint32_t textSlot, uint32_t thread, int64_t ms) {
+    uint32_t slot = opened.empty() ? textSlot : SessionSlotOf(opened);
     uint32_t session = slot < current_.size() ? current_[slot] : kNone;
     if (!opened.empty() || slot == kSessionSlotC || session == kNone) {
       std::string_view handle = opened.empty() ? SessionHandleAfter(apiLineText, nameSize) : opened;

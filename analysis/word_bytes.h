@@ -5,6 +5,7 @@
 #ifndef QUINTREL_ANALYSIS_WORD_BYTES_H_
 #define QUINTREL_ANALYSIS_WORD_BYTES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -36,8 +37,11 @@ inline bool AllHexDigits(uint64_t word) {
   return (DigitBytes(word) | letter) == kHigh;
 }
 
-// Whether the 16 bytes at `bytes` are an object id, read eight at a time:
-// most arguments of a busy trace's calls are.
+// The length of an object id: 16 hex digits.
+constexpr size_t kObjectIdSize = 16;
+
+// Whether the kObjectIdSize bytes at `bytes` are an object id, read eight at
+// a time: most arguments of a busy trace's calls are.
 inline bool IsObjectIdAt(const char* bytes) {
   uint64_t first, second;
   std::memcpy(&first, bytes, 8);
